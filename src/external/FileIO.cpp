@@ -1,0 +1,112 @@
+#include "external/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "external/EKivoException.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+namespace {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+[[noreturn]] void RaiseIo(const char* what, const std::string& aFileName, int err) {
+  throw EKivoException(std::string(what) + " " + aFileName + ": " + std::strerror(err));
+}
+
+void WriteAll(int fd, const std::string& aContent, const std::string& aFileName) {
+  const char* p = aContent.data();
+  size_t left = aContent.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseIo("Não foi possível gravar o arquivo", aFileName, errno);
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& aFileName) {
+  const std::string path = NormalizeSeparators(aFileName);
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) throw EKivoException("Arquivo não encontrado: " + path);
+    RaiseIo("Não foi possível abrir o arquivo", path, errno);
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) throw EKivoException("O caminho é uma pasta, não um arquivo: " + path);
+  std::string out;
+  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseIo("Não foi possível ler o arquivo", path, errno);
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return out;
+}
+
+void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode) {
+  static std::atomic<unsigned> counter{0};
+  const std::string path = NormalizeSeparators(aFileName);
+  if (path.empty()) throw EKivoException("Nome de arquivo vazio.");
+  mode_t mode = aNewFileMode;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) throw EKivoException("O caminho é uma pasta, não um arquivo: " + path);
+    mode = st.st_mode & 07777;
+  }
+  const std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  FileDescriptor fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+  if (fd.get() < 0) RaiseIo("Não foi possível criar o arquivo", path, errno);
+  try {
+    WriteAll(fd.get(), aContent, path);
+    if (::fchmod(fd.get(), mode) != 0) RaiseIo("Não foi possível ajustar as permissões de", path, errno);
+    if (::close(fd.release()) != 0) RaiseIo("Não foi possível gravar o arquivo", path, errno);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) RaiseIo("Não foi possível gravar o arquivo", path, errno);
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
+}
+
+void AppendFileBytes(const std::string& aFileName, const std::string& aContent) {
+  const std::string path = NormalizeSeparators(aFileName);
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  if (fd.get() < 0) RaiseIo("Não foi possível abrir o arquivo", path, errno);
+  WriteAll(fd.get(), aContent, path);
+}
+
+}  // namespace mox

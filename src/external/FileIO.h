@@ -1,0 +1,18 @@
+#pragma once
+// Whole-file reads and writes. Writes are atomic: a reader sees the old file or the new one.
+#include <string>
+#include <sys/types.h>
+
+namespace mox {
+
+// The file's bytes; raises EKivoException when it cannot be read.
+std::string ReadFileBytes(const std::string& aFileName);
+
+// Writes to a temporary name in the same folder, then renames over the target.
+// An existing target keeps its permissions; a new file gets aNewFileMode.
+void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode = 0644);
+
+// Appends with one write call on a file opened for appending, so concurrent lines do not mix.
+void AppendFileBytes(const std::string& aFileName, const std::string& aContent);
+
+}  // namespace mox
