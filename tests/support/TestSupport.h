@@ -2,6 +2,7 @@
 // Shared helpers of the test programs.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace moxtest {
 
@@ -22,11 +23,24 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// The official schema packages (MOXNFE_SCHEMAS); the calling test fails when it is not set.
+// The official schema packages: MOXNFE_SCHEMAS, else ../shared/schemas beside the repository.
 std::filesystem::path SchemasDir();
 
 std::string ReadText(const std::filesystem::path& aFile);
 void WriteText(const std::filesystem::path& aFile, const std::string& aText);
+
+// Result of a program run by RunProgram.
+struct ProgramResult {
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out, err;
+};
+
+// Runs a program with arguments (no shell), feeding aInput to its standard input.
+ProgramResult RunProgram(const std::string& aProgram, const std::vector<std::string>& aArgs,
+                         const std::string& aInput = {});
+
+// Path of a program built by this project, e.g. BuiltProgram("moxnfe").
+std::string BuiltProgram(const std::string& aName);
 
 // A file of tests/fixtures.
 std::filesystem::path Fixture(const std::string& aRelativePath);
