@@ -1,0 +1,500 @@
+#include "datasets/TmoxDataSet.h"
+
+#include <algorithm>
+
+#include "core/EmoxException.h"
+
+namespace mox {
+
+namespace {
+
+constexpr char kKeySeparator = '\x1F';
+
+bool IsPending(TDataSetState aState) {
+  return aState == TDataSetState::dsEdit || aState == TDataSetState::dsInsert;
+}
+
+std::vector<std::string_view> SplitNames(std::string_view aNames) {
+  std::vector<std::string_view> names;
+  while (!aNames.empty()) {
+    const size_t sep = aNames.find(';');
+    std::string_view name = aNames.substr(0, sep);
+    while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    if (!name.empty()) names.push_back(name);
+    if (sep == std::string_view::npos) break;
+    aNames.remove_prefix(sep + 1);
+  }
+  return names;
+}
+
+// Restores a flag on every way out, so a failed refresh does not block the next one.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& aFlag) : flag_(aFlag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+// --- TmoxDataSource ---------------------------------------------------------------------------
+
+TmoxDataSource::TmoxDataSource(TmoxDataSet* aDataSet) { SetDataSet(aDataSet); }
+
+TmoxDataSource::~TmoxDataSource() {
+  // No refresh here: finishing a detail's pending record could raise inside a destructor.
+  if (FDataSet) std::erase(FDataSet->FSources, this);
+  for (TmoxDataSet* detail : FDetails) {
+    detail->FMasterSource = nullptr;
+    detail->LinkLost();
+  }
+}
+
+void TmoxDataSource::SetDataSet(TmoxDataSet* aDataSet) {
+  if (aDataSet == FDataSet) return;
+  for (TmoxDataSet* detail : FDetails)
+    if (aDataSet && (aDataSet == detail || detail->IsMasterOf(aDataSet)))
+      throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {detail->Name()},
+                                            detail->DiretorioLogErro());
+  if (FDataSet) std::erase(FDataSet->FSources, this);
+  FDataSet = aDataSet;
+  if (FDataSet) FDataSet->FSources.push_back(this);
+  for (TmoxDataSet* detail : FDetails) {
+    detail->ResolveLink();
+    detail->MasterChanged();
+  }
+}
+
+// --- Definitions ------------------------------------------------------------------------------
+
+TmoxDataSet::TmoxDataSet(std::string aName) : FName(std::move(aName)) {}
+
+TmoxDataSet::~TmoxDataSet() {
+  if (FMasterSource) std::erase(FMasterSource->FDetails, this);
+  for (TmoxDataSource* source : FSources) {
+    source->FDataSet = nullptr;
+    for (TmoxDataSet* detail : source->FDetails) detail->LinkLost();
+  }
+}
+
+TmoxField& TmoxDataSet::AddField(std::unique_ptr<TmoxField> aField) {
+  if (Active())
+    throw EmoxNfeDataSetStateException::CreateFmt("Os campos do DataSet %s não podem ser definidos com ele aberto.",
+                                                  {FName}, FDiretorioLogErro);
+  if (aField->DataType() == TFieldType::ftString && aField->Size() < 1)
+    throw EmoxDataSetException::CreateFmt("Tamanho inválido (%d) para o campo %s do DataSet %s.",
+                                          {aField->Size(), aField->FieldName(), FName}, FDiretorioLogErro);
+  if (FindField(aField->FieldName()))
+    throw EmoxDataSetException::CreateFmt("Campo %s duplicado no DataSet %s.", {aField->FieldName(), FName},
+                                          FDiretorioLogErro);
+  aField->FDataSet = this;
+  aField->FIndex = FFields.size();
+  FFieldIndex.Insert(aField->FieldName(), static_cast<uint32_t>(FFields.size()));
+  FFields.push_back(std::move(aField));
+  return *FFields.back();
+}
+
+TmoxField& TmoxDataSet::AddField(std::string aFieldName, TFieldType aDataType, int aSize) {
+  return AddField(std::make_unique<TmoxField>(std::move(aFieldName), aDataType, aSize));
+}
+
+TmoxField* TmoxDataSet::FindField(std::string_view aFieldName) const {
+  const int64_t pos =
+      FFieldIndex.Find(aFieldName, [this](uint32_t aPos) -> std::string_view { return FFields[aPos]->FieldName(); });
+  return pos < 0 ? nullptr : FFields[static_cast<size_t>(pos)].get();
+}
+
+TmoxField& TmoxDataSet::FieldByName(std::string_view aFieldName) const {
+  if (TmoxField* field = FindField(aFieldName)) return *field;
+  throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aFieldName}, FDiretorioLogErro);
+}
+
+// --- Table ------------------------------------------------------------------------------------
+
+void TmoxDataSet::CheckActive() const {
+  if (!Active())
+    throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s está fechado.", {FName}, FDiretorioLogErro);
+}
+
+void TmoxDataSet::Open() {
+  if (Active()) return;
+  FStore.Reset(FFields.size());
+  FPending.assign(FFields.size(), std::string());
+  FState = TDataSetState::dsBrowse;
+  FModified = false;
+  RebuildIndex();
+  UpdateView();
+  ToFirst();
+}
+
+void TmoxDataSet::Close() {
+  if (!Active()) return;
+  FState = TDataSetState::dsInactive;
+  FModified = false;
+  FStore.Clear();
+  FIndex.Clear();
+  FView = nullptr;
+  FPos = 0;
+  FEof = FBof = true;
+  NotifyDetails();
+}
+
+void TmoxDataSet::EmptyDataSet() {
+  CheckActive();
+  Cancel();
+  FStore.Clear();
+  FIndex.Clear();
+  UpdateView();
+  ToFirst();
+}
+
+// --- Values -----------------------------------------------------------------------------------
+
+std::string_view TmoxDataSet::CurrentValue(size_t aField) const {
+  if (IsPending(FState)) return FPending[aField];
+  CheckActive();
+  if (FPos >= ViewSize()) return {};
+  return FStore.Value(ViewRecord(FPos), aField);
+}
+
+void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
+  if (!IsPending(FState)) {
+    CheckActive();
+    throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
+                                                  FDiretorioLogErro);
+  }
+  FPending[aField].assign(aBytes);
+  FModified = true;
+  if (!FSources.empty()) NotifyDetails(aField);
+}
+
+// --- Keys -------------------------------------------------------------------------------------
+
+std::vector<size_t> TmoxDataSet::ResolveFields(std::string_view aFieldNames, const TmoxDataSet& aOwner) const {
+  std::vector<size_t> indexes;
+  for (std::string_view name : SplitNames(aFieldNames)) {
+    TmoxField* field = aOwner.FindField(name);
+    if (!field)
+      throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {name}, FDiretorioLogErro);
+    indexes.push_back(field->Index());
+  }
+  return indexes;
+}
+
+void TmoxDataSet::AppendKeyPart(std::string& aKey, size_t aField, std::string_view aStored) const {
+  const TmoxField& field = *FFields[aField];
+  if (field.DataType() == TFieldType::ftString)
+    aKey.append(aStored);
+  else
+    aKey += field.TextOf(aStored);
+}
+
+void TmoxDataSet::RecordKey(uint32_t aRecord, std::string& aKey) const {
+  aKey.clear();
+  for (size_t i = 0; i < FIndexFieldIdx.size(); ++i) {
+    if (i) aKey += kKeySeparator;
+    AppendKeyPart(aKey, FIndexFieldIdx[i], FStore.Value(aRecord, FIndexFieldIdx[i]));
+  }
+}
+
+void TmoxDataSet::PendingKey(std::string& aKey) const {
+  aKey.clear();
+  for (size_t i = 0; i < FIndexFieldIdx.size(); ++i) {
+    if (i) aKey += kKeySeparator;
+    AppendKeyPart(aKey, FIndexFieldIdx[i], FPending[FIndexFieldIdx[i]]);
+  }
+}
+
+void TmoxDataSet::MasterKey(std::string& aKey) const {
+  aKey.clear();
+  const TmoxDataSet* master = MasterDataSet();
+  for (size_t i = 0; i < FMasterFieldIdx.size(); ++i) {
+    if (i) aKey += kKeySeparator;
+    if (master->Active()) master->AppendKeyPart(aKey, FMasterFieldIdx[i], master->CurrentValue(FMasterFieldIdx[i]));
+  }
+}
+
+void TmoxDataSet::RebuildIndex() {
+  FIndex.Clear();
+  if (FIndexFieldIdx.empty() || !Active()) return;
+  std::string key;
+  for (uint32_t r = 0; r < FStore.Count(); ++r) {
+    RecordKey(r, key);
+    FIndex.Add(key, r);
+  }
+}
+
+// --- View and cursor --------------------------------------------------------------------------
+
+void TmoxDataSet::UpdateView() {
+  if (!LinkInForce() || !Active()) {
+    FView = nullptr;
+    return;
+  }
+  MasterKey(FKeyBuffer);
+  FView = &FIndex.Records(FKeyBuffer);
+}
+
+size_t TmoxDataSet::RecordCount() const { return Active() ? ViewSize() : 0; }
+
+size_t TmoxDataSet::RecNo() const {
+  if (!Active() || FState == TDataSetState::dsInsert || FPos >= ViewSize()) return 0;
+  return FPos + 1;
+}
+
+void TmoxDataSet::ToFirst() {
+  FPos = 0;
+  FBof = true;
+  FEof = ViewSize() == 0;
+  NotifyDetails();
+}
+
+void TmoxDataSet::PositionAt(uint32_t aRecord) {
+  size_t pos = aRecord;
+  if (FView) {
+    auto it = std::lower_bound(FView->begin(), FView->end(), aRecord);
+    pos = (it != FView->end() && *it == aRecord) ? static_cast<size_t>(it - FView->begin()) : FPos;
+  }
+  const size_t size = ViewSize();
+  FPos = size == 0 ? 0 : std::min(pos, size - 1);
+  FBof = FEof = size == 0;
+}
+
+void TmoxDataSet::FinishPending() {
+  if (!IsPending(FState)) return;
+  if (FModified)
+    Post();
+  else
+    Cancel();
+}
+
+void TmoxDataSet::First() {
+  CheckActive();
+  FinishPending();
+  ToFirst();
+}
+
+void TmoxDataSet::Last() {
+  CheckActive();
+  FinishPending();
+  const size_t size = ViewSize();
+  FPos = size == 0 ? 0 : size - 1;
+  FEof = true;
+  FBof = size == 0;
+  NotifyDetails();
+}
+
+void TmoxDataSet::Next() {
+  CheckActive();
+  FinishPending();
+  if (FPos + 1 < ViewSize()) {
+    ++FPos;
+    FBof = FEof = false;
+    NotifyDetails();
+  } else {
+    FEof = true;
+  }
+}
+
+void TmoxDataSet::Prior() {
+  CheckActive();
+  FinishPending();
+  if (FPos > 0 && ViewSize() > 0) {
+    --FPos;
+    FBof = FEof = false;
+    NotifyDetails();
+  } else {
+    FBof = true;
+  }
+}
+
+bool TmoxDataSet::Locate(std::string_view aKeyFields, const std::vector<std::string>& aKeyValues) {
+  CheckActive();
+  const std::vector<size_t> fields = ResolveFields(aKeyFields, *this);
+  if (fields.size() != aKeyValues.size())
+    throw EmoxDataSetException::CreateFmt("A busca no DataSet %s informou %d campos e %d valores.",
+                                          {FName, fields.size(), aKeyValues.size()}, FDiretorioLogErro);
+  FinishPending();
+  std::string text;
+  for (size_t pos = 0; pos < ViewSize(); ++pos) {
+    const uint32_t record = ViewRecord(pos);
+    bool match = true;
+    for (size_t i = 0; i < fields.size() && match; ++i) {
+      text.clear();
+      AppendKeyPart(text, fields[i], FStore.Value(record, fields[i]));
+      match = text == aKeyValues[i];
+    }
+    if (match) {
+      FPos = pos;
+      FBof = FEof = false;
+      NotifyDetails();
+      return true;
+    }
+  }
+  return false;
+}
+
+// --- Editing ----------------------------------------------------------------------------------
+
+void TmoxDataSet::Append() {
+  CheckActive();
+  FinishPending();
+  if (BeforeInsert) BeforeInsert(*this);
+  FPosBeforeInsert = FPos;
+  for (auto& value : FPending) value.clear();
+  FState = TDataSetState::dsInsert;
+  if (LinkInForce()) {
+    // A new detail record belongs to the master's current record.
+    const TmoxDataSet* master = MasterDataSet();
+    for (size_t i = 0; i < FIndexFieldIdx.size(); ++i) {
+      const TmoxField& from = master->Field(FMasterFieldIdx[i]);
+      TmoxField& to = *FFields[FIndexFieldIdx[i]];
+      if (from.DataType() == to.DataType())
+        FPending[to.Index()].assign(master->CurrentValue(from.Index()));
+      else
+        to.SetAsString(from.AsString());
+    }
+  }
+  FModified = false;
+  NotifyDetails();
+  if (AfterInsert) AfterInsert(*this);
+}
+
+void TmoxDataSet::Edit() {
+  CheckActive();
+  if (IsPending(FState)) return;
+  if (ViewSize() == 0) return Append();
+  FEditRecord = ViewRecord(FPos);
+  FStore.Load(FEditRecord, FPending);
+  FState = TDataSetState::dsEdit;
+  FModified = false;
+}
+
+void TmoxDataSet::Post() {
+  CheckActive();
+  if (!IsPending(FState))
+    throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
+                                                  FDiretorioLogErro);
+  if (BeforePost) BeforePost(*this);
+  uint32_t record;
+  const bool indexed = !FIndexFieldIdx.empty();
+  std::string newKey;
+  if (indexed) PendingKey(newKey);
+  if (FState == TDataSetState::dsInsert) {
+    record = FStore.Append(FPending);
+    if (indexed) FIndex.Add(newKey, record);
+  } else {
+    record = FEditRecord;
+    std::string oldKey;
+    if (indexed) RecordKey(record, oldKey);
+    FStore.Replace(record, FPending);
+    if (indexed && oldKey != newKey) {
+      FIndex.Remove(oldKey, record);
+      FIndex.Add(newKey, record);
+    }
+  }
+  FState = TDataSetState::dsBrowse;
+  FModified = false;
+  UpdateView();
+  PositionAt(record);
+  NotifyDetails();
+}
+
+void TmoxDataSet::Cancel() {
+  if (!IsPending(FState)) return;
+  const bool inserting = FState == TDataSetState::dsInsert;
+  FState = TDataSetState::dsBrowse;
+  FModified = false;
+  UpdateView();
+  if (inserting) FPos = FPosBeforeInsert;
+  const size_t size = ViewSize();
+  if (FPos >= size) FPos = size == 0 ? 0 : size - 1;
+  FBof = FEof = size == 0;
+  NotifyDetails();
+}
+
+// --- Master-detail ----------------------------------------------------------------------------
+
+bool TmoxDataSet::IsMasterOf(const TmoxDataSet* aOther) const {
+  for (const TmoxDataSet* m = aOther ? aOther->MasterDataSet() : nullptr; m; m = m->MasterDataSet())
+    if (m == this) return true;
+  return false;
+}
+
+void TmoxDataSet::SetMasterSource(TmoxDataSource* aSource) {
+  if (aSource == FMasterSource) return;
+  TmoxDataSet* master = aSource ? aSource->DataSet() : nullptr;
+  if (master && (master == this || IsMasterOf(master)))
+    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {FName},
+                                          FDiretorioLogErro);
+  if (FMasterSource) std::erase(FMasterSource->FDetails, this);
+  FMasterSource = aSource;
+  if (FMasterSource) FMasterSource->FDetails.push_back(this);
+  ResolveLink();
+  MasterChanged();
+}
+
+void TmoxDataSet::SetMasterFields(std::string aFieldNames) {
+  FMasterFields = std::move(aFieldNames);
+  ResolveLink();
+  MasterChanged();
+}
+
+void TmoxDataSet::SetIndexFieldNames(std::string aFieldNames) {
+  std::vector<size_t> indexes = ResolveFields(aFieldNames, *this);
+  FIndexFieldNames = std::move(aFieldNames);
+  FIndexFieldIdx = std::move(indexes);
+  RebuildIndex();
+  ResolveLink();
+  MasterChanged();
+}
+
+void TmoxDataSet::ResolveLink() {
+  FMasterFieldIdx.clear();
+  const TmoxDataSet* master = MasterDataSet();
+  if (!master || FMasterFields.empty() || FIndexFieldIdx.empty()) return;
+  std::vector<size_t> indexes = ResolveFields(FMasterFields, *master);
+  if (indexes.size() != FIndexFieldIdx.size())
+    throw EmoxDataSetException::CreateFmt("Os campos de ligação do DataSet %s não correspondem aos do mestre %s.",
+                                          {FName, master->Name()}, FDiretorioLogErro);
+  FMasterFieldIdx = std::move(indexes);
+}
+
+void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
+  // Indexes rather than iterators: a detail's refresh may link or unlink others.
+  for (size_t s = 0; s < FSources.size(); ++s) {
+    TmoxDataSource* source = FSources[s];
+    for (size_t d = 0; d < source->FDetails.size(); ++d) {
+      TmoxDataSet* detail = source->FDetails[d];
+      if (aChangedField && std::find(detail->FMasterFieldIdx.begin(), detail->FMasterFieldIdx.end(),
+                                     *aChangedField) == detail->FMasterFieldIdx.end())
+        continue;
+      detail->MasterChanged();
+    }
+  }
+}
+
+void TmoxDataSet::MasterChanged() {
+  if (!Active() || FFollowingMaster) return;
+  FlagScope following(FFollowingMaster);
+  // A pending record belongs to the master record it was started under.
+  FinishPending();
+  UpdateView();
+  ToFirst();
+}
+
+void TmoxDataSet::LinkLost() {
+  FMasterFieldIdx.clear();
+  UpdateView();
+  if (!IsPending(FState) && Active()) {
+    const size_t size = ViewSize();
+    FPos = 0;
+    FBof = true;
+    FEof = size == 0;
+  }
+}
+
+}  // namespace mox

@@ -1,0 +1,182 @@
+#pragma once
+// The in-memory data set: the table type of the whole component (invoice groups, rules,
+// readers, print data). Fields are defined at run time, records are reached through a cursor
+// and edited through one pending record; a detail data set follows the current record of its
+// master through an index of its records by key.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/moxTypes.h"
+#include "datasets/TmoxField.h"
+#include "datasets/TmoxKeyIndex.h"
+#include "datasets/TmoxRecordStore.h"
+#include "datasets/moxNameIndex.h"
+
+namespace mox {
+
+class TmoxDataSet;
+
+// Binds a data set for its details: a detail names a data source as its master source.
+class TmoxDataSource {
+ public:
+  explicit TmoxDataSource(TmoxDataSet* aDataSet = nullptr);
+  ~TmoxDataSource();
+  TmoxDataSource(const TmoxDataSource&) = delete;
+  TmoxDataSource& operator=(const TmoxDataSource&) = delete;
+
+  TmoxDataSet* DataSet() const { return FDataSet; }
+  void SetDataSet(TmoxDataSet* aDataSet);
+
+ private:
+  friend class TmoxDataSet;
+  TmoxDataSet* FDataSet = nullptr;
+  std::vector<TmoxDataSet*> FDetails;
+};
+
+class TmoxDataSet {
+ public:
+  using THook = std::function<void(TmoxDataSet&)>;
+
+  // Raising from BeforePost aborts the post and leaves the record pending. BeforeInsert runs
+  // after the previous pending record was finished; AfterInsert once the new one is pending.
+  THook BeforePost;
+  THook BeforeInsert;
+  THook AfterInsert;
+
+  explicit TmoxDataSet(std::string aName = {});
+  virtual ~TmoxDataSet();
+  TmoxDataSet(const TmoxDataSet&) = delete;
+  TmoxDataSet& operator=(const TmoxDataSet&) = delete;
+
+  const std::string& Name() const { return FName; }
+  void SetName(std::string aName) { FName = std::move(aName); }
+  // Error-log folder handed to the exceptions this data set raises.
+  const std::string& DiretorioLogErro() const { return FDiretorioLogErro; }
+  void SetDiretorioLogErro(std::string aDir) { FDiretorioLogErro = std::move(aDir); }
+
+  // --- Field definitions: added while the data set is closed, kept when it closes.
+  TmoxField& AddField(std::unique_ptr<TmoxField> aField);
+  TmoxField& AddField(std::string aFieldName, TFieldType aDataType, int aSize = 0);
+  size_t FieldCount() const { return FFields.size(); }
+  TmoxField& Field(size_t aIndex) const { return *FFields[aIndex]; }
+  const std::vector<std::unique_ptr<TmoxField>>& Fields() const { return FFields; }
+  // Both ignore letter case; FieldByName raises for an unknown name.
+  TmoxField* FindField(std::string_view aFieldName) const;
+  TmoxField& FieldByName(std::string_view aFieldName) const;
+
+  // --- The table. Open creates the empty table from the field definitions; Close discards
+  // every record.
+  void Open();
+  void Close();
+  bool Active() const { return FState != TDataSetState::dsInactive; }
+  TDataSetState State() const { return FState; }
+  // Drops the pending record and deletes every record.
+  void EmptyDataSet();
+
+  // --- Cursor over the visible records (a detail sees only its master's). Every move first
+  // finishes the pending record: posted when modified, discarded otherwise.
+  void First();
+  void Next();
+  void Prior();
+  void Last();
+  bool Eof() const { return FEof; }
+  bool Bof() const { return FBof; }
+  bool IsEmpty() const { return RecordCount() == 0; }
+  size_t RecordCount() const;
+  // 1-based position of the current record; 0 when there is none or a new record is pending.
+  size_t RecNo() const;
+  // Makes current the first record whose fields (names separated by ";") hold the given texts.
+  bool Locate(std::string_view aKeyFields, const std::vector<std::string>& aKeyValues);
+
+  // --- Editing through the pending record.
+  void Append();
+  // On an empty data set Edit appends.
+  void Edit();
+  void Post();
+  void Cancel();
+  bool Modified() const { return FModified; }
+
+  // --- Master-detail. Field lists are names separated by ";". The link is in force while the
+  // master source, the master fields and the index fields are all given.
+  TmoxDataSource* MasterSource() const { return FMasterSource; }
+  void SetMasterSource(TmoxDataSource* aSource);
+  const std::string& MasterFields() const { return FMasterFields; }
+  void SetMasterFields(std::string aFieldNames);
+  const std::string& IndexFieldNames() const { return FIndexFieldNames; }
+  void SetIndexFieldNames(std::string aFieldNames);
+  TmoxDataSet* MasterDataSet() const { return FMasterSource ? FMasterSource->DataSet() : nullptr; }
+
+  // Detaching controls around bulk changes; nothing else depends on it.
+  void DisableControls() { ++FDisableCount; }
+  void EnableControls() {
+    if (FDisableCount > 0) --FDisableCount;
+  }
+  bool ControlsDisabled() const { return FDisableCount > 0; }
+
+ private:
+  friend class TmoxField;
+  friend class TmoxDataSource;
+
+  // Field access for TmoxField.
+  std::string_view CurrentValue(size_t aField) const;
+  void StoreValue(size_t aField, std::string_view aBytes);
+  void CheckActive() const;
+
+  std::vector<size_t> ResolveFields(std::string_view aFieldNames, const TmoxDataSet& aOwner) const;
+  void AppendKeyPart(std::string& aKey, size_t aField, std::string_view aStored) const;
+  void RecordKey(uint32_t aRecord, std::string& aKey) const;
+  void PendingKey(std::string& aKey) const;
+  void MasterKey(std::string& aKey) const;
+  bool LinkInForce() const { return !FMasterFieldIdx.empty(); }
+
+  void RebuildIndex();
+  void ResolveLink();
+  void UpdateView();
+  size_t ViewSize() const { return FView ? FView->size() : FStore.Count(); }
+  uint32_t ViewRecord(size_t aPos) const { return FView ? (*FView)[aPos] : static_cast<uint32_t>(aPos); }
+  void PositionAt(uint32_t aRecord);
+  void ToFirst();
+  void FinishPending();
+
+  // Master side: tells details that the current record (or, with a field, one of its values)
+  // changed. Detail side: follows the master; LinkLost drops the link without touching records.
+  void NotifyDetails(std::optional<size_t> aChangedField = std::nullopt);
+  void MasterChanged();
+  void LinkLost();
+  bool IsMasterOf(const TmoxDataSet* aOther) const;
+
+  std::string FName;
+  std::string FDiretorioLogErro;
+  std::vector<std::unique_ptr<TmoxField>> FFields;
+  TmoxNameTable FFieldIndex;
+
+  TmoxRecordStore FStore;
+  std::vector<std::string> FPending;
+  uint32_t FEditRecord = 0;
+  TDataSetState FState = TDataSetState::dsInactive;
+  bool FModified = false;
+
+  const std::vector<uint32_t>* FView = nullptr;  // null: every record, in record order
+  size_t FPos = 0;
+  size_t FPosBeforeInsert = 0;
+  bool FEof = true;
+  bool FBof = true;
+
+  std::string FIndexFieldNames;
+  std::vector<size_t> FIndexFieldIdx;
+  TmoxKeyIndex FIndex;
+  TmoxDataSource* FMasterSource = nullptr;
+  std::string FMasterFields;
+  std::vector<size_t> FMasterFieldIdx;  // in the master; empty while the link is not in force
+  std::vector<TmoxDataSource*> FSources;
+  bool FFollowingMaster = false;
+  int FDisableCount = 0;
+  mutable std::string FKeyBuffer;
+};
+
+}  // namespace mox

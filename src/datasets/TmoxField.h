@@ -1,0 +1,85 @@
+#pragma once
+// A field of an in-memory data set: its definition (name, type, size, flags) and typed access
+// to its value in the data set's current record.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "external/moxDateTime.h"
+
+namespace mox {
+
+class TmoxDataSet;
+
+enum class TFieldType { ftString, ftInteger, ftFloat, ftDateTime, ftBoolean };
+
+// A field value of any type; std::monostate is null.
+using TmoxVariant = std::variant<std::monostate, std::string, std::int64_t, double, bool, TDateTime>;
+
+class TmoxField {
+ public:
+  // A text field's size is its maximum length in characters (code points).
+  explicit TmoxField(std::string aFieldName, TFieldType aDataType = TFieldType::ftString, int aSize = 0);
+  virtual ~TmoxField() = default;
+  TmoxField(const TmoxField&) = delete;
+  TmoxField& operator=(const TmoxField&) = delete;
+
+  // --- Definition. Name, type and size are fixed once the field belongs to a data set.
+  const std::string& FieldName() const { return FFieldName; }
+  void SetFieldName(std::string aName);
+  TFieldType DataType() const { return FDataType; }
+  int Size() const { return FSize; }
+  void SetSize(int aSize);
+  bool Required() const { return FRequired; }
+  void SetRequired(bool aValue) { FRequired = aValue; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool aValue) { FVisible = aValue; }
+  // The field name unless a label was given.
+  const std::string& DisplayLabel() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
+  void SetDisplayLabel(std::string aLabel) { FDisplayLabel = std::move(aLabel); }
+  TmoxDataSet* DataSet() const { return FDataSet; }
+  size_t Index() const { return FIndex; }
+
+  // --- Value in the current record (the pending one while editing). Reading a null field gives
+  // an empty text, zero or false. Writing needs the data set in edit or insert state; an empty
+  // text makes the field null.
+  bool IsNull() const;
+  std::string AsString() const;
+  // Text fields only: the stored text, valid until the record or the value changes.
+  std::string_view TextView() const;
+  std::int64_t AsInteger() const;
+  double AsFloat() const;
+  bool AsBoolean() const;
+  TDateTime AsDateTime() const;
+  TmoxVariant Value() const;
+
+  void SetAsString(std::string_view aValue);
+  void SetAsInteger(std::int64_t aValue);
+  void SetAsFloat(double aValue);
+  void SetAsBoolean(bool aValue);
+  void SetAsDateTime(TDateTime aValue);
+  void SetValue(const TmoxVariant& aValue);
+  void Clear();
+
+  // The text form of a stored value of this field's type.
+  std::string TextOf(std::string_view aStored) const;
+
+ private:
+  friend class TmoxDataSet;
+  std::string_view Stored() const;
+  void Store(std::string_view aBytes) const;
+  void CheckDefinable() const;
+  [[noreturn]] void FailConversion(std::string_view aText) const;
+
+  std::string FFieldName;
+  std::string FDisplayLabel;
+  TmoxDataSet* FDataSet = nullptr;
+  size_t FIndex = 0;
+  int FSize;
+  TFieldType FDataType;
+  bool FRequired = false;
+  bool FVisible = true;
+};
+
+}  // namespace mox

@@ -1,0 +1,34 @@
+#pragma once
+// The posted records of a data set. Each record is one compact block: the end offset of every
+// value, then the value bytes back to back. A value of length zero is null.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mox {
+
+class TmoxRecordStore {
+ public:
+  // Drops every record; records from now on have aFieldCount values.
+  void Reset(size_t aFieldCount);
+  void Clear() { FRecords.clear(); }
+
+  size_t Count() const { return FRecords.size(); }
+  std::string_view Value(uint32_t aRecord, size_t aField) const;
+
+  // Stores a new record and returns its number.
+  uint32_t Append(const std::vector<std::string>& aValues);
+  void Replace(uint32_t aRecord, const std::vector<std::string>& aValues);
+  // Copies a record's values into aValues (sized to the field count).
+  void Load(uint32_t aRecord, std::vector<std::string>& aValues) const;
+
+ private:
+  std::unique_ptr<char[]> Encode(const std::vector<std::string>& aValues) const;
+
+  size_t FFieldCount = 0;
+  std::vector<std::unique_ptr<char[]>> FRecords;
+};
+
+}  // namespace mox

@@ -1,0 +1,298 @@
+// The in-memory data set: pending-record rules, hooks, master-detail, locate, typed fields.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/EmoxException.h"
+#include "datasets/TmoxDataSet.h"
+
+using namespace mox;
+
+namespace {
+
+std::unique_ptr<TmoxDataSet> MakeTable(const std::string& aName, std::vector<std::string> aFields, int aSize = 20) {
+  auto ds = std::make_unique<TmoxDataSet>(aName);
+  for (auto& f : aFields) ds->AddField(f, TFieldType::ftString, aSize);
+  ds->Open();
+  return ds;
+}
+
+void AddRow(TmoxDataSet& ds, const std::vector<std::pair<std::string, std::string>>& aValues) {
+  ds.Append();
+  for (const auto& [name, value] : aValues) ds.FieldByName(name).SetAsString(value);
+  ds.Post();
+}
+
+std::vector<std::string> Column(TmoxDataSet& ds, const std::string& aField) {
+  std::vector<std::string> values;
+  for (ds.First(); !ds.Eof(); ds.Next()) values.push_back(ds.FieldByName(aField).AsString());
+  return values;
+}
+
+}  // namespace
+
+TEST(DataSet, FinishingAPendingRecordPostsItOnlyWhenModified) {
+  struct Case {
+    const char* name;
+    bool editExisting;   // pending through Edit instead of Append
+    bool modify;         // a value is set while pending
+    bool hookModifies;   // the after-insert hook sets a value
+    size_t countAfter;   // records once the next Append has finished the pending one
+    int postsExpected;
+  };
+  const std::vector<Case> cases = {
+      {"appended and modified", false, true, false, 2, 1},
+      {"appended untouched", false, false, false, 1, 0},
+      {"appended, only the after-insert hook wrote", false, false, true, 2, 1},
+      {"edited and modified", true, true, false, 1, 1},
+      {"edited untouched", true, false, false, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ds = MakeTable("T", {"a", "b"});
+    AddRow(*ds, {{"a", "existing"}});
+    int posts = 0;
+    ds->BeforePost = [&](TmoxDataSet&) { ++posts; };
+    size_t countSeenByBeforeInsert = 99;
+    TDataSetState stateSeenByBeforeInsert = TDataSetState::dsInactive;
+    ds->BeforeInsert = [&](TmoxDataSet& d) {
+      countSeenByBeforeInsert = d.RecordCount();
+      stateSeenByBeforeInsert = d.State();
+    };
+    if (c.hookModifies) ds->AfterInsert = [](TmoxDataSet& d) { d.FieldByName("b").SetAsString("hook"); };
+    if (c.editExisting) {
+      ds->First();
+      ds->Edit();
+    } else {
+      ds->Append();
+    }
+    if (c.modify) ds->FieldByName("a").SetAsString("changed");
+    EXPECT_EQ(ds->Modified(), c.modify || (c.hookModifies && !c.editExisting));
+    ds->AfterInsert = nullptr;
+    ds->Append();  // finishes the pending record first
+    EXPECT_EQ(stateSeenByBeforeInsert, TDataSetState::dsBrowse) << "before-insert runs after the finish";
+    EXPECT_EQ(countSeenByBeforeInsert, c.countAfter);
+    EXPECT_EQ(posts, c.postsExpected);
+    ds->Cancel();
+    EXPECT_EQ(ds->RecordCount(), c.countAfter);
+    EXPECT_EQ(Column(*ds, "a").front(), c.editExisting && c.modify ? "changed" : "existing");
+  }
+}
+
+TEST(DataSet, FailingBeforePostLeavesTheRecordPending) {
+  auto ds = MakeTable("T", {"code"});
+  ds->BeforePost = [](TmoxDataSet& d) {
+    if (d.FieldByName("code").AsString() == "bad") throw EmoxDataSetException("código inválido");
+  };
+  ds->Append();
+  ds->FieldByName("code").SetAsString("bad");
+  EXPECT_THROW(ds->Post(), EmoxDataSetException);
+  EXPECT_EQ(ds->State(), TDataSetState::dsInsert);
+  EXPECT_EQ(ds->FieldByName("code").AsString(), "bad");
+  // A cursor move finishes the modified record, so it fails the same way and keeps it pending.
+  EXPECT_THROW(ds->First(), EmoxDataSetException);
+  EXPECT_EQ(ds->State(), TDataSetState::dsInsert);
+  EXPECT_EQ(ds->RecordCount(), 0u);
+  ds->FieldByName("code").SetAsString("good");
+  ds->Post();
+  EXPECT_EQ(ds->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(Column(*ds, "code"), std::vector<std::string>{"good"});
+}
+
+TEST(DataSet, EditingRequiresAPendingRecord) {
+  auto ds = MakeTable("T", {"a"});
+  EXPECT_THROW(ds->FieldByName("a").SetAsString("x"), EmoxNfeDataSetStateException);
+  EXPECT_THROW(ds->Post(), EmoxNfeDataSetStateException);
+  // Edit on an empty table starts a new record, as the insert hooks show.
+  int inserts = 0;
+  ds->AfterInsert = [&](TmoxDataSet&) { ++inserts; };
+  ds->Edit();
+  EXPECT_EQ(ds->State(), TDataSetState::dsInsert);
+  EXPECT_EQ(inserts, 1);
+  ds->FieldByName("a").SetAsString("x");
+  ds->Post();
+  ds->Edit();
+  EXPECT_EQ(ds->State(), TDataSetState::dsEdit);
+  ds->FieldByName("a").SetAsString("y");
+  ds->Cancel();
+  EXPECT_EQ(ds->FieldByName("a").AsString(), "x");
+}
+
+TEST(DataSet, MasterDetailShowsOnlyTheCurrentMastersRecords) {
+  auto master = MakeTable("H", {"handle", "name"});
+  auto detail = MakeTable("I", {"handle", "itemHandle", "value"});
+  TmoxDataSource source(master.get());
+  detail->SetMasterSource(&source);
+  detail->SetIndexFieldNames("itemHandle");
+  detail->SetMasterFields("HANDLE");  // names ignore letter case
+
+  for (int m = 1; m <= 3; ++m) {
+    master->Append();
+    master->FieldByName("handle").SetAsString(std::to_string(m));
+    // The detail follows the pending master: the new record takes its key by itself.
+    for (int d = 0; d < m; ++d) {
+      detail->Append();
+      EXPECT_EQ(detail->FieldByName("itemHandle").AsString(), std::to_string(m));
+      detail->FieldByName("value").SetAsString(std::to_string(m) + "." + std::to_string(d));
+      detail->Post();
+    }
+    master->Post();
+  }
+  master->First();
+  EXPECT_EQ(Column(*detail, "value"), (std::vector<std::string>{"1.0"}));
+  master->Next();
+  EXPECT_EQ(Column(*detail, "value"), (std::vector<std::string>{"2.0", "2.1"}));
+  master->Last();
+  EXPECT_EQ(detail->RecordCount(), 3u);
+  EXPECT_EQ(detail->FieldByName("value").AsString(), "3.0") << "a master move puts the detail on its first record";
+  master->Prior();
+  EXPECT_EQ(detail->RecordCount(), 2u);
+  ASSERT_TRUE(master->Locate("name;handle", {"", "1"}));
+  EXPECT_EQ(Column(*detail, "value"), (std::vector<std::string>{"1.0"}));
+
+  // Moving a detail record to another master by editing its key.
+  master->Locate("handle", {"2"});
+  detail->First();
+  detail->Edit();
+  detail->FieldByName("itemHandle").SetAsString("1");
+  detail->Post();
+  EXPECT_EQ(Column(*detail, "value"), (std::vector<std::string>{"2.1"}));
+  master->First();
+  EXPECT_EQ(Column(*detail, "value"), (std::vector<std::string>{"1.0", "2.0"}));
+
+  // Without the link every record shows again, in the order appended.
+  detail->SetMasterFields("");
+  EXPECT_EQ(detail->RecordCount(), 6u);
+}
+
+TEST(DataSet, MasterMovesFinishTheDetailsPendingRecord) {
+  auto master = MakeTable("M", {"id"});
+  auto detail = MakeTable("D", {"mid", "v"});
+  TmoxDataSource source(master.get());
+  detail->SetMasterSource(&source);
+  detail->SetIndexFieldNames("mid");
+  detail->SetMasterFields("id");
+  AddRow(*master, {{"id", "1"}});
+  AddRow(*master, {{"id", "2"}});
+  master->First();
+  detail->Append();
+  detail->FieldByName("v").SetAsString("of 1");
+  master->Next();  // the modified detail record is posted under master 1
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(detail->RecordCount(), 0u);
+  detail->Append();  // untouched: dropped when the master moves
+  master->First();
+  EXPECT_EQ(Column(*detail, "v"), std::vector<std::string>{"of 1"});
+  master->Next();
+  EXPECT_TRUE(detail->IsEmpty());
+}
+
+TEST(DataSet, CircularLinksAreRefused) {
+  auto a = MakeTable("A", {"k"});
+  auto b = MakeTable("B", {"k"});
+  TmoxDataSource sa(a.get()), sb(b.get());
+  b->SetMasterSource(&sa);
+  EXPECT_THROW(a->SetMasterSource(&sb), EmoxDataSetException);
+  EXPECT_THROW(a->SetMasterSource(&sa), EmoxDataSetException);
+  b->SetIndexFieldNames("k");
+  EXPECT_THROW(b->SetMasterFields("k;k"), EmoxDataSetException) << "field lists of different lengths";
+  EXPECT_THROW(b->SetMasterFields("nope"), EmoxDataSetFieldNotFoundException);
+}
+
+TEST(DataSet, LocateFindsTheFirstMatchOrKeepsTheCursor) {
+  auto ds = MakeTable("T", {"uf", "cidade"});
+  AddRow(*ds, {{"uf", "SP"}, {"cidade", "Santos"}});
+  AddRow(*ds, {{"uf", "RJ"}, {"cidade", "Niterói"}});
+  AddRow(*ds, {{"uf", "SP"}, {"cidade", "Campinas"}});
+  EXPECT_TRUE(ds->Locate("uf", {"SP"}));
+  EXPECT_EQ(ds->RecNo(), 1u);
+  EXPECT_TRUE(ds->Locate("uf;cidade", {"SP", "Campinas"}));
+  EXPECT_EQ(ds->RecNo(), 3u);
+  EXPECT_FALSE(ds->Locate("uf", {"sp"})) << "values compare exactly";
+  EXPECT_EQ(ds->RecNo(), 3u);
+  EXPECT_THROW(ds->Locate("estado", {"SP"}), EmoxDataSetFieldNotFoundException);
+  EXPECT_THROW(ds->Locate("uf;cidade", {"SP"}), EmoxDataSetException);
+}
+
+TEST(DataSet, EmptyCloseAndOpen) {
+  auto ds = MakeTable("T", {"a"});
+  AddRow(*ds, {{"a", "1"}});
+  ds->Append();
+  ds->FieldByName("a").SetAsString("pending");
+  ds->EmptyDataSet();
+  EXPECT_EQ(ds->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(ds->RecordCount(), 0u);
+  EXPECT_TRUE(ds->Eof());
+  EXPECT_EQ(ds->FieldByName("a").AsString(), "");
+  AddRow(*ds, {{"a", "2"}});
+  EXPECT_THROW(ds->AddField("b", TFieldType::ftString, 5), EmoxNfeDataSetStateException)
+      << "field definitions may change only while closed";
+  ds->Close();
+  EXPECT_EQ(ds->State(), TDataSetState::dsInactive);
+  EXPECT_THROW(ds->FieldByName("a").AsString(), EmoxNfeDataSetStateException);
+  ds->AddField("b", TFieldType::ftString, 5);
+  ds->Open();
+  EXPECT_EQ(ds->RecordCount(), 0u) << "closing discards the records";
+  AddRow(*ds, {{"b", "new"}});
+  EXPECT_EQ(ds->FieldByName("b").AsString(), "new");
+}
+
+TEST(DataSet, FieldDefinitionsAndLookUp) {
+  TmoxDataSet ds("T");
+  ds.AddField("natOp_B04", TFieldType::ftString, 3);
+  EXPECT_EQ(ds.FindField("NATOP_b04"), &ds.FieldByName("natop_B04"));
+  EXPECT_EQ(ds.FindField("natOp"), nullptr);
+  try {
+    ds.FieldByName("xyz");
+    FAIL();
+  } catch (const EmoxDataSetFieldNotFoundException& e) {
+    EXPECT_STREQ(e.what(), "Campo xyz não encontrado");
+  }
+  EXPECT_THROW(ds.AddField("NATOP_B04", TFieldType::ftString, 3), EmoxDataSetException);
+  EXPECT_THROW(ds.AddField("semTamanho", TFieldType::ftString, 0), EmoxDataSetException);
+  ds.Open();
+  ds.Append();
+  TmoxField& f = ds.FieldByName("natOp_B04");
+  f.SetAsString("ção");  // three characters, six bytes
+  EXPECT_THROW(f.SetAsString("ação"), EmoxDataSetException) << "text longer than the size is refused, not cut";
+  EXPECT_EQ(f.AsString(), "ção");
+  f.SetAsString("");
+  EXPECT_TRUE(f.IsNull());
+}
+
+TEST(DataSet, TypedFieldsStoreAndConvert) {
+  TmoxDataSet ds("P");
+  auto& i = ds.AddField("qtd", TFieldType::ftInteger);
+  auto& x = ds.AddField("valor", TFieldType::ftFloat);
+  auto& d = ds.AddField("emissao", TFieldType::ftDateTime);
+  auto& b = ds.AddField("impresso", TFieldType::ftBoolean);
+  auto& t = ds.AddField("texto", TFieldType::ftString, 10);
+  ds.Open();
+  ds.Append();
+  EXPECT_TRUE(i.IsNull());
+  EXPECT_EQ(i.AsInteger(), 0);
+  i.SetAsString("-42");
+  x.SetAsString("1234.5");
+  d.SetAsString("2014-03-15T10:20:30-03:00");
+  b.SetAsBoolean(true);
+  t.SetAsInteger(7);
+  ds.Post();
+  EXPECT_EQ(i.AsInteger(), -42);
+  EXPECT_EQ(i.AsString(), "-42");
+  EXPECT_DOUBLE_EQ(x.AsFloat(), 1234.5);
+  EXPECT_EQ(x.AsString(), "1234,5");
+  EXPECT_EQ(d.AsString(), "15/03/2014 10:20:30");
+  EXPECT_EQ(b.AsString(), "True");
+  EXPECT_EQ(t.AsInteger(), 7);
+  EXPECT_EQ(std::get<double>(x.Value()), 1234.5);
+  ds.Edit();
+  EXPECT_THROW(i.SetAsString("12a"), EmoxDataSetException);
+  EXPECT_THROW(d.SetAsString("31/02/2014"), EmoxDataSetException);
+  t.SetAsString("abc");
+  EXPECT_THROW(t.AsInteger(), EmoxDataSetException);
+  d.SetAsString("05/03/2014");
+  EXPECT_EQ(d.AsString(), "05/03/2014");
+  i.SetValue(std::monostate{});
+  EXPECT_TRUE(i.IsNull());
+}
