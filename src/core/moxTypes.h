@@ -24,4 +24,16 @@ enum class TEntregaXML { exEmail, exCofral };
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
+// Recipient manifestation events; the value is the event code.
+enum class TTipoManifestacaoDestinatario {
+  tmdConfirmacaoOperacao = 210200,
+  tmdCienciaOperacao = 210210,
+  tmdDesconhecimentoOperacao = 210220,
+  tmdOperacaoNaoRealizada = 210240
+};
+
+// ICMS-suspension extension requests (first and second term) and their cancellation.
+enum class TTipoPedidoProrrogacao { tEPP1, tEPP2 };
+enum class TTipoCancelamentoPedidoProrrogacao { tECPP1, tECPP2 };
+
 }  // namespace mox

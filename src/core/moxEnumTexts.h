@@ -1,0 +1,38 @@
+#pragma once
+// The texts of the component's enumerations, both ways.
+#include <string>
+
+#include "core/moxTypes.h"
+
+namespace mox {
+
+// "2.0.2a", "3.0", "4.0", "5.0", "5.0a".
+std::string VersaoManualToStr(TVersaoManual aVersao);
+// Exact, case-sensitive match of the texts above; anything else raises
+// EmoxNFeVersaoManualException.
+TVersaoManual StrToVersaoManual(const std::string& aVersao);
+
+// The package name, e.g. "pl_008i1".
+std::string VersaoEsquemaToStr(TVersaoEsquema aVersao);
+// The manual version a schema package belongs to (never vm202a).
+TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao);
+
+std::string ModoOperacaoToString(TModoOperacao aModo);
+// Case-insensitive; an unknown text raises EmoxNFeModoOperacaoException.
+TModoOperacao StrToModoOperacao(const std::string& aModo);
+
+std::string TipoCertificadoToString(TCertificadoKind aTipo);
+// Case-insensitive; an unknown text gives ckFile.
+TCertificadoKind StrToTipoCertificado(const std::string& aTipo);
+
+// "1" for production, "2" for homologation.
+std::string GetTipoAmbiente(TAmbienteKind aAmbiente);
+
+// The event description written in the manifestation; empty for an unknown value.
+std::string GetDescricaoManifestacao(TTipoManifestacaoDestinatario aTipo);
+
+// Event codes of the extension requests and of their cancellation.
+std::string tpEvePedProrrogacaoToStr(TTipoPedidoProrrogacao aTipo);
+std::string tpEveCanPedProrrogacaoToStr(TTipoCancelamentoPedidoProrrogacao aTipo);
+
+}  // namespace mox

@@ -1,0 +1,101 @@
+#include "utils/TmoxNFeXmlUtils.h"
+
+#include <string_view>
+#include <vector>
+
+#include "core/EmoxException.h"
+#include "external/TmoxKivoUtils.h"
+#include "utils/moxTextoNFe.h"
+
+namespace mox {
+
+namespace {
+
+constexpr std::string_view kInicioNota = "<infNFe";
+
+// Position of the first infNFe start tag at or after aFrom, or npos. A tag whose name only
+// begins with infNFe (infNFeSupl of the consumer invoice) is not a note.
+size_t ProximaNota(std::string_view aLote, size_t aFrom) {
+  for (size_t p = aLote.find(kInicioNota, aFrom); p != std::string_view::npos;
+       p = aLote.find(kInicioNota, p + kInicioNota.size())) {
+    const size_t after = p + kInicioNota.size();
+    const char c = after < aLote.size() ? aLote[after] : '\0';
+    if (c == ' ' || c == '>' || c == '/' || c == '\t' || c == '\r' || c == '\n') return p;
+  }
+  return std::string_view::npos;
+}
+
+// The nodes of one path in the last batch asked for on this thread.
+class LoteNodesCache {
+ public:
+  const std::vector<std::string>& Nodes(const std::string& aLote, const std::string& aXPath) {
+    if (!valid_ || aXPath != xpath_ || aLote != lote_) {
+      valid_ = false;
+      nodes_.clear();
+      TmoxKivoUtils().XPathSelectNodes(aLote, aXPath, nodes_, TmoxKivoUtils::kNfxDeclaration, false);
+      lote_ = aLote;
+      xpath_ = aXPath;
+      valid_ = true;
+    }
+    return nodes_;
+  }
+
+ private:
+  bool valid_ = false;
+  std::string lote_, xpath_;
+  std::vector<std::string> nodes_;
+};
+
+}  // namespace
+
+std::string TmoxNFeXmlUtils::getIDNotaXPath(const std::string& aXmlNota, bool aLiteralNFE) {
+  std::string id;
+  if (!TmoxKivoUtils().XPathSelectSingleNode(aXmlNota, ".//nfx:infNFe/@Id", id, TmoxKivoUtils::kNfxDeclaration,
+                                             true))
+    return {};
+  return aLiteralNFE ? id : CopyChars(id, 4, 48);
+}
+
+std::string TmoxNFeXmlUtils::GetXMLAttribute(const std::string& aXml, const std::string& aTag,
+                                             const std::string& aAttribute) {
+  try {
+    std::string value;
+    const std::string xpath = "//*[local-name()=\"" + aTag + "\"]/@" + aAttribute;
+    if (!TmoxKivoUtils().XPathSelectSingleNode(aXml, xpath, value, {}, true)) return {};
+    return value;
+  } catch (const std::exception&) {
+    throw EmoxNFeException::CreateFmt("Problema ao localizar o atributo : %s  na tag: %s do Xml", {aAttribute, aTag});
+  }
+}
+
+std::string TmoxNFeXmlUtils::GetNota(int Index, const std::string& aLote, bool bolAprovada) {
+  if (Index < 0) return {};
+  size_t inicio = ProximaNota(aLote, 0);
+  for (int i = 0; i < Index && inicio != std::string::npos; ++i) inicio = ProximaNota(aLote, inicio + kInicioNota.size());
+  if (inicio == std::string::npos) return {};
+  const std::string fim = bolAprovada ? "</protNFe>" : "</infNFe>";
+  const size_t p = aLote.find(fim, inicio);
+  if (p == std::string::npos) return {};
+  return aLote.substr(inicio, p + fim.size() - inicio);
+}
+
+std::string TmoxNFeXmlUtils::getNotaXPath(int Index, const std::string& aLote, bool bolAprovada) {
+  thread_local LoteNodesCache cache;
+  const auto& nodes = cache.Nodes(aLote, bolAprovada ? ".//nfx:nfeProc" : ".//nfx:infNFe");
+  if (Index < 0 || static_cast<size_t>(Index) >= nodes.size()) return {};
+  return nodes[static_cast<size_t>(Index)];
+}
+
+int TmoxNFeXmlUtils::GetNumNotas(const std::string& aLote) {
+  int n = 0;
+  for (size_t p = ProximaNota(aLote, 0); p != std::string::npos; p = ProximaNota(aLote, p + kInicioNota.size())) ++n;
+  return n;
+}
+
+int TmoxNFeXmlUtils::GetNumNotasXPath(const std::string& aLote) {
+  std::string count;
+  TmoxKivoUtils().XPathSelectSingleNode(aLote, "count(.//nfx:infNFe)", count, TmoxKivoUtils::kNfxDeclaration, true);
+  return count.empty() ? 0 : static_cast<int>(std::stod(count));
+}
+
+}  // namespace mox
