@@ -1,0 +1,31 @@
+#pragma once
+// Shared by the tests of the fiscal utilities.
+#include <string>
+#include <utility>
+
+#include "core/EmoxException.h"
+
+namespace moxtest {
+
+// Class name and message of the component exception raised by aCall; both empty when it
+// raises nothing.
+struct Raised {
+  std::string className, message;
+  bool operator==(const Raised&) const = default;
+};
+
+template <class F>
+Raised RaisedBy(F&& aCall) {
+  try {
+    std::forward<F>(aCall)();
+  } catch (const mox::EmoxException& e) {
+    return {e.ClassName(), e.what()};
+  }
+  return {};
+}
+
+inline std::ostream& operator<<(std::ostream& os, const Raised& r) {
+  return os << r.className << ": \"" << r.message << "\"";
+}
+
+}  // namespace moxtest
