@@ -1,6 +1,7 @@
 #include "utils/TmoxNFeXMLLogs.h"
 
 #include <stdexcept>
+#include <string_view>
 
 #include "core/EmoxException.h"
 #include "external/EKivoException.h"
@@ -8,6 +9,7 @@
 #include "external/moxPaths.h"
 #include "utils/TmoxNFeXmlUtils.h"
 #include "utils/moxNFePaths.h"
+#include "utils/moxNodeCache.h"
 #include "utils/moxTextoNFe.h"
 
 namespace mox {
@@ -38,6 +40,20 @@ std::vector<std::string> Nos(const std::string& aLog, const std::string& aXPath)
   return nos;
 }
 
+// The start tag of the note's infNFe, which carries its Id; the whole note when there is none.
+// Matching the key there keeps a note that merely quotes another one's key (a referenced
+// note, a remark) from being taken for it.
+std::string_view TagDaNota(std::string_view aNota) {
+  for (size_t p = aNota.find("infNFe"); p != std::string_view::npos; p = aNota.find("infNFe", p + 6)) {
+    const char antes = p > 0 ? aNota[p - 1] : '\0', depois = p + 6 < aNota.size() ? aNota[p + 6] : '\0';
+    if ((antes == '<' || antes == ':') && (depois == ' ' || depois == '>' || depois == '\n' || depois == '\t')) {
+      const size_t fim = aNota.find('>', p);
+      return aNota.substr(p, fim == std::string_view::npos ? std::string_view::npos : fim - p);
+    }
+  }
+  return aNota;
+}
+
 void ExigeLista(const std::vector<std::string>* aListOut) {
   if (!aListOut) throw EmoxNFeCheckParams("Lista não foi instanciada.");
 }
@@ -66,17 +82,16 @@ std::string TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(const std::string& aIdNFe, c
   if (ComecaComN(aIdNFe)) throw std::runtime_error(kChaveSoNumeros);
   const std::string log = LoadLog(aLogEnvLote, aLogDir);
   if (log.empty()) throw EmoxNFeCheckParams("Arquivo de Log Vazio");
-  // Each signed NFe element of the batch, wherever the log wraps it.
-  std::vector<std::string> notas;
-  bool achou = false;
+  // Each signed NFe element of the batch, wherever the log wraps it. Looking up every note of
+  // one batch in turn parses the batch once.
+  const std::vector<std::string>* notas = nullptr;
   try {
-    achou = TmoxKivoUtils().XPathSelectNodes(log, "//*[local-name()=\"NFe\"]", notas, {}, true);
+    notas = &SelectNodesCached(log, "//*[local-name()=\"NFe\"]", {});
   } catch (const EKivoException&) {
-    achou = false;
   }
-  if (!achou) throw EmoxNFeCheckParams("Arquivo Log não contém Chave de NFe ou é inválido.");
-  for (const auto& nota : notas)
-    if (ContainsIgnoreCase(nota, aIdNFe)) return nota;
+  if (!notas || notas->empty()) throw EmoxNFeCheckParams("Arquivo Log não contém Chave de NFe ou é inválido.");
+  for (const auto& nota : *notas)
+    if (ContainsIgnoreCase(TagDaNota(nota), aIdNFe)) return nota;
   return {};
 }
 

@@ -15,8 +15,8 @@ class TmoxNFeXMLLogs {
   // EmoxNFeLogNotFoundException.
   static std::string LoadLog(const std::string& aLog, const std::string& aLogDir);
 
-  // The XML of the first signed NFe element of the batch-send log that holds aIdNFe (letter
-  // case ignored); empty when none does.
+  // The XML of the first signed NFe element of the batch-send log whose infNFe Id holds aIdNFe
+  // (letter case ignored); empty when none does.
   static std::string AchaNFeAssinadaLogEnvio(const std::string& aIdNFe, const std::string& aLogEnvLote,
                                              const std::string& aLogDir);
 

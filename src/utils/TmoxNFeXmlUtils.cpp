@@ -5,6 +5,7 @@
 
 #include "core/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
+#include "utils/moxNodeCache.h"
 #include "utils/moxTextoNFe.h"
 
 namespace mox {
@@ -24,27 +25,6 @@ size_t ProximaNota(std::string_view aLote, size_t aFrom) {
   }
   return std::string_view::npos;
 }
-
-// The nodes of one path in the last batch asked for on this thread.
-class LoteNodesCache {
- public:
-  const std::vector<std::string>& Nodes(const std::string& aLote, const std::string& aXPath) {
-    if (!valid_ || aXPath != xpath_ || aLote != lote_) {
-      valid_ = false;
-      nodes_.clear();
-      TmoxKivoUtils().XPathSelectNodes(aLote, aXPath, nodes_, TmoxKivoUtils::kNfxDeclaration, false);
-      lote_ = aLote;
-      xpath_ = aXPath;
-      valid_ = true;
-    }
-    return nodes_;
-  }
-
- private:
-  bool valid_ = false;
-  std::string lote_, xpath_;
-  std::vector<std::string> nodes_;
-};
 
 }  // namespace
 
@@ -80,8 +60,8 @@ std::string TmoxNFeXmlUtils::GetNota(int Index, const std::string& aLote, bool b
 }
 
 std::string TmoxNFeXmlUtils::getNotaXPath(int Index, const std::string& aLote, bool bolAprovada) {
-  thread_local LoteNodesCache cache;
-  const auto& nodes = cache.Nodes(aLote, bolAprovada ? ".//nfx:nfeProc" : ".//nfx:infNFe");
+  const auto& nodes =
+      SelectNodesCached(aLote, bolAprovada ? ".//nfx:nfeProc" : ".//nfx:infNFe", TmoxKivoUtils::kNfxDeclaration);
   if (Index < 0 || static_cast<size_t>(Index) >= nodes.size()) return {};
   return nodes[static_cast<size_t>(Index)];
 }

@@ -19,7 +19,7 @@ class TmoxNFeXmlUtils {
   static std::string GetNota(int Index, const std::string& aLote, bool bolAprovada);
 
   // The XML of the Index-th (from 0) nfeProc (bolAprovada) or infNFe; empty when out of range.
-  // Walking a batch index by index parses it once: the last batch's nodes are kept per thread.
+  // Walking a batch index by index parses it once (SelectNodesCached).
   static std::string getNotaXPath(int Index, const std::string& aLote, bool bolAprovada);
 
   // Number of infNFe start tags, by plain text search.

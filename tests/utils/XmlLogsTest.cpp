@@ -16,9 +16,7 @@ using moxtest::RaisedBy;
 
 namespace {
 
-const std::vector<std::string> kChaves = {"35140312345678000195550010000001241123456788",
-                                          "35140312345678000195550010000001251123456785",
-                                          "35140312345678000195550010000001261123456782"};
+const std::vector<std::string>& kChaves = moxtest::kChavesLote;
 
 std::string Envio() { return moxtest::ReadText(moxtest::Fixture("lote/envio-lote-3-notas.xml")); }
 std::string Recibo() { return moxtest::ReadText(moxtest::Fixture("lote/ret-cons-reci-3-protocolos.xml")); }
@@ -77,6 +75,13 @@ TEST(TmoxNFeXMLLogs, SignedNoteOfTheSendLog) {
   EXPECT_EQ(TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio("35140312345678000195550010000009991123456780", Envio(), ""), "");
   EXPECT_EQ(PlainMessage([] { TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio("NFe" + kChaves[0], Envio(), ""); }),
             "A Chave deve ser composta apenas por Números");
+
+  // A note quoting another note's key (a referenced note) is not taken for that note.
+  std::string comReferencia = Envio();
+  comReferencia.insert(comReferencia.find("<tpAmb>"), "<NFref><refNFe>" + kChaves[2] + "</refNFe></NFref>");
+  const std::string terceira = TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(kChaves[2], comReferencia, "");
+  EXPECT_NE(terceira.find("Id=\"NFe" + kChaves[2]), std::string::npos) << terceira;
+  EXPECT_EQ(terceira.find("<refNFe>"), std::string::npos);
 
   moxtest::WriteText(dir.file("vazio-env-lot.xml"), "\xEF\xBB\xBF");
   EXPECT_EQ(RaisedBy([&] { TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(kChaves[0], "vazio-env-lot.xml", dir.str()); }),

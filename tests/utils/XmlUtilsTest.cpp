@@ -15,9 +15,7 @@ using moxtest::RaisedBy;
 
 namespace {
 
-const std::vector<std::string> kChaves = {"35140312345678000195550010000001241123456788",
-                                          "35140312345678000195550010000001251123456785",
-                                          "35140312345678000195550010000001261123456782"};
+const std::vector<std::string>& kChaves = moxtest::kChavesLote;
 
 std::string Fixture(const std::string& aName) { return moxtest::ReadText(moxtest::Fixture(aName)); }
 std::string Envio() { return Fixture("lote/envio-lote-3-notas.xml"); }
@@ -111,4 +109,17 @@ TEST(TmoxNFeXmlUtils, NotesByXPath) {
   EXPECT_THROW(TmoxNFeXmlUtils::getNotaXPath(0, "<enviNFe>", false), mox::EKivoException);
   // A failed parse leaves nothing stale behind.
   EXPECT_NE(TmoxNFeXmlUtils::getNotaXPath(0, envio, false).find(kChaves[0]), std::string::npos);
+}
+
+TEST(SelectNodesCached, AnswersBelongToTheTextAsked) {
+  // More texts than the cache keeps, texts differing only near their end, asked in turns.
+  std::vector<std::string> textos;
+  for (int i = 0; i < 7; ++i)
+    textos.push_back("<r xmlns=\"http://www.portalfiscal.inf.br/nfe\"><infNFe Id=\"a\"/><infNFe Id=\"" +
+                     std::to_string(i) + "\"/></r>");
+  for (int volta = 0; volta < 3; ++volta)
+    for (size_t i = 0; i < textos.size(); ++i) {
+      const std::string nota = TmoxNFeXmlUtils::getNotaXPath(1, textos[i], false);
+      EXPECT_NE(nota.find("Id=\"" + std::to_string(i) + "\""), std::string::npos) << nota;
+    }
 }

@@ -1,0 +1,128 @@
+// Lookups in a 50-note batch: walking its notes by index, listing its keys and finding one
+// signed note, against the same work done the plain way on libxml2 / the utility server.
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BenchRatio.h"
+#include "external/TmoxKivoUtils.h"
+#include "utils/TmoxNFeXMLLogs.h"
+#include "utils/TmoxNFeXmlUtils.h"
+
+namespace {
+
+constexpr int kNotas = 50;
+const std::string kChave = "35140312345678000195550010000001241123456788";
+
+std::string ChaveDaNota(int i) {
+  std::string chave = kChave;
+  std::string numero = std::to_string(1000 + i);
+  chave.replace(34 - numero.size(), numero.size(), numero);
+  return chave;
+}
+
+// enviNFe with 50 copies of the 12 KB fixture note, each with its own key.
+const std::string& Lote() {
+  static const std::string lote = [] {
+    std::ifstream in(std::string(MOXNFE_SOURCE_DIR) + "/tests/fixtures/xml/nfe310-assinada-ficticia.xml");
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string nota = ss.str();
+    nota = nota.substr(nota.find("<NFe"));
+    std::string out = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>1</idLote>";
+    for (int i = 0; i < kNotas; ++i) {
+      std::string copia = nota;
+      for (size_t p; (p = copia.find(kChave)) != std::string::npos;) copia.replace(p, kChave.size(), ChaveDaNota(i));
+      out += copia;
+    }
+    return out + "</enviNFe>";
+  }();
+  return lote;
+}
+
+void BM_NotasPorIndice(benchmark::State& state) {
+  const std::string& lote = Lote();
+  for (auto _ : state)
+    for (int i = 0; i < kNotas; ++i) benchmark::DoNotOptimize(mox::TmoxNFeXmlUtils::getNotaXPath(i, lote, false));
+}
+BENCHMARK(BM_NotasPorIndice)->Unit(benchmark::kMillisecond);
+
+// Reference: one query of the whole batch per index.
+void BM_NotasPorIndiceConsultaCada(benchmark::State& state) {
+  const std::string& lote = Lote();
+  mox::TmoxKivoUtils utils;
+  for (auto _ : state)
+    for (int i = 0; i < kNotas; ++i) {
+      std::vector<std::string> nos;
+      utils.XPathSelectNodes(lote, ".//nfx:infNFe", nos, mox::TmoxKivoUtils::kNfxDeclaration);
+      benchmark::DoNotOptimize(nos[static_cast<size_t>(i)]);
+    }
+}
+BENCHMARK(BM_NotasPorIndiceConsultaCada)->Unit(benchmark::kMillisecond);
+
+void BM_ListaChavesLogEnv(benchmark::State& state) {
+  const std::string& lote = Lote();
+  for (auto _ : state) {
+    std::vector<std::string> chaves;
+    mox::TmoxNFeXMLLogs::ListaChavesLogEnv(lote, &chaves, "");
+    if (chaves.size() != kNotas) state.SkipWithError("chaves faltando");
+  }
+}
+BENCHMARK(BM_ListaChavesLogEnv)->Unit(benchmark::kMillisecond);
+
+// Reference: libxml2 parsing the batch and reading every infNFe/@Id in one expression.
+void BM_LibxmlIdsDoLote(benchmark::State& state) {
+  const std::string& lote = Lote();
+  for (auto _ : state) {
+    xmlDocPtr doc = xmlReadMemory(lote.data(), static_cast<int>(lote.size()), nullptr, nullptr, XML_PARSE_NONET);
+    xmlXPathContextPtr ctx = xmlXPathNewContext(doc);
+    xmlXPathRegisterNs(ctx, BAD_CAST "nfx", BAD_CAST mox::TmoxKivoUtils::kNFeNamespace);
+    xmlXPathObjectPtr obj = xmlXPathEvalExpression(BAD_CAST ".//nfx:infNFe/@Id", ctx);
+    std::vector<std::string> chaves;
+    for (int i = 0; obj->nodesetval && i < obj->nodesetval->nodeNr; ++i) {
+      xmlChar* v = xmlNodeGetContent(obj->nodesetval->nodeTab[i]);
+      chaves.emplace_back(reinterpret_cast<const char*>(v) + 3);
+      xmlFree(v);
+    }
+    xmlXPathFreeObject(obj);
+    xmlXPathFreeContext(ctx);
+    xmlFreeDoc(doc);
+    if (chaves.size() != kNotas) state.SkipWithError("chaves faltando");
+  }
+}
+BENCHMARK(BM_LibxmlIdsDoLote)->Unit(benchmark::kMillisecond);
+
+void BM_AchaNFeAssinadaUltima(benchmark::State& state) {
+  const std::string& lote = Lote();
+  const std::string chave = ChaveDaNota(kNotas - 1);
+  for (auto _ : state)
+    if (mox::TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(chave, lote, "").empty()) state.SkipWithError("não achou");
+}
+BENCHMARK(BM_AchaNFeAssinadaUltima)->Unit(benchmark::kMillisecond);
+
+// Reference: libxml2 parsing the batch once, nothing else.
+void BM_LibxmlSoParse(benchmark::State& state) {
+  const std::string& lote = Lote();
+  for (auto _ : state) {
+    xmlDocPtr doc = xmlReadMemory(lote.data(), static_cast<int>(lote.size()), nullptr, nullptr, XML_PARSE_NONET);
+    benchmark::DoNotOptimize(doc);
+    xmlFreeDoc(doc);
+  }
+}
+BENCHMARK(BM_LibxmlSoParse)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return moxbench::RunWithRatios(
+      argc, argv,
+      {{"50 notas por índice (uma consulta por índice / cache do lote)", {"BM_NotasPorIndice", "BM_NotasPorIndiceConsultaCada"}},
+       {"Chaves do lote (libxml2 direto / ListaChavesLogEnv)", {"BM_ListaChavesLogEnv", "BM_LibxmlIdsDoLote"}},
+       {"Nota assinada do lote (só o parse / AchaNFeAssinadaLogEnvio)", {"BM_AchaNFeAssinadaUltima", "BM_LibxmlSoParse"}}});
+}
