@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <utility>
 
 #include "core/EmoxException.h"
 
