@@ -1,0 +1,40 @@
+#include "core/TDanfeSettings.h"
+
+#include "external/TmoxKivoUtils.h"
+
+namespace mox {
+
+TDanfeSettings::TDanfeSettings() = default;
+TDanfeSettings::~TDanfeSettings() = default;
+
+TmoxKivoUtils& TDanfeSettings::Utils() {
+  if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
+  return *FUtils;
+}
+
+const std::string& TDanfeSettings::ModeloRetrato() {
+  if (FModeloRetrato.empty()) FModeloRetrato = Utils().ExpandPath("Templates\\Vm50a\\Danfe\\retrato.rtm");
+  return FModeloRetrato;
+}
+
+const std::string& TDanfeSettings::ModeloPaisagem() {
+  if (FModeloPaisagem.empty()) FModeloPaisagem = Utils().ExpandPath("Templates\\Vm50a\\Danfe\\paisagem.rtm");
+  return FModeloPaisagem;
+}
+
+std::string TDanfeSettings::GetParams() {
+  std::string out;
+  auto line = [&out](const char* name, const std::string& value) { out += std::string(name) + "=" + value + "\n"; };
+  line("ModeloRetrato", ModeloRetrato());
+  line("ModeloPaisagem", ModeloPaisagem());
+  line("LogotipoEmitente", FLogotipoEmitente);
+  line("FraseContingencia", FFraseContingencia);
+  line("FraseHomologacao", FFraseHomologacao);
+  line("QtdeCopias", std::to_string(FQtdeCopias));
+  line("ImprimirVolume", BoolParam(FImprimirVolume));
+  line("ImprimirDuplicata", BoolParam(FImprimirDuplicata));
+  line("ImprimirUnidadeTributada", BoolParam(FImprimirUnidadeTributada));
+  return out;
+}
+
+}  // namespace mox

@@ -1,0 +1,23 @@
+#pragma once
+// E-mail settings of the component; copied into the services server before each use.
+#include <string>
+
+namespace mox {
+
+struct TmoxEmailSettings {
+  std::string EmailRemetente;
+  std::string EmailDestinatario;
+  std::string ServidorSmtp;
+  std::string Usuario;
+  std::string Senha;
+  std::string Assunto;
+  std::string Mensagem;
+  int Porta = 0;
+  bool Autenticacao = false;
+  std::string CCo;
+  std::string CC;
+  int TimeOut = 0;
+  bool ConteudoHtml = false;
+};
+
+}  // namespace mox
