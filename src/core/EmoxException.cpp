@@ -17,7 +17,14 @@ std::string FormatErrorLogLine(const char* aClassName, const std::string& aMessa
                    {FormatDateTimeBR(Now(), true), static_cast<long>(::syscall(SYS_gettid)), aClassName, aMessage});
 }
 
-std::string DefaultErrorLogFolder() { return ProgramDir(); }
+std::string DefaultErrorLogFolder() {
+  // Installed programs usually live in folders their users cannot write; the log then goes to
+  // the component's data folder, which is created on demand.
+  if (::access(ProgramDir().c_str(), W_OK) == 0) return ProgramDir();
+  const std::string data = TmoxKivoUtils().GetSpecialDirectories(1);
+  CreateDirectories(data);
+  return data;
+}
 
 EmoxException::EmoxException(const char* aClassName, std::string aNomeLog, const std::string& Msg,
                              const std::string& aPathLog)
