@@ -84,6 +84,7 @@ TmoxField& TmoxDataSet::AddField(std::unique_ptr<TmoxField> aField) {
   if (Active())
     throw EmoxNfeDataSetStateException::CreateFmt("Os campos do DataSet %s não podem ser definidos com ele aberto.",
                                                   {FName}, FDiretorioLogErro);
+  CheckNewField(*aField);
   if (aField->DataType() == TFieldType::ftString && aField->Size() < 1)
     throw EmoxDataSetException::CreateFmt("Tamanho inválido (%d) para o campo %s do DataSet %s.",
                                           {aField->Size(), aField->FieldName(), FName}, FDiretorioLogErro);
@@ -438,12 +439,14 @@ void TmoxDataSet::SetMasterSource(TmoxDataSource* aSource) {
 }
 
 void TmoxDataSet::SetMasterFields(std::string aFieldNames) {
+  if (aFieldNames == FMasterFields) return;
   FMasterFields = std::move(aFieldNames);
   ResolveLink();
   MasterChanged();
 }
 
 void TmoxDataSet::SetIndexFieldNames(std::string aFieldNames) {
+  if (aFieldNames == FIndexFieldNames && !aFieldNames.empty()) return;
   std::vector<size_t> indexes = ResolveFields(aFieldNames, *this);
   FIndexFieldNames = std::move(aFieldNames);
   FIndexFieldIdx = std::move(indexes);

@@ -75,6 +75,8 @@ class TmoxDataSet {
   void Close();
   bool Active() const { return FState != TDataSetState::dsInactive; }
   TDataSetState State() const { return FState; }
+  // A record is pending: the data set is in edit or insert state.
+  bool Editing() const { return FState == TDataSetState::dsEdit || FState == TDataSetState::dsInsert; }
   // Drops the pending record and deletes every record.
   void EmptyDataSet();
 
@@ -117,6 +119,10 @@ class TmoxDataSet {
     if (FDisableCount > 0) --FDisableCount;
   }
   bool ControlsDisabled() const { return FDisableCount > 0; }
+
+ protected:
+  // Lets a data set refuse fields of the wrong kind before they are added.
+  virtual void CheckNewField(const TmoxField& aField) const { (void)aField; }
 
  private:
   friend class TmoxField;

@@ -1,0 +1,24 @@
+#include "datasets/TXmlDataSetNFe.h"
+
+#include "core/EmoxException.h"
+
+namespace mox {
+
+TXmlDataSetNFe::TXmlDataSetNFe(std::string aName)
+    : TmoxDataSet(std::move(aName)), FDataSource(std::make_unique<TmoxDataSource>(this)) {}
+
+// The data source goes first, so details let go of this data set before it is taken apart.
+TXmlDataSetNFe::~TXmlDataSetNFe() { FDataSource.reset(); }
+
+TXmlFieldNFe& TXmlDataSetNFe::AddXmlField(std::unique_ptr<TXmlFieldNFe> aField) {
+  return static_cast<TXmlFieldNFe&>(AddField(std::move(aField)));
+}
+
+// The typed accessors above rely on every field being a dictionary field.
+void TXmlDataSetNFe::CheckNewField(const TmoxField& aField) const {
+  if (!dynamic_cast<const TXmlFieldNFe*>(&aField))
+    throw EmoxDataSetException::CreateFmt("O DataSet %s aceita apenas campos do dicionário (%s).",
+                                          {Name(), aField.FieldName()}, DiretorioLogErro());
+}
+
+}  // namespace mox

@@ -1,0 +1,52 @@
+#pragma once
+// A data set of the invoice dictionary: every field is a TXmlFieldNFe, and the data set knows
+// its XML wrapper tag and how it hangs off its master data set.
+#include <memory>
+#include <string>
+
+#include "datasets/TXmlFieldNFe.h"
+#include "datasets/TmoxDataSet.h"
+
+namespace mox {
+
+class TXmlDataSetNFe : public TmoxDataSet {
+ public:
+  explicit TXmlDataSetNFe(std::string aName = {});
+  ~TXmlDataSetNFe() override;
+
+  // Wrapper element of the whole record when converted to XML; empty: no wrapper.
+  const std::string& TagXML() const { return FTagXML; }
+  void SetTagXML(std::string aValue) { FTagXML = std::move(aValue); }
+  // Name of the master data set; empty for a top-level data set.
+  const std::string& XMLMasterSource() const { return FXmlMasterSource; }
+  void SetXMLMasterSource(std::string aValue) { FXmlMasterSource = std::move(aValue); }
+  // Field of the master whose value links the detail.
+  const std::string& XMLMasterField() const { return FXMLMasterField; }
+  void SetXMLMasterField(std::string aValue) { FXMLMasterField = std::move(aValue); }
+  // Field of this data set that receives the master's value; also its index field.
+  const std::string& XMLKeyField() const { return FXMLKeyField; }
+  void SetXMLKeyField(std::string aValue) { FXMLKeyField = std::move(aValue); }
+  // Bound to this data set; details use it as their master source.
+  TmoxDataSource& DataSource() const { return *FDataSource; }
+
+  TXmlFieldNFe& AddXmlField(std::unique_ptr<TXmlFieldNFe> aField);
+  TXmlFieldNFe& XmlField(size_t aIndex) const { return static_cast<TXmlFieldNFe&>(Field(aIndex)); }
+  TXmlFieldNFe* FindXmlField(std::string_view aFieldName) const {
+    return static_cast<TXmlFieldNFe*>(FindField(aFieldName));
+  }
+  TXmlFieldNFe& XmlFieldByName(std::string_view aFieldName) const {
+    return static_cast<TXmlFieldNFe&>(FieldByName(aFieldName));
+  }
+
+ protected:
+  void CheckNewField(const TmoxField& aField) const override;
+
+ private:
+  std::string FTagXML;
+  std::string FXMLMasterField;
+  std::string FXmlMasterSource;
+  std::unique_ptr<TmoxDataSource> FDataSource;
+  std::string FXMLKeyField;
+};
+
+}  // namespace mox

@@ -1,0 +1,63 @@
+#include "datasets/TmoxNFeDataSets.h"
+
+#include "core/EmoxException.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+namespace {
+
+TmoxNFeDataSets::TAplicadorRegras& AplicadorRegras() {
+  static TmoxNFeDataSets::TAplicadorRegras aplicador;
+  return aplicador;
+}
+
+}  // namespace
+
+void TmoxNFeDataSets::SetAplicadorRegras(TAplicadorRegras aAplicador) { AplicadorRegras() = std::move(aAplicador); }
+
+TmoxNFeDataSets::TmoxNFeDataSets(TLayoutFactory aLayoutFactory) : fLayoutFactory(std::move(aLayoutFactory)) {
+  // The container always matches VersaoEsquema, from the start.
+  SetVersaoEsquema(fVersaoEsquema);
+}
+
+TmoxNFeDataSets::~TmoxNFeDataSets() = default;
+
+void TmoxNFeDataSets::SetVersaoEsquema(TVersaoEsquema aValue) {
+  std::unique_ptr<TmoxNFeCustomDataSet> container = fLayoutFactory ? fLayoutFactory(aValue) : nullptr;
+  if (!container)
+    throw EmoxNFeVersaoEsquemaException("Não há leiaute de conversão para a versão de esquema informada.",
+                                        fDiretorioLogErro);
+  container->SetDiretorioLogErro(fDiretorioLogErro);
+  fActiveDSVersao = std::move(container);
+  fVersaoEsquema = aValue;
+}
+
+void TmoxNFeDataSets::SetXMLDicionario(const std::string& aFileName) {
+  SetVersaoEsquema(fVersaoEsquema);
+  fActiveDSVersao->SetXMLDicionario(aFileName);
+}
+
+void TmoxNFeDataSets::SetDiretorioLogErro(const std::string& aDir) {
+  if (!aDir.empty() && !DirectoryExists(aDir) && !CreateDirectories(aDir))
+    throw EmoxNFeDirNotFoundException::CreateFmt("Não foi possível criar a pasta %s.", {aDir});
+  fDiretorioLogErro = aDir;
+  fActiveDSVersao->SetDiretorioLogErro(aDir);
+}
+
+void TmoxNFeDataSets::Incluir() {
+  fActiveDSVersao->SetDiretorioLogErro(fDiretorioLogErro);
+  fActiveDSVersao->Incluir();
+}
+
+void TmoxNFeDataSets::Salvar() {
+  if (fValidaRegrasNegocioZelto) AplicarRegrasDeNegocio(TTipoRegraKind::rkZelto);
+  fActiveDSVersao->Salvar();
+  if (fValidaRegrasNegocio) AplicarRegrasDeNegocio(TTipoRegraKind::rkSefaz);
+}
+
+void TmoxNFeDataSets::AplicarRegrasDeNegocio(TTipoRegraKind aTipoRegra) {
+  if (const TAplicadorRegras& aplicador = AplicadorRegras()) aplicador(*this, aTipoRegra);
+}
+
+}  // namespace mox

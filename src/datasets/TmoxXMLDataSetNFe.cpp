@@ -1,0 +1,307 @@
+#include "datasets/TmoxXMLDataSetNFe.h"
+
+#include <algorithm>
+
+#include "core/EmoxException.h"
+#include "datasets/moxFieldValue.h"
+#include "external/EKivoException.h"
+#include "external/FileIO.h"
+#include "external/Utf8Text.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+namespace {
+
+constexpr const char* kVerProcPadrao = "Versao Aplicativo9";
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
+bool HasAttribute(xmlNodePtr aNode, const char* aName) {
+  return xmlHasProp(aNode, reinterpret_cast<const xmlChar*>(aName)) != nullptr;
+}
+
+std::string Attribute(xmlNodePtr aNode, const char* aName) {
+  xmlChar* value = xmlGetProp(aNode, reinterpret_cast<const xmlChar*>(aName));
+  if (!value) return {};
+  std::string text(reinterpret_cast<const char*>(value));
+  xmlFree(value);
+  return text;
+}
+
+std::vector<xmlNodePtr> ChildElements(xmlNodePtr aNode) {
+  std::vector<xmlNodePtr> children;
+  for (xmlNodePtr c = aNode ? aNode->children : nullptr; c; c = c->next)
+    if (c->type == XML_ELEMENT_NODE) children.push_back(c);
+  return children;
+}
+
+int LinkDepth(const TmoxDataSet& aDataSet) {
+  int depth = 0;
+  for (const TmoxDataSet* m = aDataSet.MasterDataSet(); m; m = m->MasterDataSet()) ++depth;
+  return depth;
+}
+
+}  // namespace
+
+TmoxXMLDataSetNFe::TmoxXMLDataSetNFe() = default;
+
+TmoxXMLDataSetNFe::~TmoxXMLDataSetNFe() = default;
+
+TmoxKivoUtils& TmoxXMLDataSetNFe::Utils() const {
+  if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
+  return *FUtils;
+}
+
+void TmoxXMLDataSetNFe::SetDiretorioLogErro(const std::string& aDir) {
+  fDiretorioLogErro = aDir;
+  for (auto& ds : fListDataSets) ds->SetDiretorioLogErro(aDir);
+}
+
+// --- Dictionary ---------------------------------------------------------------------------------
+
+void TmoxXMLDataSetNFe::SetXMLDicionario(const std::string& aFileName) {
+  fXMLDicionario = aFileName;
+  if (aFileName.empty()) return;
+  fDataSetsByName.clear();
+  fCampos.clear();
+  fListDataSets.clear();
+  CreateListDataSets();
+}
+
+void TmoxXMLDataSetNFe::FailLoad(std::string_view aDetail) const {
+  throw EmoxDataSetLoadTemplateException::CreateFmt("Erro no arquivo %s .%s", {fXMLDicionario, aDetail},
+                                                    fDiretorioLogErro);
+}
+
+XmlDocument TmoxXMLDataSetNFe::LoadDicXML() {
+  const std::string path = NormalizeSeparators(fXMLDicionario);
+  if (!FileExists(path))
+    throw EmoxDataSetFileNotFoundException::CreateFmt("Arquivo:  %s não encontrado.", {fXMLDicionario},
+                                                      fDiretorioLogErro);
+  try {
+    // Dictionaries written in Latin-1 are read as well as UTF-8 ones.
+    return XmlDocument::Parse(DecodeToUtf8(ReadFileBytes(path)));
+  } catch (const EKivoException&) {
+    FailLoad();
+  }
+}
+
+void TmoxXMLDataSetNFe::CreateListDataSets() {
+  const XmlDocument document = LoadDicXML();
+  for (xmlNodePtr node : ChildElements(document.Root())) AddDataSet(CreateDataSet(node));
+  if (fActiveMasterSource) SetActiveMasterSource(true);
+}
+
+std::unique_ptr<TXmlDataSetNFe> TmoxXMLDataSetNFe::CreateDataSet(xmlNodePtr aNode) {
+  auto ds = std::make_unique<TXmlDataSetNFe>(std::string(LocalName(aNode)));
+  ds->SetDiretorioLogErro(fDiretorioLogErro);
+  const std::vector<xmlNodePtr> parts = ChildElements(aNode);
+  for (xmlNodePtr fieldNode : ChildElements(parts.empty() ? nullptr : parts[0])) {
+    // Every field must name itself and its size; repeating the previous ones would only
+    // produce a duplicate or a field of the wrong size.
+    if (!HasAttribute(fieldNode, "nome")) FailLoad(moxFormat(" Campo sem o atributo nome em %s.", {ds->Name()}));
+    const std::string nome = Attribute(fieldNode, "nome");
+    if (!HasAttribute(fieldNode, "tamanho"))
+      FailLoad(moxFormat(" Campo %s sem o atributo tamanho em %s.", {nome, ds->Name()}));
+    const std::string tamanhoText = Attribute(fieldNode, "tamanho");
+    const auto tamanho = fieldvalue::ParseInteger(tamanhoText);
+    if (!tamanho)
+      throw EmoxDataSetLoadTemplateException::CreateFmt("'%s' não é um valor inteiro válido", {tamanhoText},
+                                                        fDiretorioLogErro);
+    if (*tamanho < 1 || *tamanho > 1000000)
+      FailLoad(moxFormat(" Tamanho %s inválido no campo %s de %s.", {tamanhoText, nome, ds->Name()}));
+    if (ds->FindField(nome)) FailLoad(moxFormat(" Campo %s duplicado em %s.", {nome, ds->Name()}));
+
+    std::unique_ptr<TXmlFieldNFe> field = CreateXmlField(*ds);
+    field->SetFieldName(nome);
+    field->SetSize(static_cast<int>(*tamanho));
+    field->SetRequired(XmlBoolean(fieldNode, "requerido"));
+    field->SetGeraTagVazia(XmlBoolean(fieldNode, "tagvazia"));
+    field->SetVisible(XmlBoolean(fieldNode, "visible"));
+    TXmlFieldNFe& added = ds->AddXmlField(std::move(field));
+    GetAtributosComplementares(fieldNode, added);
+  }
+  if (parts.size() < 2) FailLoad();
+  if (parts[1]->properties) {
+    ds->SetXMLMasterSource(Attribute(parts[1], "mastersource"));
+    ds->SetXMLMasterField(Attribute(parts[1], "masterfield"));
+    ds->SetXMLKeyField(Attribute(parts[1], "keyfield"));
+  }
+  ds->Open();
+  TXmlDataSetNFe* self = ds.get();
+  ds->BeforePost = [this, self](TmoxDataSet&) { AntesDeSalvar(*self); };
+  ds->BeforeInsert = [this, self](TmoxDataSet&) { AntesDeIncluir(*self); };
+  ds->AfterInsert = [this, self](TmoxDataSet&) { DepoisDeIncluir(*self); };
+  return ds;
+}
+
+std::unique_ptr<TXmlFieldNFe> TmoxXMLDataSetNFe::CreateXmlField(TXmlDataSetNFe& aDataSet) {
+  (void)aDataSet;
+  return std::make_unique<TXmlFieldNFe>();
+}
+
+void TmoxXMLDataSetNFe::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFieldNFe& aField) {
+  aField.SetTpNode(Attribute(aXMLNode, "tpnode"));
+  aField.SetEnum(Attribute(aXMLNode, "enum"));
+  aField.SetDica(Attribute(aXMLNode, "dica"));
+  if (HasAttribute(aXMLNode, "display")) aField.SetDisplayLabel(Attribute(aXMLNode, "display"));
+}
+
+bool TmoxXMLDataSetNFe::XmlBoolean(xmlNodePtr aNode, const char* aName) { return Attribute(aNode, aName) == "s"; }
+
+void TmoxXMLDataSetNFe::AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet) {
+  TXmlDataSetNFe* ds = aDataSet.get();
+  fListDataSets.push_back(std::move(aDataSet));
+  fDataSetsByName.try_emplace(ds->Name(), ds);
+  for (size_t i = 0; i < ds->FieldCount(); ++i) fCampos.try_emplace(ds->Field(i).FieldName(), &ds->XmlField(i));
+}
+
+void TmoxXMLDataSetNFe::SetActiveMasterSource(bool aValue) {
+  fActiveMasterSource = aValue;
+  for (auto& ds : fListDataSets) {
+    if (aValue) {
+      if (ds->XMLMasterSource().empty()) continue;
+      TXmlDataSetNFe& master = FindDataSet(ds->XMLMasterSource());
+      ds->SetMasterSource(&master.DataSource());
+      ds->SetIndexFieldNames(ds->XMLKeyField());
+      ds->SetMasterFields(ds->XMLMasterField());
+    } else {
+      ds->SetMasterSource(nullptr);
+      ds->SetMasterFields({});
+      ds->SetIndexFieldNames({});
+    }
+  }
+}
+
+// --- Look-ups -----------------------------------------------------------------------------------
+
+TXmlDataSetNFe* TmoxXMLDataSetNFe::DataSetOrNull(std::string_view aName) const {
+  auto it = fDataSetsByName.find(AsciiUpperCase(aName));
+  return it == fDataSetsByName.end() ? nullptr : it->second;
+}
+
+TXmlDataSetNFe& TmoxXMLDataSetNFe::FindDataSet(std::string_view aName) const {
+  if (TXmlDataSetNFe* ds = DataSetOrNull(aName)) return *ds;
+  throw EmoxDataSetException::CreateFmt("Parte %s não encontrada.", {AsciiUpperCase(aName)}, fDiretorioLogErro);
+}
+
+TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {
+  auto it = fCampos.find(aNome);
+  if (it == fCampos.end())
+    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNome}, fDiretorioLogErro);
+  return *it->second;
+}
+
+// --- Hooks --------------------------------------------------------------------------------------
+
+void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
+  aDataSet.FieldByName("handle").SetAsString(std::to_string(GetHandle(aDataSet, true)));
+  if (aDataSet.XMLMasterSource().empty()) return;
+  const TXmlDataSetNFe& master = FindDataSet(aDataSet.XMLMasterSource());
+  const std::string value = master.FieldByName(aDataSet.XMLMasterField()).AsString();
+  aDataSet.FieldByName(aDataSet.XMLKeyField()).SetAsString(value);
+}
+
+void TmoxXMLDataSetNFe::AntesDeIncluir(TXmlDataSetNFe& aDataSet) {
+  if (!PossuiDadosCampo(aDataSet)) aDataSet.Cancel();
+}
+
+void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
+  ValidaConteudoDataSet(aDataSet);
+  // Dictionaries without the identification group have no application version to default.
+  if (const TXmlDataSetNFe* b = DataSetOrNull("B"); b && b->FindField("verProc_B27")) VerificaCampoVerProc();
+}
+
+void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {
+  for (size_t i = 0; i < aDataSet.FieldCount(); ++i) {
+    const TXmlFieldNFe& field = aDataSet.XmlField(i);
+    if (!field.IsNull() && !TrimBlanks(field.TextView()).empty()) {
+      field.ValidarConteudo();
+    } else if (field.Required()) {
+      throw EmoxDataSetException::CreateFmt("O Campo [%s] referente a [%s] deve ser preenchido.%s",
+                                            {field.FieldName(), field.DisplayLabel(), field.SufixoDica()},
+                                            fDiretorioLogErro);
+    } else {
+      field.ValidarConteudo();
+    }
+  }
+}
+
+std::string TmoxXMLDataSetNFe::VerificaCampoVerProc() {
+  TXmlDataSetNFe& b = FindDataSet("B");
+  TmoxField& verProc = b.FieldByName("verProc_B27");
+  // A posted B record got the default when it was posted; only a pending one can lack it.
+  if (verProc.IsNull() && b.Editing()) verProc.SetAsString(kVerProcPadrao);
+  return verProc.AsString();
+}
+
+// --- Commands -----------------------------------------------------------------------------------
+
+int64_t TmoxXMLDataSetNFe::GetHandle(const TXmlDataSetNFe& aDataSet, bool aIncrement) {
+  int64_t& counter = fHandles.try_emplace(aDataSet.Name(), 0).first->second;
+  if (aIncrement) ++counter;
+  return counter;
+}
+
+bool TmoxXMLDataSetNFe::PossuiDadosCampo(const TXmlDataSetNFe& aDS) const {
+  for (size_t i = 0; i < aDS.FieldCount(); ++i) {
+    const TXmlFieldNFe& field = aDS.XmlField(i);
+    if (!field.IsNull() && !field.TextView().empty() && field.Visible() && !SameName(field.FieldName(), "handle") &&
+        !SameName(field.FieldName(), aDS.XMLMasterField()))
+      return true;
+  }
+  return false;
+}
+
+void TmoxXMLDataSetNFe::ClearDataSets() {
+  // Details are cancelled before their masters: a master that moves finishes its details'
+  // pending records, and a discarded note must not have them posted and checked.
+  std::vector<TXmlDataSetNFe*> byDepth;
+  for (auto& ds : fListDataSets) byDepth.push_back(ds.get());
+  std::stable_sort(byDepth.begin(), byDepth.end(),
+                   [](const TXmlDataSetNFe* a, const TXmlDataSetNFe* b) { return LinkDepth(*a) > LinkDepth(*b); });
+  for (TXmlDataSetNFe* ds : byDepth) ds->Cancel();
+
+  for (auto& ds : fListDataSets) {
+    ds->Cancel();
+    ds->EmptyDataSet();
+    ds->Close();
+    ds->Open();
+    if (ds->RecordCount() > 0)
+      throw EmoxDataSetException::CreateFmt("Erro ao Liberar memória para próxima NFe em (%s) ", {ds->Name()},
+                                            fDiretorioLogErro);
+  }
+}
+
+void TmoxXMLDataSetNFe::Incluir() {
+  try {
+    ClearDataSets();
+    for (auto& ds : fListDataSets)
+      if (ds->XMLMasterSource().empty()) ds->Append();
+  } catch (const EmoxDataSetException& e) {
+    throw EmoxNFeDataSetException(e.what(), fDiretorioLogErro);
+  }
+}
+
+void TmoxXMLDataSetNFe::IncluirPart(std::string_view aPartXml) {
+  TXmlDataSetNFe& ds = FindDataSet(aPartXml);
+  if (ds.Editing()) {
+    if (PossuiDadosCampo(ds))
+      ds.Post();
+    else
+      ds.Cancel();
+  }
+  ds.Append();
+}
+
+void TmoxXMLDataSetNFe::SalvarPart(std::string_view aPartXml) {
+  TXmlDataSetNFe& ds = FindDataSet(aPartXml);
+  if (ds.Editing()) ds.Post();
+}
+
+}  // namespace mox

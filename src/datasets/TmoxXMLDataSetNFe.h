@@ -1,0 +1,111 @@
+#pragma once
+// The generic container of dictionary data sets: it builds them from the field dictionary,
+// hands out record handles, links details to masters, runs the record checks before every post
+// and converts records, field lists and templates to XML text.
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/moxTypes.h"
+#include "datasets/TXmlDataSetNFe.h"
+#include "datasets/moxNameIndex.h"
+#include "external/TmoxKivoUtils.h"
+#include "external/XmlDocument.h"
+
+namespace mox {
+
+class TmoxXMLDataSetNFe {
+ public:
+  TmoxXMLDataSetNFe();
+  virtual ~TmoxXMLDataSetNFe();
+  TmoxXMLDataSetNFe(const TmoxXMLDataSetNFe&) = delete;
+  TmoxXMLDataSetNFe& operator=(const TmoxXMLDataSetNFe&) = delete;
+
+  // --- Properties.
+  virtual TDataSetState State() const { return fState; }
+  virtual void SetState(TDataSetState aValue) { fState = aValue; }
+  bool ActiveMasterSource() const { return fActiveMasterSource; }
+  // On: every detail follows its master (a missing master fails). Off: every link is cleared.
+  virtual void SetActiveMasterSource(bool aValue);
+  // All dictionary data sets, in dictionary order.
+  const std::vector<std::unique_ptr<TXmlDataSetNFe>>& ListDataSets() const { return fListDataSets; }
+  const std::string& XMLDicionario() const { return fXMLDicionario; }
+  // A file name discards the data sets and builds new ones from that dictionary; an empty name
+  // only clears the stored name.
+  virtual void SetXMLDicionario(const std::string& aFileName);
+  const std::string& DiretorioLogErro() const { return fDiretorioLogErro; }
+  // Error-log folder for every exception of the container and its data sets.
+  void SetDiretorioLogErro(const std::string& aDir);
+
+  // --- Look-ups.
+  // The data set named aName in capitals; fails with "Parte %s não encontrada.".
+  TXmlDataSetNFe& FindDataSet(std::string_view aName) const;
+  TXmlDataSetNFe* DataSetOrNull(std::string_view aName) const;
+  // The field of that name (letter case ignored) in the first data set that holds it.
+  TXmlFieldNFe& Campo(std::string_view aNome) const;
+
+  // --- Commands.
+  virtual void Incluir();
+  // Posts (or, without data, drops) the part's pending record, then opens a new one.
+  virtual void IncluirPart(std::string_view aPartXml);
+  virtual void SalvarPart(std::string_view aPartXml);
+  // Discards every record of every data set.
+  virtual void ClearDataSets();
+  // True when a visible field other than "handle" and the master-link field holds a value.
+  bool PossuiDadosCampo(const TXmlDataSetNFe& aDS) const;
+  // The last handle given out for the data set; with aIncrement the next one, which is kept.
+  int64_t GetHandle(const TXmlDataSetNFe& aDataSet, bool aIncrement);
+  // Field verProc_B27 of data set B, defaulted to "Versao Aplicativo9" while B is pending.
+  std::string VerificaCampoVerProc();
+
+  // --- Conversion to XML. Values are written as stored.
+  std::string ConvertFieldParaXML(const TXmlFieldNFe& aField) const;
+  std::string ConvertFieldParaXML(const TXmlDataSetNFe& aDs, std::string_view aNameField) const;
+  std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, std::initializer_list<std::string_view> aFields) const;
+  std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const std::vector<std::string>& aFields) const;
+  std::string ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const;
+  // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
+  std::string ParserConverter(std::string_view aTexto) const;
+
+ protected:
+  virtual std::unique_ptr<TXmlFieldNFe> CreateXmlField(TXmlDataSetNFe& aDataSet);
+  virtual void GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFieldNFe& aField);
+  virtual XmlDocument LoadDicXML();
+  virtual void CreateListDataSets();
+  virtual void AntesDeSalvar(TXmlDataSetNFe& aDataSet);
+  virtual void AntesDeIncluir(TXmlDataSetNFe& aDataSet);
+  virtual void DepoisDeIncluir(TXmlDataSetNFe& aDataSet);
+  // Writes a value into the XML; the generic container removes accents.
+  virtual void AppendValorXML(std::string& aOut, std::string_view aValor) const;
+
+  // True only for the exact attribute value "s".
+  static bool XmlBoolean(xmlNodePtr aNode, const char* aName);
+  // The record checks: required fields and allowed values, field by field.
+  void ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const;
+  TmoxKivoUtils& Utils() const;
+
+ private:
+  std::unique_ptr<TXmlDataSetNFe> CreateDataSet(xmlNodePtr aNode);
+  void AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet);
+  void AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const;
+  void AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const;
+  void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
+  void AppendReference(std::string& aOut, std::string_view aReference) const;
+  [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
+
+  std::unordered_map<std::string, int64_t> fHandles;
+  std::vector<std::unique_ptr<TXmlDataSetNFe>> fListDataSets;
+  std::unordered_map<std::string, TXmlDataSetNFe*, ExactHash, std::equal_to<>> fDataSetsByName;
+  NameMap<TXmlFieldNFe*> fCampos;
+  std::string fXMLDicionario;
+  bool fActiveMasterSource = false;
+  TDataSetState fState = TDataSetState::dsInactive;
+  std::string fDiretorioLogErro;
+  mutable std::unique_ptr<TmoxKivoUtils> FUtils;
+};
+
+}  // namespace mox
