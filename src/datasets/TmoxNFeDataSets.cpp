@@ -34,8 +34,9 @@ void TmoxNFeDataSets::SetVersaoEsquema(TVersaoEsquema aValue) {
 }
 
 void TmoxNFeDataSets::SetXMLDicionario(const std::string& aFileName) {
+  const std::string fileName = aFileName;  // may be the old container's own name, freed below
   SetVersaoEsquema(fVersaoEsquema);
-  fActiveDSVersao->SetXMLDicionario(aFileName);
+  fActiveDSVersao->SetXMLDicionario(fileName);
 }
 
 void TmoxNFeDataSets::SetDiretorioLogErro(const std::string& aDir) {
