@@ -148,8 +148,8 @@ void BM_WalkMasterDetail_MapTable(benchmark::State& state) {
   for (int m = 0; m < kMasters; ++m) {
     masters.push_back({{"handle", std::to_string(m)}, {"nItem_H02", std::to_string(m % 990 + 1)}});
     for (int d = 0; d < kDetailsPerMaster; ++d) {
-      details.push_back({{"handle", std::to_string(++handle)}, {"hItem", std::to_string(m)},
-                         {"xProd_I04", ValueOf(m, d)}});
+      details.push_back(
+          {{"handle", std::to_string(++handle)}, {"hItem", std::to_string(m)}, {"xProd_I04", ValueOf(m, d)}});
       byMaster[details.back()["hItem"]].push_back(details.size() - 1);
     }
   }
@@ -167,10 +167,9 @@ BENCHMARK(BM_WalkMasterDetail_MapTable)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return moxbench::RunWithRatios(
-      argc, argv,
-      {{"Inclusão de 100 000 registros x 40 campos (mapas / DataSet)",
-        {"BM_AppendPost_DataSet/iterations:3", "BM_AppendPost_MapTable/iterations:3"}},
-       {"Percurso mestre-detalhe 10 000 x 5 (mapas / DataSet)",
-        {"BM_WalkMasterDetail_DataSet", "BM_WalkMasterDetail_MapTable"}}});
+  return moxbench::RunWithRatios(argc, argv,
+                                 {{"Inclusão de 100 000 registros x 40 campos (mapas / DataSet)",
+                                   {"BM_AppendPost_DataSet/iterations:3", "BM_AppendPost_MapTable/iterations:3"}},
+                                  {"Percurso mestre-detalhe 10 000 x 5 (mapas / DataSet)",
+                                   {"BM_WalkMasterDetail_DataSet", "BM_WalkMasterDetail_MapTable"}}});
 }

@@ -1,7 +1,6 @@
 // moxnfe dicionario verificar: loads a field dictionary as the invoice data sets would and
 // reports its groups, links and the mistakes that would only show up while entering a note.
 #include <nlohmann/json.hpp>
-
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -72,8 +71,7 @@ int Verificar(const CliArgs& aArgs, CliIo& aIo) {
     json saida = {{"arquivo", arquivo}, {"grupos", grupos}, {"problemas", problemas}};
     aIo.out << saida.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
   } else {
-    aIo.out << "Dicionário: " << arquivo << "\n"
-            << grupos.size() << " grupos, " << campos << " campos\n";
+    aIo.out << "Dicionário: " << arquivo << "\n" << grupos.size() << " grupos, " << campos << " campos\n";
     for (const auto& g : grupos) {
       aIo.out << "  " << g["nome"].get<std::string>() << ": " << g["campos"].get<size_t>() << " campos, "
               << g["camposNoXml"].get<size_t>() << " no XML";

@@ -10,9 +10,7 @@ namespace {
 
 constexpr char kKeySeparator = '\x1F';
 
-bool IsPending(TDataSetState aState) {
-  return aState == TDataSetState::dsEdit || aState == TDataSetState::dsInsert;
-}
+bool IsPending(TDataSetState aState) { return aState == TDataSetState::dsEdit || aState == TDataSetState::dsInsert; }
 
 std::vector<std::string_view> SplitNames(std::string_view aNames) {
   std::vector<std::string_view> names;
@@ -429,8 +427,7 @@ void TmoxDataSet::SetMasterSource(TmoxDataSource* aSource) {
   if (aSource == FMasterSource) return;
   TmoxDataSet* master = aSource ? aSource->DataSet() : nullptr;
   if (master && (master == this || IsMasterOf(master)))
-    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {FName},
-                                          FDiretorioLogErro);
+    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {FName}, FDiretorioLogErro);
   if (FMasterSource) std::erase(FMasterSource->FDetails, this);
   FMasterSource = aSource;
   if (FMasterSource) FMasterSource->FDetails.push_back(this);
@@ -472,8 +469,8 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
     TmoxDataSource* source = FSources[s];
     for (size_t d = 0; d < source->FDetails.size(); ++d) {
       TmoxDataSet* detail = source->FDetails[d];
-      if (aChangedField && std::find(detail->FMasterFieldIdx.begin(), detail->FMasterFieldIdx.end(),
-                                     *aChangedField) == detail->FMasterFieldIdx.end())
+      if (aChangedField && std::find(detail->FMasterFieldIdx.begin(), detail->FMasterFieldIdx.end(), *aChangedField) ==
+                               detail->FMasterFieldIdx.end())
         continue;
       detail->MasterChanged();
     }

@@ -31,14 +31,12 @@ void TmoxField::SetSize(int aSize) {
 }
 
 std::string_view TmoxField::Stored() const {
-  if (!FDataSet)
-    throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
+  if (!FDataSet) throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
   return FDataSet->CurrentValue(FIndex);
 }
 
 void TmoxField::Store(std::string_view aBytes) const {
-  if (!FDataSet)
-    throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
+  if (!FDataSet) throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
   FDataSet->StoreValue(FIndex, aBytes);
 }
 
@@ -50,11 +48,16 @@ void TmoxField::FailConversion(std::string_view aText) const {
 std::string TmoxField::TextOf(std::string_view aStored) const {
   if (aStored.empty()) return {};
   switch (FDataType) {
-    case TFieldType::ftString: return std::string(aStored);
-    case TFieldType::ftInteger: return fv::IntegerText(fv::LoadInteger(aStored));
-    case TFieldType::ftFloat: return fv::FloatText(fv::LoadFloat(aStored));
-    case TFieldType::ftDateTime: return fv::DateTimeText(fv::LoadDateTime(aStored));
-    case TFieldType::ftBoolean: return fv::BooleanText(fv::LoadBoolean(aStored));
+    case TFieldType::ftString:
+      return std::string(aStored);
+    case TFieldType::ftInteger:
+      return fv::IntegerText(fv::LoadInteger(aStored));
+    case TFieldType::ftFloat:
+      return fv::FloatText(fv::LoadFloat(aStored));
+    case TFieldType::ftDateTime:
+      return fv::DateTimeText(fv::LoadDateTime(aStored));
+    case TFieldType::ftBoolean:
+      return fv::BooleanText(fv::LoadBoolean(aStored));
   }
   return {};
 }
@@ -74,13 +77,17 @@ std::int64_t TmoxField::AsInteger() const {
   const std::string_view s = Stored();
   if (s.empty()) return 0;
   switch (FDataType) {
-    case TFieldType::ftInteger: return fv::LoadInteger(s);
-    case TFieldType::ftFloat: return static_cast<std::int64_t>(std::llround(fv::LoadFloat(s)));
-    case TFieldType::ftBoolean: return fv::LoadBoolean(s) ? 1 : 0;
+    case TFieldType::ftInteger:
+      return fv::LoadInteger(s);
+    case TFieldType::ftFloat:
+      return static_cast<std::int64_t>(std::llround(fv::LoadFloat(s)));
+    case TFieldType::ftBoolean:
+      return fv::LoadBoolean(s) ? 1 : 0;
     case TFieldType::ftString:
       if (auto v = fv::ParseInteger(s)) return *v;
       break;
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(TextOf(s));
 }
@@ -89,13 +96,16 @@ double TmoxField::AsFloat() const {
   const std::string_view s = Stored();
   if (s.empty()) return 0;
   switch (FDataType) {
-    case TFieldType::ftInteger: return static_cast<double>(fv::LoadInteger(s));
-    case TFieldType::ftFloat: return fv::LoadFloat(s);
+    case TFieldType::ftInteger:
+      return static_cast<double>(fv::LoadInteger(s));
+    case TFieldType::ftFloat:
+      return fv::LoadFloat(s);
     case TFieldType::ftString:
       if (auto v = fv::ParseFloat(s)) return *v;
       break;
     case TFieldType::ftBoolean:
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(TextOf(s));
 }
@@ -104,13 +114,16 @@ bool TmoxField::AsBoolean() const {
   const std::string_view s = Stored();
   if (s.empty()) return false;
   switch (FDataType) {
-    case TFieldType::ftBoolean: return fv::LoadBoolean(s);
-    case TFieldType::ftInteger: return fv::LoadInteger(s) != 0;
+    case TFieldType::ftBoolean:
+      return fv::LoadBoolean(s);
+    case TFieldType::ftInteger:
+      return fv::LoadInteger(s) != 0;
     case TFieldType::ftString:
       if (auto v = fv::ParseBoolean(s)) return *v;
       break;
     case TFieldType::ftFloat:
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(TextOf(s));
 }
@@ -128,11 +141,16 @@ TmoxVariant TmoxField::Value() const {
   const std::string_view s = Stored();
   if (s.empty()) return std::monostate{};
   switch (FDataType) {
-    case TFieldType::ftString: return std::string(s);
-    case TFieldType::ftInteger: return fv::LoadInteger(s);
-    case TFieldType::ftFloat: return fv::LoadFloat(s);
-    case TFieldType::ftBoolean: return fv::LoadBoolean(s);
-    case TFieldType::ftDateTime: return fv::LoadDateTime(s);
+    case TFieldType::ftString:
+      return std::string(s);
+    case TFieldType::ftInteger:
+      return fv::LoadInteger(s);
+    case TFieldType::ftFloat:
+      return fv::LoadFloat(s);
+    case TFieldType::ftBoolean:
+      return fv::LoadBoolean(s);
+    case TFieldType::ftDateTime:
+      return fv::LoadDateTime(s);
   }
   return std::monostate{};
 }
@@ -142,7 +160,8 @@ void TmoxField::SetAsString(std::string_view aValue) {
   switch (FDataType) {
     case TFieldType::ftString:
       // Longer text would be cut on the way to the XML; refuse it instead of losing data.
-      if (FSize > 0 && aValue.size() > static_cast<size_t>(FSize) && CodePointCount(aValue) > static_cast<size_t>(FSize))
+      if (FSize > 0 && aValue.size() > static_cast<size_t>(FSize) &&
+          CodePointCount(aValue) > static_cast<size_t>(FSize))
         throw EmoxDataSetException::CreateFmt("O conteúdo do campo %s excede o tamanho máximo de %d caracteres.",
                                               {FFieldName, FSize},
                                               FDataSet ? FDataSet->DiretorioLogErro() : std::string());
@@ -166,11 +185,17 @@ void TmoxField::SetAsString(std::string_view aValue) {
 void TmoxField::SetAsInteger(std::int64_t aValue) {
   std::string bytes;
   switch (FDataType) {
-    case TFieldType::ftInteger: fv::StoreInteger(bytes, aValue); return Store(bytes);
-    case TFieldType::ftFloat: return SetAsFloat(static_cast<double>(aValue));
-    case TFieldType::ftBoolean: return SetAsBoolean(aValue != 0);
-    case TFieldType::ftString: return SetAsString(fv::IntegerText(aValue));
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftInteger:
+      fv::StoreInteger(bytes, aValue);
+      return Store(bytes);
+    case TFieldType::ftFloat:
+      return SetAsFloat(static_cast<double>(aValue));
+    case TFieldType::ftBoolean:
+      return SetAsBoolean(aValue != 0);
+    case TFieldType::ftString:
+      return SetAsString(fv::IntegerText(aValue));
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(fv::IntegerText(aValue));
 }
@@ -178,13 +203,17 @@ void TmoxField::SetAsInteger(std::int64_t aValue) {
 void TmoxField::SetAsFloat(double aValue) {
   std::string bytes;
   switch (FDataType) {
-    case TFieldType::ftFloat: fv::StoreFloat(bytes, aValue); return Store(bytes);
+    case TFieldType::ftFloat:
+      fv::StoreFloat(bytes, aValue);
+      return Store(bytes);
     case TFieldType::ftInteger:
       if (std::isfinite(aValue)) return SetAsInteger(static_cast<std::int64_t>(std::llround(aValue)));
       break;
-    case TFieldType::ftString: return SetAsString(fv::FloatText(aValue));
+    case TFieldType::ftString:
+      return SetAsString(fv::FloatText(aValue));
     case TFieldType::ftBoolean:
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(fv::FloatText(aValue));
 }
@@ -192,11 +221,16 @@ void TmoxField::SetAsFloat(double aValue) {
 void TmoxField::SetAsBoolean(bool aValue) {
   std::string bytes;
   switch (FDataType) {
-    case TFieldType::ftBoolean: fv::StoreBoolean(bytes, aValue); return Store(bytes);
-    case TFieldType::ftInteger: return SetAsInteger(aValue ? 1 : 0);
-    case TFieldType::ftString: return SetAsString(fv::BooleanText(aValue));
+    case TFieldType::ftBoolean:
+      fv::StoreBoolean(bytes, aValue);
+      return Store(bytes);
+    case TFieldType::ftInteger:
+      return SetAsInteger(aValue ? 1 : 0);
+    case TFieldType::ftString:
+      return SetAsString(fv::BooleanText(aValue));
     case TFieldType::ftFloat:
-    case TFieldType::ftDateTime: break;
+    case TFieldType::ftDateTime:
+      break;
   }
   FailConversion(fv::BooleanText(aValue));
 }
@@ -204,9 +238,13 @@ void TmoxField::SetAsBoolean(bool aValue) {
 void TmoxField::SetAsDateTime(TDateTime aValue) {
   std::string bytes;
   switch (FDataType) {
-    case TFieldType::ftDateTime: fv::StoreDateTime(bytes, aValue); return Store(bytes);
-    case TFieldType::ftString: return SetAsString(fv::DateTimeText(aValue));
-    default: break;
+    case TFieldType::ftDateTime:
+      fv::StoreDateTime(bytes, aValue);
+      return Store(bytes);
+    case TFieldType::ftString:
+      return SetAsString(fv::DateTimeText(aValue));
+    default:
+      break;
   }
   FailConversion(fv::DateTimeText(aValue));
 }
@@ -215,12 +253,18 @@ void TmoxField::SetValue(const TmoxVariant& aValue) {
   std::visit(
       [this](const auto& v) {
         using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, std::monostate>) Clear();
-        else if constexpr (std::is_same_v<T, std::string>) SetAsString(v);
-        else if constexpr (std::is_same_v<T, std::int64_t>) SetAsInteger(v);
-        else if constexpr (std::is_same_v<T, double>) SetAsFloat(v);
-        else if constexpr (std::is_same_v<T, bool>) SetAsBoolean(v);
-        else SetAsDateTime(v);
+        if constexpr (std::is_same_v<T, std::monostate>)
+          Clear();
+        else if constexpr (std::is_same_v<T, std::string>)
+          SetAsString(v);
+        else if constexpr (std::is_same_v<T, std::int64_t>)
+          SetAsInteger(v);
+        else if constexpr (std::is_same_v<T, double>)
+          SetAsFloat(v);
+        else if constexpr (std::is_same_v<T, bool>)
+          SetAsBoolean(v);
+        else
+          SetAsDateTime(v);
       },
       aValue);
 }

@@ -10,8 +10,7 @@ namespace {
 // Re-enables controls of every data set on every way out of a bulk change.
 class ControlsDisabledScope {
  public:
-  explicit ControlsDisabledScope(const std::vector<std::unique_ptr<TXmlDataSetNFe>>& aDataSets)
-      : dataSets_(aDataSets) {
+  explicit ControlsDisabledScope(const std::vector<std::unique_ptr<TXmlDataSetNFe>>& aDataSets) : dataSets_(aDataSets) {
     for (auto& ds : dataSets_) ds->DisableControls();
   }
   ~ControlsDisabledScope() {
@@ -210,9 +209,9 @@ void TmoxNFeCustomDataSet::ConverterChaveNFe() {
   const std::string codigo = valor("cNF_B03");
   const std::string uf = valor("cUF_B02");
   const std::string emissao = valor(leiaute008 ? "dhEmi_B09" : "dEmi_B09");
-  const std::string chave = leiaute005 ? CalculaChave(emissao, uf, cnpj, modelo, serie, numero, codigo)
-                                       : CalculaChave(emissao, uf, cnpj, modelo, serie, numero, valor("tpEmis_B22"),
-                                                      codigo);
+  const std::string chave = leiaute005
+                                ? CalculaChave(emissao, uf, cnpj, modelo, serie, numero, codigo)
+                                : CalculaChave(emissao, uf, cnpj, modelo, serie, numero, valor("tpEmis_B22"), codigo);
 
   TmoxField& id = a.FieldByName("Id_A03");
   id.SetAsString("NFe" + chave);

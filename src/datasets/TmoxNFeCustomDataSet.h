@@ -11,6 +11,7 @@
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 // Accessors A() to Z() over a class's Parte(char).
+// clang-format off
 #define MOX_PARTE(L) \
   TXmlDataSetNFe* L() const { return Parte(#L[0]); }
 #define MOX_PARTES_A_Z                                                                                      \
@@ -18,6 +19,7 @@
   MOX_PARTE(I) MOX_PARTE(J) MOX_PARTE(K) MOX_PARTE(L) MOX_PARTE(M) MOX_PARTE(N) MOX_PARTE(O) MOX_PARTE(P) \
   MOX_PARTE(Q) MOX_PARTE(R) MOX_PARTE(S) MOX_PARTE(T) MOX_PARTE(U) MOX_PARTE(V) MOX_PARTE(W) MOX_PARTE(X) \
   MOX_PARTE(Y) MOX_PARTE(Z)
+// clang-format on
 
 namespace mox {
 

@@ -56,8 +56,7 @@ void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe&
   } catch (const std::exception&) {
     field = nullptr;
   }
-  if (!field)
-    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aName}, fDiretorioLogErro);
+  if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aName}, fDiretorioLogErro);
   // The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a
   // foreign one.
   if (SameName(aName, "idEstrangeiro_E03a") && aOut.find("<CNPJ>") == std::string::npos &&

@@ -1,7 +1,7 @@
 // moxnfe dicionario verificar, run as a dictionary author runs it.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "support/TestSupport.h"
@@ -40,9 +40,10 @@ TEST(CliDicionario, ReportsMistakes) {
   auto r = Moxnfe({"dicionario", "verificar", "--json", arquivo});
   EXPECT_EQ(r.status, 1);
   auto problemas = nlohmann::json::parse(r.out)["problemas"];
-  EXPECT_EQ(problemas, nlohmann::json({"Parte X não encontrada.", "o campo handle do grupo H é visível e iria para o XML",
-                                       "o grupo I não tem o campo handle",
-                                       "o campo de ligação h do grupo I é visível e iria para o XML"}));
+  EXPECT_EQ(problemas,
+            nlohmann::json({"Parte X não encontrada.", "o campo handle do grupo H é visível e iria para o XML",
+                            "o grupo I não tem o campo handle",
+                            "o campo de ligação h do grupo I é visível e iria para o XML"}));
 
   r = Moxnfe({"dicionario", "verificar", dir.file("nada.xml")});
   EXPECT_EQ(r.status, 1);

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "LayoutDeTeste.h"
+#include "MensagemDe.h"
 #include "core/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "utils/moxChaveNFe.h"
 
 using namespace mox;
+using moxtest::MensagemDe;
 
 namespace {
 
@@ -54,18 +56,6 @@ struct Conversao : ::testing::Test {
     aDs.FieldByName(aField).SetAsString(aValue);
   }
 };
-
-template <typename E>
-std::string MensagemDe(const std::function<void()>& aAcao) {
-  try {
-    aAcao();
-  } catch (const E& ex) {
-    return ex.what();
-  } catch (const std::exception& ex) {
-    return std::string("outra exceção: ") + ex.what();
-  }
-  return "nenhuma exceção";
-}
 
 }  // namespace
 
@@ -119,8 +109,9 @@ TEST_F(Conversao, FieldListAddsTheEmptyForeignIdentifier) {
   Set(*e, "idEstrangeiro_E03a", "");
   EXPECT_EQ(container.ConvertFieldsParaXML(*e, std::vector<std::string>{"xNome_E04", "idEstrangeiro_E03a"}),
             "<xNome>Nome</xNome><idEstrangeiro/>");
-  EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>(
-                [&] { container.ConvertFieldsParaXML(*e, {"xNome_E04", "IE_E17"}); }),
+  EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>([&] {
+              container.ConvertFieldsParaXML(*e, {"xNome_E04", "IE_E17"});
+            }),
             "Campo IE_E17 não encontrado");
 }
 
@@ -166,12 +157,13 @@ TEST(ChaveDeAcesso, KeyFieldsAreWrittenBackPerLayout) {
     TVersaoEsquema versao;
     const char* cnpjAvulsa;  // CNPJ_D02
     const char* cpfEmitente;
-    std::string cnf;      // cNF_B03 as stored afterwards
-    std::string chave;    // expected key
+    std::string cnf;    // cNF_B03 as stored afterwards
+    std::string chave;  // expected key
   };
   const std::string emitente = "12345678000195", avulsa = "99999999000191";
   const std::vector<Case> cases = {
-      {TVersaoEsquema::pl_005a, "", "", "000000123", CalculaChave("2014-03-15", "35", emitente, "55", "1", "124", "123")},
+      {TVersaoEsquema::pl_005a, "", "", "000000123",
+       CalculaChave("2014-03-15", "35", emitente, "55", "1", "124", "123")},
       {TVersaoEsquema::pl_006e, "", "", "00000123",
        CalculaChave("2014-03-15", "35", emitente, "55", "1", "124", "1", "00000123")},
       {TVersaoEsquema::pl_006v, "99999999000191", "", "00000123",

@@ -35,10 +35,10 @@ std::vector<std::string> Column(TmoxDataSet& ds, const std::string& aField) {
 TEST(DataSet, FinishingAPendingRecordPostsItOnlyWhenModified) {
   struct Case {
     const char* name;
-    bool editExisting;   // pending through Edit instead of Append
-    bool modify;         // a value is set while pending
-    bool hookModifies;   // the after-insert hook sets a value
-    size_t countAfter;   // records once the next Append has finished the pending one
+    bool editExisting;  // pending through Edit instead of Append
+    bool modify;        // a value is set while pending
+    bool hookModifies;  // the after-insert hook sets a value
+    size_t countAfter;  // records once the next Append has finished the pending one
     int postsExpected;
   };
   const std::vector<Case> cases = {

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "MensagemDe.h"
 #include "core/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "support/TestSupport.h"
 
 using namespace mox;
+using moxtest::MensagemDe;
 
 namespace {
 
@@ -28,20 +30,8 @@ struct Dicionario {
 std::string Campo(const std::string& aAtributos) { return "<campo " + aAtributos + "/>"; }
 
 std::string DataSet(const std::string& aNome, const std::string& aCampos, const std::string& aLigacao = "<l/>") {
-  return "<" + aNome + "><c>" + Campo("nome=\"handle\" tamanho=\"10\"") + aCampos + "</c>" + aLigacao + "</" +
-         aNome + ">";
-}
-
-template <typename E>
-std::string MensagemDe(const std::function<void()>& aAcao) {
-  try {
-    aAcao();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("outra exceção: ") + e.what();
-  }
-  return "nenhuma exceção";
+  return "<" + aNome + "><c>" + Campo("nome=\"handle\" tamanho=\"10\"") + aCampos + "</c>" + aLigacao + "</" + aNome +
+         ">";
 }
 
 }  // namespace
@@ -67,7 +57,8 @@ TEST(Dicionario, LoadFailuresNameTheFile) {
        "Erro no arquivo " + f + " . Campo x sem o atributo tamanho em B."},
       {"zero size", "<raiz><B><c><campo nome=\"x\" tamanho=\"0\"/></c><l/></B></raiz>",
        "Erro no arquivo " + f + " . Tamanho 0 inválido no campo x de B."},
-      {"same field twice", "<raiz><B><c><campo nome=\"x\" tamanho=\"1\"/><campo nome=\"X\" tamanho=\"2\"/></c><l/></B></raiz>",
+      {"same field twice",
+       "<raiz><B><c><campo nome=\"x\" tamanho=\"1\"/><campo nome=\"X\" tamanho=\"2\"/></c><l/></B></raiz>",
        "Erro no arquivo " + f + " . Campo X duplicado em B."},
   };
   for (const auto& c : cases) {
@@ -125,8 +116,8 @@ TEST(Dicionario, AttributesOfTheFields) {
 }
 
 TEST(Dicionario, YesNoAttributesAreTrueOnlyForLowerCaseS) {
-  const std::vector<std::pair<std::string, bool>> cases = {
-      {"s", true}, {"S", false}, {"n", false}, {"N", false}, {"sim", false}, {"", false}, {" s", false}};
+  const std::vector<std::pair<std::string, bool>> cases = {{"s", true},    {"S", false}, {"n", false}, {"N", false},
+                                                           {"sim", false}, {"", false},  {" s", false}};
   for (const auto& [value, expected] : cases) {
     SCOPED_TRACE("\"" + value + "\"");
     Dicionario d;
@@ -152,8 +143,7 @@ TEST(Dicionario, RecordChecksOnPost) {
        "O Campo [f_B01] referente a [Código] deve ser preenchido. Dica: Preencha com o código"},
       {"required, empty, without hint", "requerido=\"s\"", "",
        "O Campo [f_B01] referente a [f_B01] deve ser preenchido."},
-      {"required, blanks only", "requerido=\"s\"", "   ",
-       "O Campo [f_B01] referente a [f_B01] deve ser preenchido."},
+      {"required, blanks only", "requerido=\"s\"", "   ", "O Campo [f_B01] referente a [f_B01] deve ser preenchido."},
       {"optional, blanks only", "", "   ", ""},
       {"allowed value in another letter case", "enum=\"Ação,B\"", "aÇÃo", ""},
       {"leading blank passes the required check, not the list", "requerido=\"s\" enum=\"A,B\"", " A",

@@ -98,11 +98,17 @@ inline std::unique_ptr<mox::TmoxNFeDataSets> DataSetsDeTeste(mox::TVersaoEsquema
 // Fills the note-level fields the access key needs, with sample issuer data.
 inline void PreencheIdentificacao(mox::TmoxNFeDataSets& aDS, const std::string& aCodigo = "12345678") {
   aDS.A()->FieldByName("versao_A02").SetAsString("3.10");
-  const std::pair<const char*, const char*> valores[] = {
-      {"cUF_B02", "35"},  {"cNF_B03", aCodigo.c_str()}, {"natOp_B04", "Venda"},
-      {"mod_B06", "55"},  {"serie_B07", "1"},           {"nNF_B08", "124"},
-      {"tpEmis_B22", "1"}, {"dEmi_B09", "2014-03-15"},   {"dhEmi_B09", "2014-03-15T10:00:00-03:00"},
-      {"CNPJ_C02", "12345678000195"}, {"xNome_C03", "Emitente de Teste"}};
+  const std::pair<const char*, const char*> valores[] = {{"cUF_B02", "35"},
+                                                         {"cNF_B03", aCodigo.c_str()},
+                                                         {"natOp_B04", "Venda"},
+                                                         {"mod_B06", "55"},
+                                                         {"serie_B07", "1"},
+                                                         {"nNF_B08", "124"},
+                                                         {"tpEmis_B22", "1"},
+                                                         {"dEmi_B09", "2014-03-15"},
+                                                         {"dhEmi_B09", "2014-03-15T10:00:00-03:00"},
+                                                         {"CNPJ_C02", "12345678000195"},
+                                                         {"xNome_C03", "Emitente de Teste"}};
   for (const auto& [campo, valor] : valores) aDS.Campo(campo).SetAsString(valor);
 }
 

@@ -5,25 +5,15 @@
 #include <vector>
 
 #include "LayoutDeTeste.h"
+#include "MensagemDe.h"
 #include "core/EmoxException.h"
 
 using namespace mox;
 using moxtest::DataSetsDeTeste;
+using moxtest::MensagemDe;
 using moxtest::PreencheIdentificacao;
 
 namespace {
-
-template <typename E>
-std::string MensagemDe(const std::function<void()>& aAcao) {
-  try {
-    aAcao();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("outra exceção: ") + e.what();
-  }
-  return "nenhuma exceção";
-}
 
 void IncluiItem(TmoxNFeDataSets& aDS, const std::string& aNumero, const std::string& aProduto) {
   aDS.IncluirItem();
