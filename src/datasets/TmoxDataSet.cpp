@@ -9,6 +9,9 @@ namespace mox {
 namespace {
 
 constexpr char kKeySeparator = '\x1F';
+// Invoices nest three levels deep; the bound keeps refreshes (recursive along the chain) and
+// depth-ordered work cheap whatever a dictionary declares.
+constexpr size_t kMaxLinkDepth = 32;
 
 bool IsPending(TDataSetState aState) { return aState == TDataSetState::dsEdit || aState == TDataSetState::dsInsert; }
 
@@ -53,10 +56,7 @@ TmoxDataSource::~TmoxDataSource() {
 
 void TmoxDataSource::SetDataSet(TmoxDataSet* aDataSet) {
   if (aDataSet == FDataSet) return;
-  for (TmoxDataSet* detail : FDetails)
-    if (aDataSet && (aDataSet == detail || detail->IsMasterOf(aDataSet)))
-      throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {detail->Name()},
-                                            detail->DiretorioLogErro());
+  for (TmoxDataSet* detail : FDetails) detail->CheckMaster(aDataSet);
   if (FDataSet) std::erase(FDataSet->FSources, this);
   FDataSet = aDataSet;
   if (FDataSet) FDataSet->FSources.push_back(this);
@@ -423,11 +423,20 @@ bool TmoxDataSet::IsMasterOf(const TmoxDataSet* aOther) const {
   return false;
 }
 
+void TmoxDataSet::CheckMaster(const TmoxDataSet* aMaster) const {
+  if (!aMaster) return;
+  if (aMaster == this || IsMasterOf(aMaster))
+    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {FName}, FDiretorioLogErro);
+  size_t depth = 1;
+  for (const TmoxDataSet* m = aMaster->MasterDataSet(); m; m = m->MasterDataSet()) ++depth;
+  if (depth >= kMaxLinkDepth)
+    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe com mais de %d níveis no DataSet %s.",
+                                          {kMaxLinkDepth, FName}, FDiretorioLogErro);
+}
+
 void TmoxDataSet::SetMasterSource(TmoxDataSource* aSource) {
   if (aSource == FMasterSource) return;
-  TmoxDataSet* master = aSource ? aSource->DataSet() : nullptr;
-  if (master && (master == this || IsMasterOf(master)))
-    throw EmoxDataSetException::CreateFmt("Ligação mestre-detalhe circular no DataSet %s.", {FName}, FDiretorioLogErro);
+  CheckMaster(aSource ? aSource->DataSet() : nullptr);
   if (FMasterSource) std::erase(FMasterSource->FDetails, this);
   FMasterSource = aSource;
   if (FMasterSource) FMasterSource->FDetails.push_back(this);

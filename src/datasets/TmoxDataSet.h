@@ -155,6 +155,8 @@ class TmoxDataSet {
   void MasterChanged();
   void LinkLost();
   bool IsMasterOf(const TmoxDataSet* aOther) const;
+  // Refuses a master that would close a cycle or nest links too deep.
+  void CheckMaster(const TmoxDataSet* aMaster) const;
 
   std::string FName;
   std::string FDiretorioLogErro;

@@ -198,6 +198,24 @@ TEST(DataSet, CircularLinksAreRefused) {
   b->SetIndexFieldNames("k");
   EXPECT_THROW(b->SetMasterFields("k;k"), EmoxDataSetException) << "field lists of different lengths";
   EXPECT_THROW(b->SetMasterFields("nope"), EmoxDataSetFieldNotFoundException);
+
+  // A chain of links deeper than any invoice needs is refused rather than walked recursively.
+  std::vector<std::unique_ptr<TmoxDataSet>> chain;
+  std::vector<std::unique_ptr<TmoxDataSource>> sources;
+  bool refused = false;
+  for (int level = 0; level < 40 && !refused; ++level) {
+    chain.push_back(MakeTable("N" + std::to_string(level), {"k"}));
+    if (!sources.empty()) {
+      try {
+        chain.back()->SetMasterSource(sources.back().get());
+      } catch (const EmoxDataSetException&) {
+        refused = true;
+        EXPECT_EQ(level, 32);
+      }
+    }
+    sources.push_back(std::make_unique<TmoxDataSource>(chain.back().get()));
+  }
+  EXPECT_TRUE(refused);
 }
 
 TEST(DataSet, LocateFindsTheFirstMatchOrKeepsTheCursor) {
