@@ -1,0 +1,181 @@
+#include "external/CertificateStore.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "external/EKivoException.h"
+#include "external/FileIO.h"
+#include "external/Pkcs12.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPasswordSuffix = ".senha";
+
+std::string Lower(std::string aText) {
+  for (char& c : aText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return aText;
+}
+
+bool IsPkcs12Name(const fs::path& aPath) {
+  std::string ext = Lower(aPath.extension().string());
+  return ext == ".pfx" || ext == ".p12";
+}
+
+std::string Env(const char* aName) {
+  const char* v = std::getenv(aName);
+  return v ? v : "";
+}
+
+bool Matches(const CertificateStore::Entry& aEntry, const std::string& aLowerName) {
+  fs::path file(aEntry.File);
+  std::vector<std::string> keys{file.filename().string(), file.stem().string()};
+  if (aEntry.Certificate) {
+    const CertificateInfo& i = aEntry.Certificate->Info;
+    keys.insert(keys.end(), {aEntry.Line(), i.CommonName, i.Serial, i.Thumbprint, i.Cnpj, i.Cpf});
+  }
+  return std::any_of(keys.begin(), keys.end(),
+                     [&](const std::string& k) { return !k.empty() && Lower(k) == aLowerName; });
+}
+
+}  // namespace
+
+std::string NormalizeCertificateName(const std::string& aName) {
+  std::string name = aName.substr(0, aName.find_first_of("\r\n", aName.find_first_not_of(" \t\r\n")));
+  auto first = name.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  auto last = name.find_last_not_of(" \t\r\n");
+  return name.substr(first, last - first + 1);
+}
+
+std::string CertificateStore::Entry::Line() const {
+  if (Certificate) return CertificateListLine(Certificate->Info);
+  return fs::path(File).filename().string() + " | " + Error;
+}
+
+CertificateStore::CertificateStore(std::string aFolder, CertificateCache& aCache)
+    : folder_(WithTrailingSlash(aFolder.empty() ? DefaultFolder() : std::move(aFolder))), cache_(aCache) {}
+
+std::string CertificateStore::DefaultFolder() {
+  if (std::string own = Env("MOXNFE_CERTIFICADOS"); !own.empty()) return WithTrailingSlash(own);
+  std::string data = Env("XDG_DATA_HOME");
+  if (data.empty()) data = Env("HOME") + "/.local/share";
+  return WithTrailingSlash(data + "/moxnfe/certificados");
+}
+
+std::vector<std::string> CertificateStore::PasswordsFor(const std::string& aFile, const std::string& aPassword) const {
+  std::vector<std::string> passwords;
+  if (FileExists(aFile + kPasswordSuffix)) {
+    std::string kept = ReadFileBytes(aFile + kPasswordSuffix);
+    passwords.push_back(kept.substr(0, kept.find_first_of("\r\n")));
+  }
+  for (const std::string& p : {aPassword, std::string()})
+    if (std::find(passwords.begin(), passwords.end(), p) == passwords.end()) passwords.push_back(p);
+  return passwords;
+}
+
+CertificateStore::Entry CertificateStore::Open(const std::string& aFile, const std::string& aPassword) const {
+  Entry entry{aFile, nullptr, {}};
+  try {
+    entry.Certificate = cache_.Load(aFile, PasswordsFor(aFile, aPassword));
+  } catch (const EPkcs12WrongPassword&) {
+    entry.Error = "senha desconhecida (guarde-a com \"moxnfe certificados importar\")";
+  } catch (const EKivoException& e) {
+    entry.Error = e.what();
+  }
+  return entry;
+}
+
+std::vector<CertificateStore::Entry> CertificateStore::List(const std::string& aPassword) const {
+  std::vector<std::string> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file(ec) && IsPkcs12Name(it->path())) files.push_back(it->path().string());
+  std::sort(files.begin(), files.end());
+  std::vector<Entry> entries;
+  for (const auto& f : files) entries.push_back(Open(f, aPassword));
+  return entries;
+}
+
+std::vector<CertificateStore::Entry> CertificateStore::Find(const std::string& aName,
+                                                           const std::string& aPassword) const {
+  std::string wanted = Lower(NormalizeCertificateName(aName));
+  std::vector<Entry> found;
+  if (wanted.empty()) return found;
+  for (auto& e : List(aPassword))
+    if (Matches(e, wanted)) found.push_back(std::move(e));
+  return found;
+}
+
+std::shared_ptr<const LoadedCertificate> CertificateStore::Select(const std::string& aName,
+                                                                 const std::string& aPassword) const {
+  if (NormalizeCertificateName(aName).empty())
+    throw EKivoException("Nenhum certificado selecionado: informe o nome do certificado.");
+  std::vector<Entry> found = Find(aName, aPassword);
+  if (found.empty())
+    throw EKivoException("Certificado não encontrado no repositório " + folder_ + ": " +
+                         NormalizeCertificateName(aName));
+  auto now = std::chrono::system_clock::now();
+  const Entry* best = nullptr;
+  for (const auto& e : found) {
+    if (!e.Certificate) continue;
+    const CertificateInfo& i = e.Certificate->Info;
+    bool valid = i.NotBefore <= now && now <= i.NotAfter;
+    if (!best) {
+      best = &e;
+      continue;
+    }
+    const CertificateInfo& b = best->Certificate->Info;
+    bool bestValid = b.NotBefore <= now && now <= b.NotAfter;
+    if ((valid && !bestValid) || (valid == bestValid && i.NotAfter > b.NotAfter)) best = &e;
+  }
+  if (!best) throw EKivoException("Não foi possível abrir o certificado " + found.front().File + ": " + found.front().Error);
+  return best->Certificate;
+}
+
+bool CertificateStore::Remove(const std::string& aName, const std::string& aPassword) {
+  std::vector<Entry> found = Find(aName, aPassword);
+  if (found.empty()) return false;
+  if (found.size() > 1) {
+    std::string files;
+    for (const auto& e : found) files += (files.empty() ? "" : ", ") + fs::path(e.File).filename().string();
+    throw EKivoException("O nome \"" + NormalizeCertificateName(aName) + "\" corresponde a " +
+                         std::to_string(found.size()) + " certificados (" + files +
+                         "); informe o número de série ou o nome do arquivo.");
+  }
+  const std::string& file = found.front().File;
+  std::error_code ec;
+  if (!fs::remove(file, ec) || ec)
+    throw EKivoException("Não foi possível remover o certificado " + file + ": " + ec.message());
+  fs::remove(file + kPasswordSuffix, ec);
+  cache_.Forget(file);
+  return true;
+}
+
+std::string CertificateStore::Import(const std::string& aFile, const std::string& aPassword) {
+  std::string bytes = ReadFileBytes(aFile);
+  CertificateCredential credential = ReadPkcs12(bytes, aPassword, aFile);
+  CertificateInfo info = DescribeCertificate(credential);
+  if (!CreateDirectories(folder_)) throw EKivoException("Não foi possível criar a pasta " + folder_);
+  ::chmod(folder_.c_str(), 0700);
+  std::string ext = Lower(fs::path(aFile).extension().string());
+  std::string target = folder_ + info.Thumbprint + (ext == ".p12" ? ".p12" : ".pfx");
+  // The password first: a certificate listed without it would show as locked.
+  std::error_code ec;
+  if (!aPassword.empty())
+    WriteFileAtomic(target + kPasswordSuffix, aPassword + "\n", 0600);
+  else
+    fs::remove(target + kPasswordSuffix, ec);
+  WriteFileAtomic(target, bytes, 0600);
+  cache_.Forget(target);
+  return target;
+}
+
+}  // namespace mox

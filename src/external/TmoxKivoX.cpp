@@ -1,0 +1,154 @@
+#include "external/TmoxKivoX.h"
+
+#include <algorithm>
+
+#include "external/CertificateStore.h"
+#include "external/EKivoException.h"
+#include "external/FileIO.h"
+#include "external/SoapClient.h"
+#include "external/XmlSigner.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+namespace {
+
+const std::vector<std::string> kDefaultSignedElements{"infNFe", "infCanc", "infInut", "infEvento"};
+
+std::vector<std::string> NonEmptyLines(const std::string& aText) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < aText.size()) {
+    size_t end = aText.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = aText.size();
+    std::string line = aText.substr(start, end - start);
+    auto first = line.find_first_not_of(" \t");
+    if (first != std::string::npos) lines.push_back(line.substr(first, line.find_last_not_of(" \t") - first + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+TmoxKivoX::TmoxKivoX() = default;
+TmoxKivoX::~TmoxKivoX() = default;
+
+std::shared_ptr<const LoadedCertificate> TmoxKivoX::ConfiguredCertificate(const TKivoCertificateSettings& aSettings) {
+  switch (aSettings.CertificateType) {
+    case kCertSmartCard:
+      throw EKivoException(
+          "Certificados em cartão inteligente ou token (PKCS#11) ainda não são suportados: use um certificado A1 "
+          "em arquivo PKCS#12 (.pfx).");
+    case kCertFile: {
+      if (aSettings.CertificatePath.empty()) throw EKivoException("Caminho do certificado não informado.");
+      std::string path = NormalizeSeparators(aSettings.CertificatePath);
+      if (!FileExists(path)) throw EKivoException("Arquivo do certificado não encontrado: " + path);
+      return cache_.Load(path, {aSettings.CertificatePassword});
+    }
+    case kCertMemory:
+    case kCertLocalMachine:
+    case kCertActiveDirectory: {
+      CertificateStore store(storeFolder_, cache_);
+      return store.Select(aSettings.CertificateName, aSettings.CertificatePassword);
+    }
+    default:
+      throw EKivoException("Tipo de certificado desconhecido: " + std::to_string(aSettings.CertificateType));
+  }
+}
+
+std::vector<std::string> TmoxKivoX::ListCertificates() {
+  CertificateStore store(storeFolder_, cache_);
+  std::vector<std::string> lines;
+  for (const auto& e : store.List(SignerSettings.CertificatePassword)) lines.push_back(e.Line());
+  return lines;
+}
+
+bool TmoxKivoX::RemoveCertificate(const std::string& aName) {
+  CertificateStore store(storeFolder_, cache_);
+  bool removed = store.Remove(aName, SignerSettings.CertificatePassword);
+  if (removed) signer_.reset();
+  return removed;
+}
+
+TDateTime TmoxKivoX::CertificateExpiration() {
+  return ToLocalDateTime(ConfiguredCertificate(SignerSettings)->Info.NotAfter);
+}
+
+void TmoxKivoX::CheckCertificate() {
+  auto certificate = ConfiguredCertificate(SignerSettings);
+  CheckCredentialUsable(certificate->Credential, certificate->Info);
+  if (OnCheckCertificate) OnCheckCertificate(*this, CertificateDetails(certificate->Info));
+}
+
+std::vector<std::string> TmoxKivoX::AllowedElements() const {
+  std::string file = NormalizeSeparators(SignerSettings.AllowedElementsFile);
+  if (file.empty() || !FileExists(file)) return kDefaultSignedElements;
+  return NonEmptyLines(ReadFileBytes(file));
+}
+
+std::string TmoxKivoX::SignXmlById(const std::string& aXml, const std::string& aId) {
+  if (aId.empty()) throw EKivoException("Id do elemento a assinar não informado.");
+  const std::string& element = SignerSettings.XmlElement;
+  if (!element.empty()) {
+    auto allowed = AllowedElements();
+    if (std::find(allowed.begin(), allowed.end(), element) == allowed.end())
+      throw EKivoException("O elemento " + element + " não está entre os elementos que podem ser assinados.");
+  }
+  auto certificate = ConfiguredCertificate(SignerSettings);
+  if (!signer_ || signer_->Certificate() != certificate) {
+    signer_.reset();
+    signer_ = std::make_unique<XmlSigner>(certificate);
+  }
+  return signer_->Sign(aXml, element, aId);
+}
+
+std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,
+                                const std::string& aResultTag, const std::string& aTargetNamespace) {
+  TSoapPostOptions options;
+  options.TimeoutMs = HttpSettings.Timeout;
+  options.RequireTls = HttpSettings.SecuredConnection;
+  options.Proxy = HttpSettings.Proxy;
+  options.ProxyUser = HttpSettings.ProxyUser;
+  options.ProxyPassword = HttpSettings.ProxyPassword;
+  options.Tls.IgnoreInvalidCertificates = HttpSettings.IgnoreInvalidCertificates;
+  options.Tls.CABundle = HttpSettings.CABundle;
+  std::shared_ptr<const LoadedCertificate> certificate;
+  bool configured = HttpSettings.CertificateType == kCertFile ? !HttpSettings.CertificatePath.empty()
+                                                              : !NormalizeCertificateName(HttpSettings.CertificateName).empty();
+  if (configured || HttpSettings.CertificateType == kCertSmartCard) {
+    certificate = ConfiguredCertificate(HttpSettings);
+    if (!certificate->Credential.PrivateKey)
+      throw EKivoException("O certificado \"" + certificate->Info.CommonName +
+                           "\" não possui chave privada e não autentica a conexão.");
+    options.Tls.ClientCertificate = &certificate->Credential;
+  }
+  std::string response = PostSoap12(aURL, aContent, aSoapAction, options);
+  return SoapResultContent(response, aResultTag, aTargetNamespace);
+}
+
+void TmoxKivoX::SendEmail(const std::string& aEmailAddress, const std::string& aAttachments) {
+  const TKivoEmailSettings& e = EmailSettings;
+  TMailServer server;
+  server.Host = e.Server;
+  server.Port = e.Port;
+  server.Authentication = e.Authentication;
+  server.Login = e.Login;
+  server.Password = e.Password;
+  server.TimeoutMs = e.Timeout;
+  server.Security = e.Security;
+  server.Tls.CABundle = e.CABundle;
+  TMailMessage message;
+  message.From = e.SenderEmail;
+  message.To = SplitAddresses(aEmailAddress);
+  message.Cc = SplitAddresses(e.CC);
+  message.Bcc = SplitAddresses(e.BCC);
+  if (message.To.empty()) throw EKivoException("Informe o endereço de e-mail do destinatário.");
+  message.Subject = e.Subject;
+  message.Body = e.Message;
+  message.Html = e.isContentHTML;
+  for (const auto& line : NonEmptyLines(aAttachments)) message.Attachments.push_back(NormalizeSeparators(line));
+  SendMail(server, message);
+}
+
+}  // namespace mox

@@ -1,0 +1,71 @@
+#pragma once
+// The fiscal services server: certificates, XML signature, SOAP over HTTPS with the client
+// certificate, e-mail. The component configures the settings objects before every use; every
+// failure raises EKivoException with a message for the user, which the component wraps.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "external/CertificateCache.h"
+#include "external/KivoSettings.h"
+#include "external/moxDateTime.h"
+
+namespace mox {
+
+class XmlSigner;
+
+class TmoxKivoX {
+ public:
+  using TOnCheckCertificate = std::function<void(TmoxKivoX& aSender, const std::string& aText)>;
+
+  TmoxKivoX();
+  ~TmoxKivoX();
+  TmoxKivoX(const TmoxKivoX&) = delete;
+  TmoxKivoX& operator=(const TmoxKivoX&) = delete;
+
+  TKivoSignerSettings SignerSettings;
+  TKivoHttpSettings HttpSettings;
+  TKivoEmailSettings EmailSettings;
+  // Receives a description of the certificate each time CheckCertificate passes.
+  TOnCheckCertificate OnCheckCertificate;
+
+  // The store folder; empty selects CertificateStore::DefaultFolder().
+  const std::string& CertificateStoreFolder() const { return storeFolder_; }
+  void SetCertificateStoreFolder(const std::string& aFolder) { storeFolder_ = aFolder; }
+
+  // One line per file of the store (CertificateListLine, or the file name and why it did not open).
+  std::vector<std::string> ListCertificates();
+  // Removes the one store certificate aName designates; false when none does.
+  bool RemoveCertificate(const std::string& aName);
+  // End of validity of the configured certificate (SignerSettings), local time.
+  TDateTime CertificateExpiration();
+  // Raises when the configured certificate cannot sign now; then hands its description to
+  // OnCheckCertificate.
+  void CheckCertificate();
+
+  // Signs the element named SignerSettings.XmlElement whose Id is aId (see XmlSigner).
+  std::string SignXmlById(const std::string& aXml, const std::string& aId);
+
+  // Posts the SOAP 1.2 envelope and returns the content of the element aResultTag of the
+  // answer (the whole answer when it has none). The HTTP settings' certificate authenticates
+  // the client when one is configured.
+  std::string PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,
+                       const std::string& aResultTag, const std::string& aTargetNamespace);
+
+  // Sends EmailSettings' message to aEmailAddress (addresses separated by ";" or ","), with the
+  // files named in aAttachments (one a line) attached.
+  void SendEmail(const std::string& aEmailAddress, const std::string& aAttachments);
+
+  // The certificate the settings designate, opened (cached while its file is unchanged).
+  std::shared_ptr<const LoadedCertificate> ConfiguredCertificate(const TKivoCertificateSettings& aSettings);
+
+ private:
+  std::vector<std::string> AllowedElements() const;
+
+  std::string storeFolder_;
+  CertificateCache cache_;
+  std::unique_ptr<XmlSigner> signer_;
+};
+
+}  // namespace mox

@@ -1,0 +1,92 @@
+#include "external/XmlDsigNodes.h"
+
+#include <libxml/valid.h>
+
+#include <cstring>
+#include <memory>
+
+#include "external/EKivoException.h"
+#include "external/XmlDocument.h"
+
+namespace mox {
+
+namespace {
+
+bool InNamespace(xmlNodePtr aNode, const char* aNamespace) {
+  if (!aNamespace) return true;
+  return aNode->ns && aNode->ns->href && std::strcmp(reinterpret_cast<const char*>(aNode->ns->href), aNamespace) == 0;
+}
+
+bool IsSignature(xmlNodePtr aNode) {
+  return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == "Signature" && InNamespace(aNode, kXmlDsigNamespace);
+}
+
+// Depth-first walk without recursion, so a deeply nested hostile document cannot exhaust the stack.
+template <typename Visit>
+void ForEachElement(xmlNodePtr aRoot, Visit aVisit) {
+  xmlNodePtr node = aRoot;
+  while (node) {
+    if (node->type == XML_ELEMENT_NODE) aVisit(node);
+    if (node->type == XML_ELEMENT_NODE && node->children) {
+      node = node->children;
+      continue;
+    }
+    while (node && node != aRoot && !node->next) node = node->parent;
+    if (!node || node == aRoot) break;
+    node = node->next;
+  }
+}
+
+}  // namespace
+
+std::vector<xmlNodePtr> ElementsWithId(xmlNodePtr aRoot, std::string_view aId) {
+  std::vector<xmlNodePtr> found;
+  ForEachElement(aRoot, [&](xmlNodePtr n) {
+    for (xmlAttrPtr a = n->properties; a; a = a->next) {
+      if (a->ns || std::strcmp(reinterpret_cast<const char*>(a->name), "Id") != 0) continue;
+      if (NodeText(reinterpret_cast<xmlNodePtr>(a)) == aId) found.push_back(n);
+    }
+  });
+  return found;
+}
+
+void RegisterIdAttribute(xmlNodePtr aElement) {
+  xmlAttrPtr attr = xmlHasProp(aElement, reinterpret_cast<const xmlChar*>("Id"));
+  if (!attr) throw EKivoException("Elemento sem atributo Id.");
+  std::string value = NodeText(reinterpret_cast<xmlNodePtr>(attr));
+  xmlAttrPtr existing = xmlGetID(aElement->doc, reinterpret_cast<const xmlChar*>(value.c_str()));
+  if (existing == attr) return;
+  if (existing || !xmlAddID(nullptr, aElement->doc, reinterpret_cast<const xmlChar*>(value.c_str()), attr))
+    throw EKivoException("O Id \"" + value + "\" aparece em mais de um elemento.");
+}
+
+xmlNodePtr ChildElement(xmlNodePtr aParent, std::string_view aLocalName, const char* aNamespace) {
+  for (xmlNodePtr c = aParent ? aParent->children : nullptr; c; c = c->next)
+    if (c->type == XML_ELEMENT_NODE && LocalName(c) == aLocalName && InNamespace(c, aNamespace)) return c;
+  return nullptr;
+}
+
+std::vector<xmlNodePtr> SignatureChildren(xmlNodePtr aParent) {
+  std::vector<xmlNodePtr> found;
+  for (xmlNodePtr c = aParent ? aParent->children : nullptr; c; c = c->next)
+    if (IsSignature(c)) found.push_back(c);
+  return found;
+}
+
+std::vector<xmlNodePtr> SignaturesIn(xmlNodePtr aRoot) {
+  std::vector<xmlNodePtr> found;
+  ForEachElement(aRoot, [&](xmlNodePtr n) {
+    if (IsSignature(n)) found.push_back(n);
+  });
+  return found;
+}
+
+std::string FirstReferenceUri(xmlNodePtr aSignature) {
+  xmlNodePtr reference = ChildElement(ChildElement(aSignature, "SignedInfo"), "Reference");
+  if (!reference) return {};
+  std::unique_ptr<xmlChar, decltype(xmlFree)> uri(xmlGetProp(reference, reinterpret_cast<const xmlChar*>("URI")),
+                                                  xmlFree);
+  return uri ? reinterpret_cast<const char*>(uri.get()) : "";
+}
+
+}  // namespace mox

@@ -1,0 +1,42 @@
+#pragma once
+// The enveloped XML signature SEFAZ requires: reference "#Id" to the signed element, transforms
+// enveloped-signature and inclusive C14N 1.0 without comments, RSA-SHA1 over SHA-1 digests,
+// KeyInfo with the X509 certificate; the Signature, written
+// <Signature xmlns="http://www.w3.org/2000/09/xmldsig#">, becomes the last child of the signed
+// element's parent.
+#include <libxml/tree.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "external/CertificateCache.h"
+
+namespace mox {
+
+class XmlSigner {
+ public:
+  // The key is prepared here once; every signature reuses it. Raises EKivoException when the
+  // certificate has no private key.
+  explicit XmlSigner(std::shared_ptr<const LoadedCertificate> aCertificate);
+  ~XmlSigner();
+  XmlSigner(const XmlSigner&) = delete;
+  XmlSigner& operator=(const XmlSigner&) = delete;
+
+  const std::shared_ptr<const LoadedCertificate>& Certificate() const { return certificate_; }
+
+  // The document with the element aElement (local name; any element when empty) whose Id is
+  // aId signed. A signature of the same element already present is replaced. The result is the
+  // document element without an XML declaration, ready to be embedded in a batch.
+  std::string Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const;
+
+  // The same on a parsed document.
+  void SignElement(xmlDocPtr aDoc, const std::string& aElement, const std::string& aId) const;
+
+ private:
+  std::shared_ptr<const LoadedCertificate> certificate_;
+  void* key_ = nullptr;  // xmlSecKeyPtr
+  std::string certificateBase64_;
+};
+
+}  // namespace mox
