@@ -42,11 +42,12 @@ void EnsureXmlSecLibrary() {
   std::call_once(once, [] {
     EnsureXmlLibrary();
     EnsureLegacyProvider();
-    xmlSecErrorsSetCallback(CollectXmlSecError);
     if (xmlSecInit() < 0) failure = "xmlSecInit";
     else if (xmlSecCheckVersion() != 1) failure = "versão da biblioteca";
     else if (xmlSecCryptoAppInit(nullptr) < 0) failure = "xmlSecCryptoAppInit";
     else if (xmlSecCryptoInit() < 0) failure = "xmlSecCryptoInit";
+    // After xmlSecInit, which installs the printing default.
+    xmlSecErrorsSetCallback(CollectXmlSecError);
     // SEFAZ wants the signature without line breaks: none between elements, none in Base64.
     xmlSecSetDefaultLineFeed(reinterpret_cast<const xmlChar*>(""));
     xmlSecBase64SetDefaultLineSize(0);
