@@ -72,6 +72,21 @@ void ConfigureProxy(CurlSession& aSession, const TSoapPostOptions& aOptions) {
   }
 }
 
+// What a user can do about a TLS failure, added to curl's own text.
+std::string TransportHint(CURLcode aCode, bool aHttps) {
+  if (!aHttps) return {};
+  switch (aCode) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return " - o certificado do servidor não foi reconhecido: informe as autoridades certificadoras que o emitiram";
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+      return " - a conexão segura foi recusada: o servidor pode não ter aceitado o certificado digital do cliente";
+    default:
+      return {};
+  }
+}
+
 bool StartsWithNoCase(const std::string& aText, const char* aPrefix) {
   return strncasecmp(aText.c_str(), aPrefix, std::strlen(aPrefix)) == 0;
 }
@@ -108,7 +123,8 @@ std::string PostSoap12(const std::string& aUrl, const std::string& aEnvelope, co
 
   CURLcode rc = s.Perform();
   if (rc != CURLE_OK)
-    throw EKivoException("Falha ao acessar " + aUrl + " (sem resposta HTTP): " + s.ErrorText(rc));
+    throw EKivoException("Falha ao acessar " + aUrl + " (sem resposta HTTP): " + s.ErrorText(rc) +
+                         TransportHint(rc, https));
 
   long status = s.ResponseCode();
   std::string body = DecodeToUtf8(s.Body());
