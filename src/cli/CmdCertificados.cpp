@@ -1,0 +1,166 @@
+// moxnfe certificados listar|inspecionar|verificar|remover|importar
+#include <ctime>
+#include <ostream>
+
+#include "cli/CliCertificateOptions.h"
+#include "cli/CliCommand.h"
+#include "external/CertificateStore.h"
+#include "external/EKivoException.h"
+#include "external/TmoxKivoX.h"
+
+namespace moxcli {
+
+namespace {
+
+std::string IsoUtc(std::chrono::system_clock::time_point aTime) {
+  std::time_t t = std::chrono::system_clock::to_time_t(aTime);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%SZ", &tm);
+  return buf;
+}
+
+std::string Field(const std::string& aName, const std::string& aValue) {
+  return "\"" + aName + "\":\"" + JsonEscape(aValue) + "\"";
+}
+
+std::string InfoJson(const mox::CertificateInfo& i) {
+  return Field("nome", i.CommonName) + "," + Field("cnpj", i.Cnpj) + "," + Field("cpf", i.Cpf) + "," +
+         Field("assunto", i.Subject) + "," + Field("emissor", i.IssuerName) + "," +
+         Field("validoDe", IsoUtc(i.NotBefore)) + "," + Field("validoAte", IsoUtc(i.NotAfter)) + "," +
+         Field("serie", i.Serial) + "," + Field("impressaoDigital", i.Thumbprint) + ",\"chavePrivada\":" +
+         (i.HasPrivateKey ? "true" : "false");
+}
+
+std::string Folder(const CliArgs& aArgs) {
+  std::string folder = aArgs.OptionOr("repositorio", "");
+  return folder.empty() ? mox::CertificateStore::DefaultFolder() : folder;
+}
+
+// The positional PKCS#12 file, if any; more than one is a usage error.
+std::string FileArgument(const CliArgs& aArgs) {
+  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de certificado"};
+  return aArgs.Positional().empty() ? "" : aArgs.Positional().front();
+}
+
+int Listar(const CliArgs& aArgs, CliIo& aIo) {
+  if (!aArgs.Positional().empty()) throw CliUsageError{"listar não recebe argumentos"};
+  mox::CertificateCache cache;
+  mox::CertificateStore store(Folder(aArgs), cache);
+  auto entries = store.List(CertificatePassword(aArgs));
+  if (aArgs.Json()) {
+    aIo.out << "[";
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const auto& e = entries[i];
+      aIo.out << (i ? "," : "") << "{" << Field("arquivo", e.File) << ","
+              << (e.Certificate ? InfoJson(e.Certificate->Info) : Field("erro", e.Error)) << "}";
+    }
+    aIo.out << "]\n";
+    return 0;
+  }
+  if (entries.empty()) aIo.out << "Nenhum certificado em " << store.Folder() << "\n";
+  for (const auto& e : entries) aIo.out << e.Line() << "\n";
+  return 0;
+}
+
+int Inspecionar(const CliArgs& aArgs, CliIo& aIo) {
+  mox::TmoxKivoX kivo;
+  ConfigureCertificate(kivo, aArgs, FileArgument(aArgs), aArgs.OptionOr("nome", ""));
+  auto certificate = kivo.ConfiguredCertificate(kivo.SignerSettings);
+  if (aArgs.Json())
+    aIo.out << "{" << Field("arquivo", certificate->Info.Source) << "," << InfoJson(certificate->Info) << "}\n";
+  else
+    aIo.out << mox::CertificateDetails(certificate->Info);
+  return 0;
+}
+
+int Verificar(const CliArgs& aArgs, CliIo& aIo) {
+  mox::TmoxKivoX kivo;
+  ConfigureCertificate(kivo, aArgs, FileArgument(aArgs), aArgs.OptionOr("nome", ""));
+  kivo.CheckCertificate();
+  auto info = kivo.ConfiguredCertificate(kivo.SignerSettings)->Info;
+  if (aArgs.Json())
+    aIo.out << "{\"valido\":true," << InfoJson(info) << "}\n";
+  else
+    aIo.out << "Certificado válido: " << mox::CertificateListLine(info) << "\n";
+  return 0;
+}
+
+int Remover(const CliArgs& aArgs, CliIo& aIo) {
+  if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o nome do certificado a remover"};
+  const std::string& name = aArgs.Positional().front();
+  mox::TmoxKivoX kivo;
+  kivo.SetCertificateStoreFolder(aArgs.OptionOr("repositorio", ""));
+  kivo.SignerSettings.CertificatePassword = CertificatePassword(aArgs);
+  if (!kivo.RemoveCertificate(name))
+    throw mox::EKivoException("Nenhum certificado do repositório " + Folder(aArgs) + " corresponde a \"" + name + "\".");
+  if (aArgs.Json())
+    aIo.out << "{\"removido\":true," << Field("nome", name) << "}\n";
+  else
+    aIo.out << "Certificado removido: " << name << "\n";
+  return 0;
+}
+
+int Importar(const CliArgs& aArgs, CliIo& aIo) {
+  if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo PKCS#12 a importar"};
+  mox::CertificateCache cache;
+  mox::CertificateStore store(Folder(aArgs), cache);
+  std::string stored = store.Import(aArgs.Positional().front(), CertificatePassword(aArgs));
+  auto info = cache.Load(stored, {CertificatePassword(aArgs), ""})->Info;
+  if (aArgs.Json())
+    aIo.out << "{" << Field("arquivo", stored) << "," << InfoJson(info) << "}\n";
+  else
+    aIo.out << "Certificado importado: " << mox::CertificateListLine(info) << "\nArquivo: " << stored << "\n";
+  return 0;
+}
+
+std::vector<CliOption> WithName(std::vector<CliOption> aOptions) {
+  aOptions.insert(aOptions.begin(), {"nome", "NOME", "certificado do repositório (nome, CNPJ, série ou linha da lista)"});
+  return aOptions;
+}
+
+const std::string kStoreHelp =
+    "O repositório é uma pasta de arquivos PKCS#12 (.pfx/.p12). Um arquivo abre com a senha\n"
+    "guardada ao lado dele (ARQUIVO.senha, gravada por \"importar\"), com a senha informada ou\n"
+    "sem senha. A pasta padrão pode ser trocada com MOXNFE_CERTIFICADOS.";
+
+CliRegistrar listar{{{"certificados", "listar"},
+                     "lista os certificados do repositório, um por linha",
+                     "[opções]",
+                     kStoreHelp,
+                     CertificatePasswordOptions(),
+                     Listar}};
+
+CliRegistrar inspecionar{{{"certificados", "inspecionar"},
+                          "mostra os dados de um certificado (arquivo PKCS#12 ou do repositório)",
+                          "[opções] [ARQUIVO.pfx]",
+                          kStoreHelp,
+                          WithName(CertificatePasswordOptions()),
+                          Inspecionar}};
+
+CliRegistrar verificar{{{"certificados", "verificar"},
+                        "verifica se um certificado pode assinar: senha, chave privada e validade",
+                        "[opções] [ARQUIVO.pfx]",
+                        "Termina com status 1 e a mensagem do problema quando o certificado não serve.\n\n" + kStoreHelp,
+                        WithName(CertificatePasswordOptions()),
+                        Verificar}};
+
+CliRegistrar remover{{{"certificados", "remover"},
+                      "remove um certificado do repositório",
+                      "[opções] NOME",
+                      "NOME é o nome (CN), o CNPJ/CPF, o número de série, a impressão digital, o nome do arquivo\n"
+                      "ou a linha mostrada por \"listar\". Um nome que designa mais de um certificado não remove nada.",
+                      CertificatePasswordOptions(),
+                      Remover}};
+
+CliRegistrar importar{{{"certificados", "importar"},
+                       "copia um arquivo PKCS#12 para o repositório, guardando a senha ao lado dele",
+                       "[opções] ARQUIVO.pfx",
+                       kStoreHelp,
+                       CertificatePasswordOptions(),
+                       Importar}};
+
+}  // namespace
+
+}  // namespace moxcli
