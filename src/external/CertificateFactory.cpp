@@ -68,13 +68,19 @@ std::string HolderAltNames(const TCertificateRequest& r) {
     names.push_back(OtherName("2.16.76.1.3.5", std::string(19, '0')));
   }
   std::string joined;
-  for (const auto& n : names) joined += (joined.empty() ? "" : ",") + n;
+  for (const auto& n : names) {
+    if (!joined.empty()) joined += ',';
+    joined += n;
+  }
   return joined;
 }
 
 std::string ServerAltNames(const std::vector<std::string>& aHosts) {
   std::string joined;
-  for (const auto& h : aHosts) joined += (joined.empty() ? "" : ",") + std::string(IsIpAddress(h) ? "IP:" : "DNS:") + h;
+  for (const auto& h : aHosts) {
+    if (!joined.empty()) joined += ',';
+    joined.append(IsIpAddress(h) ? "IP:" : "DNS:").append(h);
+  }
   return joined;
 }
 

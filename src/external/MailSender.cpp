@@ -44,7 +44,8 @@ std::string EncodeHeaderText(const std::string& aText) {
   while (pos < aText.size()) {
     size_t end = std::min(pos + 42, aText.size());
     while (end < aText.size() && (static_cast<unsigned char>(aText[end]) & 0xC0) == 0x80) --end;
-    out += (out.empty() ? "" : " ") + std::string("=?UTF-8?B?") + Base64Encode(aText.substr(pos, end - pos)) + "?=";
+    if (!out.empty()) out += ' ';
+    out.append("=?UTF-8?B?").append(Base64Encode(aText.substr(pos, end - pos))).append("?=");
     pos = end;
   }
   return out;
@@ -174,7 +175,9 @@ void SendMail(const TMailServer& aServer, const TMailMessage& aMessage) {
   std::unique_ptr<curl_slist, SlistDeleter> recipients;
   for (const auto* list : {&aMessage.To, &aMessage.Cc, &aMessage.Bcc})
     for (const auto& a : *list) {
-      curl_slist* next = curl_slist_append(recipients.get(), ("<" + BareAddress(a) + ">").c_str());
+      std::string rcpt = "<";
+      rcpt.append(BareAddress(a)).append(">");
+      curl_slist* next = curl_slist_append(recipients.get(), rcpt.c_str());
       if (!next) throw EKivoException("Falha ao montar a lista de destinatários.");
       recipients.release();
       recipients.reset(next);

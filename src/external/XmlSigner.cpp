@@ -107,6 +107,7 @@ void XmlSigner::SignElement(xmlDocPtr aDoc, const std::string& aElement, const s
   std::unique_ptr<xmlSecDSigCtx, DSigCtxDeleter> ctx(xmlSecDSigCtxCreate(nullptr));
   if (!ctx) throw EKivoException("Falha ao iniciar a assinatura.");
   ctx->enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
+  // The context frees its key when destroyed, so it gets a copy of the prepared one.
   ctx->signKey = xmlSecKeyDuplicate(KeyOf(key_));
   if (!ctx->signKey) throw EKivoException("Falha ao preparar a chave de assinatura: " + errors.Text());
   if (xmlSecDSigCtxSign(ctx.get(), sig) < 0)
