@@ -8,6 +8,7 @@
 
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
+#include "external/TextSplit.h"
 #include "external/Pkcs12.h"
 #include "external/moxPaths.h"
 
@@ -48,11 +49,8 @@ bool Matches(const CertificateStore::Entry& aEntry, const std::string& aLowerNam
 }  // namespace
 
 std::string NormalizeCertificateName(const std::string& aName) {
-  std::string name = aName.substr(0, aName.find_first_of("\r\n", aName.find_first_not_of(" \t\r\n")));
-  auto first = name.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  auto last = name.find_last_not_of(" \t\r\n");
-  return name.substr(first, last - first + 1);
+  auto lines = SplitTrimmed(aName, "\r\n");
+  return lines.empty() ? std::string() : lines.front();
 }
 
 std::string CertificateStore::Entry::Line() const {

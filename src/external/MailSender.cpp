@@ -9,6 +9,7 @@
 #include "external/Base64.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
+#include "external/TextSplit.h"
 
 namespace mox {
 
@@ -23,12 +24,6 @@ struct MimeDeleter {
 struct SlistDeleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
-
-std::string Trimmed(const std::string& aText) {
-  auto first = aText.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return aText.substr(first, aText.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 bool IsAscii(const std::string& aText) {
   return std::all_of(aText.begin(), aText.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -60,7 +55,7 @@ std::string BareAddress(const std::string& aAddress) {
     if (close == std::string::npos) throw EKivoException("Endereço de e-mail inválido: " + aAddress);
     bare = aAddress.substr(open + 1, close - open - 1);
   }
-  bare = Trimmed(bare);
+  bare = Trim(bare);
   auto at = bare.find('@');
   if (at == std::string::npos || at == 0 || at + 1 == bare.size() || bare.find_first_of(" <>,;\"\r\n") != std::string::npos)
     throw EKivoException("Endereço de e-mail inválido: " + aAddress);
@@ -72,7 +67,7 @@ std::string HeaderAddress(const std::string& aAddress) {
   std::string bare = BareAddress(aAddress);
   auto open = aAddress.rfind('<');
   if (open == std::string::npos) return bare;
-  std::string name = Trimmed(aAddress.substr(0, open));
+  std::string name = Trim(aAddress.substr(0, open));
   if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
   if (name.empty()) return bare;
   if (IsAscii(name)) return "\"" + name + "\" <" + bare + ">";
@@ -117,7 +112,7 @@ std::string ContentTypeOf(const std::string& aFile) {
 }
 
 std::string ServerUrl(const TMailServer& aServer) {
-  std::string host = Trimmed(aServer.Host);
+  std::string host = Trim(aServer.Host);
   if (host.empty()) throw EKivoException("Servidor SMTP não informado.");
   bool implicit = aServer.Security == TMailSecurity::Implicit ||
                   (aServer.Security == TMailSecurity::Automatic && aServer.Port == 465);
@@ -144,7 +139,7 @@ long TlsPolicy(const TMailServer& aServer) {
 }
 
 void CheckMessage(const TMailMessage& aMessage) {
-  if (Trimmed(aMessage.From).empty()) throw EKivoException("Remetente do e-mail não informado.");
+  if (Trim(aMessage.From).empty()) throw EKivoException("Remetente do e-mail não informado.");
   if (aMessage.To.empty() && aMessage.Cc.empty() && aMessage.Bcc.empty())
     throw EKivoException("Informe o endereço de e-mail do destinatário.");
   for (const std::string* h : {&aMessage.From, &aMessage.Subject})
@@ -153,18 +148,7 @@ void CheckMessage(const TMailMessage& aMessage) {
 
 }  // namespace
 
-std::vector<std::string> SplitAddresses(const std::string& aList) {
-  std::vector<std::string> out;
-  size_t start = 0;
-  while (start <= aList.size()) {
-    size_t end = aList.find_first_of(",;\r\n", start);
-    if (end == std::string::npos) end = aList.size();
-    std::string one = Trimmed(aList.substr(start, end - start));
-    if (!one.empty()) out.push_back(one);
-    start = end + 1;
-  }
-  return out;
-}
+std::vector<std::string> SplitAddresses(const std::string& aList) { return SplitTrimmed(aList, ",;\r\n"); }
 
 void SendMail(const TMailServer& aServer, const TMailMessage& aMessage) {
   CheckMessage(aMessage);

@@ -8,6 +8,8 @@
 #include "external/Utf8Text.h"
 #include "external/XmlDocument.h"
 #include "external/XmlDsigNodes.h"
+#include "external/XmlTreeWalk.h"
+#include "external/TextSplit.h"
 
 namespace mox {
 
@@ -18,43 +20,26 @@ constexpr long kDefaultTimeoutMs = 120000;
 constexpr const char* kSoap12 = "http://www.w3.org/2003/05/soap-envelope";
 constexpr const char* kSoap11 = "http://schemas.xmlsoap.org/soap/envelope/";
 
-// Depth-first search by local name, without recursion.
 xmlNodePtr FindByLocalName(xmlNodePtr aRoot, std::string_view aName, const char* aNamespace = nullptr) {
-  xmlNodePtr node = aRoot;
-  while (node) {
-    if (node->type == XML_ELEMENT_NODE && LocalName(node) == aName &&
-        (!aNamespace || (node->ns && node->ns->href &&
-                         std::strcmp(reinterpret_cast<const char*>(node->ns->href), aNamespace) == 0)))
-      return node;
-    if (node->type == XML_ELEMENT_NODE && node->children) {
-      node = node->children;
-      continue;
-    }
-    while (node && node != aRoot && !node->next) node = node->parent;
-    if (!node || node == aRoot) break;
-    node = node->next;
-  }
-  return nullptr;
-}
-
-std::string Trimmed(std::string aText) {
-  auto first = aText.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return aText.substr(first, aText.find_last_not_of(" \t\r\n") - first + 1);
+  return FindElement(aRoot, [&](xmlNodePtr aNode) {
+    return LocalName(aNode) == aName &&
+           (!aNamespace || (aNode->ns && aNode->ns->href &&
+                            std::strcmp(reinterpret_cast<const char*>(aNode->ns->href), aNamespace) == 0));
+  });
 }
 
 // "code: reason" of a SOAP 1.2 or 1.1 fault; empty when the document holds none.
 std::string FaultText(const XmlDocument& aDoc) {
   xmlNodePtr fault = FindByLocalName(aDoc.Root(), "Fault", kSoap12);
   if (fault) {
-    std::string code = Trimmed(NodeText(ChildElement(ChildElement(fault, "Code", kSoap12), "Value", kSoap12)));
-    std::string reason = Trimmed(NodeText(ChildElement(ChildElement(fault, "Reason", kSoap12), "Text", kSoap12)));
+    std::string code = Trim(NodeText(ChildElement(ChildElement(fault, "Code", kSoap12), "Value", kSoap12)));
+    std::string reason = Trim(NodeText(ChildElement(ChildElement(fault, "Reason", kSoap12), "Text", kSoap12)));
     return code.empty() ? reason : code + ": " + reason;
   }
   fault = FindByLocalName(aDoc.Root(), "Fault", kSoap11);
   if (!fault) return {};
-  std::string code = Trimmed(NodeText(ChildElement(fault, "faultcode", nullptr)));
-  std::string reason = Trimmed(NodeText(ChildElement(fault, "faultstring", nullptr)));
+  std::string code = Trim(NodeText(ChildElement(fault, "faultcode", nullptr)));
+  std::string reason = Trim(NodeText(ChildElement(fault, "faultstring", nullptr)));
   return code.empty() ? reason : code + ": " + reason;
 }
 
@@ -162,7 +147,7 @@ std::string SoapResultContent(const std::string& aResponse, const std::string& a
     hasElements = true;
     content += NodeXml(c);
   }
-  return hasElements ? content : Trimmed(NodeText(result));
+  return hasElements ? content : Trim(NodeText(result));
 }
 
 }  // namespace mox

@@ -6,6 +6,7 @@
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
 #include "external/SoapClient.h"
+#include "external/TextSplit.h"
 #include "external/XmlSigner.h"
 #include "external/moxPaths.h"
 
@@ -15,19 +16,7 @@ namespace {
 
 const std::vector<std::string> kDefaultSignedElements{"infNFe", "infCanc", "infInut", "infEvento"};
 
-std::vector<std::string> NonEmptyLines(const std::string& aText) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < aText.size()) {
-    size_t end = aText.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = aText.size();
-    std::string line = aText.substr(start, end - start);
-    auto first = line.find_first_not_of(" \t");
-    if (first != std::string::npos) lines.push_back(line.substr(first, line.find_last_not_of(" \t") - first + 1));
-    start = end + 1;
-  }
-  return lines;
-}
+std::vector<std::string> NonEmptyLines(const std::string& aText) { return SplitTrimmed(aText, "\r\n"); }
 
 }  // namespace
 

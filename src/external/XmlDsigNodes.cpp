@@ -7,6 +7,7 @@
 
 #include "external/EKivoException.h"
 #include "external/XmlDocument.h"
+#include "external/XmlTreeWalk.h"
 
 namespace mox {
 
@@ -19,22 +20,6 @@ bool InNamespace(xmlNodePtr aNode, const char* aNamespace) {
 
 bool IsSignature(xmlNodePtr aNode) {
   return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == "Signature" && InNamespace(aNode, kXmlDsigNamespace);
-}
-
-// Depth-first walk without recursion, so a deeply nested hostile document cannot exhaust the stack.
-template <typename Visit>
-void ForEachElement(xmlNodePtr aRoot, Visit aVisit) {
-  xmlNodePtr node = aRoot;
-  while (node) {
-    if (node->type == XML_ELEMENT_NODE) aVisit(node);
-    if (node->type == XML_ELEMENT_NODE && node->children) {
-      node = node->children;
-      continue;
-    }
-    while (node && node != aRoot && !node->next) node = node->parent;
-    if (!node || node == aRoot) break;
-    node = node->next;
-  }
 }
 
 }  // namespace

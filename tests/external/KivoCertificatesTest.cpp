@@ -8,6 +8,7 @@
 #include "external/EKivoException.h"
 #include "external/Pkcs12.h"
 #include "external/TmoxKivoX.h"
+#include "support/ErrorMessage.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -16,15 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using mox::EKivoException;
 using mox::TmoxKivoX;
-
-std::string MessageOf(const std::function<void()>& aAction) {
-  try {
-    aAction();
-  } catch (const EKivoException& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
 
 mox::CertificateCredential WithValidity(const std::string& aCommonName, std::chrono::hours aFromNow,
                                         std::chrono::hours aUntil) {
@@ -93,7 +85,7 @@ TEST(Pkcs12, EveryEncodingLoadsWithItsPasswordAndOnlyWithIt) {
   auto noKey = mox::ReadPkcs12(mox::WritePkcs12(certOnly, "x"), "x", "sem-chave.pfx");
   EXPECT_EQ(noKey.PrivateKey, nullptr);
   EXPECT_EQ(X509_cmp(noKey.Certificate.get(), moxtest::Pki().Company.Certificate.get()), 0);
-  EXPECT_NE(MessageOf([] { mox::ReadPkcs12("isto não é pfx", "", "lixo.pfx"); }).find("não é um certificado PKCS#12"),
+  EXPECT_NE(moxtest::ErrorMessage<EKivoException>([] { mox::ReadPkcs12("isto não é pfx", "", "lixo.pfx"); }).find("não é um certificado PKCS#12"),
             std::string::npos);
 }
 
@@ -156,7 +148,7 @@ TEST_F(KivoCertificates, RemoveDeletesExactlyTheNamedCertificate) {
 
   EXPECT_FALSE(kivo_.RemoveCertificate("NINGUEM:00000000000000"));
   // Two certificates share the name: nothing is removed.
-  EXPECT_NE(MessageOf([&] { kivo_.RemoveCertificate(moxtest::kCompanyCnpj); }).find("corresponde a 2 certificados"),
+  EXPECT_NE(moxtest::ErrorMessage<EKivoException>([&] { kivo_.RemoveCertificate(moxtest::kCompanyCnpj); }).find("corresponde a 2 certificados"),
             std::string::npos);
   EXPECT_TRUE(fs::exists(company) && fs::exists(renewedFile));
 
@@ -222,7 +214,7 @@ TEST_F(KivoCertificates, CheckRefusesEveryUnusableCertificateWithAClearMessage) 
     kivo_.SignerSettings.CertificatePath = c.path;
     kivo_.SignerSettings.CertificatePassword = c.password;
     kivo_.SignerSettings.CertificateName = c.name;
-    std::string message = MessageOf([&] { kivo_.CheckCertificate(); });
+    std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.CheckCertificate(); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
   EXPECT_TRUE(checkedTexts_.empty());

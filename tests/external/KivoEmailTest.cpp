@@ -9,6 +9,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
 #include "support/BackgroundProcess.h"
+#include "support/ErrorMessage.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -124,14 +125,10 @@ TEST_F(KivoEmail, HtmlBodyOverStartTlsWithAuthentication) {
   EXPECT_NE(received[0]["body"].get<std::string>().find("<p>Nota <b>autorizada</b></p>"), std::string::npos);
 
   kivo_.EmailSettings.Password = "errada";
-  try {
-    kivo_.SendEmail("cliente@destinatario.com.br", "");
-    ADD_FAILURE() << "no exception";
-  } catch (const EKivoException& e) {
-    EXPECT_NE(std::string(e.what()).find("Falha ao enviar e-mail por smtp://localhost:" + std::to_string(server.Port())),
-              std::string::npos)
-        << e.what();
-  }
+  std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.SendEmail("cliente@destinatario.com.br", ""); });
+  EXPECT_NE(message.find("Falha ao enviar e-mail por smtp://localhost:" + std::to_string(server.Port())),
+            std::string::npos)
+      << message;
   EXPECT_EQ(server.Received().size(), 1u);
 }
 
@@ -150,12 +147,8 @@ TEST_F(KivoEmail, BadInputIsRefusedBeforeAnythingIsSent) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     kivo_.EmailSettings.Subject = c.subject;
-    try {
-      kivo_.SendEmail(c.to, c.attachments);
-      ADD_FAILURE() << "no exception";
-    } catch (const EKivoException& e) {
-      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
-    }
+    std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.SendEmail(c.to, c.attachments); });
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
   EXPECT_TRUE(server.Received().empty());
 }

@@ -9,6 +9,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
 #include "external/XmlDocument.h"
+#include "support/ErrorMessage.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -124,12 +125,7 @@ class KivoSoap : public ::testing::Test {
   }
 
   std::string FailureOf(const std::string& aPath) {
-    try {
-      Post(aPath);
-    } catch (const EKivoException& e) {
-      return e.what();
-    }
-    return "(no exception)";
+    return moxtest::ErrorMessage<EKivoException>([&] { Post(aPath); });
   }
 
   moxtest::TempDir dir_;
@@ -207,7 +203,7 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
     kivo_.HttpSettings.IgnoreInvalidCertificates = c.ignoreInvalid;
     std::string message = FailureOf("/status");
     if (c.succeeds) {
-      EXPECT_EQ(message, "(no exception)");
+      EXPECT_EQ(message, moxtest::kNoException);
     } else {
       EXPECT_NE(message.find("Falha ao acessar " + server_.Url("/status") + " (sem resposta HTTP)"), std::string::npos)
           << message;
@@ -216,12 +212,9 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
 }
 
 TEST_F(KivoSoap, SecuredConnectionRefusesPlainHttp) {
-  try {
-    kivo_.PostSOAP("http://127.0.0.1:1/status", Envelope("<a/>"), kAction, "r", kStatusNs);
-    FAIL() << "no exception";
-  } catch (const EKivoException& e) {
-    EXPECT_NE(std::string(e.what()).find("Conexão segura exigida"), std::string::npos) << e.what();
-  }
+  std::string message = moxtest::ErrorMessage<EKivoException>(
+      [&] { kivo_.PostSOAP("http://127.0.0.1:1/status", Envelope("<a/>"), kAction, "r", kStatusNs); });
+  EXPECT_NE(message.find("Conexão segura exigida"), std::string::npos) << message;
 }
 
 }  // namespace
