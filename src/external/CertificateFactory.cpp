@@ -162,17 +162,17 @@ CertificateCredential CertificateFactory::CreateAuthority(const std::string& aCo
 }
 
 CertificateCredential CertificateFactory::CreateServer(const CertificateCredential& aAuthority,
-                                                       const std::vector<std::string>& aHostNames) {
+                                                       const std::vector<std::string>& aHostNames, EvpPkeyPtr aKey) {
   if (aHostNames.empty()) throw EKivoException("Informe ao menos um nome de servidor.");
   TCertificateRequest r;
   r.Purpose = TCertificatePurpose::Server;
   r.CommonName = aHostNames.front();
   r.HostNames = aHostNames;
-  return Issue(r, &aAuthority);
+  return Issue(r, &aAuthority, std::move(aKey));
 }
 
 CertificateCredential CertificateFactory::CreateECnpj(const CertificateCredential& aAuthority, const std::string& aName,
-                                                      const std::string& aCnpj) {
+                                                      const std::string& aCnpj, EvpPkeyPtr aKey) {
   if (aCnpj.size() != 14 || aCnpj.find_first_not_of("0123456789") != std::string::npos)
     throw EKivoException("O CNPJ deve ter 14 dígitos: " + aCnpj);
   TCertificateRequest r;
@@ -180,7 +180,7 @@ CertificateCredential CertificateFactory::CreateECnpj(const CertificateCredentia
   r.CommonName = aName + ":" + aCnpj;
   r.OrganizationalUnit = "e-CNPJ A1";
   r.Cnpj = aCnpj;
-  return Issue(r, &aAuthority);
+  return Issue(r, &aAuthority, std::move(aKey));
 }
 
 }  // namespace mox

@@ -41,10 +41,10 @@ class CertificateFactory {
 
   static CertificateCredential CreateAuthority(const std::string& aCommonName);
   static CertificateCredential CreateServer(const CertificateCredential& aAuthority,
-                                            const std::vector<std::string>& aHostNames);
+                                            const std::vector<std::string>& aHostNames, EvpPkeyPtr aKey = {});
   // Common name "aName:aCnpj", as ICP-Brasil writes e-CNPJ certificates.
   static CertificateCredential CreateECnpj(const CertificateCredential& aAuthority, const std::string& aName,
-                                           const std::string& aCnpj);
+                                           const std::string& aCnpj, EvpPkeyPtr aKey = {});
 };
 
 }  // namespace mox

@@ -232,7 +232,7 @@ TEST(XmlSignatureVerifier, RejectsReferencesThatDoNotPointAtASiblingOfTheSignatu
 
   // Without the authority among the trusted ones the signature holds but is not trusted.
   mox::XmlSignatureVerifier stranger;
-  stranger.AddTrustedCertificate(mox::CertificateFactory::CreateAuthority("AC Estranha").Certificate.get());
+  stranger.AddTrustedCertificate(moxtest::StrangerAuthority("AC Estranha").Certificate.get());
   auto check = stranger.Verify(xml, "infCanc");
   EXPECT_TRUE(check.Valid);
   EXPECT_FALSE(check.Trusted);

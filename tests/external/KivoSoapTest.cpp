@@ -181,7 +181,7 @@ TEST_F(KivoSoap, GivesUpAfterTheTimeout) {
 TEST_F(KivoSoap, TlsTrustOnBothSides) {
   mox::TCertificateRequest strangerHolder;
   strangerHolder.CommonName = "INTRUSA LTDA:11222333000181";
-  auto strangerCa = mox::CertificateFactory::CreateAuthority("AC Desconhecida");
+  auto strangerCa = moxtest::StrangerAuthority("AC Desconhecida");
   auto stranger = mox::CertificateFactory::Issue(strangerHolder, &strangerCa, moxtest::SpareKey());
   std::string strangerPfx = moxtest::WritePfx(dir_.file("intrusa.pfx"), stranger, "s");
   std::string companyPfx = kivo_.HttpSettings.CertificatePath;

@@ -4,20 +4,27 @@
 
 namespace moxtest {
 
+mox::EvpPkeyPtr SpareKey() {
+  static const mox::EvpPkeyPtr key = mox::CertificateFactory::GenerateKey();
+  return mox::ShareKey(key.get());
+}
+
 const TestPki& Pki() {
   static const TestPki pki = [] {
     TestPki p;
     p.Authority = mox::CertificateFactory::CreateAuthority("AC Teste moxnfe");
-    p.Company = mox::CertificateFactory::CreateECnpj(p.Authority, "EMPRESA TESTE LTDA", kCompanyCnpj);
-    p.Server = mox::CertificateFactory::CreateServer(p.Authority, {"localhost", "127.0.0.1"});
+    p.Company = mox::CertificateFactory::CreateECnpj(p.Authority, "EMPRESA TESTE LTDA", kCompanyCnpj, SpareKey());
+    p.Server = mox::CertificateFactory::CreateServer(p.Authority, {"localhost", "127.0.0.1"}, SpareKey());
     return p;
   }();
   return pki;
 }
 
-mox::EvpPkeyPtr SpareKey() {
-  static const mox::EvpPkeyPtr key = mox::CertificateFactory::GenerateKey();
-  return mox::ShareKey(key.get());
+mox::CertificateCredential StrangerAuthority(const std::string& aCommonName) {
+  mox::TCertificateRequest r;
+  r.Purpose = mox::TCertificatePurpose::Authority;
+  r.CommonName = aCommonName;
+  return mox::CertificateFactory::Issue(r, nullptr, SpareKey());
 }
 
 mox::CertificateCredential IssueHolder(const mox::TCertificateRequest& aRequest) {

@@ -11,8 +11,8 @@ namespace moxtest {
 
 struct TestPki {
   mox::CertificateCredential Authority;  // "AC Teste moxnfe"
-  mox::CertificateCredential Company;    // e-CNPJ "EMPRESA TESTE LTDA:12345678000195"
-  mox::CertificateCredential Server;     // "localhost" and "127.0.0.1"
+  mox::CertificateCredential Company;    // e-CNPJ "EMPRESA TESTE LTDA:12345678000195", spare key
+  mox::CertificateCredential Server;     // "localhost" and "127.0.0.1", spare key
 };
 
 inline constexpr const char* kCompanyCnpj = "12345678000195";
@@ -21,6 +21,9 @@ const TestPki& Pki();
 
 // A key made once, shared by certificates whose key does not matter to the test.
 mox::EvpPkeyPtr SpareKey();
+
+// A self-signed authority other than the test one, with the spare key.
+mox::CertificateCredential StrangerAuthority(const std::string& aCommonName);
 
 // A holder certificate issued by the test authority with the spare key.
 mox::CertificateCredential IssueHolder(const mox::TCertificateRequest& aRequest);
