@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "LayoutDeTeste.h"
-#include "MensagemDe.h"
+#include "support/MensagemDe.h"
 #include "core/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "utils/moxChaveNFe.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "MensagemDe.h"
+#include "support/MensagemDe.h"
 #include "core/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "support/TestSupport.h"

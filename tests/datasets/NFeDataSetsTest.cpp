@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "LayoutDeTeste.h"
-#include "MensagemDe.h"
+#include "support/MensagemDe.h"
 #include "core/EmoxException.h"
 
 using namespace mox;

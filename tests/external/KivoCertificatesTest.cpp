@@ -8,7 +8,7 @@
 #include "external/EKivoException.h"
 #include "external/Pkcs12.h"
 #include "external/TmoxKivoX.h"
-#include "support/ErrorMessage.h"
+#include "support/MensagemDe.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -85,7 +85,7 @@ TEST(Pkcs12, EveryEncodingLoadsWithItsPasswordAndOnlyWithIt) {
   auto noKey = mox::ReadPkcs12(mox::WritePkcs12(certOnly, "x"), "x", "sem-chave.pfx");
   EXPECT_EQ(noKey.PrivateKey, nullptr);
   EXPECT_EQ(X509_cmp(noKey.Certificate.get(), moxtest::Pki().Company.Certificate.get()), 0);
-  EXPECT_NE(moxtest::ErrorMessage<EKivoException>([] { mox::ReadPkcs12("isto não é pfx", "", "lixo.pfx"); }).find("não é um certificado PKCS#12"),
+  EXPECT_NE(moxtest::MensagemDe<EKivoException>([] { mox::ReadPkcs12("isto não é pfx", "", "lixo.pfx"); }).find("não é um certificado PKCS#12"),
             std::string::npos);
 }
 
@@ -148,7 +148,7 @@ TEST_F(KivoCertificates, RemoveDeletesExactlyTheNamedCertificate) {
 
   EXPECT_FALSE(kivo_.RemoveCertificate("NINGUEM:00000000000000"));
   // Two certificates share the name: nothing is removed.
-  EXPECT_NE(moxtest::ErrorMessage<EKivoException>([&] { kivo_.RemoveCertificate(moxtest::kCompanyCnpj); }).find("corresponde a 2 certificados"),
+  EXPECT_NE(moxtest::MensagemDe<EKivoException>([&] { kivo_.RemoveCertificate(moxtest::kCompanyCnpj); }).find("corresponde a 2 certificados"),
             std::string::npos);
   EXPECT_TRUE(fs::exists(company) && fs::exists(renewedFile));
 
@@ -214,7 +214,7 @@ TEST_F(KivoCertificates, CheckRefusesEveryUnusableCertificateWithAClearMessage) 
     kivo_.SignerSettings.CertificatePath = c.path;
     kivo_.SignerSettings.CertificatePassword = c.password;
     kivo_.SignerSettings.CertificateName = c.name;
-    std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.CheckCertificate(); });
+    std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.CheckCertificate(); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
   EXPECT_TRUE(checkedTexts_.empty());

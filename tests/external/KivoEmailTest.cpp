@@ -9,7 +9,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
 #include "support/BackgroundProcess.h"
-#include "support/ErrorMessage.h"
+#include "support/MensagemDe.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -125,7 +125,7 @@ TEST_F(KivoEmail, HtmlBodyOverStartTlsWithAuthentication) {
   EXPECT_NE(received[0]["body"].get<std::string>().find("<p>Nota <b>autorizada</b></p>"), std::string::npos);
 
   kivo_.EmailSettings.Password = "errada";
-  std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.SendEmail("cliente@destinatario.com.br", ""); });
+  std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SendEmail("cliente@destinatario.com.br", ""); });
   EXPECT_NE(message.find("Falha ao enviar e-mail por smtp://localhost:" + std::to_string(server.Port())),
             std::string::npos)
       << message;
@@ -147,7 +147,7 @@ TEST_F(KivoEmail, BadInputIsRefusedBeforeAnythingIsSent) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     kivo_.EmailSettings.Subject = c.subject;
-    std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.SendEmail(c.to, c.attachments); });
+    std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SendEmail(c.to, c.attachments); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
   EXPECT_TRUE(server.Received().empty());

@@ -8,7 +8,7 @@
 #include "external/XmlDocument.h"
 #include "external/XmlDsigNodes.h"
 #include "external/XmlSignatureVerifier.h"
-#include "support/ErrorMessage.h"
+#include "support/MensagemDe.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -168,7 +168,7 @@ TEST_F(KivoSignature, RefusesWhatCannotBeSignedSafely) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     kivo_.SignerSettings.XmlElement = c.element;
-    std::string message = moxtest::ErrorMessage<EKivoException>([&] { kivo_.SignXmlById(c.xml, c.id); });
+    std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SignXmlById(c.xml, c.id); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
 }
@@ -178,7 +178,7 @@ TEST_F(KivoSignature, ACertificateWithoutKeyCannotSign) {
   certOnly.Certificate = mox::ShareX509(moxtest::Pki().Company.Certificate.get());
   kivo_.SignerSettings.CertificatePath = moxtest::WritePfx(dir_.file("sem-chave.pfx"), certOnly, "segredo");
   const SignedKind& inut = Kinds()[2];
-  std::string message = moxtest::ErrorMessage<EKivoException>([&] { Sign(inut, moxtest::ReadText(moxtest::Fixture(inut.fixture))); });
+  std::string message = moxtest::MensagemDe<EKivoException>([&] { Sign(inut, moxtest::ReadText(moxtest::Fixture(inut.fixture))); });
   EXPECT_NE(message.find("não possui chave privada"), std::string::npos) << message;
 }
 

@@ -9,7 +9,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
 #include "external/XmlDocument.h"
-#include "support/ErrorMessage.h"
+#include "support/MensagemDe.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -125,7 +125,7 @@ class KivoSoap : public ::testing::Test {
   }
 
   std::string FailureOf(const std::string& aPath) {
-    return moxtest::ErrorMessage<EKivoException>([&] { Post(aPath); });
+    return moxtest::MensagemDe<EKivoException>([&] { Post(aPath); });
   }
 
   moxtest::TempDir dir_;
@@ -203,7 +203,7 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
     kivo_.HttpSettings.IgnoreInvalidCertificates = c.ignoreInvalid;
     std::string message = FailureOf("/status");
     if (c.succeeds) {
-      EXPECT_EQ(message, moxtest::kNoException);
+      EXPECT_EQ(message, "nenhuma exceção");
     } else {
       EXPECT_NE(message.find("Falha ao acessar " + server_.Url("/status") + " (sem resposta HTTP)"), std::string::npos)
           << message;
@@ -212,7 +212,7 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
 }
 
 TEST_F(KivoSoap, SecuredConnectionRefusesPlainHttp) {
-  std::string message = moxtest::ErrorMessage<EKivoException>(
+  std::string message = moxtest::MensagemDe<EKivoException>(
       [&] { kivo_.PostSOAP("http://127.0.0.1:1/status", Envelope("<a/>"), kAction, "r", kStatusNs); });
   EXPECT_NE(message.find("Conexão segura exigida"), std::string::npos) << message;
 }
