@@ -107,6 +107,12 @@ long CurlSession::ResponseCode() const {
   return code;
 }
 
+long CurlSession::ProxyConnectCode() const {
+  long code = 0;
+  curl_easy_getinfo(curl_, CURLINFO_HTTP_CONNECTCODE, &code);
+  return code;
+}
+
 const char* HttpReasonPhrase(long aStatus) {
   switch (aStatus) {
     case 200: return "OK";

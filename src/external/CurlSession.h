@@ -42,6 +42,8 @@ class CurlSession {
   CURLcode Perform();
   std::string ErrorText(CURLcode aCode) const;
   long ResponseCode() const;
+  // The proxy's answer to CONNECT (0 without a proxy tunnel).
+  long ProxyConnectCode() const;
   const std::string& Body() const { return body_; }
 
  private:

@@ -107,6 +107,9 @@ std::string PostSoap12(const std::string& aUrl, const std::string& aEnvelope, co
   s.CaptureBody(kMaxResponse);
 
   CURLcode rc = s.Perform();
+  if (long proxyStatus = s.ProxyConnectCode(); rc != CURLE_OK && proxyStatus >= 300)
+    throw EKivoException("Falha ao acessar " + aUrl + ": o proxy " + aOptions.Proxy + " recusou a conexão: " +
+                         StatusText(proxyStatus));
   if (rc != CURLE_OK)
     throw EKivoException("Falha ao acessar " + aUrl + " (sem resposta HTTP): " + s.ErrorText(rc) +
                          TransportHint(rc, https));

@@ -9,6 +9,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
 #include "external/XmlDocument.h"
+#include "support/BackgroundProcess.h"
 #include "support/MensagemDe.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
@@ -209,6 +210,25 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
           << message;
     }
   }
+}
+
+TEST_F(KivoSoap, GoesThroughAnAuthenticatingProxy) {
+  moxtest::BackgroundProcess proxy("/usr/bin/python3",
+                                   {std::string(MOXNFE_SOURCE_DIR) + "/tests/support/connect_proxy.py", "usuario", "p4ss"});
+  std::string ready = proxy.ReadLine();
+  ASSERT_EQ(ready.rfind("PORT ", 0), 0u) << ready;
+  kivo_.HttpSettings.Proxy = "127.0.0.1:" + ready.substr(5);
+  kivo_.HttpSettings.ProxyUser = "usuario";
+  kivo_.HttpSettings.ProxyPassword = "p4ss";
+  EXPECT_NE(Post("/status").find("<cStat>107</cStat>"), std::string::npos);
+  EXPECT_EQ(proxy.ReadLine(), "CONNECT " + server_.Url("").substr(8));
+
+  kivo_.HttpSettings.ProxyPassword = "errada";
+  std::string message = FailureOf("/status");
+  EXPECT_NE(message.find("Falha ao acessar " + server_.Url("/status") + ": o proxy " + kivo_.HttpSettings.Proxy +
+                         " recusou a conexão: Proxy Authentication Required (407)"),
+            std::string::npos)
+      << message;
 }
 
 TEST_F(KivoSoap, SecuredConnectionRefusesPlainHttp) {
