@@ -18,7 +18,7 @@ enum TKivoCertificateType : int {
 
 struct TKivoCertificateSettings {
   std::string CertificateName;
-  std::string Pincode;
+  std::string Pincode;  // smart-card PIN: kept for when PKCS#11 arrives
   int CertificateType = kCertMemory;
   std::string CertificatePath;
   std::string CertificatePassword;
@@ -27,7 +27,7 @@ struct TKivoCertificateSettings {
 struct TKivoSignerSettings : TKivoCertificateSettings {
   std::string AllowedElementsFile;  // optional: element names that may be signed, one a line
   std::string XmlElement;           // "infNFe", "infCanc", "infInut", "infEvento"
-  int AllowedTransformations = 3;
+  int AllowedTransformations = 3;  // the signature always uses enveloped-signature and C14N
 };
 
 struct TKivoHttpSettings : TKivoCertificateSettings {
