@@ -170,7 +170,8 @@ void SendMail(const TMailServer& aServer, const TMailMessage& aMessage) {
   // Attachments are read before connecting: a missing file must not leave half a conversation.
   std::vector<std::pair<std::string, std::string>> files;
   for (const auto& path : aMessage.Attachments) {
-    if (!std::filesystem::is_regular_file(path)) throw EKivoException("Arquivo anexo não encontrado: " + path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) throw EKivoException("Arquivo anexo não encontrado: " + path);
     files.emplace_back(path, ReadFileBytes(path));
   }
 
