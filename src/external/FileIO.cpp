@@ -78,6 +78,20 @@ std::string ReadFileBytes(const std::string& aFileName) {
   return out;
 }
 
+std::string ReadFileBytesStable(const std::string& aFileName) {
+  const std::string path = NormalizeSeparators(aFileName);
+  auto signature = [&path](struct stat& st) { return ::stat(path.c_str(), &st) == 0; };
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    struct stat before {}, after {};
+    signature(before);
+    std::string bytes = ReadFileBytes(path);
+    if (signature(after) && before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
+        before.st_mtim.tv_nsec == after.st_mtim.tv_nsec && static_cast<off_t>(bytes.size()) == after.st_size)
+      return bytes;
+  }
+  throw EKivoException("O arquivo " + path + " está sendo alterado por outro programa; tente novamente.");
+}
+
 void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode) {
   static std::atomic<unsigned> counter{0};
   const std::string path = NormalizeSeparators(aFileName);

@@ -8,6 +8,10 @@ namespace mox {
 // The file's bytes; raises EKivoException when it cannot be read.
 std::string ReadFileBytes(const std::string& aFileName);
 
+// As ReadFileBytes, but a file that changes while it is read (another program writing it) is
+// read again; raises EKivoException when it keeps changing.
+std::string ReadFileBytesStable(const std::string& aFileName);
+
 // Writes to a temporary name in the same folder, then renames over the target.
 // An existing target keeps its permissions; a new file gets aNewFileMode.
 void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode = 0644);

@@ -11,7 +11,8 @@ namespace mox {
 enum TKivoCertificateType : int {
   kCertMemory = 0,           // the certificate store, by CertificateName
   kCertLocalMachine = 1,     // the certificate store, by CertificateName
-  kCertFile = 2,             // the PKCS#12 file CertificatePath, opened with CertificatePassword
+  kCertFile = 2,             // the PKCS#12 file CertificatePath (CertificatePassword); without a
+                             // path, the store by CertificateName
   kCertActiveDirectory = 3,  // the certificate store, by CertificateName
   kCertSmartCard = 4,        // PKCS#11: not supported yet
 };

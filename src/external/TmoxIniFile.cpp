@@ -30,7 +30,7 @@ std::string Trim(const std::string& s) {
 
 TmoxIniFile::TmoxIniFile(std::string aFileName) : fileName_(NormalizeSeparators(std::move(aFileName))) {
   struct stat st {};
-  if (!fileName_.empty() && ::stat(fileName_.c_str(), &st) == 0) SetText(DecodeToUtf8(ReadFileBytes(fileName_)));
+  if (!fileName_.empty() && ::stat(fileName_.c_str(), &st) == 0) SetText(DecodeToUtf8(ReadFileBytesStable(fileName_)));
 }
 
 TmoxIniFile TmoxIniFile::FromText(const std::string& aText) {
@@ -41,6 +41,7 @@ TmoxIniFile TmoxIniFile::FromText(const std::string& aText) {
 
 void TmoxIniFile::SetText(const std::string& aText) {
   sections_.clear();
+  invalidLines_.clear();
   const std::string text = RemoveUtf8Bom(aText);
   size_t start = 0;
   while (start < text.size()) {
@@ -55,7 +56,11 @@ void TmoxIniFile::SetText(const std::string& aText) {
     }
     if (sections_.empty()) sections_.push_back({"", {}});
     auto eq = line.find('=');
-    bool comment = line.empty() || line[0] == ';' || line[0] == '#' || eq == std::string::npos || eq == 0;
+    bool comment = line.empty() || line[0] == ';' || line[0] == '#';
+    if (!comment && (eq == std::string::npos || eq == 0 || line[0] == '[')) {
+      invalidLines_.push_back(line);
+      comment = true;
+    }
     if (comment) sections_.back().lines.push_back({"", raw});
     else sections_.back().lines.push_back({Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))});
   }

@@ -11,7 +11,8 @@ class TmoxIniFile {
  public:
   // An empty in-memory INI.
   TmoxIniFile() = default;
-  // Opens aFileName; a missing file gives an empty INI that UpdateFile creates.
+  // Opens aFileName; a missing file gives an empty INI that UpdateFile creates. A file that
+  // another program is rewriting is read again until two reads agree.
   explicit TmoxIniFile(std::string aFileName);
 
   static TmoxIniFile FromText(const std::string& aText);
@@ -35,6 +36,10 @@ class TmoxIniFile {
   void EraseSection(const std::string& aSection);
   void DeleteKey(const std::string& aSection, const std::string& aKey);
 
+  // Lines that are neither a section, a key=value pair, a comment nor blank: the mark of a file
+  // cut short or not an INI at all.
+  const std::vector<std::string>& InvalidLines() const { return invalidLines_; }
+
   std::string GetText() const;
   void SetText(const std::string& aText);
 
@@ -56,6 +61,7 @@ class TmoxIniFile {
   const Line* FindKey(const std::string& aSection, const std::string& aKey) const;
 
   std::string fileName_;
+  std::vector<std::string> invalidLines_;
   std::vector<Section> sections_;  // sections_[0] may be the unnamed leading part
 };
 

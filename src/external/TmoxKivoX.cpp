@@ -30,7 +30,14 @@ std::shared_ptr<const LoadedCertificate> TmoxKivoX::ConfiguredCertificate(const 
           "Certificados em cartão inteligente ou token (PKCS#11) ainda não são suportados: use um certificado A1 "
           "em arquivo PKCS#12 (.pfx).");
     case kCertFile: {
-      if (aSettings.CertificatePath.empty()) throw EKivoException("Caminho do certificado não informado.");
+      // The current user's certificates: a PKCS#12 file when a path is given, else the store.
+      if (aSettings.CertificatePath.empty()) {
+        if (NormalizeCertificateName(aSettings.CertificateName).empty())
+          throw EKivoException(
+              "Certificado não informado: indique o arquivo PKCS#12 (CaminhoCertificado) ou o nome de um certificado "
+              "instalado (NomeCertificado).");
+        return CertificateStore(storeFolder_, cache_).Select(aSettings.CertificateName, aSettings.CertificatePassword);
+      }
       std::string path = NormalizeSeparators(aSettings.CertificatePath);
       if (!FileExists(path)) throw EKivoException("Arquivo do certificado não encontrado: " + path);
       return cache_.Load(path, {aSettings.CertificatePassword});
@@ -103,8 +110,8 @@ std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aCon
   options.Tls.IgnoreInvalidCertificates = HttpSettings.IgnoreInvalidCertificates;
   options.Tls.CABundle = HttpSettings.CABundle;
   std::shared_ptr<const LoadedCertificate> certificate;
-  bool configured = HttpSettings.CertificateType == kCertFile ? !HttpSettings.CertificatePath.empty()
-                                                              : !NormalizeCertificateName(HttpSettings.CertificateName).empty();
+  bool configured = (HttpSettings.CertificateType == kCertFile && !HttpSettings.CertificatePath.empty()) ||
+                    !NormalizeCertificateName(HttpSettings.CertificateName).empty();
   if (configured || HttpSettings.CertificateType == kCertSmartCard) {
     certificate = ConfiguredCertificate(HttpSettings);
     if (!certificate->Credential.PrivateKey)

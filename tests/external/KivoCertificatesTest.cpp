@@ -203,7 +203,9 @@ TEST_F(KivoCertificates, CheckRefusesEveryUnusableCertificateWithAClearMessage) 
       {"wrong password", mox::kCertFile, good, "errada", "", "Senha incorreta para o certificado: " + good},
       {"missing file", mox::kCertFile, files_.file("nao-existe.pfx"), "", "",
        "Arquivo do certificado não encontrado: " + files_.file("nao-existe.pfx")},
-      {"no file named", mox::kCertFile, "", "", "", "Caminho do certificado não informado."},
+      {"no file and no name", mox::kCertFile, "", "", "",
+       "Certificado não informado: indique o arquivo PKCS#12 (CaminhoCertificado) ou o nome de um certificado "
+       "instalado (NomeCertificado)."},
       {"smart card", mox::kCertSmartCard, "", "", "", "ainda não são suportados"},
       {"not in store", mox::kCertLocalMachine, "", "", "NINGUEM", "Certificado não encontrado no repositório"},
       {"no name", mox::kCertMemory, "", "", " \r\n", "Nenhum certificado selecionado"},

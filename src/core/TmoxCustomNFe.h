@@ -1,0 +1,222 @@
+#pragma once
+// The NF-e component's shell: its settings, the lazily created fiscal servers, configuration
+// files and folders, and the certificate operations.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/TAuditorSettings.h"
+#include "core/TDanfeSettings.h"
+#include "core/TNFeData.h"
+#include "core/TmoxCertStringNFe.h"
+#include "core/TmoxEmailSettings.h"
+#include "core/moxTypes.h"
+#include "external/moxDateTime.h"
+
+namespace mox {
+
+class TmoxIniFile;
+class TmoxKivoUtils;
+class TmoxKivoX;
+
+class TmoxCustomNFe {
+ public:
+  using TOnLogEventNFe =
+      std::function<void(const std::string& aNome, const std::string& aID, const std::string& aFileName)>;
+  using TOnLogContentEventNFe =
+      std::function<void(void* aSender, const std::string& aNome, const std::string& aID,
+                         const std::string& aFileName, const std::string& aContent)>;
+  using TOnCheckCertificateEventNFe = std::function<void(std::string& aText)>;
+
+  static constexpr const char* kVersao = "8.7.33.49873";
+  static constexpr const char* kCaracteresRemoverAcentos =
+      "áéíóúàèìòùâêîôûäëïöüãõñçÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÄËÏÖÜÃÕÑÇºª";
+
+  TmoxCustomNFe();
+  virtual ~TmoxCustomNFe();
+  TmoxCustomNFe(const TmoxCustomNFe&) = delete;
+  TmoxCustomNFe& operator=(const TmoxCustomNFe&) = delete;
+
+  // ---- Properties.
+  TVersaoManual VersaoManual() const { return fVersaoManual; }
+  virtual void SetVersaoManual(TVersaoManual aValue);
+  bool AnexarDanfePDF() const { return fAnexarDanfe; }
+  void SetAnexarDanfePDF(bool aValue) { fAnexarDanfe = aValue; }
+  TDanfeSettings& DanfeSettings() { return *FDanfeSettings; }
+  void SetDanfeSettings(std::unique_ptr<TDanfeSettings> aValue);
+  TAuditorSettings* AuditorSettings() const { return FAuditorSettings; }
+  void SetAuditorSettings(TAuditorSettings* aValue) { FAuditorSettings = aValue; }
+  const std::string& UF() const { return FUF; }
+  virtual void SetUF(const std::string& aValue);
+  std::string Versao() const { return kVersao; }
+  void SetVersao(const std::string&) {}
+  const std::string& CaracteresRemoverAcentos() const { return FCaracteresRemoverAcentos; }
+  void SetCaracteresRemoverAcentos(const std::string& aValue) { FCaracteresRemoverAcentos = aValue; }
+  TCertificadoKind TipoCertificado() const { return FTipoCertificado; }
+  void SetTipoCertificado(TCertificadoKind aValue) { FTipoCertificado = aValue; }
+  // Expanded, with the current manual version's sub-folder.
+  std::string DiretorioTemplates();
+  virtual void SetDiretorioTemplates(const std::string& aValue);
+  bool IgnoreInvalidCertificates() const { return FIgnoreInvalidCertificates; }
+  void SetIgnoreInvalidCertificates(bool aValue) { FIgnoreInvalidCertificates = aValue; }
+  const std::string& CNPJ() const { return FCNPJ; }
+  void SetCNPJ(const std::string& aValue) { FCNPJ = aValue; }
+  // Expanded to absolute paths.
+  std::string ArquivoServidoresHom() const;
+  void SetArquivoServidoresHom(const std::string& aValue) { FArquivoServidoresHom = aValue; }
+  std::string ArquivoServidoresProd() const;
+  void SetArquivoServidoresProd(const std::string& aValue) { FArquivoServidoresProd = aValue; }
+  // "Log/" while empty; relative folders are expanded where used.
+  std::string DiretorioLog() const;
+  void SetDiretorioLog(const std::string& aValue) { FDiretorioLog = aValue; }
+  TAmbienteKind Ambiente() const { return FAmbiente; }
+  void SetAmbiente(TAmbienteKind aValue) { FAmbiente = aValue; }
+  bool ValidarEsquemaAntesEnvio() const { return FValidarEsquemaAntesEnvio; }
+  void SetValidarEsquemaAntesEnvio(bool aValue) { FValidarEsquemaAntesEnvio = aValue; }
+  TmoxEmailSettings& EmailSettings();
+  std::string DiretorioEsquemas();
+  void SetDiretorioEsquemas(const std::string& aValue) { FDiretorioEsquemas = aValue; }
+  bool ConexaoSegura() const { return FConexaoSegura; }
+  void SetConexaoSegura(bool aValue) { FConexaoSegura = aValue; }
+  TmoxCertStringNFe& NomeCertificado() { return *FNomeCertificado; }
+  int TimeOut() const { return FTimeout; }
+  void SetTimeOut(int aValue) { FTimeout = aValue; }
+  const std::vector<std::string>& ErrosValidador() const { return FErrosValidador; }
+  const std::string& SectionINI() const { return FSectionINI; }
+  void SetSectionINI(const std::string& aValue) { FSectionINI = aValue; }
+  // Created on first use at the default path (program folder + "nfeConfig.ini").
+  TmoxIniFile& ConfigINI();
+  const std::string& Proxy() const { return FProxy; }
+  void SetProxy(const std::string& aValue) { FProxy = aValue; }
+  const std::string& Usuario() const { return FUsuario; }
+  void SetUsuario(const std::string& aValue) { FUsuario = aValue; }
+  const std::string& Senha() const { return FSenha; }
+  void SetSenha(const std::string& aValue) { FSenha = aValue; }
+  const std::string& PinCode() const { return FPincode; }
+  void SetPinCode(const std::string& aValue) { FPincode = aValue; }
+  const std::string& CaminhoCertificado() const { return FCaminhoCertificado; }
+  void SetCaminhoCertificado(const std::string& aValue) { FCaminhoCertificado = aValue; }
+  const std::string& SenhaCertificado() const { return FSenhaCertificado; }
+  void SetSenhaCertificado(const std::string& aValue) { FSenhaCertificado = aValue; }
+  // Expanded and created; program folder + "LogErro/" while empty.
+  std::string DiretorioLogErro();
+  void SetDiretorioLogErro(const std::string& aValue);
+  // Expanded and created; the shared data folder while empty.
+  std::string DiretorioTemporario();
+  void SetDiretorioTemporario(const std::string& aValue);
+  TModoOperacao ModoOperacao() const { return FModoOperacao; }
+  void SetModoOperacao(TModoOperacao aValue) { FModoOperacao = aValue; }
+  TEntregaXML EntregaXML() const { return FEntregaXML; }
+  void SetEntregaXML(TEntregaXML aValue) { FEntregaXML = aValue; }
+  bool DanfeSimplificado() const { return FDanfeSimplificado; }
+  void SetDanfeSimplificado(bool aValue) { FDanfeSimplificado = aValue; }
+  bool SalvarLogsEmDisco() const { return FSalvarLogsEmDisco; }
+  void SetSalvarLogsEmDisco(bool aValue) { FSalvarLogsEmDisco = aValue; }
+  // The UF table, "AC=12" ... "AN=91".
+  const std::vector<std::string>& LocalList() const { return FLocalList; }
+  // Print parameters handed to the DANFE front.
+  const std::vector<std::string>& PrintSettings() const { return FPrintSettings; }
+
+  TOnLogEventNFe OnLog;
+  TOnLogContentEventNFe OnLogContent;
+  TOnCheckCertificateEventNFe OnCheckCertificate;
+
+  // The settings snapshot for the request builder (refreshed by UpdateNFeData).
+  const TNFeData& NFeData() const { return fNFeData; }
+
+  // ---- Servers.
+  // Creates the services server on first use, then copies the e-mail, signer and HTTP settings.
+  TmoxKivoX& GetKivo();
+  TmoxKivoUtils& GetKivoUtils();
+  // Loads the servers file of the current environment.
+  void LoadServers();
+  TmoxIniFile& GetServersIni();
+  TmoxIniFile& ServersIni() { return *FServersIni; }
+
+  // ---- Certificates.
+  // Fills aList with one line per installed certificate; a null list raises EmoxCheckParams.
+  void ListarCertificados(std::vector<std::string>* aList);
+  bool RemoverCertificado(const std::string& aCertificateName);
+  TDateTime GetVencimentoCertificado();
+  void CheckCertificate();
+
+  // ---- Configuration.
+  virtual void LoadConfig(const std::string& aConfigFile);
+  virtual void LoadConfig(TmoxIniFile* aIniContent);
+  virtual void SaveConfig(const std::string& aConfigFile);
+  virtual void SaveConfig(TmoxIniFile* aIniContent);
+  virtual void CarregarConfiguracoes();
+  virtual void SalvarConfiguracoes();
+  virtual void CheckConfig();
+  // The resolved path of a configuration file name (see the rules in the source).
+  std::string GetINIFilePath(const std::string& aFile);
+
+  // ---- Folders and templates.
+  virtual void UpdatePathVersaoManual(std::string& aPath);
+  virtual std::string GetTemplateFolder();
+  std::string LoadTemplate(const std::string& aXMLFileName);
+  virtual std::string GetURIEsquema();
+  std::string GetLocalCode() const;
+  virtual void LoadDanfeSettings();
+
+  // ---- Callback forwarding.
+  void DoOnCheckCertificate(const std::string& aText);
+  void DoOnLog(const std::string& aNome, const std::string& aID, const std::string& aFileName);
+  void DoOnLogContent(void* aSender, const std::string& aNome, const std::string& aID, const std::string& aFileName,
+                      const std::string& aContent);
+  void DoOnLogKivo(void* aSender, const std::string& aName, const std::string& aId, const std::string& aFilename);
+
+ protected:
+  // The INI that CarregarConfiguracoes and SalvarConfiguracoes use: a caller's object during
+  // LoadConfig/SaveConfig with an object, otherwise ConfigINI.
+  TmoxIniFile& IniEmUso();
+  // Every key of the configuration, read from or written to aIni (descendants add theirs).
+  virtual void LerConfiguracoes(TmoxIniFile& aIni);
+  virtual void EscreverConfiguracoes(TmoxIniFile& aIni);
+  void SetNomeCert(const std::string& aText);
+  void ConfigurarEmailSettings();
+  void ConfigurarPropriedades();
+  // Expands a configured folder and keeps its manual-version sub-folder current.
+  std::string PastaDaVersao(std::string& aField, const char* aDefault);
+
+  TmoxIniFile* FIniEmUso = nullptr;
+  TNFeData fNFeData;
+
+ private:
+  std::unique_ptr<TmoxCertStringNFe> FNomeCertificado;
+  std::unique_ptr<TmoxEmailSettings> FEmailSettings;
+  bool FValidarEsquemaAntesEnvio = false;
+  std::unique_ptr<TmoxIniFile> FConfigINI;
+  std::string FCNPJ;
+  TAmbienteKind FAmbiente = TAmbienteKind::akHomologacao;
+  std::string FArquivoServidoresHom, FArquivoServidoresProd;
+  std::string FUF;
+  std::unique_ptr<TmoxIniFile> FServersIni;
+  std::string FDiretorioLog;
+  std::vector<std::string> FErrosValidador;
+  std::string FSectionINI;
+  std::vector<std::string> FLocalList;
+  std::string fDirTemp;
+  std::string FDiretorioLogErro;
+  bool fAnexarDanfe = false;
+  TVersaoManual fVersaoManual = TVersaoManual::vm50;
+  bool FDanfeSimplificado = false;
+  std::string FDiretorioTemplates, FDiretorioEsquemas;
+  std::string FCaracteresRemoverAcentos;
+  TModoOperacao FModoOperacao = TModoOperacao::moNormal;
+  std::string FPincode, FProxy;
+  TCertificadoKind FTipoCertificado = TCertificadoKind::ckMemory;
+  bool FIgnoreInvalidCertificates = false, FConexaoSegura = false;
+  int FTimeout = 0;
+  std::string FSenha, FCaminhoCertificado, FSenhaCertificado, FUsuario;
+  bool FSalvarLogsEmDisco = true;
+  TAuditorSettings* FAuditorSettings = nullptr;
+  TEntregaXML FEntregaXML = TEntregaXML::exEmail;
+  std::vector<std::string> FPrintSettings;
+  std::unique_ptr<TmoxKivoX> FKivo;
+  std::unique_ptr<TmoxKivoUtils> FUtils;
+  std::unique_ptr<TDanfeSettings> FDanfeSettings;
+};
+
+}  // namespace mox

@@ -1,0 +1,429 @@
+// The component's properties, configuration file and folder rules.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "core/EmoxException.h"
+#include "core/TmoxNFe.h"
+#include "external/TmoxIniFile.h"
+#include "external/moxPaths.h"
+#include "support/MensagemDe.h"
+#include "support/TestSupport.h"
+
+using namespace mox;
+
+namespace {
+
+class ComponentConfig : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("MOXNFE_CHAVE", dir.file("chave.key").c_str(), 1); }
+  void TearDown() override { ::unsetenv("MOXNFE_CHAVE"); }
+  moxtest::TempDir dir;
+};
+
+void Configura(TmoxNFe& n, const std::string& aPasta) {
+  n.SetVersaoManual(TVersaoManual::vm40);
+  n.SetTipoCertificado(TCertificadoKind::ckSmartCard);
+  n.SetDiretorioTemplates(aPasta + "Modelos/");
+  n.SetDiretorioEsquemas(aPasta + "XSD/");
+  n.SetCNPJ("12345678000195");
+  n.SetArquivoServidoresHom(aPasta + "hom.ini");
+  n.SetArquivoServidoresProd(aPasta + "prod.ini");
+  n.SetDiretorioLog(aPasta + "Logs/");
+  n.SetAmbiente(TAmbienteKind::akProducao);
+  n.SetValidarEsquemaAntesEnvio(true);
+  n.SetIgnoreInvalidCertificates(true);
+  n.SetPinCode("4321");
+  n.SetConexaoSegura(false);
+  n.SetProxy("proxy:3128");
+  n.SetSenha("senha-proxy");
+  n.SetUsuario("usuario-proxy");
+  n.SetTimeOut(45000);
+  n.SetCaracteresRemoverAcentos("çã");
+  n.SetUF("rj");
+  n.SetCaminhoCertificado(aPasta + "empresa.pfx");
+  n.SetSenhaCertificado("senha-pfx");
+  n.SetDiretorioLogErro(aPasta + "Erros/");
+  n.SetDiretorioTemporario(aPasta + "Temp/");
+  n.SetModoOperacao(TModoOperacao::moSVCRS);
+  n.SetSalvarLogsEmDisco(false);
+  TmoxEmailSettings& m = n.EmailSettings();
+  m.ServidorSmtp = "smtp.exemplo.com.br";
+  m.EmailRemetente = "nfe@exemplo.com.br";
+  m.EmailDestinatario = "cliente@exemplo.com.br";
+  m.Assunto = "NF-e";
+  m.Mensagem = "Segue a nota.";
+  m.Usuario = "nfe";
+  m.Senha = "senha-smtp";
+  m.Porta = 587;
+  m.Autenticacao = true;
+  m.TimeOut = 9000;
+  m.CCo = "arquivo@exemplo.com.br";
+  m.CC = "fiscal@exemplo.com.br";
+  m.ConteudoHtml = true;
+  n.SetAnexarDanfePDF(false);
+  TDanfeSettings& d = n.DanfeSettings();
+  d.SetFraseHomologacao("HOMOLOGAÇÃO");
+  d.SetLogotipoEmitente(aPasta + "logo.png");
+  d.SetFraseContingencia("CONTINGÊNCIA");
+  d.SetModeloRetrato(aPasta + "r.rtm");
+  d.SetModeloPaisagem(aPasta + "p.rtm");
+  d.SetModeloDanfeSimplificado(aPasta + "s.rtm");
+  d.SetLineDelimiter("#");
+  d.SetQtdeCopias(3);
+  d.SetInfCplMaxCol(80);
+  d.SetInfCplMaxRow(9);
+  d.SetImprimirVolume(true);
+  d.SetImprimirDuplicata(false);
+  d.SetMensagemPartilhaAutomatica(false);
+  d.SetImprimirUnidadeTributada(true);
+  d.SetModeloRTMCCe(aPasta + "cce.rtm");
+  n.SetDanfeSimplificado(true);
+  n.SetMaxSizeLoteEnvio(250);
+  n.SetDiretorioXmlDestinatario(aPasta + "Dest");
+  n.SetDiretorioDownloads(aPasta + "Baixados/");
+}
+
+}  // namespace
+
+TEST_F(ComponentConfig, DefaultsAfterConstruction) {
+  TmoxNFe n;
+  EXPECT_EQ(n.VersaoManual(), TVersaoManual::vm50);
+  EXPECT_TRUE(n.AnexarDanfePDF());
+  EXPECT_EQ(n.Versao(), "8.7.33.49873");
+  n.SetVersao("1.0");
+  EXPECT_EQ(n.Versao(), "8.7.33.49873");
+  EXPECT_EQ(n.CaracteresRemoverAcentos(), "áéíóúàèìòùâêîôûäëïöüãõñçÁÉÍÓÚÀÈÌÒÙÂÊÎÔÛÄËÏÖÜÃÕÑÇºª");
+  EXPECT_EQ(n.TipoCertificado(), TCertificadoKind::ckMemory);
+  EXPECT_EQ(n.Ambiente(), TAmbienteKind::akHomologacao);
+  EXPECT_EQ(n.ModoOperacao(), TModoOperacao::moNormal);
+  EXPECT_EQ(n.EntregaXML(), TEntregaXML::exEmail);
+  EXPECT_TRUE(n.SalvarLogsEmDisco());
+  EXPECT_EQ(n.MaxSizeLoteEnvio(), 500);
+  EXPECT_FALSE(n.DanfeSimplificado());
+  EXPECT_EQ(n.UF(), "");
+  EXPECT_EQ(n.DiretorioLog(), "Log/");
+  EXPECT_EQ(n.DiretorioTemplates(), ProgramDir() + "Templates/vm50/");
+  EXPECT_EQ(n.DiretorioEsquemas(), ProgramDir() + "Esquemas/vm50/");
+  EXPECT_EQ(n.DiretorioLogErro(), ProgramDir() + "LogErro/");
+  EXPECT_EQ(n.DiretorioXmlDestinatario(), ProgramDir() + "XmlDestinatario/");
+  EXPECT_EQ(n.DiretorioDownloads(), ProgramDir() + "Downloads/");
+  EXPECT_EQ(n.LocalList().front(), "AC=12");
+  EXPECT_EQ(n.LocalList().back(), "AN=91");
+  EXPECT_EQ(n.DanfeSettings().FraseHomologacao(), "SEM VALOR FISCAL");
+  EXPECT_EQ(n.DanfeSettings().LineDelimiter(), "|");
+  EXPECT_EQ(n.DanfeSettings().InfCplMaxCol(), 68);
+  EXPECT_EQ(n.EmailSettings().Porta, 0);
+  EXPECT_EQ(n.AuditorSettings(), nullptr);
+}
+
+TEST_F(ComponentConfig, SaveThenLoadRestoresEveryKey) {
+  const std::string pasta = dir.str();
+  const std::string arquivo = dir.file("nfeConfig.ini");
+  {
+    TmoxNFe origem;
+    Configura(origem, pasta);
+    origem.SaveConfig(arquivo);
+  }
+  const std::string texto = moxtest::ReadText(arquivo);
+  EXPECT_EQ(texto.find("4321"), std::string::npos) << "the PIN is never stored in clear text";
+  EXPECT_NE(texto.find("[NFE]"), std::string::npos);
+  EXPECT_NE(texto.find("Repositorio=SMART_CARD_USER_STORE"), std::string::npos);
+  EXPECT_NE(texto.find("Ambiente=1"), std::string::npos);
+
+  TmoxNFe n;
+  n.LoadConfig(arquivo);
+  EXPECT_EQ(n.VersaoManual(), TVersaoManual::vm40);
+  EXPECT_EQ(n.TipoCertificado(), TCertificadoKind::ckSmartCard);
+  EXPECT_EQ(n.DiretorioTemplates(), pasta + "Modelos/vm40/");
+  EXPECT_EQ(n.DiretorioEsquemas(), pasta + "XSD/vm40/");
+  EXPECT_EQ(n.CNPJ(), "12345678000195");
+  EXPECT_EQ(n.ArquivoServidoresHom(), pasta + "hom.ini");
+  EXPECT_EQ(n.ArquivoServidoresProd(), pasta + "prod.ini");
+  EXPECT_EQ(n.DiretorioLog(), pasta + "Logs/");
+  EXPECT_EQ(n.Ambiente(), TAmbienteKind::akProducao);
+  EXPECT_TRUE(n.ValidarEsquemaAntesEnvio());
+  EXPECT_TRUE(n.IgnoreInvalidCertificates());
+  EXPECT_EQ(n.PinCode(), "4321");
+  EXPECT_FALSE(n.ConexaoSegura());
+  EXPECT_EQ(n.Proxy(), "proxy:3128");
+  EXPECT_EQ(n.Senha(), "senha-proxy");
+  EXPECT_EQ(n.Usuario(), "usuario-proxy");
+  EXPECT_EQ(n.TimeOut(), 45000);
+  EXPECT_EQ(n.CaracteresRemoverAcentos(), "çã");
+  EXPECT_EQ(n.UF(), "RJ");
+  EXPECT_EQ(n.CaminhoCertificado(), pasta + "empresa.pfx");
+  EXPECT_EQ(n.SenhaCertificado(), "senha-pfx");
+  EXPECT_EQ(n.DiretorioLogErro(), pasta + "Erros/");
+  EXPECT_EQ(n.DiretorioTemporario(), pasta + "Temp/");
+  EXPECT_EQ(n.ModoOperacao(), TModoOperacao::moSVCRS);
+  EXPECT_FALSE(n.SalvarLogsEmDisco());
+  const TmoxEmailSettings& m = n.EmailSettings();
+  EXPECT_EQ(m.ServidorSmtp, "smtp.exemplo.com.br");
+  EXPECT_EQ(m.EmailRemetente, "nfe@exemplo.com.br");
+  EXPECT_EQ(m.EmailDestinatario, "cliente@exemplo.com.br");
+  EXPECT_EQ(m.Assunto, "NF-e");
+  EXPECT_EQ(m.Mensagem, "Segue a nota.");
+  EXPECT_EQ(m.Usuario, "nfe");
+  EXPECT_EQ(m.Senha, "senha-smtp");
+  EXPECT_EQ(m.Porta, 587);
+  EXPECT_TRUE(m.Autenticacao);
+  EXPECT_EQ(m.TimeOut, 9000);
+  EXPECT_EQ(m.CCo, "arquivo@exemplo.com.br");
+  EXPECT_EQ(m.CC, "fiscal@exemplo.com.br");
+  EXPECT_TRUE(m.ConteudoHtml);
+  EXPECT_FALSE(n.AnexarDanfePDF());
+  TDanfeSettings& d = n.DanfeSettings();
+  EXPECT_EQ(d.FraseHomologacao(), "HOMOLOGAÇÃO");
+  EXPECT_EQ(d.LogotipoEmitente(), pasta + "logo.png");
+  EXPECT_EQ(d.FraseContingencia(), "CONTINGÊNCIA");
+  EXPECT_EQ(d.ModeloRetrato(), pasta + "r.rtm");
+  EXPECT_EQ(d.ModeloPaisagem(), pasta + "p.rtm");
+  EXPECT_EQ(d.ModeloDanfeSimplificado(), pasta + "s.rtm");
+  EXPECT_EQ(d.LineDelimiter(), "#");
+  EXPECT_EQ(d.QtdeCopias(), 3);
+  EXPECT_EQ(d.InfCplMaxCol(), 80);
+  EXPECT_EQ(d.InfCplMaxRow(), 9);
+  EXPECT_TRUE(d.ImprimirVolume());
+  EXPECT_FALSE(d.ImprimirDuplicata());
+  EXPECT_FALSE(d.MensagemPartilhaAutomatica());
+  EXPECT_TRUE(d.ImprimirUnidadeTributada());
+  EXPECT_EQ(d.ModeloRTMCCe(), pasta + "cce.rtm");
+  EXPECT_TRUE(n.DanfeSimplificado());
+  EXPECT_EQ(n.MaxSizeLoteEnvio(), 250);
+  EXPECT_EQ(n.DiretorioXmlDestinatario(), pasta + "Dest/");
+  EXPECT_EQ(n.DiretorioDownloads(), pasta + "Baixados/");
+}
+
+TEST_F(ComponentConfig, FileWithoutKeysGivesTheLoadDefaults) {
+  const std::string arquivo = dir.file("vazio.ini");
+  moxtest::WriteText(arquivo, "; nada configurado\n");
+  TmoxNFe n;
+  n.SetAmbiente(TAmbienteKind::akProducao);
+  n.SetConexaoSegura(false);
+  n.LoadConfig(arquivo);
+  EXPECT_EQ(n.UF(), "SP");
+  EXPECT_EQ(n.Ambiente(), TAmbienteKind::akHomologacao);
+  EXPECT_TRUE(n.ConexaoSegura());
+  EXPECT_EQ(n.VersaoManual(), TVersaoManual::vm50) << "the prior version stays";
+  EXPECT_EQ(n.TipoCertificado(), TCertificadoKind::ckFile);
+  EXPECT_EQ(n.ArquivoServidoresHom(), ProgramDir() + "nfeServidoresHom.ini");
+  EXPECT_EQ(n.DiretorioTemplates(), ProgramDir() + "Templates/vm50/");
+  EXPECT_EQ(n.DiretorioLogErro(), ProgramDir() + "LogErro/");
+  EXPECT_EQ(n.PinCode(), "");
+  EXPECT_EQ(n.EmailSettings().TimeOut, 30000);
+  EXPECT_TRUE(n.DanfeSettings().MensagemPartilhaAutomatica());
+  EXPECT_EQ(n.DiretorioDownloads(), ProgramDir() + "Downloads/");
+}
+
+TEST_F(ComponentConfig, LoadFailuresTable) {
+  struct Case {
+    const char* name;
+    std::string content;  // empty: the file does not exist
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"missing file", "", "Arquivo " + dir.file("caso.ini") + " não foi encontrado"},
+      {"unknown UF", "[NFE]\nUF=XX\n", "Erro ao carregar configurações: a sigla da UF XX, é inválida."},
+      {"unsupported manual", "[NFE]\nVersaoManual=5.0A\n",
+       "Erro ao carregar configurações: Versão do Manual informada: 5.0A não é suportada. \rUtilize: 2.0.2a, 3.0, "
+       "4.0, 5.0 ou 5.0a"},
+      {"unknown operation mode", "[NFE]\nModoOperacao=DPEC\n",
+       "Erro ao carregar configurações: Modo Operação informado: DPEC não é suportado. \rUtilize: Normal, EPEC, "
+       "SVCAN ou SVCRS"},
+      {"file cut in a key", "[NFE]\nUF=SP\nCNPJ=12345678000195\nAmbi",
+       "Arquivo " + dir.file("caso.ini") + " incompleto ou inválido na linha: Ambi"},
+      {"file cut in a section", "[NFE]\nUF=SP\n[MAI", "Arquivo " + dir.file("caso.ini") +
+                                                       " incompleto ou inválido na linha: [MAI"},
+      {"PIN not written by this component", "[NFE]\nPinCode=1234\n",
+       "Erro ao carregar configurações: Valor cifrado inválido ou cifrado com outra chave."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(dir.file("caso.ini"));
+    if (!c.content.empty()) moxtest::WriteText(dir.file("caso.ini"), c.content);
+    TmoxNFe n;
+    EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(dir.file("caso.ini")); }), c.message);
+  }
+  TmoxNFe n;
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(static_cast<TmoxIniFile*>(nullptr)); }),
+            "O parâmetro não pode ser nil para realizar o LoadConfig");
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.SaveConfig(static_cast<TmoxIniFile*>(nullptr)); }),
+            "O parâmetro não pode ser nil para realizar o SaveConfig");
+}
+
+TEST_F(ComponentConfig, CallerIniObjectIsUsedOnceAndNotTaken) {
+  TmoxIniFile ini = TmoxIniFile::FromText("[NFE]\nUF=ba\nCNPJ=11222333000181\n");
+  TmoxNFe n;
+  n.LoadConfig(&ini);
+  EXPECT_EQ(n.UF(), "BA");
+  EXPECT_EQ(n.CNPJ(), "11222333000181");
+  n.SetCNPJ("12345678000195");
+  TmoxIniFile saida;
+  n.SaveConfig(&saida);
+  EXPECT_EQ(saida.ReadString("NFE", "CNPJ", ""), "12345678000195");
+  EXPECT_EQ(ini.ReadString("NFE", "CNPJ", ""), "11222333000181") << "the caller's object keeps its content";
+  EXPECT_FALSE(n.ConfigINI().SectionExists("NFE")) << "a new empty INI replaced the caller's";
+}
+
+TEST_F(ComponentConfig, IniPathRules) {
+  TmoxNFe n;
+  const std::string prog = ProgramDir();
+  moxtest::WriteText(dir.file("existe.ini"), "");
+  struct Case {
+    std::string input, expected;
+  };
+  const std::vector<Case> cases = {
+      {"", prog + "nfeConfig.ini"},
+      {dir.file("existe.ini"), dir.file("existe.ini")},
+      {dir.str(), dir.str() + "nfeConfig.ini"},
+      {dir.file("novo.ini"), dir.file("novo.ini")},
+      {"outro.ini", prog + "outro.ini"},
+      {"/pasta/que/nao/existe/x.ini", prog + "nfeConfig.ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(n.GetINIFilePath(c.input), c.expected) << c.input;
+}
+
+TEST_F(ComponentConfig, FoldersFollowTheManualVersion) {
+  const std::string templates = dir.str() + "Templates/vm50/";
+  std::filesystem::create_directories(templates);
+  TmoxNFe n;
+  n.SetDiretorioTemplates(templates);
+  n.SetVersaoManual(TVersaoManual::vm40);
+  EXPECT_EQ(n.DiretorioTemplates(), dir.str() + "Templates/vm40/");
+  n.SetVersaoManual(TVersaoManual::vm50a);
+  EXPECT_EQ(n.DiretorioTemplates(), dir.str() + "Templates/vm50a/");
+  n.SetVersaoManual(TVersaoManual::vm202a);
+  EXPECT_EQ(n.DiretorioTemplates(), dir.str() + "Templates/vm30/");
+  n.SetUF("SP");
+  EXPECT_EQ(n.GetTemplateFolder(), dir.str() + "Templates/vm30/SP/");
+
+  n.SetDiretorioXmlDestinatario(dir.str() + "dest");
+  EXPECT_EQ(n.DiretorioXmlDestinatario(), dir.str() + "dest/");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.str() + "dest"));
+  n.SetDiretorioLogErro(dir.str() + "erros");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.str() + "erros"));
+}
+
+TEST_F(ComponentConfig, UfTableAndSchemaPackages) {
+  TmoxNFe n;
+  n.SetUF("sp");
+  EXPECT_EQ(n.UF(), "SP");
+  EXPECT_EQ(n.GetLocalCode(), "35");
+  n.SetUF("AN");
+  EXPECT_EQ(n.GetLocalCode(), "91");
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.SetUF("XY"); }), "a sigla da UF XY, é inválida.");
+  EXPECT_EQ(n.UF(), "AN");
+
+  struct Case {
+    TVersaoManual versao;
+    const char* pacote;
+    bool aceito;
+  };
+  const std::vector<Case> cases = {
+      {TVersaoManual::vm30, "pl_005f", true},   {TVersaoManual::vm30, "pl_006e", false},
+      {TVersaoManual::vm40, "PL_006J", true},   {TVersaoManual::vm40, "pl_006m", false},
+      {TVersaoManual::vm50, "pl_006t", true},   {TVersaoManual::vm50, "pl_008a", false},
+      {TVersaoManual::vm50a, "pl_008i1", true}, {TVersaoManual::vm50a, "pl_006v", false},
+      {TVersaoManual::vm202a, "qualquer", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pacote);
+    n.SetVersaoManual(c.versao);
+    const std::string msg = moxtest::MensagemDe<EmoxException>([&] { n.ChecarVersaoEsquema(c.pacote); });
+    EXPECT_EQ(msg == "nenhuma exceção", c.aceito) << msg;
+  }
+  n.SetVersaoManual(TVersaoManual::vm50);
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.ChecarVersaoEsquema("pl_008a"); }),
+            "Versão esquema não condiz com a versão manual definida, utilize ( pl_006m, pl_006n, pl_006p, pl_006q, "
+            "pl_006r, pl_006s, pl_006v ).");
+}
+
+TEST_F(ComponentConfig, CheckConfigMessagesInOrder) {
+  const std::string hom = dir.file("hom.ini"), prod = dir.file("prod.ini");
+  moxtest::WriteText(hom, "[SP]\n");
+  struct Case {
+    std::function<void(TmoxNFe&)> ajuste;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {[](TmoxNFe&) {}, "O campo UF está vazio."},
+      {[](TmoxNFe& n) { n.SetUF("SP"); }, "O campo CNPJ está vazio."},
+      {[](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("1234567800019");
+       },
+       "O CNPJ não possui 14 digitos. 1234567800019"},
+      {[&](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("12345678000195");
+         n.SetDiretorioLog(dir.str() + "a/b/c/");
+       },
+       "O diretório para salvar os Logs, é inválido. " + dir.str() + "a/b/c/"},
+      {[&](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("12345678000195");
+         n.SetDiretorioLog(dir.str() + "log/");
+         n.SetArquivoServidoresHom(dir.file("nao.ini"));
+       },
+       "Caminho dos servidores de Homologação inválido. " + dir.file("nao.ini")},
+      {[&](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("12345678000195");
+         n.SetDiretorioLog(dir.str() + "log/");
+         n.SetArquivoServidoresHom(hom);
+         n.SetAmbiente(TAmbienteKind::akProducao);
+         n.SetArquivoServidoresProd(prod);
+       },
+       "Caminho dos servidores de Produção inválido. " + prod},
+      {[&](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("12345678000195");
+         n.SetDiretorioLog(dir.str() + "log/");
+         n.SetArquivoServidoresHom(hom);
+         n.SetMaxSizeLoteEnvio(0);
+       },
+       "O tamanho máximo para o lote está com valor menor que um."},
+      {[&](TmoxNFe& n) {
+         n.SetUF("SP");
+         n.SetCNPJ("12345678000195");
+         n.SetDiretorioLog(dir.str() + "log/");
+         n.SetArquivoServidoresHom(hom);
+       },
+       "nenhuma exceção"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    TmoxNFe n;
+    c.ajuste(n);
+    EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.CheckConfig(); }), c.message);
+  }
+}
+
+TEST_F(ComponentConfig, TemplatesAndPrintParameters) {
+  const std::string pasta = dir.str() + "Templates/vm50/SP/";
+  std::filesystem::create_directories(pasta);
+  TmoxNFe n;
+  n.SetDiretorioTemplates(dir.str() + "Templates/");
+  n.SetUF("SP");
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.GetVersaoNota(); }),
+            "Arquivo de template não encontrado: " + pasta + "pedido_enviarnota.xml");
+  moxtest::WriteText(pasta + "pedido_enviarnota.xml", "<enviNFe xmlns=\"x\" versao=\"3.10\"><idLote>%s</idLote>");
+  EXPECT_EQ(n.GetVersaoNota(), "3.10");
+  moxtest::WriteText(pasta + "pedido_enviarnota.xml", "<enviNFe/>");
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.GetVersaoNota(); }),
+            "Não foi encontrado o atributo \"versao\" no template: pedido_enviarnota.xml");
+
+  n.DanfeSettings().SetQtdeCopias(2);
+  n.DanfeSettings().SetImprimirVolume(true);
+  n.LoadDanfeSettings();
+  const auto& p = n.PrintSettings();
+  ASSERT_EQ(p.size(), 16u);
+  EXPECT_EQ(p[0], "QtdeCopias=2");
+  EXPECT_EQ(p[1], "Versao=5.0");
+  EXPECT_EQ(p[2], "ModeloRetrato=" + dir.str() + "Templates/vm50/Danfe/retrato.rtm");
+  EXPECT_EQ(p[11], "ImprimirVolume=-1");
+  EXPECT_EQ(p[12], "ImprimirDuplicata=-1");
+  EXPECT_EQ(p[14], "ImprimirUnidadeTributada=0");
+}
