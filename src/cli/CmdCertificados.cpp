@@ -6,7 +6,11 @@
 #include "cli/CliCommand.h"
 #include "external/CertificateStore.h"
 #include "external/EKivoException.h"
+#include "core/TmoxNFe.h"
 #include "external/TmoxKivoX.h"
+#include "external/moxDateTime.h"
+
+#include <memory>
 
 namespace moxcli {
 
@@ -44,23 +48,34 @@ std::string FileArgument(const CliArgs& aArgs) {
   return aArgs.Positional().empty() ? "" : aArgs.Positional().front();
 }
 
+// The component, pointed at the store of the options.
+std::unique_ptr<mox::TmoxNFe> Componente(const CliArgs& aArgs) {
+  auto nfe = std::make_unique<mox::TmoxNFe>();
+  nfe->GetKivo().SetCertificateStoreFolder(aArgs.OptionOr("repositorio", ""));
+  nfe->SetSenhaCertificado(CertificatePassword(aArgs));
+  return nfe;
+}
+
 int Listar(const CliArgs& aArgs, CliIo& aIo) {
   if (!aArgs.Positional().empty()) throw CliUsageError{"listar não recebe argumentos"};
-  mox::CertificateCache cache;
-  mox::CertificateStore store(Folder(aArgs), cache);
-  auto entries = store.List(CertificatePassword(aArgs));
   if (aArgs.Json()) {
+    // Scripts get every detail of each file, not only the component's one-line description.
+    mox::CertificateCache cache;
+    mox::CertificateStore store(Folder(aArgs), cache);
+    auto entries = store.List(CertificatePassword(aArgs));
     aIo.out << "[";
     for (size_t i = 0; i < entries.size(); ++i) {
       const auto& e = entries[i];
-      aIo.out << (i ? "," : "") << "{" << Field("arquivo", e.File) << ","
+      aIo.out << (i ? "," : "") << "{" << Field("arquivo", e.File) << "," << Field("linha", e.Line()) << ","
               << (e.Certificate ? InfoJson(e.Certificate->Info) : Field("erro", e.Error)) << "}";
     }
     aIo.out << "]\n";
     return 0;
   }
-  if (entries.empty()) aIo.out << "Nenhum certificado em " << store.Folder() << "\n";
-  for (const auto& e : entries) aIo.out << e.Line() << "\n";
+  std::vector<std::string> linhas;
+  Componente(aArgs)->ListarCertificados(&linhas);
+  if (linhas.empty()) aIo.out << "Nenhum certificado em " << Folder(aArgs) << "\n";
+  for (const auto& l : linhas) aIo.out << l << "\n";
   return 0;
 }
 
@@ -76,24 +91,28 @@ int Inspecionar(const CliArgs& aArgs, CliIo& aIo) {
 }
 
 int Verificar(const CliArgs& aArgs, CliIo& aIo) {
-  mox::TmoxKivoX kivo;
-  ConfigureCertificate(kivo, aArgs, FileArgument(aArgs), aArgs.OptionOr("nome", ""));
-  kivo.CheckCertificate();
-  auto info = kivo.ConfiguredCertificate(kivo.SignerSettings)->Info;
+  const std::string file = FileArgument(aArgs), name = aArgs.OptionOr("nome", "");
+  if (file.empty() && name.empty())
+    throw CliUsageError{"informe o arquivo PKCS#12 do certificado ou --nome NOME de um certificado do repositório"};
+  auto nfe = Componente(aArgs);
+  std::string descricao;
+  nfe->OnCheckCertificate = [&descricao](std::string& aTexto) { descricao = aTexto; };
+  nfe->SetCaminhoCertificado(file);
+  // Naming a store certificate checks it at once; a file is checked explicitly.
+  if (!name.empty()) nfe->NomeCertificado().SetText(name);
+  nfe->CheckCertificate();
+  const std::string vencimento = mox::FormatDateTimeBR(nfe->GetVencimentoCertificado());
   if (aArgs.Json())
-    aIo.out << "{\"valido\":true," << InfoJson(info) << "}\n";
+    aIo.out << "{\"valido\":true," << Field("descricao", descricao) << "," << Field("vencimento", vencimento) << "}\n";
   else
-    aIo.out << "Certificado válido: " << mox::CertificateListLine(info) << "\n";
+    aIo.out << "Certificado válido.\n" << descricao;
   return 0;
 }
 
 int Remover(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o nome do certificado a remover"};
   const std::string& name = aArgs.Positional().front();
-  mox::TmoxKivoX kivo;
-  kivo.SetCertificateStoreFolder(aArgs.OptionOr("repositorio", ""));
-  kivo.SignerSettings.CertificatePassword = CertificatePassword(aArgs);
-  if (!kivo.RemoveCertificate(name))
+  if (!Componente(aArgs)->RemoverCertificado(name))
     throw mox::EKivoException("Nenhum certificado do repositório " + Folder(aArgs) + " corresponde a \"" + name + "\".");
   if (aArgs.Json())
     aIo.out << "{\"removido\":true," << Field("nome", name) << "}\n";

@@ -58,7 +58,9 @@ std::string TmoxCustomNFe::GetINIFilePath(const std::string& aFile) {
   if (!pasta.empty() && DirectoryExists(pasta) && !nome.empty()) return file;
   if (!nome.empty() && FileExists(prog + nome)) return prog + nome;
   if (!nome.empty() && pasta.empty()) return prog + nome;
-  return prog + "nfeConfig.ini";
+  // A name in a folder that does not exist stays as given: falling back to the program's own
+  // nfeConfig.ini would load another configuration, or overwrite it on save.
+  return nome.empty() ? prog + "nfeConfig.ini" : file;
 }
 
 void TmoxCustomNFe::LoadConfig(const std::string& aConfigFile) {

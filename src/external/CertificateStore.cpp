@@ -94,8 +94,13 @@ CertificateStore::Entry CertificateStore::Open(const std::string& aFile, const s
 std::vector<CertificateStore::Entry> CertificateStore::List(const std::string& aPassword) const {
   std::vector<std::string> files;
   std::error_code ec;
+  // A store not created yet is empty; one that cannot be read is an error, not an empty list.
+  std::string bare = folder_;
+  while (bare.size() > 1 && bare.back() == '/') bare.pop_back();
+  if (!fs::exists(bare, ec) && !ec) return {};
   for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
     if (it->is_regular_file(ec) && IsPkcs12Name(it->path())) files.push_back(it->path().string());
+  if (ec) throw EKivoException("Não foi possível ler o repositório de certificados " + folder_ + ": " + ec.message());
   std::sort(files.begin(), files.end());
   std::vector<Entry> entries;
   for (const auto& f : files) entries.push_back(Open(f, aPassword));

@@ -48,7 +48,7 @@ TEST_F(CliCertificados, ImportListCheckInspectAndRemoveAStoreCertificate) {
 
   auto check = Moxnfe({"certificados", "verificar", "--nome", moxtest::kCompanyCnpj, "--repositorio", store_});
   EXPECT_EQ(check.status, 0) << check.err;
-  EXPECT_TRUE(Contains(check.out, "Certificado válido: EMPRESA TESTE LTDA:12345678000195"));
+  EXPECT_TRUE(Contains(check.out, "Certificado válido.\nTitular: EMPRESA TESTE LTDA:12345678000195\n")) << check.out;
 
   auto inspect = Moxnfe({"certificados", "inspecionar", "--nome", moxtest::kCompanyCnpj, "--repositorio", store_});
   EXPECT_TRUE(Contains(inspect.out, "Emissor: AC Teste moxnfe\n")) << inspect.out;

@@ -280,7 +280,7 @@ TEST_F(ComponentConfig, IniPathRules) {
       {dir.str(), dir.str() + "nfeConfig.ini"},
       {dir.file("novo.ini"), dir.file("novo.ini")},
       {"outro.ini", prog + "outro.ini"},
-      {"/pasta/que/nao/existe/x.ini", prog + "nfeConfig.ini"},
+      {"/pasta/que/nao/existe/x.ini", "/pasta/que/nao/existe/x.ini"},
   };
   for (const auto& c : cases) EXPECT_EQ(n.GetINIFilePath(c.input), c.expected) << c.input;
 }

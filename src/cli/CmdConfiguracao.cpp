@@ -1,0 +1,155 @@
+// moxnfe configuracao mostrar|verificar|criar: the component's configuration file.
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "core/TmoxNFe.h"
+#include "core/moxEnumTexts.h"
+#include "external/TmoxIniFile.h"
+#include "external/moxPaths.h"
+
+namespace moxcli {
+
+namespace {
+
+using Par = std::pair<std::string, std::string>;
+
+const char* SimNao(bool aValor) { return aValor ? "sim" : "não"; }
+std::string Segredo(const std::string& aValor) { return aValor.empty() ? "" : "(definida)"; }
+
+// The settings as the component sees them after loading; secrets are only said to be set.
+std::vector<Par> Configuracao(mox::TmoxNFe& n) {
+  using namespace mox;
+  const TmoxEmailSettings& m = n.EmailSettings();
+  TDanfeSettings& d = n.DanfeSettings();
+  return {
+      {"VersaoManual", VersaoManualToStr(n.VersaoManual())},
+      {"UF", n.UF()},
+      {"CNPJ", n.CNPJ()},
+      {"Ambiente", n.Ambiente() == TAmbienteKind::akProducao ? "1 (produção)" : "2 (homologação)"},
+      {"ModoOperacao", ModoOperacaoToString(n.ModoOperacao())},
+      {"TipoCertificado", TipoCertificadoToString(n.TipoCertificado())},
+      {"NomeCertificado", n.NomeCertificado().Lines().empty() ? "" : n.NomeCertificado().Lines().front()},
+      {"CaminhoCertificado", n.CaminhoCertificado()},
+      {"SenhaCertificado", Segredo(n.SenhaCertificado())},
+      {"PinCode", Segredo(n.PinCode())},
+      {"ArquivoServidoresHom", n.ArquivoServidoresHom()},
+      {"ArquivoServidoresProd", n.ArquivoServidoresProd()},
+      {"DiretorioTemplates", n.DiretorioTemplates()},
+      {"DiretorioEsquemas", n.DiretorioEsquemas()},
+      {"DiretorioLog", n.DiretorioLog()},
+      {"DiretorioLogErro", n.DiretorioLogErro()},
+      {"DiretorioTemporario", n.DiretorioTemporario()},
+      {"DiretorioXmlDestinatario", n.DiretorioXmlDestinatario()},
+      {"DiretorioDownloads", n.DiretorioDownloads()},
+      {"ValidarEsquema", SimNao(n.ValidarEsquemaAntesEnvio())},
+      {"IgnoreInvalidCertificates", SimNao(n.IgnoreInvalidCertificates())},
+      {"ConexaoSegura", SimNao(n.ConexaoSegura())},
+      {"TimeOut", std::to_string(n.TimeOut())},
+      {"Proxy", n.Proxy()},
+      {"Usuario", n.Usuario()},
+      {"Senha", Segredo(n.Senha())},
+      {"SalvarLogsEmDisco", SimNao(n.SalvarLogsEmDisco())},
+      {"MaxSizeLoteEnvio", std::to_string(n.MaxSizeLoteEnvio())},
+      {"AnexarDanfePDF", SimNao(n.AnexarDanfePDF())},
+      {"MAIL.Servidor", m.ServidorSmtp},
+      {"MAIL.Porta", std::to_string(m.Porta)},
+      {"MAIL.EmailRemetente", m.EmailRemetente},
+      {"MAIL.Usuario", m.Usuario},
+      {"MAIL.Senha", Segredo(m.Senha)},
+      {"MAIL.Autenticacao", SimNao(m.Autenticacao)},
+      {"MAIL.TimeOut", std::to_string(m.TimeOut)},
+      {"DANFE.FraseHomologacao", d.FraseHomologacao()},
+      {"DANFE.QtdeCopias", std::to_string(d.QtdeCopias())},
+      {"DANFE.ModeloRetrato", d.ModeloRetrato()},
+      {"DANFE.ModeloPaisagem", d.ModeloPaisagem()},
+      {"DANFE.DanfeSimplificado", SimNao(n.DanfeSimplificado())},
+  };
+}
+
+std::unique_ptr<mox::TmoxNFe> Carrega(const CliArgs& aArgs) {
+  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de configuração"};
+  auto n = std::make_unique<mox::TmoxNFe>();
+  n->SetSectionINI(aArgs.OptionOr("secao", "NFE"));
+  n->LoadConfig(aArgs.Positional().empty() ? std::string() : aArgs.Positional().front());
+  return n;
+}
+
+int Mostrar(const CliArgs& aArgs, CliIo& aIo) {
+  auto n = Carrega(aArgs);
+  const auto pares = Configuracao(*n);
+  if (aArgs.Json()) {
+    aIo.out << "{";
+    for (size_t i = 0; i < pares.size(); ++i)
+      aIo.out << (i ? "," : "") << "\"" << JsonEscape(pares[i].first) << "\":\"" << JsonEscape(pares[i].second) << "\"";
+    aIo.out << "}\n";
+    return 0;
+  }
+  aIo.out << "Arquivo: " << n->ConfigINI().FileName() << "\n";
+  for (const auto& [chave, valor] : pares) aIo.out << chave << " = " << valor << "\n";
+  return 0;
+}
+
+int Verificar(const CliArgs& aArgs, CliIo& aIo) {
+  auto n = Carrega(aArgs);
+  n->CheckConfig();
+  if (aArgs.Json())
+    aIo.out << "{\"valida\":true,\"arquivo\":\"" << JsonEscape(n->ConfigINI().FileName()) << "\"}\n";
+  else
+    aIo.out << "Configuração válida: " << n->ConfigINI().FileName() << "\n";
+  return 0;
+}
+
+int Criar(const CliArgs& aArgs, CliIo& aIo) {
+  if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo de configuração a criar"};
+  mox::TmoxNFe n;
+  n.SetUF(aArgs.OptionOr("uf", "SP"));
+  n.SetCNPJ(aArgs.OptionOr("cnpj", ""));
+  n.SetArquivoServidoresHom(aArgs.OptionOr("servidores-hom", "nfeServidoresHom.ini"));
+  n.SetArquivoServidoresProd(aArgs.OptionOr("servidores-prod", "nfeServidoresProd.ini"));
+  if (auto v = aArgs.Option("versao-manual")) n.SetVersaoManual(mox::StrToVersaoManual(*v));
+  if (auto c = aArgs.Option("certificado")) n.SetCaminhoCertificado(*c);
+  const std::string arquivo = aArgs.Positional().front();
+  if (auto barra = arquivo.find_last_of("/\\"); barra != std::string::npos) mox::CreateDirectories(arquivo.substr(0, barra));
+  n.SaveConfig(arquivo);
+  if (aArgs.Json())
+    aIo.out << "{\"arquivo\":\"" << JsonEscape(n.ConfigINI().FileName()) << "\"}\n";
+  else
+    aIo.out << "Configuração gravada em " << n.ConfigINI().FileName() << "\n";
+  return 0;
+}
+
+const std::string kArquivo =
+    "ARQUIVO é o arquivo de configuração (INI). Sem ele, vale nfeConfig.ini na pasta do programa;\n"
+    "um nome sem pasta também é procurado na pasta do programa.";
+
+CliRegistrar mostrar{{{"configuracao", "mostrar"},
+                      "carrega um arquivo de configuração e mostra os valores em vigor",
+                      "[opções] [ARQUIVO]",
+                      kArquivo + "\nSenhas e PIN aparecem só como \"(definida)\".",
+                      {{"secao", "SECAO", "seção principal do arquivo (padrão: NFE)"}},
+                      Mostrar}};
+
+CliRegistrar verificar{{{"configuracao", "verificar"},
+                        "carrega um arquivo de configuração e confere UF, CNPJ, pastas e servidores",
+                        "[opções] [ARQUIVO]",
+                        kArquivo + "\nTermina com status 1 e a mensagem do primeiro problema encontrado.",
+                        {{"secao", "SECAO", "seção principal do arquivo (padrão: NFE)"}},
+                        Verificar}};
+
+CliRegistrar criar{{{"configuracao", "criar"},
+                    "grava um arquivo de configuração com os valores padrão do componente",
+                    "[opções] ARQUIVO",
+                    "",
+                    {{"uf", "UF", "UF do emitente (padrão: SP)"},
+                     {"cnpj", "CNPJ", "CNPJ do emitente"},
+                     {"versao-manual", "VERSAO", "2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão: 5.0)"},
+                     {"certificado", "ARQUIVO", "arquivo PKCS#12 do certificado"},
+                     {"servidores-hom", "ARQUIVO", "arquivo de servidores de homologação"},
+                     {"servidores-prod", "ARQUIVO", "arquivo de servidores de produção"}},
+                    Criar}};
+
+}  // namespace
+
+}  // namespace moxcli

@@ -1,0 +1,40 @@
+// moxnfe-certificados: the window that lists the installed certificates.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+
+#include "external/TmoxKivoX.h"
+#include "host/TForm1.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("moxnfe-certificados");
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Lista os certificados digitais instalados (repositório do moxnfe).");
+  parser.addHelpOption();
+  QCommandLineOption pasta("certificados", "Pasta do repositório de certificados (PKCS#12).", "pasta");
+  QCommandLineOption captura("captura", "Grava uma imagem PNG da janela e sai.", "arquivo.png");
+  parser.addOption(pasta);
+  parser.addOption(captura);
+  parser.process(app);
+
+  auto ajuste = [&](mox::TmoxNFe& aNFe) {
+    if (parser.isSet(pasta)) aNFe.GetKivo().SetCertificateStoreFolder(parser.value(pasta).toStdString());
+  };
+  QString falha;
+  TForm1::TOnErro onErro;
+  if (parser.isSet(captura)) onErro = [&falha](const QString& aMensagem) { falha = aMensagem; };
+  TForm1 janela(onErro, ajuste);
+  janela.show();
+  if (!parser.isSet(captura)) return app.exec();
+
+  const QString arquivo = parser.value(captura);
+  if (!falha.isEmpty()) std::fprintf(stderr, "moxnfe-certificados: %s\n", falha.toLocal8Bit().constData());
+  if (!janela.grab().save(arquivo, "PNG")) {
+    std::fprintf(stderr, "moxnfe-certificados: não foi possível gravar %s\n", arquivo.toLocal8Bit().constData());
+    return 1;
+  }
+  std::printf("%s\n", arquivo.toLocal8Bit().constData());
+  return 0;
+}
