@@ -123,6 +123,10 @@ void TForm1::FormCreate() {
   cbbCertificados->setEditText("Certificados instalados");
 }
 
-void TForm1::cbbCertificadosChange() { mmCertSelecionado->setPlainText(cbbCertificados->currentText()); }
+void TForm1::cbbCertificadosChange() {
+  mmCertSelecionado->setPlainText(cbbCertificados->currentText());
+  // Long lines read from their start, as the certificate's name comes first.
+  cbbCertificados->lineEdit()->home(false);
+}
 
 void TForm1::btnCopiarClick() { QApplication::clipboard()->setText(mmCertSelecionado->toPlainText()); }

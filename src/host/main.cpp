@@ -7,6 +7,8 @@
 #include "external/TmoxKivoX.h"
 #include "host/TForm1.h"
 
+#include <QComboBox>
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("moxnfe-certificados");
@@ -15,8 +17,10 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   QCommandLineOption pasta("certificados", "Pasta do repositório de certificados (PKCS#12).", "pasta");
   QCommandLineOption captura("captura", "Grava uma imagem PNG da janela e sai.", "arquivo.png");
+  QCommandLineOption escolher("escolher", "Escolhe o certificado de número N (a partir de 1) ao abrir.", "N");
   parser.addOption(pasta);
   parser.addOption(captura);
+  parser.addOption(escolher);
   parser.process(app);
 
   auto ajuste = [&](mox::TmoxNFe& aNFe) {
@@ -26,6 +30,7 @@ int main(int argc, char** argv) {
   TForm1::TOnErro onErro;
   if (parser.isSet(captura)) onErro = [&falha](const QString& aMensagem) { falha = aMensagem; };
   TForm1 janela(onErro, ajuste);
+  if (parser.isSet(escolher)) janela.cbbCertificados->setCurrentIndex(parser.value(escolher).toInt() - 1);
   janela.show();
   if (!parser.isSet(captura)) return app.exec();
 
