@@ -1,6 +1,7 @@
 #include "datasets/TmoxNFeDataSets.h"
 
 #include "core/EmoxException.h"
+#include "datasets/moxLeiautesNFe.h"
 #include "external/moxPaths.h"
 
 namespace mox {
@@ -15,6 +16,8 @@ TmoxNFeDataSets::TAplicadorRegras& AplicadorRegras() {
 }  // namespace
 
 void TmoxNFeDataSets::SetAplicadorRegras(TAplicadorRegras aAplicador) { AplicadorRegras() = std::move(aAplicador); }
+
+TmoxNFeDataSets::TmoxNFeDataSets() : TmoxNFeDataSets(CriaLeiauteNFe) {}
 
 TmoxNFeDataSets::TmoxNFeDataSets(TLayoutFactory aLayoutFactory) : fLayoutFactory(std::move(aLayoutFactory)) {
   // The container always matches VersaoEsquema, from the start.

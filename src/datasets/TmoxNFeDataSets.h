@@ -24,6 +24,8 @@ class TmoxNFeDataSets {
   // Applies one rule set to the facade's layout container; raises on the first violated rule.
   using TAplicadorRegras = std::function<void(TmoxNFeDataSets&, TTipoRegraKind)>;
 
+  // The layout converters of every schema package (CriaLeiauteNFe).
+  TmoxNFeDataSets();
   explicit TmoxNFeDataSets(TLayoutFactory aLayoutFactory);
   ~TmoxNFeDataSets();
   TmoxNFeDataSets(const TmoxNFeDataSets&) = delete;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,6 +68,7 @@ class TmoxXMLDataSetNFe {
   std::string ConvertFieldParaXML(const TXmlDataSetNFe& aDs, std::string_view aNameField) const;
   std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, std::initializer_list<std::string_view> aFields) const;
   std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const std::vector<std::string>& aFields) const;
+  std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
   std::string ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const;
   // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
   std::string ParserConverter(std::string_view aTexto) const;

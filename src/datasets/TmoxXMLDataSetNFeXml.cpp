@@ -66,6 +66,11 @@ void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe&
 
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
                                                     std::initializer_list<std::string_view> aFields) const {
+  return ConvertFieldsParaXML(aDs, std::span<const std::string_view>(aFields.begin(), aFields.size()));
+}
+
+std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
+                                                    std::span<const std::string_view> aFields) const {
   std::string out;
   for (std::string_view name : aFields) AppendFieldsXml(out, aDs, name);
   return out;

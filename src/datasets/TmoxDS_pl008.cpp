@@ -1,0 +1,158 @@
+#include "datasets/TmoxDS_pl008.h"
+
+namespace mox {
+
+namespace {
+
+// The 3.10 ICMS totals; aUFDestino adds the totals of the ICMS shared with the destination state.
+std::string ICMSTot310(bool aUFDestino) {
+  std::string modelo = "<ICMSTot>@w(vBC_W03)@w(vICMS_W04)@w(vICMSDeson_W04a)";
+  if (aUFDestino) modelo += "@w(vFCPUFDest_W04c)@w(vICMSUFDest_W04e)@w(vICMSUFRemet_W04g)";
+  return modelo +
+         "@w(vBCST_W05)@w(vST_W06)@w(vProd_W07)@w(vFrete_W08)@w(vSeg_W09)@w(vDesc_W10)@w(vII_W11)@w(vIPI_W12)"
+         "@w(vPIS_W13)@w(vCOFINS_W14)@w(vOutro_W15)@w(vNF_W16)@w(vTotTrib_W16a)</ICMSTot>";
+}
+
+#define MOX_ISSQNTOT_310                                                                                        \
+  "vServ_W18", "vBC_W19", "vISS_W20", "vPIS_W21", "vCOFINS_W22", "dCompet_W22a", "vDeducao_W22b", "vOutro_W22c", \
+      "vDescIncond_W22d", "vDescCond_W22e", "vISSRet_W22f", "cRegTrib_W22g"
+
+}  // namespace
+
+// --- pl_008a ------------------------------------------------------------------------------------
+
+void TmoxDS_pl008a::AddDataSetsListaNFE() {
+  AddParts(fPartsNFe, {"A", "B", "C", "D", "E", "F", "G", "AUTXML", "X", "W", "Y", "Z", "REBOQUE", "VOL", "LACRE",
+                       "PROCREF", "OBSCONT", "MANAGER"});
+}
+
+void TmoxDS_pl008a::AddDataSetsListaItemNFe() {
+  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "UB", "V",
+                           "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
+}
+
+std::string TmoxDS_pl008a::ConverterAuto() {
+  SetActiveMasterSource(true);
+  return MontarInfNFe(true);
+}
+
+std::string TmoxDS_pl008a::ConvPartB() {
+  // The 3.10 schema places the referenced documents at the end of ide, after the contingency.
+  return ConverteIdentificacao({"cUF_B02", "cNF_B03", "natOp_B04", "indPag_B05", "mod_B06", "serie_B07", "nNF_B08",
+                                "dhEmi_B09", "dhSaiEnt_B10", "tpNF_B11", "idDest_B11a", "cMunFG_B12"},
+                               {"tpImp_B21", "tpEmis_B22", "cDV_B23", "tpAmb_B24", "finNFe_B25", "indFinal_B25a",
+                                "indPres_B25b", "procEmi_B26", "verProc_B27", "dhCont_B28", "xJust_B29"},
+                               true);
+}
+
+std::string TmoxDS_pl008a::ConvPartRef() {
+  static const TCamposReferencia kCampos{
+      "refNFe_BA02",
+      {"cUF_BA04", "AAMM_BA05", "CNPJ_BA06", "mod_BA07", "serie_BA08", "nNF_BA09"},
+      {"cUF_BA11", "AAMM_BA12", "CNPJ_BA13", "CPF_BA14", "IE_BA15", "mod_BA16", "serie_BA17", "nNF_BA18"},
+      "refCTe_BA19",
+      {"mod_BA21", "nECF_BA22", "nCOO_BA23"}};
+  return ConverteReferencias(kCampos);
+}
+
+std::string TmoxDS_pl008a::ConvPartE() {
+  // Without CNPJ, CPF or foreign identifier the empty idEstrangeiro follows the identification.
+  return "<dest>" + ConvertFieldsParaXML(*E(), {"CNPJ_E02", "CPF_E03", "idEstrangeiro_E03a", "xNome_E04"}) +
+         "<enderDest>" +
+         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11",
+                                     "UF_E12", "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
+         "</enderDest>" +
+         ConvertFieldsParaXML(*E(), {"indIEDest_E16a", "IE_E17", "ISUF_E18", "IM_E18a", "email_E19"}) + "</dest>";
+}
+
+std::string TmoxDS_pl008a::ConvExporta() {
+  return EnvolverSePreenchido("exporta",
+                              ParserConverter("@z(UFSaidaPais_ZA02)@z(xLocExporta_ZA03)@z(xLocDespacho_ZA04)"));
+}
+
+std::string TmoxDS_pl008a::ConvPartItens() {
+  return ConverteItens(
+      [this] {
+        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
+               ConvPartS() + ConvPartT();
+      },
+      [this] { return ConvPartUB(); });
+}
+
+std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
+  std::string xml = "<prod>" + ConvertFieldsParaXML(*I(), {"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05"});
+  xml += ConvPartNVE();
+  if (aComCEST) xml += ConvertFieldParaXML(*I(), "CEST_I05c");
+  xml += ConvertFieldsParaXML(*I(), {"EXTIPI_I06", "CFOP_I08", "uCom_I09", "qCom_I10", "vUnCom_I10a", "vProd_I11",
+                                     "cEANTrib_I12", "uTrib_I13", "qTrib_I14", "vUnTrib_I14a", "vFrete_I15",
+                                     "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
+  xml += ConvDI();
+  xml += ConvDetExport();
+  xml += ConvertFieldsParaXML(*I(), {"xPed_I60", "nItemPed_I61", "nFCI_I70"});
+  return xml + ConvPartJ() + ConvPartK() + ConvPartL() + ConvPartL1() + ConvPartL2() + "</prod>";
+}
+
+std::string TmoxDS_pl008a::ConvPartI() { return ProdutoLeiaute310(false); }
+
+std::string TmoxDS_pl008a::ConvPartNVE() {
+  TXmlDataSetNFe& nve = FindDataSet("NVE");
+  return CadaRegistro(nve, [&] {
+    return nve.XmlFieldByName("NVE_I05a").TextView().empty() ? std::string() : ConvertFieldParaXML(nve, "NVE_I05a");
+  });
+}
+
+std::string TmoxDS_pl008a::CombustivelLeiaute310(const std::string& aFinal) {
+  return ConverteCombustivel({"cProdANP_LA02", "pMixGN_LA03", "CODIF_LA04", "qTemp_LA05", "UFCons_LA06"},
+                             {"qBCProd_LA08", "vAliqProd_LA09", "vCIDE_LA10"}, aFinal);
+}
+
+std::string TmoxDS_pl008a::ConvPartL1() { return CombustivelLeiaute310({}); }
+
+std::string TmoxDS_pl008a::ConvPartL2() { return ConvertFieldParaXML(FindDataSet("L2"), "nRECOPI_LB01"); }
+
+std::string TmoxDS_pl008a::ConvPartN() { return ConverteICMS(*this, *N(), ICMS_pl008a()); }
+
+std::string TmoxDS_pl008a::ConvPartUB() {
+  TXmlDataSetNFe& devolucao = FindDataSet("UB");
+  return EnvolverSePreenchido("impostoDevol",
+                              ConvertFieldParaXML(devolucao, "pDevol_UA02") +
+                                  EnvolverSePreenchido("IPI", ConvertFieldParaXML(devolucao, "vIPIDevol_UA04")));
+}
+
+std::string TmoxDS_pl008a::ConvPartW() { return ConverteTotais(ICMSTot310(false), {MOX_ISSQNTOT_310}); }
+
+// --- pl_008g ------------------------------------------------------------------------------------
+
+void TmoxDS_pl008g::AddDataSetsListaItemNFe() {
+  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J", "K", "L", "M", "N", "NA", "O", "P", "Q", "R", "S", "T", "U", "UB",
+                           "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
+}
+
+std::string TmoxDS_pl008g::ConvPartW() { return ConverteTotais(ICMSTot310(true), {MOX_ISSQNTOT_310}); }
+
+std::string TmoxDS_pl008g::ConvPartI() { return ProdutoLeiaute310(true); }
+
+std::string TmoxDS_pl008g::ConvPartL1() {
+  const std::string encerrante = ConvertFieldsParaXML(
+      FindDataSet("L1"), {"nBico_LA12", "nBomba_LA13", "nTanque_LA14", "vEncIni_LA15", "vEncFin_LA16"});
+  return CombustivelLeiaute310(EnvolverSePreenchido("encerrante", encerrante));
+}
+
+std::string TmoxDS_pl008g::ConvPartItens() {
+  return ConverteItens(
+      [this] {
+        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
+               ConvPartS() + ConvPartT() + convPartNA();
+      },
+      [this] { return ConvPartUB(); });
+}
+
+std::string TmoxDS_pl008g::convPartNA() {
+  return EnvolverSePreenchido(
+      "ICMSUFDest", ConvertFieldsParaXML(FindDataSet("NA"), {"vBCUFDest_NA03", "pFCPUFDest_NA05", "pICMSUFDest_NA07",
+                                                              "pICMSInter_NA09", "pICMSInterPart_NA11",
+                                                              "vFCPUFDest_NA13", "vICMSUFDest_NA15",
+                                                              "vICMSUFRemet_NA17"}));
+}
+
+}  // namespace mox

@@ -1,0 +1,81 @@
+#pragma once
+// The delivered field dictionaries and the test invoices of tests/fixtures/leiautes, replayed
+// through the command life cycle of the data sets.
+//
+// A test invoice is a text of commands and field assignments, one a line: INCLUIR, INCLUIRITEM,
+// SALVARITEM, INCLUIRCOBRANCA, SALVARCOBRANCA, INCLUIRPARTE=<parte>, SALVARPARTE=<parte>, SALVAR,
+// or <campo>=<valor>. Blank lines and lines starting with "#" are skipped. A line that starts
+// with "[pl_xxx] " applies only from that schema package on, so one invoice serves a whole family.
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "core/moxEnumTexts.h"
+#include "datasets/TmoxNFeDataSets.h"
+#include "support/TestSupport.h"
+
+namespace moxtest {
+
+inline mox::TVersaoEsquema VersaoEsquemaDoTexto(const std::string& aTexto) {
+  for (int v = 0; v <= static_cast<int>(mox::TVersaoEsquema::pl_008i1); ++v)
+    if (mox::VersaoEsquemaToStr(static_cast<mox::TVersaoEsquema>(v)) == aTexto)
+      return static_cast<mox::TVersaoEsquema>(v);
+  throw std::invalid_argument("versão de esquema desconhecida: " + aTexto);
+}
+
+// The folder of the manual version a schema package belongs to ("vm50a" for pl_008i1).
+inline std::string PastaDaVersaoManual(mox::TVersaoEsquema aVersao) {
+  switch (mox::GetVersaoManualDoEsquema(aVersao)) {
+    case mox::TVersaoManual::vm30: return "vm30";
+    case mox::TVersaoManual::vm40: return "vm40";
+    case mox::TVersaoManual::vm50: return "vm50";
+    default: return "vm50a";
+  }
+}
+
+// The delivered dictionary of the manual version of a schema package.
+inline std::string DicionarioEntregue(mox::TVersaoEsquema aVersao, bool aExportacao = false) {
+  return std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" + PastaDaVersaoManual(aVersao) + "/Conversor/" +
+         (aExportacao ? "NFeDataSets_Exportacao.xml" : "NFeDataSets.xml");
+}
+
+// A facade with the layout converter and the delivered dictionary of a schema package.
+inline std::unique_ptr<mox::TmoxNFeDataSets> DataSetsEntregues(mox::TVersaoEsquema aVersao, bool aExportacao = false) {
+  auto ds = std::make_unique<mox::TmoxNFeDataSets>();
+  ds->SetVersaoEsquema(aVersao);
+  ds->SetXMLDicionario(DicionarioEntregue(aVersao, aExportacao));
+  return ds;
+}
+
+// Replays a test invoice text on the data sets.
+inline void PreencheNota(mox::TmoxNFeDataSets& aDS, const std::string& aTexto) {
+  std::istringstream linhas(aTexto);
+  std::string linha;
+  while (std::getline(linhas, linha)) {
+    if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+    if (linha.empty() || linha[0] == '#') continue;
+    if (linha[0] == '[') {
+      const size_t fim = linha.find("] ");
+      if (aDS.VersaoEsquema() < VersaoEsquemaDoTexto(linha.substr(1, fim - 1))) continue;
+      linha.erase(0, fim + 2);
+    }
+    const size_t igual = linha.find('=');
+    const std::string chave = linha.substr(0, igual);
+    const std::string valor = igual == std::string::npos ? std::string() : linha.substr(igual + 1);
+    if (chave == "INCLUIR") aDS.Incluir();
+    else if (chave == "INCLUIRITEM") aDS.IncluirItem();
+    else if (chave == "SALVARITEM") aDS.SalvarItem();
+    else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
+    else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
+    else if (chave == "INCLUIRPARTE") aDS.IncluirPart(valor);
+    else if (chave == "SALVARPARTE") aDS.SalvarPart(valor);
+    else if (chave == "SALVAR") aDS.Salvar();
+    else aDS.Campo(chave).SetAsString(valor);
+  }
+}
+
+// A test invoice of tests/fixtures/leiautes.
+inline std::string NotaDeTeste(const std::string& aArquivo) { return ReadText(Fixture("leiautes/" + aArquivo)); }
+
+}  // namespace moxtest
