@@ -372,7 +372,8 @@ def main():
         folder = os.path.join(args.saida, manual, 'Conversor')
         write_dictionary(os.path.join(folder, 'NFeDataSets.xml'), manual, package, data_sets, 'Notas comuns.')
         write_dictionary(os.path.join(folder, 'NFeDataSets_Exportacao.xml'), manual, package,
-                         export_variant(manual, data_sets), 'Notas de exportação.')
+                         export_variant(manual, data_sets),
+                         'Notas com destinatário ou remetente no exterior.')
         for item in missing:
             print('%s: campo do leiaute TXT sem campo no dicionário: %s' % (manual, item), file=sys.stderr)
 

@@ -211,30 +211,29 @@ EXTRA_FIELDS = {
     ],
 }
 
-# The export variant: a foreign recipient and the place where the goods leave the country.
-# Each entry: field -> attributes that replace the ordinary dictionary's.
+# The export variant: the dictionary for notes whose counterpart is abroad (exports, and imports
+# entered against a foreign supplier). Each entry: field -> attributes that replace the ordinary
+# dictionary's.
 EXPORT_NO_TAX_ID_200 = {
-    # The 1.10 and 2.00 recipient must carry a CNPJ or a CPF and an IE: abroad both are empty.
-    'CNPJ_E02': {'tagvazia': 's', 'dica': 'Na exportação o CNPJ do destinatário vai vazio.'},
-    'IE_E17': {'tagvazia': 's', 'requerido': 'n', 'dica': 'Na exportação a IE do destinatário vai vazia.'},
+    # The 1.10 and 2.00 recipient must carry a CNPJ or a CPF: abroad the CNPJ goes empty.
+    'CNPJ_E02': {'tagvazia': 's', 'dica': 'Com o exterior o CNPJ do destinatário vai vazio.'},
+    'IE_E17': {'dica': 'Com o exterior a IE do destinatário vai vazia.'},
 }
 EXPORT_COMMON = {
-    'UF_E12': {'enum': 'EX', 'requerido': 's', 'dica': 'Na exportação a UF do destinatário é EX.'},
-    'cMun_E10': {'enum': '9999999', 'requerido': 's', 'dica': 'Na exportação o município do destinatário é 9999999.'},
+    'UF_E12': {'enum': 'EX', 'requerido': 's', 'dica': 'Com o exterior a UF do destinatário é EX.'},
+    'cMun_E10': {'enum': '9999999', 'requerido': 's', 'dica': 'Com o exterior o município é 9999999.'},
     'cPais_E14': {'requerido': 's', 'dica': 'Informe o código do país do destinatário (tabela do BACEN).'},
     'xPais_E15': {'requerido': 's'},
 }
 EXPORT = {
     'vm30': dict(EXPORT_COMMON, **EXPORT_NO_TAX_ID_200, **{
-        'UFEmbarq_ZA02': {'requerido': 's', 'dica': 'Informe a UF de embarque das mercadorias.'},
-        'xLocEmbarq_ZA03': {'requerido': 's', 'dica': 'Informe o local de embarque das mercadorias.'}}),
-    'vm40': None,  # as vm30
-    'vm50': None,
+        'UFEmbarq_ZA02': {'dica': 'Na exportação informe a UF de embarque das mercadorias.'},
+        'xLocEmbarq_ZA03': {'dica': 'Na exportação informe o local de embarque das mercadorias.'}}),
     'vm50a': dict(EXPORT_COMMON, **{
-        'idDest_B11a': {'enum': '3', 'dica': 'Na exportação o destino da operação é 3 (exterior).'},
+        'idDest_B11a': {'enum': '3', 'dica': 'Com o exterior o destino da operação é 3.'},
         'indIEDest_E16a': {'enum': '9', 'dica': 'O destinatário no exterior é não contribuinte (9).'},
-        'UFSaidaPais_ZA02': {'requerido': 's', 'dica': 'Informe a UF de saída das mercadorias do país.'},
-        'xLocExporta_ZA03': {'requerido': 's', 'dica': 'Informe o local de embarque ou de transposição de fronteira.'}}),
+        'UFSaidaPais_ZA02': {'dica': 'Na exportação informe a UF de saída das mercadorias do país.'},
+        'xLocExporta_ZA03': {'dica': 'Na exportação informe o local de embarque ou de transposição de fronteira.'}}),
 }
 EXPORT['vm40'] = EXPORT['vm30']
 EXPORT['vm50'] = EXPORT['vm30']
