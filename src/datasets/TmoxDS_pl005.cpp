@@ -148,12 +148,17 @@ std::string TmoxDS_pl005a::ConvPartC() {
 
 std::string TmoxDS_pl005a::ConvPartD() { return Registro(*D(), "avulsa"); }
 
-std::string TmoxDS_pl005a::ConvPartE() {
-  return "<dest>" + ConvertFieldsParaXML(*E(), {"CNPJ_E02", "CPF_E03", "xNome_E04", "idEstrangeiro_E03a"}) +
-         "<enderDest>" +
+std::string TmoxDS_pl005a::ConverteDestinatario(std::initializer_list<std::string_view> aIdentificacao,
+                                                std::initializer_list<std::string_view> aDepoisDoEndereco) {
+  return "<dest>" + ConvertFieldsParaXML(*E(), aIdentificacao) + "<enderDest>" +
          ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11",
                                      "UF_E12", "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
-         "</enderDest>" + ConvertFieldsParaXML(*E(), {"IE_E17", "ISUF_E18"}) + "</dest>";
+         "</enderDest>" + ConvertFieldsParaXML(*E(), aDepoisDoEndereco) + "</dest>";
+}
+
+std::string TmoxDS_pl005a::ConvPartE() {
+  // The foreign identifier after the name: the empty idEstrangeiro lands there.
+  return ConverteDestinatario({"CNPJ_E02", "CPF_E03", "xNome_E04", "idEstrangeiro_E03a"}, {"IE_E17", "ISUF_E18"});
 }
 
 std::string TmoxDS_pl005a::ConvPartF() { return Registro(*F(), "retirada"); }

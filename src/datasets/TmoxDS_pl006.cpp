@@ -37,10 +37,7 @@ std::string TmoxDS_pl006e::ConvPartC() {
 }
 
 std::string TmoxDS_pl006e::ConvPartE() {
-  return "<dest>" + ConvertFieldsParaXML(*E(), {"CNPJ_E02", "CPF_E03", "xNome_E04"}) + "<enderDest>" +
-         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11",
-                                     "UF_E12", "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
-         "</enderDest>" + ConvertFieldsParaXML(*E(), {"IE_E17", "ISUF_E18", "email_E19"}) + "</dest>";
+  return ConverteDestinatario({"CNPJ_E02", "CPF_E03", "xNome_E04"}, {"IE_E17", "ISUF_E18", "email_E19"});
 }
 
 std::string TmoxDS_pl006e::ConvPartItens() {

@@ -57,12 +57,8 @@ std::string TmoxDS_pl008a::ConvPartRef() {
 
 std::string TmoxDS_pl008a::ConvPartE() {
   // Without CNPJ, CPF or foreign identifier the empty idEstrangeiro follows the identification.
-  return "<dest>" + ConvertFieldsParaXML(*E(), {"CNPJ_E02", "CPF_E03", "idEstrangeiro_E03a", "xNome_E04"}) +
-         "<enderDest>" +
-         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11",
-                                     "UF_E12", "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
-         "</enderDest>" +
-         ConvertFieldsParaXML(*E(), {"indIEDest_E16a", "IE_E17", "ISUF_E18", "IM_E18a", "email_E19"}) + "</dest>";
+  return ConverteDestinatario({"CNPJ_E02", "CPF_E03", "idEstrangeiro_E03a", "xNome_E04"},
+                              {"indIEDest_E16a", "IE_E17", "ISUF_E18", "IM_E18a", "email_E19"});
 }
 
 std::string TmoxDS_pl008a::ConvExporta() {
