@@ -75,16 +75,16 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
 std::string TmoxDS_pl005a::ConverteTotais(std::string_view aICMSTot,
                                           std::initializer_list<std::string_view> aISSQNtot) const {
   return "<total>" + ParserConverter(aICMSTot) + EnvolverSePreenchido("ISSQNtot", CamposGlobais(aISSQNtot)) +
-         EnvolverSePreenchido("retTrib", CamposGlobais({"vRetPIS_W24", "vRetCOFINS_W25", "vRetCSLL_W26",
-                                                         "vBCIRRF_W27", "vIRRF_W28", "vBCRetPrev_W29",
-                                                         "vRetPrev_W30"})) +
+         EnvolverSePreenchido("retTrib", CamposGlobais({"vRetPIS_W24", "vRetCOFINS_W25", "vRetCSLL_W26", "vBCIRRF_W27",
+                                                        "vIRRF_W28", "vBCRetPrev_W29", "vRetPrev_W30"})) +
          "</total>";
 }
 
 std::string TmoxDS_pl005a::ConverteTransporte(bool aComVagaoEBalsa) {
   std::string xml = ParserConverter("<transp>@x(modFrete_X02)");
   xml += EnvolverSePreenchido(
-      "transporta", ParserConverter("@x(CNPJ_X04)@x(CPF_X05)@x(xNome_X06)@x(IE_X07)@x(xEnder_X08)@x(xMun_X09)@x(UF_X10)"));
+      "transporta",
+      ParserConverter("@x(CNPJ_X04)@x(CPF_X05)@x(xNome_X06)@x(IE_X07)@x(xEnder_X08)@x(xMun_X09)@x(UF_X10)"));
   xml += EnvolverSePreenchido(
       "retTransp",
       ParserConverter("@x(vServ_X12)@x(vBCRet_X13)@x(pICMSRet_X14)@x(vICMSRet_X15)@x(CFOP_X16)@x(cMunFG_X17)"));
@@ -119,11 +119,10 @@ std::string TmoxDS_pl005a::CamposICMSComb() {
 // --- Base group converters ----------------------------------------------------------------------
 
 std::string TmoxDS_pl005a::ConvPartB() {
-  return ConverteIdentificacao({"cUF_B02", "cNF_B03", "natOp_B04", "indPag_B05", "mod_B06", "serie_B07", "nNF_B08",
-                                "dEmi_B09", "dSaiEnt_B10", "tpNF_B11", "cMunFG_B12"},
-                               {"tpImp_B21", "tpEmis_B22", "cDV_B23", "tpAmb_B24", "finNFe_B25", "procEmi_B26",
-                                "verProc_B27"},
-                               false);
+  return ConverteIdentificacao(
+      {"cUF_B02", "cNF_B03", "natOp_B04", "indPag_B05", "mod_B06", "serie_B07", "nNF_B08", "dEmi_B09", "dSaiEnt_B10",
+       "tpNF_B11", "cMunFG_B12"},
+      {"tpImp_B21", "tpEmis_B22", "cDV_B23", "tpAmb_B24", "finNFe_B25", "procEmi_B26", "verProc_B27"}, false);
 }
 
 std::string TmoxDS_pl005a::ConvPartRef() {
@@ -133,8 +132,8 @@ std::string TmoxDS_pl005a::ConvPartRef() {
     std::string ref;
     if (!nref.XmlFieldByName("refNFe_B13").TextView().empty()) ref = ConvertFieldParaXML(nref, "refNFe_B13");
     if (ref.empty())
-      ref = Envolver("refNF", ConvertFieldsParaXML(nref, {"cUF_B15", "AAMM_B16", "CNPJ_B17", "mod_B18", "serie_B19",
-                                                          "nNF_B20"}));
+      ref = Envolver(
+          "refNF", ConvertFieldsParaXML(nref, {"cUF_B15", "AAMM_B16", "CNPJ_B17", "mod_B18", "serie_B19", "nNF_B20"}));
     return Envolver("NFref", ref);
   });
 }
@@ -151,8 +150,8 @@ std::string TmoxDS_pl005a::ConvPartD() { return Registro(*D(), "avulsa"); }
 std::string TmoxDS_pl005a::ConverteDestinatario(std::initializer_list<std::string_view> aIdentificacao,
                                                 std::initializer_list<std::string_view> aDepoisDoEndereco) {
   return "<dest>" + ConvertFieldsParaXML(*E(), aIdentificacao) + "<enderDest>" +
-         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11",
-                                     "UF_E12", "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
+         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11", "UF_E12",
+                                     "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
          "</enderDest>" + ConvertFieldsParaXML(*E(), aDepoisDoEndereco) + "</dest>";
 }
 
@@ -168,11 +167,10 @@ std::string TmoxDS_pl005a::ConvPartG() { return Registro(*G(), "entrega"); }
 std::string TmoxDS_pl005a::ConvAutXML() { return Registros(FindDataSet("AUTXML"), "autXML"); }
 
 std::string TmoxDS_pl005a::ConvPartItens() {
-  return ConverteItens(
-      [this] {
-        return ConvPartN() + ConvPartO() + ConvPartP() + ConvPartQ() + ConvPartR() + ConvPartS() + ConvPartT() +
-               ConvPartU();
-      });
+  return ConverteItens([this] {
+    return ConvPartN() + ConvPartO() + ConvPartP() + ConvPartQ() + ConvPartR() + ConvPartS() + ConvPartT() +
+           ConvPartU();
+  });
 }
 
 std::string TmoxDS_pl005a::ConvPartI() {
@@ -214,8 +212,8 @@ std::string TmoxDS_pl005a::ConvPartL1() {
       ICMSComb() +
           EnvolverSePreenchido("ICMSInter",
                                ConvertFieldsParaXML(combustivel, {"vBCICMSSTDest_L115", "vICMSSTDest_L116"})) +
-          EnvolverSePreenchido("ICMSCons", ConvertFieldsParaXML(combustivel, {"vBCICMSSTCons_L118",
-                                                                              "vICMSSTCons_L119", "UFcons_L120"})));
+          EnvolverSePreenchido("ICMSCons", ConvertFieldsParaXML(combustivel, {"vBCICMSSTCons_L118", "vICMSSTCons_L119",
+                                                                              "UFcons_L120"})));
 }
 
 std::string TmoxDS_pl005a::ICMSComb() { return EnvolverSePreenchido("ICMS", CamposICMSComb()); }
@@ -223,16 +221,16 @@ std::string TmoxDS_pl005a::ICMSComb() { return EnvolverSePreenchido("ICMS", Camp
 std::string TmoxDS_pl005a::ConvPartN() {
   // The first 1.10 packages write the whole ICMS record under the tag its CST names.
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kTags{{{"00", "ICMS00"},
-                                                                                       {"10", "ICMS10"},
-                                                                                       {"20", "ICMS20"},
-                                                                                       {"30", "ICMS30"},
-                                                                                       {"40", "ICMS40"},
-                                                                                       {"41", "ICMS40"},
-                                                                                       {"50", "ICMS40"},
-                                                                                       {"51", "ICMS51"},
-                                                                                       {"60", "ICMS60"},
-                                                                                       {"70", "ICMS70"},
-                                                                                       {"90", "ICMS90"}}};
+                                                                                        {"10", "ICMS10"},
+                                                                                        {"20", "ICMS20"},
+                                                                                        {"30", "ICMS30"},
+                                                                                        {"40", "ICMS40"},
+                                                                                        {"41", "ICMS40"},
+                                                                                        {"50", "ICMS40"},
+                                                                                        {"51", "ICMS51"},
+                                                                                        {"60", "ICMS60"},
+                                                                                        {"70", "ICMS70"},
+                                                                                        {"90", "ICMS90"}}};
   TXmlDataSetNFe& icms = *N();
   const std::string_view cst = icms.XmlFieldByName("CST_N12").TextView();
   for (const auto& [codigo, tag] : kTags)

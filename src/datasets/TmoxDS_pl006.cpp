@@ -30,8 +30,8 @@ std::string TmoxDS_pl006e::ConvPartRef() {
 std::string TmoxDS_pl006e::ConvPartC() {
   // Written even without values: the issuer is mandatory.
   return "<emit>" + ConvertFieldsParaXML(*C(), {"CNPJ_C02", "CPF_C02a", "xNome_C03", "xFant_C04"}) + "<enderEmit>" +
-         ConvertFieldsParaXML(*C(), {"xLgr_C06", "nro_C07", "xCpl_C08", "xBairro_C09", "cMun_C10", "xMun_C11",
-                                     "UF_C12", "CEP_C13", "cPais_C14", "xPais_C15", "fone_C16"}) +
+         ConvertFieldsParaXML(*C(), {"xLgr_C06", "nro_C07", "xCpl_C08", "xBairro_C09", "cMun_C10", "xMun_C11", "UF_C12",
+                                     "CEP_C13", "cPais_C14", "xPais_C15", "fone_C16"}) +
          "</enderEmit>" + ConvertFieldsParaXML(*C(), {"IE_C17", "IEST_C18", "IM_C19", "CNAE_C20", "CRT_C21"}) +
          "</emit>";
 }
@@ -50,10 +50,10 @@ std::string TmoxDS_pl006e::ConvPartItens() {
 
 std::string TmoxDS_pl006e::ProdutoLeiaute200(bool aComFCI) {
   std::string xml =
-      "<prod>" + ConvertFieldsParaXML(*I(), {"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05", "EXTIPI_I06",
-                                             "CFOP_I08", "uCom_I09", "qCom_I10", "vUnCom_I10a", "vProd_I11",
-                                             "cEANTrib_I12", "uTrib_I13", "qTrib_I14", "vUnTrib_I14a", "vFrete_I15",
-                                             "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
+      "<prod>" +
+      ConvertFieldsParaXML(*I(), {"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05", "EXTIPI_I06", "CFOP_I08", "uCom_I09",
+                                  "qCom_I10", "vUnCom_I10a", "vProd_I11", "cEANTrib_I12", "uTrib_I13", "qTrib_I14",
+                                  "vUnTrib_I14a", "vFrete_I15", "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
   xml += ConvDI();
   xml += aComFCI ? ConvertFieldsParaXML(*I(), {"xPed_I30", "nItemPed_I31", "nFCI_I70"})
                  : ConvertFieldsParaXML(*I(), {"xPed_I30", "nItemPed_I31"});

@@ -13,7 +13,7 @@ std::string ICMSTot310(bool aUFDestino) {
          "@w(vPIS_W13)@w(vCOFINS_W14)@w(vOutro_W15)@w(vNF_W16)@w(vTotTrib_W16a)</ICMSTot>";
 }
 
-#define MOX_ISSQNTOT_310                                                                                        \
+#define MOX_ISSQNTOT_310                                                                                         \
   "vServ_W18", "vBC_W19", "vISS_W20", "vPIS_W21", "vCOFINS_W22", "dCompet_W22a", "vDeducao_W22b", "vOutro_W22c", \
       "vDescIncond_W22d", "vDescCond_W22e", "vISSRet_W22f", "cRegTrib_W22g"
 
@@ -27,8 +27,8 @@ void TmoxDS_pl008a::AddDataSetsListaNFE() {
 }
 
 void TmoxDS_pl008a::AddDataSetsListaItemNFe() {
-  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "UB", "V",
-                           "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
+  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J",  "K", "L",  "M",   "N",         "O",         "P",  "Q", "R",
+                           "S", "T", "U",   "UB", "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
 }
 
 std::string TmoxDS_pl008a::ConverterAuto() {
@@ -79,9 +79,9 @@ std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
   std::string xml = "<prod>" + ConvertFieldsParaXML(*I(), {"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05"});
   xml += ConvPartNVE();
   if (aComCEST) xml += ConvertFieldParaXML(*I(), "CEST_I05c");
-  xml += ConvertFieldsParaXML(*I(), {"EXTIPI_I06", "CFOP_I08", "uCom_I09", "qCom_I10", "vUnCom_I10a", "vProd_I11",
-                                     "cEANTrib_I12", "uTrib_I13", "qTrib_I14", "vUnTrib_I14a", "vFrete_I15",
-                                     "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
+  xml += ConvertFieldsParaXML(
+      *I(), {"EXTIPI_I06", "CFOP_I08", "uCom_I09", "qCom_I10", "vUnCom_I10a", "vProd_I11", "cEANTrib_I12", "uTrib_I13",
+             "qTrib_I14", "vUnTrib_I14a", "vFrete_I15", "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
   xml += ConvDI();
   xml += ConvDetExport();
   xml += ConvertFieldsParaXML(*I(), {"xPed_I60", "nItemPed_I61", "nFCI_I70"});
@@ -120,8 +120,8 @@ std::string TmoxDS_pl008a::ConvPartW() { return ConverteTotais(ICMSTot310(false)
 // --- pl_008g ------------------------------------------------------------------------------------
 
 void TmoxDS_pl008g::AddDataSetsListaItemNFe() {
-  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J", "K", "L", "M", "N", "NA", "O", "P", "Q", "R", "S", "T", "U", "UB",
-                           "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
+  AddParts(fPartsNFeItem, {"H", "I", "NVE", "J", "K",  "L", "M",  "N",   "NA",        "O",         "P",  "Q",
+                           "R", "S", "T",   "U", "UB", "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"});
 }
 
 std::string TmoxDS_pl008g::ConvPartW() { return ConverteTotais(ICMSTot310(true), {MOX_ISSQNTOT_310}); }
@@ -145,10 +145,10 @@ std::string TmoxDS_pl008g::ConvPartItens() {
 
 std::string TmoxDS_pl008g::convPartNA() {
   return EnvolverSePreenchido(
-      "ICMSUFDest", ConvertFieldsParaXML(FindDataSet("NA"), {"vBCUFDest_NA03", "pFCPUFDest_NA05", "pICMSUFDest_NA07",
-                                                              "pICMSInter_NA09", "pICMSInterPart_NA11",
-                                                              "vFCPUFDest_NA13", "vICMSUFDest_NA15",
-                                                              "vICMSUFRemet_NA17"}));
+      "ICMSUFDest",
+      ConvertFieldsParaXML(FindDataSet("NA"),
+                           {"vBCUFDest_NA03", "pFCPUFDest_NA05", "pICMSUFDest_NA07", "pICMSInter_NA09",
+                            "pICMSInterPart_NA11", "vFCPUFDest_NA13", "vICMSUFDest_NA15", "vICMSUFRemet_NA17"}));
 }
 
 }  // namespace mox

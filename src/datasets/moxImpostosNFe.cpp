@@ -16,9 +16,8 @@ namespace {
 #define MOX_ICMS_OUTROS "modBC_N13", "vBC_N15", "pRedBC_N14", "pICMS_N16", "vICMS_N17"
 #define MOX_ICMS_DESONERADO "vICMSDeson_N27a", "motDesICMS_N28"
 
-const TGrupoICMS kICMSST{{"41"},
-                         "ICMSST",
-                         {"orig_N11", "CST_N12", "vBCSTRet_N26", "vICMSSTRet_N27", "vBCSTDest_N31", "vICMSSTDest_N32"}};
+const TGrupoICMS kICMSST{
+    {"41"}, "ICMSST", {"orig_N11", "CST_N12", "vBCSTRet_N26", "vICMSSTRet_N27", "vBCSTDest_N31", "vICMSSTDest_N32"}};
 
 const TGrupoICMS kICMSPart{
     {"10", "90"}, "ICMSPart", {"orig_N11", "CST_N12", MOX_ICMS_OUTROS, MOX_ICMS_ST, "pBCOp_N25", "UFST_N24"}};
@@ -29,9 +28,7 @@ const std::vector<TGrupoICMS> kSimplesNacional{
     {{"201"}, "ICMSSN201", {"orig_N11", "CSOSN_N12a", MOX_ICMS_ST, "pCredSN_N29", "vCredICMSSN_N30"}},
     {{"202", "203"}, "ICMSSN202", {"orig_N11", "CSOSN_N12a", MOX_ICMS_ST}},
     {{"500"}, "ICMSSN500", {"orig_N11", "CSOSN_N12a", "vBCSTRet_N26", "vICMSSTRet_N27"}},
-    {{"900"},
-     "ICMSSN900",
-     {"orig_N11", "CSOSN_N12a", MOX_ICMS_OUTROS, MOX_ICMS_ST, "pCredSN_N29", "vCredICMSSN_N30"}},
+    {{"900"}, "ICMSSN900", {"orig_N11", "CSOSN_N12a", MOX_ICMS_OUTROS, MOX_ICMS_ST, "pCredSN_N29", "vCredICMSSN_N30"}},
 };
 
 const TGrupoICMS* GrupoDoCodigo(const std::vector<TGrupoICMS>& aGrupos, std::string_view aCodigo) {
@@ -109,17 +106,16 @@ std::string Envolver(std::string_view aTag, const std::string& aTexto) {
 // --- ICMS ---------------------------------------------------------------------------------------
 
 const TLeiauteICMS& ICMS_pl005c() {
-  static const TLeiauteICMS leiaute{
-      {{{"00"}, "ICMS00", {"orig_N11", "CST_N12", MOX_ICMS_PROPRIO}},
-       {{"10"}, "ICMS10", {"orig_N11", "CST_N12", MOX_ICMS_PROPRIO, MOX_ICMS_ST}},
-       {{"20"}, "ICMS20", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO}},
-       {{"30"}, "ICMS30", {"orig_N11", "CST_N12", MOX_ICMS_ST}},
-       {{"40", "41", "50"}, "ICMS40", {"orig_N11", "CST_N12"}},
-       {{"51"}, "ICMS51", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO}},
-       {{"60"}, "ICMS60", {"orig_N11", "CST_N12", "vBCST_N21", "vICMSST_N23"}},
-       {{"70"}, "ICMS70", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO, MOX_ICMS_ST}},
-       {{"90"}, "ICMS90", {"orig_N11", "CST_N12", MOX_ICMS_OUTROS, MOX_ICMS_ST}}},
-      false};
+  static const TLeiauteICMS leiaute{{{{"00"}, "ICMS00", {"orig_N11", "CST_N12", MOX_ICMS_PROPRIO}},
+                                     {{"10"}, "ICMS10", {"orig_N11", "CST_N12", MOX_ICMS_PROPRIO, MOX_ICMS_ST}},
+                                     {{"20"}, "ICMS20", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO}},
+                                     {{"30"}, "ICMS30", {"orig_N11", "CST_N12", MOX_ICMS_ST}},
+                                     {{"40", "41", "50"}, "ICMS40", {"orig_N11", "CST_N12"}},
+                                     {{"51"}, "ICMS51", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO}},
+                                     {{"60"}, "ICMS60", {"orig_N11", "CST_N12", "vBCST_N21", "vICMSST_N23"}},
+                                     {{"70"}, "ICMS70", {"orig_N11", "CST_N12", MOX_ICMS_REDUZIDO, MOX_ICMS_ST}},
+                                     {{"90"}, "ICMS90", {"orig_N11", "CST_N12", MOX_ICMS_OUTROS, MOX_ICMS_ST}}},
+                                    false};
   return leiaute;
 }
 
@@ -156,8 +152,7 @@ const TLeiauteICMS& ICMS_pl008a() {
   return leiaute;
 }
 
-std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aN,
-                         const TLeiauteICMS& aLeiaute) {
+std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aN, const TLeiauteICMS& aLeiaute) {
   const std::string_view cst = Valor(aN, "CST_N12");
   std::string icms;
   if (const TGrupoICMS* grupo = GrupoDoCodigo(aLeiaute.porCST, cst)) {
@@ -180,21 +175,21 @@ std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetN
 #define MOX_IPI_CABECALHO "clEnq_O02", "CNPJProd_O03", "cSelo_O04", "qSelo_O05", "cEnq_O06"
 
 const TLeiauteIPI& IPI_pl005a() {
-  static const TLeiauteIPI leiaute{
-      {MOX_IPI_CABECALHO}, {"CST_O09", "vBC_O10", "qUnid_O11", "vUnid_O12", "pIPI_O13", "vIPI_O14"}};
+  static const TLeiauteIPI leiaute{{MOX_IPI_CABECALHO},
+                                   {"CST_O09", "vBC_O10", "qUnid_O11", "vUnid_O12", "pIPI_O13", "vIPI_O14"}};
   return leiaute;
 }
 
 const TLeiauteIPI& IPI_pl006e() {
-  static const TLeiauteIPI leiaute{
-      {MOX_IPI_CABECALHO}, {"CST_O09", "vBC_O10", "pIPI_O13", "qUnid_O11", "vUnid_O12", "vIPI_O14"}};
+  static const TLeiauteIPI leiaute{{MOX_IPI_CABECALHO},
+                                   {"CST_O09", "vBC_O10", "pIPI_O13", "qUnid_O11", "vUnid_O12", "vIPI_O14"}};
   return leiaute;
 }
 
 std::string ConverteIPI(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aO, const TLeiauteIPI& aLeiaute) {
   static constexpr std::array<std::string_view, 4> kTributado{"00", "49", "50", "99"};
   static constexpr std::array<std::string_view, 10> kNaoTributado{"01", "02", "03", "04", "05",
-                                                                   "51", "52", "53", "54", "55"};
+                                                                  "51", "52", "53", "54", "55"};
   const std::string_view cst = Valor(aO, "CST_O09");
   std::string grupo;
   if (std::find(kTributado.begin(), kTributado.end(), cst) != kTributado.end())

@@ -6,11 +6,14 @@
 #include <ostream>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
+#include "core/EmoxException.h"
 #include "datasets/NotasDeTeste.h"
 #include "datasets/TmoxDS_pl008.h"
 #include "datasets/moxImpostosNFe.h"
 #include "datasets/moxLeiautesNFe.h"
+#include "support/MensagemDe.h"
 
 namespace {
 
@@ -24,22 +27,21 @@ TEST(LeiautesNFe, CadaPacoteTemSuaClasseNaFamiliaDoLeiaute) {
     V versao;
     const std::type_info& classe;
   };
-  const Caso casos[] = {
-      {V::pl_005a, typeid(mox::TmoxDS_pl005a)}, {V::pl_005b, typeid(mox::TmoxDS_pl005b)},
-      {V::pl_005c, typeid(mox::TmoxDS_pl005c)}, {V::pl_005d, typeid(mox::TmoxDS_pl005d)},
-      {V::pl_005f, typeid(mox::TmoxDS_pl005f)}, {V::pl_006e, typeid(mox::TmoxDS_pl006e)},
-      {V::pl_006f, typeid(mox::TmoxDS_pl006f)}, {V::pl_006g, typeid(mox::TmoxDS_pl006g)},
-      {V::pl_006i, typeid(mox::TmoxDS_pl006i)}, {V::pl_006j, typeid(mox::TmoxDS_pl006j)},
-      {V::pl_006m, typeid(mox::TmoxDS_pl006m)}, {V::pl_006n, typeid(mox::TmoxDS_pl006n)},
-      {V::pl_006p, typeid(mox::TmoxDS_pl006p)}, {V::pl_006q, typeid(mox::TmoxDS_pl006q)},
-      {V::pl_006r, typeid(mox::TmoxDS_pl006r)}, {V::pl_006s, typeid(mox::TmoxDS_pl006s)},
-      {V::pl_006t, typeid(mox::TmoxDS_pl006t)}, {V::pl_006u, typeid(mox::TmoxDS_pl006u)},
-      {V::pl_006v, typeid(mox::TmoxDS_pl006v)}, {V::pl_008a, typeid(mox::TmoxDS_pl008a)},
-      {V::pl_008b, typeid(mox::TmoxDS_pl008b)}, {V::pl_008c, typeid(mox::TmoxDS_pl008c)},
-      {V::pl_008d, typeid(mox::TmoxDS_pl008d)}, {V::pl_008e, typeid(mox::TmoxDS_pl008e)},
-      {V::pl_008f, typeid(mox::TmoxDS_pl008f)}, {V::pl_008g, typeid(mox::TmoxDS_pl008g)},
-      {V::pl_008h, typeid(mox::TmoxDS_pl008h)}, {V::pl_008i, typeid(mox::TmoxDS_pl008i)},
-      {V::pl_008i1, typeid(mox::TmoxDS_pl008i1)}};
+  const Caso casos[] = {{V::pl_005a, typeid(mox::TmoxDS_pl005a)},  {V::pl_005b, typeid(mox::TmoxDS_pl005b)},
+                        {V::pl_005c, typeid(mox::TmoxDS_pl005c)},  {V::pl_005d, typeid(mox::TmoxDS_pl005d)},
+                        {V::pl_005f, typeid(mox::TmoxDS_pl005f)},  {V::pl_006e, typeid(mox::TmoxDS_pl006e)},
+                        {V::pl_006f, typeid(mox::TmoxDS_pl006f)},  {V::pl_006g, typeid(mox::TmoxDS_pl006g)},
+                        {V::pl_006i, typeid(mox::TmoxDS_pl006i)},  {V::pl_006j, typeid(mox::TmoxDS_pl006j)},
+                        {V::pl_006m, typeid(mox::TmoxDS_pl006m)},  {V::pl_006n, typeid(mox::TmoxDS_pl006n)},
+                        {V::pl_006p, typeid(mox::TmoxDS_pl006p)},  {V::pl_006q, typeid(mox::TmoxDS_pl006q)},
+                        {V::pl_006r, typeid(mox::TmoxDS_pl006r)},  {V::pl_006s, typeid(mox::TmoxDS_pl006s)},
+                        {V::pl_006t, typeid(mox::TmoxDS_pl006t)},  {V::pl_006u, typeid(mox::TmoxDS_pl006u)},
+                        {V::pl_006v, typeid(mox::TmoxDS_pl006v)},  {V::pl_008a, typeid(mox::TmoxDS_pl008a)},
+                        {V::pl_008b, typeid(mox::TmoxDS_pl008b)},  {V::pl_008c, typeid(mox::TmoxDS_pl008c)},
+                        {V::pl_008d, typeid(mox::TmoxDS_pl008d)},  {V::pl_008e, typeid(mox::TmoxDS_pl008e)},
+                        {V::pl_008f, typeid(mox::TmoxDS_pl008f)},  {V::pl_008g, typeid(mox::TmoxDS_pl008g)},
+                        {V::pl_008h, typeid(mox::TmoxDS_pl008h)},  {V::pl_008i, typeid(mox::TmoxDS_pl008i)},
+                        {V::pl_008i1, typeid(mox::TmoxDS_pl008i1)}};
   for (const Caso& caso : casos) {
     auto leiaute = mox::CriaLeiauteNFe(caso.versao);
     ASSERT_NE(leiaute, nullptr);
@@ -59,6 +61,49 @@ TEST(LeiautesNFe, FachadaSemFabricaUsaOsLeiautesDeCadaPacote) {
   mox::TmoxNFeDataSets ds;
   ds.SetVersaoEsquema(V::pl_006r);
   EXPECT_EQ(typeid(ds.ActiveDSVersao()), typeid(mox::TmoxDS_pl006r));
+}
+
+// The data sets a new note and a new item open, per family.
+TEST(LeiautesNFe, ListasDaNotaEDoItemPorFamilia) {
+  using Lista = std::vector<std::string>;
+  const Lista nota005{"A", "B", "C",       "D",   "E",     "F",       "G",       "X",      "W",
+                      "Y", "Z", "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER"};
+  Lista nota006 = nota005;
+  nota006.push_back("CANA");
+  const Lista nota008{"A", "B", "C",       "D",   "E",     "F",       "G",       "AUTXML",  "X",   "W",
+                      "Y", "Z", "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER", "CANA"};
+  const Lista item005{"H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V", "DI", "ADI", "L1"};
+  const Lista item008a{"H", "I", "NVE", "J",  "K", "L",  "M",   "N",         "O",         "P",  "Q", "R",
+                       "S", "T", "U",   "UB", "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"};
+  Lista item008g = item008a;
+  item008g.insert(item008g.begin() + 8, "NA");
+  struct Caso {
+    V versao;
+    const Lista& nota;
+    const Lista& item;
+  };
+  const Caso casos[] = {{V::pl_005f, nota005, item005},  {V::pl_006e, nota006, item005},
+                        {V::pl_006v, nota006, item005},  {V::pl_008a, nota008, item008a},
+                        {V::pl_008f, nota008, item008a}, {V::pl_008g, nota008, item008g},
+                        {V::pl_008i1, nota008, item008g}};
+  auto nomes = [](const std::vector<mox::TXmlDataSetNFe*>& aLista) {
+    Lista lista;
+    for (const mox::TXmlDataSetNFe* ds : aLista) lista.push_back(ds->Name());
+    return lista;
+  };
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(mox::VersaoEsquemaToStr(caso.versao));
+    auto ds = moxtest::DataSetsEntregues(caso.versao);
+    EXPECT_EQ(nomes(ds->ActiveDSVersao().PartsNFe()), caso.nota);
+    EXPECT_EQ(nomes(ds->ActiveDSVersao().PartsNFeItem()), caso.item);
+  }
+}
+
+TEST(LeiautesNFe, IdentificacaoSemRegistroFalha) {
+  auto leiaute = mox::CriaLeiauteNFe(V::pl_008i1);
+  leiaute->SetXMLDicionario(moxtest::DicionarioEntregue(V::pl_008i1));
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeDataSetException>([&] { leiaute->ConvPartB(); }),
+            "Parte B - Identificaçãcão da Nota Fiscal eletrônica não foi preenchida.");
 }
 
 // --- Groups chosen by codes and values ----------------------------------------------------------
@@ -100,15 +145,15 @@ class GrupoConvertido : public ::testing::TestWithParam<CasoDeGrupo> {};
 
 TEST_P(GrupoConvertido, TemOConteudoEsperado) {
   const CasoDeGrupo& caso = GetParam();
-  EXPECT_EQ(Elemento(Converte(caso.versao, caso.familia, caso.linhas, caso.exportacao), caso.elemento),
-            caso.esperado);
+  EXPECT_EQ(Elemento(Converte(caso.versao, caso.familia, caso.linhas, caso.exportacao), caso.elemento), caso.esperado);
 }
 
 const CasoDeGrupo kCasosDeGrupo[] = {
     // ICMS: CST 41 with retained ST, tax sharing between states, Simples Nacional over CST.
-    {"CST41ComSTRetidoViraICMSST", V::pl_008i1, "310", "orig_N11=0\nCST_N12=41\nvBCSTRet_N26=10.00\nvICMSSTRet_N27=1.80\n",
-     "ICMS",
-     "<ICMS><ICMSST><orig>0</orig><CST>41</CST><vBCSTRet>10.00</vBCSTRet><vICMSSTRet>1.80</vICMSSTRet></ICMSST></ICMS>"},
+    {"CST41ComSTRetidoViraICMSST", V::pl_008i1, "310",
+     "orig_N11=0\nCST_N12=41\nvBCSTRet_N26=10.00\nvICMSSTRet_N27=1.80\n", "ICMS",
+     "<ICMS><ICMSST><orig>0</orig><CST>41</CST><vBCSTRet>10.00</vBCSTRet><vICMSSTRet>1.80</vICMSSTRet></ICMSST></"
+     "ICMS>"},
     {"CST41SoComBCDoSTDeDestinoViraICMSST", V::pl_008i1, "310", "orig_N11=0\nCST_N12=41\nvBCSTDest_N31=10.00\n", "ICMS",
      "<ICMS><ICMSST><orig>0</orig><CST>41</CST><vBCSTDest>10.00</vBCSTDest></ICMSST></ICMS>"},
     {"CST41SemSTRetidoFicaEmICMS40", V::pl_008i1, "310", "orig_N11=0\nCST_N12=41\nvICMSSTDest_N32=1.20\n", "ICMS",
@@ -161,13 +206,15 @@ const CasoDeGrupo kCasosDeGrupo[] = {
      "</enderDest><IE></IE></dest>",
      true},
     // Referenced documents: the first alternative with values names the kind of document.
-    {"ReferenciaNFe", V::pl_008i1, "310", "INCLUIRPARTE=NREF\nrefNFe_BA02=35160799999999000191550010000009991000009990\n",
-     "NFref", "<NFref><refNFe>35160799999999000191550010000009991000009990</refNFe></NFref>"},
+    {"ReferenciaNFe", V::pl_008i1, "310",
+     "INCLUIRPARTE=NREF\nrefNFe_BA02=35160799999999000191550010000009991000009990\n", "NFref",
+     "<NFref><refNFe>35160799999999000191550010000009991000009990</refNFe></NFref>"},
     {"ReferenciaNFComChaveValeAChave", V::pl_008i1, "310",
      "INCLUIRPARTE=NREF\nrefNFe_BA02=35160799999999000191550010000009991000009990\ncUF_BA04=35\nnNF_BA09=10\n", "NFref",
      "<NFref><refNFe>35160799999999000191550010000009991000009990</refNFe></NFref>"},
     {"ReferenciaNFModelo1", V::pl_008i1, "310",
-     "INCLUIRPARTE=NREF\ncUF_BA04=35\nAAMM_BA05=1606\nCNPJ_BA06=11222333000181\nmod_BA07=01\nserie_BA08=1\nnNF_BA09=10\n",
+     "INCLUIRPARTE=NREF\ncUF_BA04=35\nAAMM_BA05=1606\nCNPJ_BA06=11222333000181\nmod_BA07=01\nserie_BA08=1\nnNF_BA09="
+     "10\n",
      "NFref",
      "<NFref><refNF><cUF>35</cUF><AAMM>1606</AAMM><CNPJ>11222333000181</CNPJ><mod>01</mod><serie>1</serie>"
      "<nNF>10</nNF></refNF></NFref>"},
@@ -177,8 +224,9 @@ const CasoDeGrupo kCasosDeGrupo[] = {
      "NFref",
      "<NFref><refNFP><cUF>35</cUF><AAMM>1605</AAMM><CPF>12345678909</CPF><IE>ISENTO</IE><mod>04</mod>"
      "<serie>0</serie><nNF>77</nNF></refNFP></NFref>"},
-    {"ReferenciaCTe", V::pl_008i1, "310", "INCLUIRPARTE=NREF\nrefCTe_BA19=35160711222333000181570010000012341000012345\n",
-     "NFref", "<NFref><refCTe>35160711222333000181570010000012341000012345</refCTe></NFref>"},
+    {"ReferenciaCTe", V::pl_008i1, "310",
+     "INCLUIRPARTE=NREF\nrefCTe_BA19=35160711222333000181570010000012341000012345\n", "NFref",
+     "<NFref><refCTe>35160711222333000181570010000012341000012345</refCTe></NFref>"},
     {"ReferenciaCupomFiscal", V::pl_008i1, "310", "INCLUIRPARTE=NREF\nmod_BA21=2D\nnECF_BA22=12\nnCOO_BA23=123456\n",
      "NFref", "<NFref><refECF><mod>2D</mod><nECF>12</nECF><nCOO>123456</nCOO></refECF></NFref>"},
     {"ReferenciaDeProdutorNoLeiaute200", V::pl_006g, "200",
@@ -210,13 +258,41 @@ INSTANTIATE_TEST_SUITE_P(Casos, GrupoConvertido, ::testing::ValuesIn(kCasosDeGru
 
 // The 3.10 schema has the referenced documents at the end of ide, after the contingency fields.
 TEST(LeiautesNFe, ReferenciasDo310FechamOIde) {
-  const std::string xml = Converte(V::pl_008i1, "310",
-                                   "INCLUIRPARTE=NREF\nrefNFe_BA02=35160799999999000191550010000009991000009990\n");
+  const std::string xml =
+      Converte(V::pl_008i1, "310", "INCLUIRPARTE=NREF\nrefNFe_BA02=35160799999999000191550010000009991000009990\n");
   const std::string ide = Elemento(xml, "ide");
   EXPECT_NE(ide.find("<verProc>moxnfe</verProc><NFref><refNFe>35160799999999000191550010000009991000009990"
                      "</refNFe></NFref></ide>"),
             std::string::npos)
       << ide;
+}
+
+// Each det holds only the records of its own item: the item-level data sets follow the item.
+TEST(LeiautesNFe, CadaItemLevaSoOsSeusRegistros) {
+  auto ds = moxtest::DataSetsEntregues(V::pl_008i1);
+  moxtest::PreencheNota(*ds, moxtest::NotaDeTeste("310/venda-industria.txt"));
+  const std::string& xml = ds->LoteNFe().front();
+  auto item = [&](int aNumero) {
+    const size_t inicio = xml.find("<det nItem=\"" + std::to_string(aNumero) + "\">");
+    return xml.substr(inicio, xml.find("</det>", inicio) - inicio);
+  };
+  auto quantos = [](const std::string& aTexto, const std::string& aTag) {
+    size_t n = 0;
+    for (size_t p = aTexto.find("<" + aTag + ">"); p != std::string::npos; p = aTexto.find("<" + aTag + ">", p + 1))
+      ++n;
+    return n;
+  };
+  struct Caso {
+    int item;
+    const char* tag;
+    size_t vezes;
+  };
+  const Caso casos[] = {{1, "NVE", 2},      {2, "NVE", 0},     {1, "impostoDevol", 1}, {2, "impostoDevol", 0},
+                        {16, "med", 2},     {17, "med", 0},    {17, "arma", 2},        {18, "arma", 0},
+                        {18, "comb", 1},    {19, "comb", 0},   {15, "veicProd", 1},    {16, "veicProd", 0},
+                        {19, "nRECOPI", 1}, {1, "nRECOPI", 0}, {1, "infAdProd", 1},    {2, "infAdProd", 0}};
+  for (const Caso& caso : casos)
+    EXPECT_EQ(quantos(item(caso.item), caso.tag), caso.vezes) << "item " << caso.item << ", " << caso.tag;
 }
 
 // The PIS and COFINS code tables of each family at their borders, including codes the
@@ -227,12 +303,17 @@ TEST(LeiautesNFe, TabelasDePISPorFamilia) {
     const char* cst;
     std::optional<G> pl005a, pl005f, pl006g;
   };
-  const Caso casos[] = {{"01", G::Aliq, G::Aliq, G::Aliq}, {"03", G::Qtde, G::Qtde, G::Qtde},
-                        {"04", G::NT, G::NT, G::NT},       {"05", G::NT, std::nullopt, G::NT},
-                        {"09", G::NT, G::NT, G::NT},       {"49", std::nullopt, G::Outr, G::Outr},
+  const Caso casos[] = {{"01", G::Aliq, G::Aliq, G::Aliq},
+                        {"03", G::Qtde, G::Qtde, G::Qtde},
+                        {"04", G::NT, G::NT, G::NT},
+                        {"05", G::NT, std::nullopt, G::NT},
+                        {"09", G::NT, G::NT, G::NT},
+                        {"49", std::nullopt, G::Outr, G::Outr},
                         {"57", std::nullopt, std::nullopt, std::nullopt},
-                        {"75", std::nullopt, G::Outr, G::Outr}, {"99", G::Outr, G::Outr, G::Outr},
-                        {"5", std::nullopt, std::nullopt, std::nullopt}, {"", std::nullopt, std::nullopt, std::nullopt}};
+                        {"75", std::nullopt, G::Outr, G::Outr},
+                        {"99", G::Outr, G::Outr, G::Outr},
+                        {"5", std::nullopt, std::nullopt, std::nullopt},
+                        {"", std::nullopt, std::nullopt, std::nullopt}};
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.cst);
     EXPECT_EQ(mox::TabelaPIS_pl005a(caso.cst), caso.pl005a);

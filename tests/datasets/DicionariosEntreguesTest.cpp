@@ -34,8 +34,10 @@ TEST(DicionariosEntregues, CarregamNoLeiauteDeCadaPacoteDaSuaVersao) {
 TEST(DicionariosEntregues, VerificadorNaoApontaProblemas) {
   for (const char* versao : kVersoesManual)
     for (const char* arquivo : kArquivos) {
-      const std::string caminho = std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" + versao + "/Conversor/" + arquivo;
-      const auto r = moxtest::RunProgram(moxtest::BuiltProgram("moxnfe"), {"dicionario", "verificar", "--json", caminho});
+      const std::string caminho =
+          std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" + versao + "/Conversor/" + arquivo;
+      const auto r =
+          moxtest::RunProgram(moxtest::BuiltProgram("moxnfe"), {"dicionario", "verificar", "--json", caminho});
       ASSERT_EQ(r.status, 0) << r.err;
       const auto saida = nlohmann::json::parse(r.out);
       EXPECT_TRUE(saida["problemas"].empty()) << caminho << ": " << saida["problemas"].dump();
@@ -91,18 +93,18 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
     const char* campo;
   };
   const Caso casos[] = {
-      {V::pl_008i1, "b", 4, "natOp_B04"},         {V::pl_008i1, "B", 24, "xJust_B29"},
-      {V::pl_008i1, "C02a", 2, "CPF_C02a"},       {V::pl_008i1, "E03A", 2, "idEstrangeiro_E03a"},
-      {V::pl_008i1, "H", 2, "nItem_H02"},         {V::pl_008i1, "H", 3, "infAdProd_V01"},
-      {V::pl_008i1, "BA10", 4, "IE_BA15"},        {V::pl_008i1, "B19", 2, "refCTe_BA19"},
-      {V::pl_008i1, "BA19", 2, "refCTe_BA19"},    {V::pl_008i1, "N10a", 16, "UFST_N24"},
-      {V::pl_008i1, "JA", 2, "tpOp_J02"},         {V::pl_008i1, "LA11", 6, "vEncFin_LA16"},
-      {V::pl_008i1, "O10", 3, "pIPI_O13"},        {V::pl_008i1, "X25b", 2, "balsa_X25b"},
-      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},       {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
-      {V::pl_006v, "B13", 2, "refNFe_B13"},       {V::pl_006v, "B20a", 4, "IE_B20f"},
-      {V::pl_006v, "B20d", 2, "CNPJ_B20d"},       {V::pl_006v, "L01", 5, "UFCons_L120"},
-      {V::pl_006v, "L105", 4, "vCIDE_L108"},      {V::pl_006j, "U", 7, "cSitTrib_U07"},
-      {V::pl_005f, "I", 7, "genero_I07"},         {V::pl_005f, "L117", 4, "UFCons_L120"},
+      {V::pl_008i1, "b", 4, "natOp_B04"},      {V::pl_008i1, "B", 24, "xJust_B29"},
+      {V::pl_008i1, "C02a", 2, "CPF_C02a"},    {V::pl_008i1, "E03A", 2, "idEstrangeiro_E03a"},
+      {V::pl_008i1, "H", 2, "nItem_H02"},      {V::pl_008i1, "H", 3, "infAdProd_V01"},
+      {V::pl_008i1, "BA10", 4, "IE_BA15"},     {V::pl_008i1, "B19", 2, "refCTe_BA19"},
+      {V::pl_008i1, "BA19", 2, "refCTe_BA19"}, {V::pl_008i1, "N10a", 16, "UFST_N24"},
+      {V::pl_008i1, "JA", 2, "tpOp_J02"},      {V::pl_008i1, "LA11", 6, "vEncFin_LA16"},
+      {V::pl_008i1, "O10", 3, "pIPI_O13"},     {V::pl_008i1, "X25b", 2, "balsa_X25b"},
+      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},    {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
+      {V::pl_006v, "B13", 2, "refNFe_B13"},    {V::pl_006v, "B20a", 4, "IE_B20f"},
+      {V::pl_006v, "B20d", 2, "CNPJ_B20d"},    {V::pl_006v, "L01", 5, "UFCons_L120"},
+      {V::pl_006v, "L105", 4, "vCIDE_L108"},   {V::pl_006j, "U", 7, "cSitTrib_U07"},
+      {V::pl_005f, "I", 7, "genero_I07"},      {V::pl_005f, "L117", 4, "UFCons_L120"},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(std::string(caso.grupo) + "=" + std::to_string(caso.posicao));
@@ -119,9 +121,9 @@ TEST(DicionariosEntregues, CamposDeOutrosLeiautesFicamForaDoXml) {
     const char* campo;
     const char* grupo;
   };
-  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B"},       {V::pl_008i1, "refNFe_B13", "NREF"},
-                        {V::pl_008i1, "AAMM_B16", "NREF"},    {V::pl_008i1, "CNPJ_B17", "NREF"},
-                        {V::pl_008i1, "CST_Q02", "Q"},        {V::pl_005f, "idEstrangeiro_E03a", "E"}};
+  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B"},    {V::pl_008i1, "refNFe_B13", "NREF"},
+                        {V::pl_008i1, "AAMM_B16", "NREF"}, {V::pl_008i1, "CNPJ_B17", "NREF"},
+                        {V::pl_008i1, "CST_Q02", "Q"},     {V::pl_005f, "idEstrangeiro_E03a", "E"}};
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.campo);
     auto ds = moxtest::DataSetsEntregues(caso.versao);
@@ -137,9 +139,9 @@ TEST(DicionariosEntregues, SaoASaidaAtualDoGerador) {
   moxtest::TempDir saida;
   const auto schemas = moxtest::SchemasDir();
   const auto r = moxtest::RunProgram(
-      "/usr/bin/env", {"python3", std::string(MOXNFE_SOURCE_DIR) + "/tools/dicionarios/gerar_dicionarios.py",
-                       "--schemas", schemas.string(), "--referencia", (schemas.parent_path() / "reference").string(),
-                       "--saida", saida.str()});
+      "/usr/bin/env",
+      {"python3", std::string(MOXNFE_SOURCE_DIR) + "/tools/dicionarios/gerar_dicionarios.py", "--schemas",
+       schemas.string(), "--referencia", (schemas.parent_path() / "reference").string(), "--saida", saida.str()});
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* versao : kVersoesManual)
     for (const char* arquivo : kArquivos) {

@@ -27,10 +27,14 @@ inline mox::TVersaoEsquema VersaoEsquemaDoTexto(const std::string& aTexto) {
 // The folder of the manual version a schema package belongs to ("vm50a" for pl_008i1).
 inline std::string PastaDaVersaoManual(mox::TVersaoEsquema aVersao) {
   switch (mox::GetVersaoManualDoEsquema(aVersao)) {
-    case mox::TVersaoManual::vm30: return "vm30";
-    case mox::TVersaoManual::vm40: return "vm40";
-    case mox::TVersaoManual::vm50: return "vm50";
-    default: return "vm50a";
+    case mox::TVersaoManual::vm30:
+      return "vm30";
+    case mox::TVersaoManual::vm40:
+      return "vm40";
+    case mox::TVersaoManual::vm50:
+      return "vm50";
+    default:
+      return "vm50a";
   }
 }
 
@@ -63,15 +67,24 @@ inline void PreencheNota(mox::TmoxNFeDataSets& aDS, const std::string& aTexto) {
     const size_t igual = linha.find('=');
     const std::string chave = linha.substr(0, igual);
     const std::string valor = igual == std::string::npos ? std::string() : linha.substr(igual + 1);
-    if (chave == "INCLUIR") aDS.Incluir();
-    else if (chave == "INCLUIRITEM") aDS.IncluirItem();
-    else if (chave == "SALVARITEM") aDS.SalvarItem();
-    else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
-    else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
-    else if (chave == "INCLUIRPARTE") aDS.IncluirPart(valor);
-    else if (chave == "SALVARPARTE") aDS.SalvarPart(valor);
-    else if (chave == "SALVAR") aDS.Salvar();
-    else aDS.Campo(chave).SetAsString(valor);
+    if (chave == "INCLUIR")
+      aDS.Incluir();
+    else if (chave == "INCLUIRITEM")
+      aDS.IncluirItem();
+    else if (chave == "SALVARITEM")
+      aDS.SalvarItem();
+    else if (chave == "INCLUIRCOBRANCA")
+      aDS.IncluirCobranca();
+    else if (chave == "SALVARCOBRANCA")
+      aDS.SalvarCobranca();
+    else if (chave == "INCLUIRPARTE")
+      aDS.IncluirPart(valor);
+    else if (chave == "SALVARPARTE")
+      aDS.SalvarPart(valor);
+    else if (chave == "SALVAR")
+      aDS.Salvar();
+    else
+      aDS.Campo(chave).SetAsString(valor);
   }
 }
 

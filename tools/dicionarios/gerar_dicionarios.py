@@ -7,7 +7,7 @@ writes data/Templates/<version>/Conversor/NFeDataSets.xml and NFeDataSets_Export
 
 What comes from where:
 - data sets and field order: the infNFe element of the newest package of the manual version,
-  split into data sets by leiautes.DATA_SETS;
+  split into data sets by leiautes.COMMON_DATA_SETS;
 - field names: the tag, "_", the layout item number (see leiautes.py for how numbers are derived);
 - "tamanho": the longest value the field's type admits (length facets, enumerations, the longest
   match of its pattern);
@@ -90,8 +90,6 @@ class Field:
         for value in other.enums:
             if value not in self.enums:
                 self.enums.append(value)
-        if not other.enums:
-            self.enums = self.enums if self.enums else []
         if not self.doc:
             self.doc = other.doc
 

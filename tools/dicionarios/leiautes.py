@@ -9,8 +9,8 @@ rules use, and the layout tables of each version. Where a tag repeats inside one
 every ICMS situation, CST in every PIS situation) the anchor names it once for all of them with a
 "*" standing for any one element.
 
-Data sets. Every field belongs to the data set of the longest path prefix listed in DATA_SETS; a
-prefix mapped to None is left out of the dictionaries.
+Data sets. Every field belongs to the data set of the longest path prefix listed in
+COMMON_DATA_SETS; a prefix mapped to None is left out of the dictionaries.
 """
 
 # --- Item anchors of the 3.10 layout (manual 5.0a).
@@ -170,7 +170,7 @@ NO_EMPTY_TAG = {'IE_B20f'}
 COMPUTED = {'Id_A03', 'cDV_B23'}
 
 # A group identifier the record layout spells apart from its item number.
-RECORD_IDS = {'L101': 'L01', 'JA01': 'JA'}
+RECORD_IDS = {'L101': 'L01'}
 # Group items of the 3.10 record layout named differently from the item of the group.
 RECORD_GROUPS_310 = {'JA': 'J01'}
 # Field names of the 3.10 record layout that differ from the tag.
