@@ -1,0 +1,77 @@
+#include "sandbox/RotasSandbox.h"
+
+#include "webservices/moxServicosSefaz.h"
+
+namespace mox::sandbox {
+
+std::string TRota::Namespace() const { return kWsdlBase + Servico; }
+
+bool TRota::OferecidaEm(const TSecao& aSecao) const {
+  switch (aSecao.Tipo) {
+    case TTipoSecao::UF: return NaUF;
+    case TTipoSecao::SVC: return NaSVC;
+    case TTipoSecao::AN: return NoAN;
+  }
+  return false;
+}
+
+std::string TRota::ElementoResultado(const std::string& aAcao) const {
+  if (aAcao.empty()) return Acoes.front().second;
+  for (const auto& [metodo, resultado] : Acoes)
+    if (aAcao == (metodo.empty() ? Namespace() : Namespace() + "/" + metodo)) return resultado;
+  return {};
+}
+
+const std::vector<TRota>& Rotas() {
+  // Besides the actions the component posts, the ones of the published WSDLs.
+  static const std::vector<TRota> rotas{
+      {"NfeStatusServico2", {{"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}}, AtendeStatus, true, true, false},
+      {"NfeStatusServico3",
+       {{"nfeStatusServicoNF", "nfeStatusServicoNFResult"}, {"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}},
+       AtendeStatus, true, true, false},
+      {"NfeRecepcao2", {{"nfeRecepcaoLote2", "nfeRecepcaoLote2Result"}}, AtendeEnvioLote, true, true, false},
+      {"NfeAutorizacao",
+       {{"NfeAutorizacaoLote", "nfeAutorizacaoLoteResult"},
+        {"nfeAutorizacaoLote", "nfeAutorizacaoLoteResult"},
+        {"nfeAutorizacaoLoteZip", "nfeAutorizacaoLoteZipResult"},
+        {"NfeAutorizacaoLoteZip", "nfeAutorizacaoLoteZipResult"}},
+       AtendeEnvioLote, true, true, false},
+      {"NfeRetRecepcao2", {{"nfeRetRecepcao2", "nfeRetRecepcao2Result"}}, AtendeConsultaRecibo, true, true, false},
+      {"NfeRetAutorizacao",
+       {{"NfeRetAutorizacaoLote", "NfeRetAutorizacaoLoteResult"},
+        {"nfeRetAutorizacaoLote", "nfeRetAutorizacaoLoteResult"}},
+       AtendeConsultaRecibo, true, true, false},
+      {"NfeConsulta2", {{"nfeConsultaNF2", "nfeConsultaNF2Result"}}, AtendeConsultaNF, true, true, false},
+      {"NfeConsulta3",
+       {{"nfeConsultaNF", "nfeConsultaNFResult"}, {"nfeConsultaNF2", "nfeConsultaNF2Result"}},
+       AtendeConsultaNF, true, true, false},
+      {"NfeCancelamento2", {{"nfeCancelamentoNF2", "nfeCancelamentoNF2Result"}}, AtendeCancelamento, true, false, false},
+      {"NfeInutilizacao2", {{"nfeInutilizacaoNF2", "nfeInutilizacaoNF2Result"}}, AtendeInutilizacao, true, false, false},
+      {"NfeInutilizacao3",
+       {{"nfeInutilizacaoNF", "nfeInutilizacaoNFResult"}, {"nfeInutilizacaoNF2", "nfeInutilizacaoNF2Result"}},
+       AtendeInutilizacao, true, false, false},
+      {"CadConsultaCadastro2",
+       {{"", "CadConsultaCadastroNF2Result"}, {"consultaCadastro2", "consultaCadastro2Result"}},
+       AtendeConsultaCadastro, true, false, false},
+      {"RecepcaoEvento", {{"nfeRecepcaoEvento", "nfeRecepcaoEventoResult"}}, AtendeEvento, true, true, true},
+      {"NFeDistribuicaoDFe",
+       {{"", "nfeDistDFeInteresseResult"}, {"nfeDistDFeInteresse", "nfeDistDFeInteresseResult"}},
+       AtendeDistribuicaoDFe, false, false, true, true},
+      {"NfeConsultaDest", {{"nfeConsultaNFDest", "nfeConsultaNFDestResult"}}, AtendeConsultaDestinadas, false, false,
+       true},
+      {"NfeDownloadNF", {{"nfeDownloadNF", "nfeDownloadNFResult"}}, AtendeDownloadNFe, false, false, true},
+  };
+  return rotas;
+}
+
+const TRota* RotaDoServico(const std::string& aServico) {
+  for (const auto& r : Rotas())
+    if (r.Servico == aServico) return &r;
+  return nullptr;
+}
+
+std::string CaminhoDoServico(const std::string& aSecao, const std::string& aServico) {
+  return "/ws/" + aSecao + "/" + aServico;
+}
+
+}  // namespace mox::sandbox

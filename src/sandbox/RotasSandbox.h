@@ -1,0 +1,34 @@
+#pragma once
+// Where each service lives: addresses "/ws/<section>/<service>", the SOAP actions each service
+// takes and the result element each answers in, and which authorizers offer it.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sandbox/SecaoSandbox.h"
+#include "sandbox/ServicosSefaz.h"
+
+namespace mox::sandbox {
+
+struct TRota {
+  std::string Servico;  // WSDL service and last part of the address
+  // Method of the action (empty: the action is the namespace itself) and its result element.
+  std::vector<std::pair<std::string, std::string>> Acoes;
+  TResposta (*Atende)(const TChamada&, TRecursos&);
+  bool NaUF, NaSVC, NoAN;
+  bool Distribuicao = false;  // no SOAP header; the result goes inside "nfeDistDFeInteresseResponse"
+
+  std::string Namespace() const;
+  bool OferecidaEm(const TSecao& aSecao) const;
+  // The result element of the action, empty when the service has no such action. An empty
+  // action takes the service's first one.
+  std::string ElementoResultado(const std::string& aAcao) const;
+};
+
+const std::vector<TRota>& Rotas();
+const TRota* RotaDoServico(const std::string& aServico);
+
+// "/ws/<section>/<service>" below the base address.
+std::string CaminhoDoServico(const std::string& aSecao, const std::string& aServico);
+
+}  // namespace mox::sandbox

@@ -1,0 +1,89 @@
+#include "sandbox/ServidorSandbox.h"
+
+#include <httplib.h>
+#include <openssl/ssl.h>
+
+#include <iostream>
+#include <mutex>
+#include <stdexcept>
+
+#include "sandbox/AtendimentoSoap.h"
+
+namespace mox::sandbox {
+
+namespace {
+
+constexpr size_t kMaiorRequisicao = 16u << 20;
+constexpr size_t kLinhasDeAtendimento = 16;
+const unsigned char kContextoSessao[] = "moxnfe-sandbox";
+
+// CNPJ (or CPF) of the client's certificate.
+std::string Transmissor(const httplib::Request& aRequisicao) {
+  X509* par = aRequisicao.ssl ? SSL_get1_peer_certificate(aRequisicao.ssl) : nullptr;
+  if (!par) return {};
+  CertificateCredential c;
+  c.Certificate.reset(par);
+  const CertificateInfo info = DescribeCertificate(c);
+  return info.Cnpj.empty() ? info.Cpf : info.Cnpj;
+}
+
+void Registra(const std::string& aLinha) {
+  static std::mutex mutex;
+  const std::string linha = "[" + DataHoraLocal(std::chrono::system_clock::now()) + "] " + aLinha + "\n";
+  std::lock_guard trava(mutex);
+  std::cerr << linha << std::flush;
+}
+
+}  // namespace
+
+ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos& aRecursos)
+    : configuracao_(std::move(aConfiguracao)), recursos_(aRecursos) {
+  const auto& c = configuracao_;
+  servidor_ = std::make_unique<httplib::SSLServer>([&c](SSL_CTX& aContexto) {
+    SSL_CTX_set_min_proto_version(&aContexto, TLS1_2_VERSION);
+    if (SSL_CTX_use_certificate(&aContexto, c.Servidor.Certificate.get()) != 1 ||
+        SSL_CTX_use_PrivateKey(&aContexto, c.Servidor.PrivateKey.get()) != 1 ||
+        SSL_CTX_check_private_key(&aContexto) != 1)
+      return false;
+    for (const auto& elo : c.Servidor.Chain) SSL_CTX_add1_chain_cert(&aContexto, elo.get());
+    X509_STORE* confiaveis = X509_STORE_new();
+    X509_STORE_add_cert(confiaveis, c.Autoridade.Certificate.get());
+    SSL_CTX_set_cert_store(&aContexto, confiaveis);
+    STACK_OF(X509_NAME)* nomes = sk_X509_NAME_new_null();
+    sk_X509_NAME_push(nomes, X509_NAME_dup(X509_get_subject_name(c.Autoridade.Certificate.get())));
+    SSL_CTX_set_client_CA_list(&aContexto, nomes);
+    SSL_CTX_set_verify(&aContexto, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
+    SSL_CTX_set_session_id_context(&aContexto, kContextoSessao, sizeof kContextoSessao - 1);
+    return true;
+  });
+  if (!servidor_->is_valid()) throw std::runtime_error("Não foi possível preparar o TLS com o certificado do servidor.");
+  servidor_->new_task_queue = [] { return new httplib::ThreadPool(kLinhasDeAtendimento); };
+  servidor_->set_payload_max_length(kMaiorRequisicao);
+  servidor_->Post(".*", [this](const httplib::Request& aPedido, httplib::Response& aResposta) {
+    TRequisicaoHttp requisicao{aPedido.path, aPedido.body, aPedido.get_header_value("Content-Type"),
+                               aPedido.get_header_value("SOAPAction"), Transmissor(aPedido)};
+    TRespostaHttp http = AtendeRequisicao(requisicao, recursos_);
+    aResposta.status = http.Status;
+    aResposta.set_content(http.Corpo, http.TipoConteudo.c_str());
+    Registra(http.Registro);
+  });
+}
+
+ServidorSandbox::~ServidorSandbox() = default;
+
+int ServidorSandbox::Liga() {
+  const int porta = configuracao_.Porta == 0 ? servidor_->bind_to_any_port(configuracao_.Endereco.c_str())
+                                             : (servidor_->bind_to_port(configuracao_.Endereco.c_str(), configuracao_.Porta)
+                                                    ? configuracao_.Porta
+                                                    : -1);
+  if (porta <= 0)
+    throw std::runtime_error("Não foi possível escutar em " + configuracao_.Endereco + ":" +
+                             std::to_string(configuracao_.Porta) + ".");
+  return porta;
+}
+
+void ServidorSandbox::Atende() { servidor_->listen_after_bind(); }
+
+void ServidorSandbox::Para() { servidor_->stop(); }
+
+}  // namespace mox::sandbox
