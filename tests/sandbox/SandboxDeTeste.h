@@ -1,0 +1,100 @@
+#pragma once
+// The sandbox as the tests meet it: the built program started on a free port with the test
+// authority, and clients that post hand-written SOAP requests with a certificate of their own.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "external/CertificateCredential.h"
+#include "external/TmoxKivoX.h"
+#include "support/BackgroundProcess.h"
+#include "support/TestCertificates.h"
+#include "support/TestSupport.h"
+
+namespace moxtest {
+
+inline constexpr const char* kWsdl = "http://www.portalfiscal.inf.br/nfe/wsdl/";
+inline constexpr const char* kNomeHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
+
+// The recipient of the test notes.
+inline constexpr const char* kCnpjDestinatario = "11222333000181";
+
+// An e-CNPJ of the test authority for the recipient's company.
+const mox::CertificateCredential& OutraEmpresa();
+
+class SandboxDeTeste {
+ public:
+  SandboxDeTeste();
+  // Stops the sandbox with SIGTERM and starts it again on the same state folder.
+  void Reinicia();
+  // "https://127.0.0.1:PORT/ws/SP/NfeStatusServico2"
+  std::string Endereco(const std::string& aSecao, const std::string& aServico) const;
+  const std::string& Url() const { return url_; }
+  const TempDir& Pasta() const { return pasta_; }
+
+ private:
+  void Inicia();
+
+  TempDir pasta_;
+  std::unique_ptr<BackgroundProcess> processo_;
+  std::string url_;
+};
+
+// A client of the sandbox with a certificate (none when null) that trusts the test authority.
+class ClienteDeTeste {
+ public:
+  explicit ClienteDeTeste(const mox::CertificateCredential* aCertificado = &Pki().Company);
+  // Posts a SOAP 1.2 envelope with the action WSDL + aServico + "/" + aMetodo (aMetodo empty:
+  // the namespace alone) and returns the content of aResultado in the answer.
+  std::string Posta(const std::string& aEndereco, const std::string& aServico, const std::string& aMetodo,
+                    const std::string& aResultado, const std::string& aEnvelope);
+
+ private:
+  TempDir pasta_;
+  mox::TmoxKivoX kivo_;
+};
+
+// Hand-written requests of layout 3.10 to the SP services of manual 5.0a; each returns the
+// ret document.
+std::string LoteNFe(const std::vector<std::string>& aNotas, const std::string& aIndSinc = "0");
+std::string EnviaLote(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::vector<std::string>& aNotas,
+                      const std::string& aIndSinc = "0");
+std::string ConsultaRecibo(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aRecibo);
+std::string ConsultaNota(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aChave);
+// Sends the signed note in a batch of its own and returns its protocol (protNFe) from the
+// receipt query.
+std::string Autoriza(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aNota);
+
+// A SOAP 1.2 request of the service with header cUF and versaoDados and aDados in nfeDadosMsg.
+std::string Envelope(const std::string& aServico, const std::string& aCUF, const std::string& aVersao,
+                     const std::string& aDados);
+
+// An NF-e 3.10 of the test company, issued now in SP with number aNumero and its access key,
+// unsigned. aAjuste changes the text before the key is computed from it.
+std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste = {});
+// The key of a note made by NotaDeTeste.
+std::string ChaveDe(const std::string& aNota);
+
+// Signs the element (infNFe, infCanc, infInut, infEvento) of the document.
+std::string Assina(const std::string& aXml, const std::string& aElemento,
+                   const mox::CertificateCredential& aCertificado = Pki().Company);
+
+// Valid against the official schema (path below the schemas folder, e.g.
+// "PL_008i2/retConsStatServ_v3.10.xsd"), else the validation errors.
+::testing::AssertionResult ValidaContraEsquema(const std::string& aXml, const std::string& aEsquema);
+
+// The text of the first element aTag (inside aPai when given).
+std::string Campo(const std::string& aXml, const std::string& aTag, const std::string& aPai = {});
+// The XML of every element named aTag.
+std::vector<std::string> Elementos(const std::string& aXml, const std::string& aTag);
+
+// Replaces the first occurrence; fails the test when there is none.
+void Troca(std::string& aTexto, const std::string& aDe, const std::string& aPara);
+
+// The current Brasília time as "yyyy-mm-ddThh:mm:ss-03:00".
+std::string AgoraBrasilia();
+
+}  // namespace moxtest
