@@ -120,6 +120,41 @@ std::string Autoriza(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, c
   return protocolo;
 }
 
+std::string EventoDeTeste::Xml() const {
+  const std::string sequencia = (Sequencia < 10 ? "0" : "") + std::to_string(Sequencia);
+  const std::string autor = Autor.size() == 11 ? "<CPF>" + Autor + "</CPF>" : "<CNPJ>" + Autor + "</CNPJ>";
+  return "<evento xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.00\"><infEvento Id=\"ID" + Tipo + Chave +
+         sequencia + "\"><cOrgao>" + Orgao + "</cOrgao><tpAmb>" + Ambiente + "</tpAmb>" + autor + "<chNFe>" + Chave +
+         "</chNFe><dhEvento>" + (DataHora.empty() ? AgoraBrasilia() : DataHora) + "</dhEvento><tpEvento>" + Tipo +
+         "</tpEvento><nSeqEvento>" + std::to_string(Sequencia) + "</nSeqEvento><verEvento>1.00</verEvento>"
+         "<detEvento versao=\"1.00\">" + Detalhe + "</detEvento></infEvento></evento>";
+}
+
+std::string DetalheCancelamento(const std::string& aProtocolo) {
+  return "<descEvento>Cancelamento</descEvento><nProt>" + aProtocolo +
+         "</nProt><xJust>Cancelamento por erro de digitacao</xJust>";
+}
+
+std::string DetalheCCe(const std::string& aCorrecao) {
+  return "<descEvento>Carta de Correcao</descEvento><xCorrecao>" + aCorrecao +
+         "</xCorrecao><xCondUso>A Carta de Correcao e disciplinada pelo paragrafo 1o-A do art. 7o do Convenio S/N, de 15 "
+         "de dezembro de 1970 e pode ser utilizada para regularizacao de erro ocorrido na emissao de documento fiscal, "
+         "desde que o erro nao esteja relacionado com: I - as variaveis que determinam o valor do imposto tais como: base "
+         "de calculo, aliquota, diferenca de preco, quantidade, valor da operacao ou da prestacao; II - a correcao de "
+         "dados cadastrais que implique mudanca do remetente ou do destinatario; III - a data de emissao ou de "
+         "saida.</xCondUso>";
+}
+
+std::string EnviaEventos(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aSecao,
+                         const std::vector<std::string>& aEventos) {
+  std::string lote = "<envEvento xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.00\"><idLote>7</idLote>";
+  for (const auto& e : aEventos) lote += e;
+  lote += "</envEvento>";
+  return aCliente.Posta(aSandbox.Endereco(aSecao, "RecepcaoEvento"), "RecepcaoEvento", "nfeRecepcaoEvento",
+                        "nfeRecepcaoEventoResult",
+                        Envelope("RecepcaoEvento", aSecao == "AN" ? "91" : "35", "1.00", lote));
+}
+
 std::string AgoraBrasilia() {
   using namespace std::chrono;
   const auto local = floor<seconds>(system_clock::now()) - hours(3);

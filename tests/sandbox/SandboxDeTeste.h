@@ -68,6 +68,21 @@ std::string ConsultaNota(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbo
 // receipt query.
 std::string Autoriza(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aNota);
 
+// An event of the national layout, unsigned; the Id is made from the type, key and sequence.
+struct EventoDeTeste {
+  std::string Tipo, Chave, Detalhe;
+  int Sequencia = 1;
+  std::string Orgao = "35", Autor = kCompanyCnpj, Ambiente = "2";
+  std::string DataHora = {};  // empty: now
+  std::string Xml() const;
+};
+// The detail of a cancellation and of a correction letter.
+std::string DetalheCancelamento(const std::string& aProtocolo);
+std::string DetalheCCe(const std::string& aCorrecao);
+// Posts the lot of signed events to RecepcaoEvento of the section; returns retEnvEvento.
+std::string EnviaEventos(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aSecao,
+                         const std::vector<std::string>& aEventos);
+
 // A SOAP 1.2 request of the service with header cUF and versaoDados and aDados in nfeDadosMsg.
 std::string Envelope(const std::string& aServico, const std::string& aCUF, const std::string& aVersao,
                      const std::string& aDados);
