@@ -59,6 +59,8 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
   if (!servidor_->is_valid()) throw std::runtime_error("Não foi possível preparar o TLS com o certificado do servidor.");
   servidor_->new_task_queue = [] { return new httplib::ThreadPool(kLinhasDeAtendimento); };
   servidor_->set_payload_max_length(kMaiorRequisicao);
+  // Answers go out in more than one write; without this each waits for a delayed ACK.
+  servidor_->set_tcp_nodelay(true);
   servidor_->Post(".*", [this](const httplib::Request& aPedido, httplib::Response& aResposta) {
     TRequisicaoHttp requisicao{aPedido.path, aPedido.body, aPedido.get_header_value("Content-Type"),
                                aPedido.get_header_value("SOAPAction"), Transmissor(aPedido)};
