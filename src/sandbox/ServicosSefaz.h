@@ -5,7 +5,7 @@
 
 #include "sandbox/CatalogoEsquemas.h"
 #include "sandbox/EstadoSandbox.h"
-#include "sandbox/HoraSefaz.h"
+#include "webservices/moxHoraSefaz.h"
 #include "sandbox/MensagemSoap.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/SecaoSandbox.h"

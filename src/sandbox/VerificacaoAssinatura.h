@@ -8,7 +8,7 @@
 #include <string>
 
 #include "external/XmlSignatureVerifier.h"
-#include "sandbox/HoraSefaz.h"
+#include "webservices/moxHoraSefaz.h"
 
 namespace mox::sandbox {
 

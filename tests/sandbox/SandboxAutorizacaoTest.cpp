@@ -6,7 +6,7 @@
 
 #include "external/Base64.h"
 #include "external/Gzip.h"
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
@@ -16,20 +16,15 @@ const char* kRetEnvi = "PL_008i2/retEnviNFe_v3.10.xsd";
 const char* kRetReci = "PL_008i2/retConsReciNFe_v3.10.xsd";
 const char* kRetSit = "PL_008i2/retConsSitNFe_v3.10.xsd";
 
-class SandboxAutorizacao : public ::testing::Test {
+class SandboxAutorizacao : public TesteComSandbox {
  protected:
-  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
-  static void TearDownTestSuite() { delete sandbox_; }
-
   // Each note of the suite gets a number of its own: the sandbox remembers every note.
   static int Numero() { return ++numero_; }
 
-  static SandboxDeTeste* sandbox_;
   static int numero_;
   ClienteDeTeste cliente_;
 };
 
-SandboxDeTeste* SandboxAutorizacao::sandbox_ = nullptr;
 int SandboxAutorizacao::numero_ = 1000;
 
 TEST_F(SandboxAutorizacao, AuthorizesABatchOfTwoSignedNotesWithAProtocolCarryingEachDigest) {

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "external/EKivoException.h"
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 

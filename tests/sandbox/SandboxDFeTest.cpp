@@ -4,7 +4,7 @@
 
 #include "external/Base64.h"
 #include "external/Gzip.h"
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
@@ -12,11 +12,8 @@ using namespace moxtest;
 
 std::string Descompacta(const std::string& aBase64) { return mox::GzipDecompress(mox::Base64Decode(aBase64)); }
 
-class SandboxDFe : public ::testing::Test {
+class SandboxDFe : public TesteComSandbox {
  protected:
-  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
-  static void TearDownTestSuite() { delete sandbox_; }
-
   std::string Distribuicao(int aUltimoNSU, ClienteDeTeste& aCliente, const std::string& aCnpj = kCnpjDestinatario) {
     const std::string nsu = std::to_string(aUltimoNSU);
     const std::string pedido = "<distDFeInt xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.01\"><tpAmb>2</tpAmb>"
@@ -49,12 +46,10 @@ class SandboxDFe : public ::testing::Test {
     EXPECT_EQ(Campo(EnviaEventos(destinatario_, *sandbox_, "AN", {evento}), "cStat", "retEvento"), "135");
   }
 
-  static SandboxDeTeste* sandbox_;
   ClienteDeTeste emitente_;
   ClienteDeTeste destinatario_{&OutraEmpresa()};
 };
 
-SandboxDeTeste* SandboxDFe::sandbox_ = nullptr;
 
 TEST_F(SandboxDFe, DistributesTheSummaryThenTheWholeNoteOnceTheRecipientKnowsOfIt) {
   const std::string nota = Assina(NotaDeTeste(3001), "infNFe");

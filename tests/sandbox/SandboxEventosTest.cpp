@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
@@ -12,11 +12,8 @@ using namespace moxtest;
 
 const char* kRetEvento = "Evento_Generico_PL_v1.01/retEnvEvento_v1.00.xsd";
 
-class SandboxEventos : public ::testing::Test {
+class SandboxEventos : public TesteComSandbox {
  protected:
-  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
-  static void TearDownTestSuite() { delete sandbox_; }
-
   // An authorized note with a number of its own; aProtocolo receives its nProt.
   std::string NotaAutorizada(std::string* aProtocolo = nullptr, int* aNumero = nullptr) {
     const int numero = ++numero_;
@@ -37,12 +34,10 @@ class SandboxEventos : public ::testing::Test {
     return retornos.empty() ? std::string{} : retornos.front();
   }
 
-  static SandboxDeTeste* sandbox_;
   static int numero_;
   ClienteDeTeste cliente_;
 };
 
-SandboxDeTeste* SandboxEventos::sandbox_ = nullptr;
 int SandboxEventos::numero_ = 2000;
 
 TEST_F(SandboxEventos, CancelsAnAuthorizedNoteOnceAndTheQueryShowsTheEvent) {

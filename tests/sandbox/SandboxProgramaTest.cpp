@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "external/TmoxIniFile.h"
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 

@@ -2,17 +2,14 @@
 // hand-written, signed requests.
 #include <gtest/gtest.h>
 
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
 using namespace moxtest;
 
-class SandboxServicos : public ::testing::Test {
+class SandboxServicos : public TesteComSandbox {
  protected:
-  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
-  static void TearDownTestSuite() { delete sandbox_; }
-
   std::string Cancela(const std::string& aChave, const std::string& aProtocolo) {
     const std::string pedido = Assina(
         "<cancNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"2.00\"><infCanc Id=\"ID" + aChave +
@@ -57,11 +54,9 @@ class SandboxServicos : public ::testing::Test {
     return ret;
   }
 
-  static SandboxDeTeste* sandbox_;
   ClienteDeTeste cliente_;
 };
 
-SandboxDeTeste* SandboxServicos::sandbox_ = nullptr;
 
 TEST_F(SandboxServicos, CancelsByRequestOnlyAnAuthorizedNoteWithItsProtocol) {
   const std::string nota = Assina(NotaDeTeste(4001), "infNFe");

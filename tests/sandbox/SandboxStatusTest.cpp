@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "external/EKivoException.h"
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 #include "support/MensagemDe.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 using moxtest::Campo;
 using moxtest::ClienteDeTeste;
 using moxtest::Envelope;
-using moxtest::SandboxDeTeste;
+using moxtest::TesteComSandbox;
 using moxtest::ValidaContraEsquema;
 
 std::string Pedido(const std::string& aVersao, const std::string& aAmbiente = "2", const std::string& aCUF = "35") {
@@ -19,21 +19,16 @@ std::string Pedido(const std::string& aVersao, const std::string& aAmbiente = "2
          "</tpAmb><cUF>" + aCUF + "</cUF><xServ>STATUS</xServ></consStatServ>";
 }
 
-class SandboxStatus : public ::testing::Test {
+class SandboxStatus : public TesteComSandbox {
  protected:
-  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
-  static void TearDownTestSuite() { delete sandbox_; }
-
   std::string Status(const std::string& aEnvelope, const std::string& aServico = "NfeStatusServico2",
                      const std::string& aMetodo = "nfeStatusServicoNF2", const std::string& aSecao = "SP") {
     return cliente_.Posta(sandbox_->Endereco(aSecao, aServico), aServico, aMetodo, aMetodo + "Result", aEnvelope);
   }
 
-  static SandboxDeTeste* sandbox_;
   ClienteDeTeste cliente_;
 };
 
-SandboxDeTeste* SandboxStatus::sandbox_ = nullptr;
 
 TEST_F(SandboxStatus, AnswersInOperationInBothLayoutsAndBothServiceGenerations) {
   struct Caso {

@@ -1,4 +1,4 @@
-#include "sandbox/SandboxDeTeste.h"
+#include "support/SandboxDeTeste.h"
 
 #include <chrono>
 #include <cstdio>

@@ -43,6 +43,19 @@ class SandboxDeTeste {
   std::string url_;
 };
 
+// A suite of tests that share one sandbox, started before its first test and stopped after its
+// last. The sandbox remembers what each test did, so tests use numbers of their own.
+class TesteComSandbox : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { sandbox_ = new SandboxDeTeste; }
+  static void TearDownTestSuite() {
+    delete sandbox_;
+    sandbox_ = nullptr;
+  }
+
+  static inline SandboxDeTeste* sandbox_ = nullptr;
+};
+
 // A client of the sandbox with a certificate (none when null) that trusts the test authority.
 class ClienteDeTeste {
  public:

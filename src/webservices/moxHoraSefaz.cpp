@@ -1,8 +1,8 @@
-#include "sandbox/HoraSefaz.h"
+#include "webservices/moxHoraSefaz.h"
 
 #include <cstdio>
 
-namespace mox::sandbox {
+namespace mox {
 
 namespace {
 
@@ -40,8 +40,8 @@ int Numero(const std::string& aTexto, size_t aInicio, size_t aQuantos) {
 
 std::string DataHoraUTC(TInstante aInstante) { return Formata(aInstante, true, "-03:00"); }
 std::string DataHoraLocal(TInstante aInstante) { return Formata(aInstante, true, ""); }
-std::string Data(TInstante aInstante) { return Formata(aInstante, false, ""); }
-std::string Ano2(TInstante aInstante) { return Data(aInstante).substr(2, 2); }
+std::string DataBrasilia(TInstante aInstante) { return Formata(aInstante, false, ""); }
+std::string Ano2(TInstante aInstante) { return DataBrasilia(aInstante).substr(2, 2); }
 
 std::optional<TInstante> LeDataHora(const std::string& aTexto) {
   // yyyy-mm-dd[Thh:mm:ss[(+|-)hh:mm]]
@@ -69,4 +69,4 @@ std::optional<TInstante> LeDataHora(const std::string& aTexto) {
   return TInstante{sys_days{ymd}.time_since_epoch() + hora - deslocamento};
 }
 
-}  // namespace mox::sandbox
+}  // namespace mox

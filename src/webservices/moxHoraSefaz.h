@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace mox::sandbox {
+namespace mox {
 
 using TInstante = std::chrono::system_clock::time_point;
 
@@ -13,7 +13,7 @@ std::string DataHoraUTC(TInstante aInstante);
 // "2014-03-15T10:00:00" (layout 2.00).
 std::string DataHoraLocal(TInstante aInstante);
 // "2014-03-15"
-std::string Data(TInstante aInstante);
+std::string DataBrasilia(TInstante aInstante);
 // Two digits of the year.
 std::string Ano2(TInstante aInstante);
 
@@ -21,4 +21,4 @@ std::string Ano2(TInstante aInstante);
 // bare date (its midnight). Empty when the text is none of these.
 std::optional<TInstante> LeDataHora(const std::string& aTexto);
 
-}  // namespace mox::sandbox
+}  // namespace mox

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Demonstração ponta a ponta contra o sandbox SEFAZ local: certificados de teste, sandbox HTTPS,
+# arquivo de servidores, status do serviço, duas NF-e assinadas e enviadas em lote, recibo com os
+# protocolos, consulta e cancelamento de uma delas. Sai com erro em qualquer falha.
+#
+# Variáveis: MOXNFE_SCHEMAS (pacotes de esquemas oficiais; padrão ../shared/schemas),
+# MOXNFE_PROGRAMAS (pasta com moxnfe e moxnfe-sandbox já compilados: dispensa instalação e
+# compilação), MOXNFE_DEMO_MANTER=1 (mantém a pasta de trabalho para examinar os arquivos).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+raiz=$(pwd)
+
+if [ -n "${MOXNFE_PROGRAMAS:-}" ]; then
+  bin="$MOXNFE_PROGRAMAS"
+else
+  bash scripts/setup.sh
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build build -j"$(nproc)" --target moxnfe-cli moxnfe-sandbox
+  bin="$raiz/build"
+fi
+esquemas="${MOXNFE_SCHEMAS:-$(cd .. && pwd)/shared/schemas}"
+if [ ! -d "$esquemas" ]; then
+  echo "Pasta de esquemas não encontrada: $esquemas (defina MOXNFE_SCHEMAS)" >&2
+  exit 1
+fi
+
+trabalho=$(mktemp -d "${TMPDIR:-/tmp}/moxnfe-demo.XXXXXX")
+sandbox_pid=""
+encerra() {
+  if [ -n "$sandbox_pid" ]; then
+    kill "$sandbox_pid" 2> /dev/null || true
+    wait "$sandbox_pid" 2> /dev/null || true
+  fi
+  if [ "${MOXNFE_DEMO_MANTER:-}" = "1" ]; then
+    echo "Arquivos da demonstração em $trabalho"
+  else
+    rm -rf "$trabalho"
+  fi
+}
+trap encerra EXIT
+
+passo() { printf '\n== %s\n' "$*"; }
+
+# Runs a command, shows its output and keeps it in $saida; a failure ends the demonstration.
+saida="$trabalho/saida.txt"
+executa() {
+  local status=0
+  "$@" > "$saida" || status=$?
+  cat "$saida"
+  if [ "$status" -ne 0 ]; then
+    echo "Falhou (saída $status): $*" >&2
+    exit "$status"
+  fi
+}
+
+cnpj=12345678000195
+senha=demo
+certificados="$trabalho/certificados"
+
+passo "Certificados de teste: autoridade, servidor e e-CNPJ $cnpj"
+executa "$bin/moxnfe-sandbox" certificados --saida "$certificados" --cnpj "$cnpj" \
+  --nome "EMPRESA DEMONSTRACAO LTDA" --senha "$senha"
+
+passo "Sandbox SEFAZ (homologação) numa porta livre"
+"$bin/moxnfe-sandbox" iniciar --estado "$trabalho/estado" --esquemas "$esquemas" --porta 0 \
+  --ca "$certificados/ac.pem" --certificado "$certificados/servidor.pem" --chave "$certificados/servidor.key" \
+  > "$trabalho/sandbox.out" 2> "$trabalho/sandbox.log" &
+sandbox_pid=$!
+url=""
+for _ in $(seq 300); do
+  url=$(sed -n 's/^PRONTO //p' "$trabalho/sandbox.out")
+  [ -n "$url" ] && break
+  if ! kill -0 "$sandbox_pid" 2> /dev/null; then
+    cat "$trabalho/sandbox.log" >&2
+    echo "O sandbox não iniciou." >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+[ -n "$url" ] || { echo "O sandbox não ficou pronto a tempo." >&2; exit 1; }
+echo "Sandbox em $url"
+
+passo "Arquivo de servidores apontando para o sandbox"
+servidores="$trabalho/nfeServidoresHom.ini"
+executa "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servidores"
+
+opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem")
+
+passo "moxnfe sefaz status"
+executa "$bin/moxnfe" sefaz status "${opcoes[@]}"
+
+passo "Duas NF-e 3.10: chave de acesso e assinatura"
+# The test suite's fictitious note, renumbered, dated now (Brasília) and without its old signature.
+agora=$(date -u -d '-3 hours' +%Y-%m-%dT%H:%M:%S-03:00)
+notas=()
+chaves=()
+for numero in 1001 1002; do
+  executa "$bin/moxnfe" chave calcular --uf SP --data "$agora" --cnpj "$cnpj" --serie 1 --numero "$numero" \
+    --codigo 12345678
+  chave=$(sed -n 's/^Chave de acesso: //p' "$saida")
+  sed -e "s/<nNF>124</<nNF>$numero</" -e "s/<dhEmi>[^<]*</<dhEmi>$agora</" -e "s/Id=\"NFe[0-9]*\"/Id=\"NFe$chave\"/" \
+    -e "s/<cDV>[0-9]</<cDV>${chave:43:1}</" -e 's|<Signature.*</Signature>||' \
+    tests/fixtures/xml/nfe310-assinada-ficticia.xml > "$trabalho/nota-$numero.xml"
+  executa "$bin/moxnfe" assinar "$trabalho/nota-$numero.xml" --pfx "$certificados/$cnpj.pfx" --senha "$senha" \
+    --saida "$trabalho/nota-$numero-assinada.xml"
+  notas+=("$trabalho/nota-$numero-assinada.xml")
+  chaves+=("$chave")
+done
+
+passo "moxnfe sefaz enviar-lote (as duas notas num lote)"
+executa "$bin/moxnfe" sefaz enviar-lote "${notas[@]}" --lote 1 "${opcoes[@]}"
+recibo=$(sed -n 's/^Recibo: //p' "$saida")
+[ -n "$recibo" ] || { echo "O envio não devolveu recibo." >&2; exit 1; }
+
+passo "moxnfe sefaz consultar-recibo $recibo (protocolos das notas)"
+executa "$bin/moxnfe" sefaz consultar-recibo "$recibo" "${opcoes[@]}"
+
+passo "moxnfe sefaz consultar-nfe ${chaves[0]}"
+executa "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
+protocolo=$(sed -n 's/.*(protocolo \([0-9]*\)).*/\1/p' "$saida" | head -n 1)
+[ -n "$protocolo" ] || { echo "A consulta não trouxe o protocolo." >&2; exit 1; }
+
+passo "moxnfe sefaz cancelar ${chaves[0]} (evento de cancelamento)"
+executa "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$protocolo" \
+  --justificativa "Cancelamento de demonstracao do moxnfe" "${opcoes[@]}"
+
+passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
+executa "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
+
+passo "Registro do sandbox (uma linha por requisição)"
+cat "$trabalho/sandbox.log"
+
+passo "Encerrando o sandbox"
+kill "$sandbox_pid"
+wait "$sandbox_pid"
+sandbox_pid=""
+tail -n 1 "$trabalho/sandbox.log"
+echo
+echo "Demonstração concluída: status 107, lote 103, duas notas autorizadas (100), cancelamento registrado (135)."

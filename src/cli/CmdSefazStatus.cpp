@@ -1,0 +1,27 @@
+// moxnfe sefaz status: the status of the SEFAZ (or sandbox) service of the UF.
+#include "cli/CliSefaz.h"
+
+namespace moxcli {
+
+namespace {
+
+int Status(const CliArgs& aArgs, CliIo& aIo) {
+  ClienteSefaz cliente(aArgs);
+  const std::string versao = cliente.Leiautes().StatusServ;
+  const std::string ret = cliente.Envia(mox::TOperacaoSefaz::Status,
+                                        mox::PedidoStatus(cliente.Ambiente(), cliente.CodigoUF(), versao), versao);
+  return MostraResposta(ret, aArgs, aIo, {{"107"}});
+}
+
+CliRegistrar status{{{"sefaz", "status"},
+                     "consulta o status do serviço de autorização da UF",
+                     "[opções]",
+                     "Usa o endereço da chave de status do arquivo de servidores para a versão do Manual.\n"
+                     "Sai com 0 quando o serviço está em operação (107), 3 quando a SEFAZ responde outro código\n"
+                     "e 1 quando não há resposta.",
+                     OpcoesSefaz({}),
+                     Status}};
+
+}  // namespace
+
+}  // namespace moxcli

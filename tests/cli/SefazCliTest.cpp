@@ -1,0 +1,158 @@
+// moxnfe sefaz ... against the local sandbox: the requests the command line writes pass SEFAZ's
+// checks for each manual version, the answers are shown, and rejections and missing set-up
+// end with their own exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "support/SandboxDeTeste.h"
+
+namespace {
+
+using namespace moxtest;
+
+class CliSefaz : public TesteComSandbox {
+ protected:
+  static void SetUpTestSuite() {
+    TesteComSandbox::SetUpTestSuite();
+    pasta_ = new TempDir;
+    const ProgramResult r = RunProgram(BuiltProgram("moxnfe-sandbox"),
+                                       {"servidores", "--url", sandbox_->Url(), "--saida", pasta_->file("hom.ini")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    WritePfx(pasta_->path() / "empresa.pfx", Pki().Company, "s");
+    WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
+    WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
+  }
+  static void TearDownTestSuite() {
+    TesteComSandbox::TearDownTestSuite();
+    delete pasta_;
+  }
+
+  // Runs "moxnfe sefaz COMANDO" with the servers file, the CA and a certificate of the test.
+  ProgramResult Sefaz(std::vector<std::string> aArgs, const std::string& aPfx = "empresa.pfx") {
+    aArgs.insert(aArgs.begin(), "sefaz");
+    for (const std::string& a : {std::string("--servidores"), pasta_->file("hom.ini"), std::string("--pfx"),
+                                 pasta_->file(aPfx), std::string("--senha"), std::string("s"), std::string("--ca"),
+                                 pasta_->file("ac.pem")})
+      aArgs.push_back(a);
+    return RunProgram(BuiltProgram("moxnfe"), aArgs);
+  }
+
+  std::string NotaAssinadaEmArquivo(int aNumero) {
+    const std::string arquivo = pasta_->file("nota" + std::to_string(aNumero) + ".xml");
+    WriteText(arquivo, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + Assina(NotaDeTeste(aNumero), "infNFe") + "\n");
+    return arquivo;
+  }
+
+  static nlohmann::json Json(const ProgramResult& aResultado) {
+    return nlohmann::json::parse(aResultado.out, nullptr, false);
+  }
+
+  static TempDir* pasta_;
+};
+
+TempDir* CliSefaz::pasta_ = nullptr;
+
+TEST_F(CliSefaz, AsksTheStatusInTheLayoutOfEachManualVersion) {
+  for (const std::string versao : {"4.0", "5.0", "5.0a"}) {
+    SCOPED_TRACE(versao);
+    const ProgramResult r = Sefaz({"status", "--versao-manual", versao, "--json"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(Json(r)["cStat"], "107");
+    EXPECT_NE(Json(r)["xml"].get<std::string>().find(versao == "5.0a" ? "versao=\"3.10\"" : "versao=\"2.00\""),
+              std::string::npos);
+  }
+}
+
+TEST_F(CliSefaz, SendsABatchShowsItsProtocolsAndCancelsANote) {
+  const std::string nota1 = NotaAssinadaEmArquivo(8001), nota2 = NotaAssinadaEmArquivo(8002);
+  const ProgramResult envio = Sefaz({"enviar-lote", nota1, nota2, "--lote", "12"});
+  ASSERT_EQ(envio.status, 0) << envio.out << envio.err;
+  const size_t marca = envio.out.find("Recibo: ");
+  ASSERT_NE(marca, std::string::npos) << envio.out;
+  const std::string recibo = envio.out.substr(marca + 8, 15);
+
+  const ProgramResult consulta = Sefaz({"consultar-recibo", recibo, "--json"});
+  EXPECT_EQ(consulta.status, 0) << consulta.out;
+  const auto documentos = Json(consulta)["documentos"];
+  ASSERT_EQ(documentos.size(), 2u);
+  const std::string chave = ChaveDe(ReadText(nota1));
+  EXPECT_EQ(documentos[0]["chave"], chave);
+  EXPECT_EQ(documentos[0]["cStat"], "100");
+  EXPECT_EQ(documentos[1]["cStat"], "100");
+
+  const ProgramResult cancelamento = Sefaz({"cancelar", chave, "--protocolo", documentos[0]["protocolo"].get<std::string>(),
+                                            "--justificativa", "Cancelamento pedido pelo cliente"});
+  EXPECT_EQ(cancelamento.status, 0) << cancelamento.out << cancelamento.err;
+  EXPECT_NE(cancelamento.out.find("evento 110111 " + chave + ": 135 - Evento registrado e vinculado a NF-e"),
+            std::string::npos)
+      << cancelamento.out;
+  const ProgramResult situacao = Sefaz({"consultar-nfe", chave});
+  EXPECT_EQ(situacao.status, 0);
+  EXPECT_EQ(situacao.out.rfind("SEFAZ: 101 - Cancelamento de NF-e homologado", 0), 0u) << situacao.out;
+}
+
+TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
+  Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8101), "infNFe"));
+  const std::string chave = ChaveDe(NotaDeTeste(8101));
+  struct Caso {
+    std::string nome;
+    std::vector<std::string> argumentos;
+    std::string pfx, esperado;
+  };
+  const std::vector<Caso> casos{
+      {"consulta 2.01", {"consultar-nfe", chave, "--versao-manual", "5.0"}, "empresa.pfx", "SEFAZ: 100 - "},
+      {"carta de correção", {"carta-correcao", chave, "--correcao", "Endereco de entrega corrigido"}, "empresa.pfx",
+       ": 135 - "},
+      {"inutilização 3.10", {"inutilizar", "--serie", "1", "--inicio", "8500", "--fim", "8510", "--justificativa",
+                             "Numeracao pulada por falha"}, "empresa.pfx", "SEFAZ: 102 - "},
+      {"inutilização 2.00", {"inutilizar", "--serie", "2", "--inicio", "1", "--fim", "5", "--justificativa",
+                             "Numeracao pulada por falha", "--versao-manual", "5.0"}, "empresa.pfx", "SEFAZ: 102 - "},
+      {"cadastro", {"consultar-cadastro", "--cnpj", kCompanyCnpj}, "empresa.pfx",
+       "contribuinte 12345678000195 IE 111111111111 (SP): EMPRESA EMITENTE DE TESTE LTDA"},
+      {"manifestação", {"manifestar", chave, "--tipo", "ciencia"}, "destinatario.pfx", ": 135 - "},
+      {"distribuição", {"distribuicao-dfe", "--saida", pasta_->file("dfe")}, "destinatario.pfx", "SEFAZ: 138 - "},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const ProgramResult r = Sefaz(c.argumentos, c.pfx);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
+  }
+  EXPECT_TRUE(std::filesystem::exists(pasta_->path() / "dfe" / "000000000000001-resNFe_v1.01.xml"));
+}
+
+TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
+  WriteText(pasta_->file("sem-assinatura.xml"), NotaDeTeste(8201));
+  struct Caso {
+    std::string nome;
+    std::vector<std::string> argumentos;
+    int status;
+    std::string mensagem;
+  };
+  const std::vector<Caso> casos{
+      {"recibo desconhecido", {"consultar-recibo", "351999999999999"}, 3, "SEFAZ: 106 - Lote não localizado"},
+      {"nota desconhecida", {"consultar-nfe", ChaveDe(NotaDeTeste(8202))}, 3, "SEFAZ: 217 - "},
+      {"nota sem assinatura", {"enviar-lote", pasta_->file("sem-assinatura.xml")}, 1, "A nota não possui assinatura"},
+      {"serviço fora do arquivo", {"inutilizar", "--serie", "1", "--inicio", "1", "--fim", "2", "--justificativa",
+                                   "Numeracao pulada por falha", "--modo", "svcan"}, 1,
+       "Servidor para NfeInutilizacao3 não definido no arquivo"},
+      {"justificativa curta", {"cancelar", ChaveDe(NotaDeTeste(8203)), "--protocolo", "135000000000001",
+                               "--justificativa", "curta"}, 2, "no mínimo 15 caracteres"},
+      {"leiaute 1.10", {"status", "--versao-manual", "3.0"}, 2, "não é suportado"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const ProgramResult r = Sefaz(c.argumentos);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(c.mensagem), std::string::npos) << r.out << r.err;
+  }
+  const ProgramResult semArquivo =
+      RunProgram(BuiltProgram("moxnfe"), {"sefaz", "status", "--servidores", pasta_->file("nao-existe.ini"), "--pfx",
+                                          pasta_->file("empresa.pfx"), "--senha", "s"});
+  EXPECT_EQ(semArquivo.status, 1);
+  EXPECT_NE(semArquivo.err.find("O arquivo de servidores informado não existe"), std::string::npos) << semArquivo.err;
+}
+
+}  // namespace
