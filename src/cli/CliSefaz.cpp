@@ -63,7 +63,7 @@ std::string SecaoDoModo(const std::string& aModo, const std::string& aUF) {
 std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
   std::vector<CliOption> opcoes = std::move(aProprias);
   std::vector<CliOption> comuns{
-      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: nfeServidoresHom.ini)"},
+      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: nfeServidoresHom.ini, em produção nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan ou svcrs (seção de contingência; padrão: normal)"},
       {"versao-manual", "VERSAO", "versão do Manual: 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
@@ -91,7 +91,8 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) {
   } catch (const mox::EmoxException& e) {
     throw CliUsageError{e.what()};
   }
-  const std::string arquivo = aArgs.OptionOr("servidores", "nfeServidoresHom.ini");
+  const std::string arquivo =
+      aArgs.OptionOr("servidores", ambiente_ == "1" ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
   if (!std::filesystem::is_regular_file(arquivo))
     throw mox::EKivoException("O arquivo de servidores informado não existe: " + arquivo);
   servidores_ = mox::TmoxIniFile(arquivo);
@@ -100,7 +101,10 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) {
   static_cast<mox::TKivoCertificateSettings&>(kivo_.HttpSettings) = kivo_.SignerSettings;
   kivo_.HttpSettings.CABundle = aArgs.OptionOr("ca", "");
   kivo_.HttpSettings.SecuredConnection = true;
-  kivo_.HttpSettings.Timeout = std::stoi(aArgs.OptionOr("timeout", "0"));
+  const std::string timeout = aArgs.OptionOr("timeout", "0");
+  if (timeout.empty() || timeout.size() > 9 || timeout.find_first_not_of("0123456789") != std::string::npos)
+    throw CliUsageError{"--timeout: informe os milissegundos: " + timeout};
+  kivo_.HttpSettings.Timeout = std::stoi(timeout);
 }
 
 std::string ClienteSefaz::DocumentoDoCertificado() {

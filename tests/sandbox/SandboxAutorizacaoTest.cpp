@@ -58,6 +58,50 @@ TEST_F(SandboxAutorizacao, AuthorizesABatchOfTwoSignedNotesWithAProtocolCarrying
   EXPECT_NE(Campo(protocolos[0], "nProt"), Campo(protocolos[1], "nProt"));
 }
 
+TEST_F(SandboxAutorizacao, AuthorizesAndCancelsALayout200NoteThroughTheServicesOfThatGeneration) {
+  const std::string nota = Assina(NotaDeTeste(Numero(), {}, "2.00"), "infNFe");
+  const std::string chave = ChaveDe(nota);
+  const std::string envio = cliente_.Posta(sandbox_->Endereco("SP", "NfeRecepcao2"), "NfeRecepcao2", "nfeRecepcaoLote2",
+                                           "nfeRecepcaoLote2Result",
+                                           Envelope("NfeRecepcao2", "35", "2.00",
+                                                    "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"2.00\">"
+                                                    "<idLote>3</idLote>" + nota + "</enviNFe>"));
+  EXPECT_TRUE(ValidaContraEsquema(envio, "PL_006v/retEnviNFe_v2.00.xsd"));
+  ASSERT_EQ(Campo(envio, "cStat"), "103") << envio;
+
+  const std::string retorno = cliente_.Posta(
+      sandbox_->Endereco("SP", "NfeRetRecepcao2"), "NfeRetRecepcao2", "nfeRetRecepcao2", "nfeRetRecepcao2Result",
+      Envelope("NfeRetRecepcao2", "35", "2.00",
+               "<consReciNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"2.00\"><tpAmb>2</tpAmb><nRec>" +
+                   Campo(envio, "nRec") + "</nRec></consReciNFe>"));
+  EXPECT_TRUE(ValidaContraEsquema(retorno, "PL_006v/retConsReciNFe_v2.00.xsd"));
+  ASSERT_EQ(Campo(retorno, "cStat", "infProt"), "100") << retorno;
+  EXPECT_EQ(Campo(retorno, "digVal"), Campo(nota, "DigestValue"));
+
+  auto consulta = [&] {
+    const std::string ret = cliente_.Posta(
+        sandbox_->Endereco("SP", "NfeConsulta2"), "NfeConsulta2", "nfeConsultaNF2", "nfeConsultaNF2Result",
+        Envelope("NfeConsulta2", "35", "2.01",
+                 "<consSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"2.01\"><tpAmb>2</tpAmb>"
+                 "<xServ>CONSULTAR</xServ><chNFe>" + chave + "</chNFe></consSitNFe>"));
+    EXPECT_TRUE(ValidaContraEsquema(ret, "PL_006v/retConsSitNFe_v2.01.xsd"));
+    return ret;
+  };
+  EXPECT_EQ(Campo(consulta(), "cStat"), "100");
+  const std::string cancelamento = Assina(
+      "<cancNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"2.00\"><infCanc Id=\"ID" + chave +
+          "\"><tpAmb>2</tpAmb><xServ>CANCELAR</xServ><chNFe>" + chave + "</chNFe><nProt>" + Campo(retorno, "nProt") +
+          "</nProt><xJust>Cancelamento por erro de digitacao</xJust></infCanc></cancNFe>",
+      "infCanc");
+  const std::string cancelada = cliente_.Posta(sandbox_->Endereco("SP", "NfeCancelamento2"), "NfeCancelamento2",
+                                               "nfeCancelamentoNF2", "nfeCancelamentoNF2Result",
+                                               Envelope("NfeCancelamento2", "35", "2.00", cancelamento));
+  EXPECT_EQ(Campo(cancelada, "cStat"), "101") << cancelada;
+  const std::string depois = consulta();
+  EXPECT_EQ(Campo(depois, "cStat"), "101");
+  EXPECT_EQ(Campo(depois, "nProt", "retCancNFe"), Campo(cancelada, "nProt"));
+}
+
 TEST_F(SandboxAutorizacao, RejectsEachFaultyNoteOfABatchWithItsCodeAndAuthorizesTheRest) {
   const auto& outraEmpresa = OutraEmpresa();
   const mox::CertificateCredential estranha = StrangerAuthority("AC Estranha");

@@ -176,17 +176,23 @@ void Troca(std::string& aTexto, const std::string& aDe, const std::string& aPara
   aTexto.replace(p, aDe.size(), aPara);
 }
 
-std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste) {
-  std::string nota = ReadText(Fixture("xml/nfe310-assinada-ficticia.xml"));
+std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste, const std::string& aLeiaute) {
+  const bool v200 = aLeiaute == "2.00";
+  std::string nota = ReadText(Fixture(v200 ? "xml/nfe200-ficticia.xml" : "xml/nfe310-assinada-ficticia.xml"));
   nota.erase(0, nota.find("<NFe"));
-  nota.erase(nota.find("<Signature"), nota.find("</Signature>") + 12 - nota.find("<Signature"));
+  if (const size_t assinatura = nota.find("<Signature"); assinatura != std::string::npos)
+    nota.erase(assinatura, nota.find("</Signature>") + 12 - assinatura);
   while (!nota.empty() && (nota.back() == '\n' || nota.back() == '\r')) nota.pop_back();
   Troca(nota, "<nNF>124</nNF>", "<nNF>" + std::to_string(aNumero) + "</nNF>");
-  Troca(nota, "<dhEmi>2014-03-15T10:00:00-03:00</dhEmi>", "<dhEmi>" + AgoraBrasilia() + "</dhEmi>");
+  const std::string agora = AgoraBrasilia();
+  if (v200)
+    Troca(nota, "<dEmi>2014-03-15</dEmi>", "<dEmi>" + agora.substr(0, 10) + "</dEmi>");
+  else
+    Troca(nota, "<dhEmi>2014-03-15T10:00:00-03:00</dhEmi>", "<dhEmi>" + agora + "</dhEmi>");
   if (aAjuste) aAjuste(nota);
-  const std::string chave = mox::CalculaChave(Campo(nota, "dhEmi"), Campo(nota, "cUF"), Campo(nota, "CNPJ", "emit"),
-                                              Campo(nota, "mod"), Campo(nota, "serie"), Campo(nota, "nNF"),
-                                              Campo(nota, "tpEmis"), Campo(nota, "cNF"));
+  const std::string chave = mox::CalculaChave(Campo(nota, v200 ? "dEmi" : "dhEmi"), Campo(nota, "cUF"),
+                                              Campo(nota, "CNPJ", "emit"), Campo(nota, "mod"), Campo(nota, "serie"),
+                                              Campo(nota, "nNF"), Campo(nota, "tpEmis"), Campo(nota, "cNF"));
   Troca(nota, "Id=\"NFe35140312345678000195550010000001241123456788\"", "Id=\"NFe" + chave + "\"");
   Troca(nota, "<cDV>8</cDV>", "<cDV>" + chave.substr(43) + "</cDV>");
   return nota;
