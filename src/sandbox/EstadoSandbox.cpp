@@ -1,6 +1,9 @@
 #include "sandbox/EstadoSandbox.h"
 
+#include <fcntl.h>
 #include <nlohmann/json.hpp>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -67,8 +70,17 @@ void ParaCadaRegistro(const fs::path& aPasta, Le aLe) {
 
 EstadoSandbox::EstadoSandbox(std::string aPasta) : pasta_(std::move(aPasta)) {
   for (const char* sub : {kNotas, kRecibos, kEventos, kInutilizacoes, kDFe}) fs::create_directories(fs::path(pasta_) / sub);
+  // Two sandboxes on one folder would hand out the same numbers.
+  const std::string arquivoTrava = (fs::path(pasta_) / "sandbox.trava").string();
+  trava_ = ::open(arquivoTrava.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (trava_ < 0 || ::flock(trava_, LOCK_EX | LOCK_NB) != 0) {
+    if (trava_ >= 0) ::close(trava_);
+    throw std::runtime_error("A pasta de estado " + pasta_ + " está em uso por outro sandbox.");
+  }
   Carrega();
 }
+
+EstadoSandbox::~EstadoSandbox() { ::close(trava_); }
 
 std::string EstadoSandbox::Arquivo(const std::string& aSubpasta, const std::string& aNome) const {
   return (fs::path(pasta_) / aSubpasta / (aNome + ".json")).string();

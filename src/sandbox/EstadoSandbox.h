@@ -52,8 +52,11 @@ struct TDocumentoDFe {
 class EstadoSandbox {
  public:
   // Creates the folder when needed and reads what it holds; raises std::runtime_error naming
-  // a file that cannot be read.
+  // a file that cannot be read, or when another sandbox is using the folder.
   explicit EstadoSandbox(std::string aPasta);
+  ~EstadoSandbox();
+  EstadoSandbox(const EstadoSandbox&) = delete;
+  EstadoSandbox& operator=(const EstadoSandbox&) = delete;
 
   std::unique_lock<std::mutex> Trava() { return std::unique_lock(mutex_); }
 
@@ -92,6 +95,7 @@ class EstadoSandbox {
   std::string Arquivo(const std::string& aSubpasta, const std::string& aNome) const;
 
   std::string pasta_;
+  int trava_ = -1;  // the folder's lock file, held while the sandbox runs
   std::mutex mutex_;
   unsigned long long recibos_ = 0, protocolos_ = 0;
   std::map<std::string, TNotaRegistrada> notas_;

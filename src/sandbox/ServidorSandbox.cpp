@@ -6,6 +6,7 @@
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include "sandbox/AtendimentoSoap.h"
 
@@ -86,6 +87,9 @@ int ServidorSandbox::Liga() {
 
 void ServidorSandbox::Atende() { servidor_->listen_after_bind(); }
 
-void ServidorSandbox::Para() { servidor_->stop(); }
+void ServidorSandbox::Para() {
+  while (!servidor_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  servidor_->stop();
+}
 
 }  // namespace mox::sandbox

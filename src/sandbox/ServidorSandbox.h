@@ -32,7 +32,8 @@ class ServidorSandbox {
   int Liga();
   // Serves until Para(); returns then.
   void Atende();
-  // May be called from any thread.
+  // May be called from any thread; a call that comes before Atende() has started serving
+  // waits for it, so a stop is never lost.
   void Para();
 
  private:

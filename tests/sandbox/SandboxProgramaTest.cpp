@@ -84,6 +84,15 @@ TEST(SandboxPrograma, MakesCertificatesAClientCanUseAndKeepsItsAuthorityWhenAske
   EXPECT_EQ(ReadText(pasta.path() / "cert" / "ac.pem"), autoridade);
 }
 
+TEST(SandboxPrograma, RefusesAStateFolderAnotherSandboxIsUsing) {
+  SandboxDeTeste emUso;
+  const ProgramResult r = Sandbox({"iniciar", "--estado", emUso.Pasta().file("estado"), "--esquemas",
+                                   SchemasDir().string(), "--ca", emUso.Pasta().file("ac.pem"), "--certificado",
+                                   emUso.Pasta().file("servidor.pem"), "--chave", emUso.Pasta().file("servidor.key")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("está em uso por outro sandbox"), std::string::npos) << r.err;
+}
+
 TEST(SandboxPrograma, RefusesToStartOrToRunWithWhatItCannotUse) {
   TempDir pasta;
   struct Caso {
