@@ -506,4 +506,11 @@ void TmoxDataSet::LinkLost() {
   }
 }
 
+std::vector<TmoxDataSet*> TmoxDataSet::Details() const {
+  std::vector<TmoxDataSet*> details;
+  for (const TmoxDataSource* source : FSources)
+    details.insert(details.end(), source->FDetails.begin(), source->FDetails.end());
+  return details;
+}
+
 }  // namespace mox

@@ -112,6 +112,8 @@ class TmoxDataSet {
   const std::string& IndexFieldNames() const { return FIndexFieldNames; }
   void SetIndexFieldNames(std::string aFieldNames);
   TmoxDataSet* MasterDataSet() const { return FMasterSource ? FMasterSource->DataSet() : nullptr; }
+  // The data sets linked to this one as details, in the order they were linked.
+  std::vector<TmoxDataSet*> Details() const;
 
   // Detaching controls around bulk changes; nothing else depends on it.
   void DisableControls() { ++FDisableCount; }
