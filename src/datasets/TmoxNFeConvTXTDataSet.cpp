@@ -1,0 +1,116 @@
+#include "datasets/TmoxNFeConvTXTDataSet.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/EmoxException.h"
+#include "external/TmoxKivoUtils.h"
+#include "external/Utf8Text.h"
+#include "external/moxPaths.h"
+#include "utils/moxXmlLookup.h"
+
+namespace mox {
+
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& aText) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < aText.size()) {
+    size_t end = aText.find_first_of("\r\n", start);
+    lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return lines;
+}
+
+std::string Upper(std::string aText) {
+  for (char& c : aText) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return aText;
+}
+
+// 1-based position, in characters, of the first "&"; 0 when there is none.
+size_t PosicaoDoEComercial(const std::string& aValue) {
+  const size_t bytes = aValue.find('&');
+  return bytes == std::string::npos ? 0 : CodePointCount(std::string_view(aValue).substr(0, bytes)) + 1;
+}
+
+}  // namespace
+
+TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
+    : fDataSet(std::make_unique<TmoxNFeDataSets>(std::move(aLayoutFactory))) {}
+
+TmoxNFeConvTXTDataSet::~TmoxNFeConvTXTDataSet() = default;
+
+void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
+  std::string text = aValue;
+  // A one-line value may name a file; text with line breaks never does.
+  if (aValue.find_first_of("\r\n") == std::string::npos && FileExists(aValue)) {
+    if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
+    text = FUtils->LoadFromFileUTF8(aValue);
+  }
+  fLines = SplitLines(text);
+  fTXT = aValue;
+  if (std::all_of(fLines.begin(), fLines.end(), [](const std::string& l) { return l.empty(); }))
+    throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);
+}
+
+std::string TmoxNFeConvTXTDataSet::Converter() {
+  PopulaDataset();
+  std::string lote;
+  for (const auto& nota : fDataSet->LoteNFe()) lote += nota + "\r\n";
+  return lote;
+}
+
+void TmoxNFeConvTXTDataSet::Converter(TmoxNFeDataSets*& aDS) {
+  PopulaDataset();
+  aDS = fDataSet.get();
+}
+
+void TmoxNFeConvTXTDataSet::PopulaDataset() {
+  fDataSet->SetLoteNFe({});
+  fDataSet->SetVersaoEsquema(fVersaoEsquema);
+  fDataSet->SetXMLDicionario(fXMLDicionario);
+  for (size_t i = 0; i < fLines.size(); ++i) {
+    if (OnProgresso) OnProgresso(i, fLines.size());
+    if (!fLines[i].empty()) ExecutaLinha(i);
+  }
+  const TDataSetState estado = fDataSet->State();
+  if (estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert)
+    throw EmoxNFeDataSetException("NFe não foi Salva.", fDiretorioLogErro);
+}
+
+void TmoxNFeConvTXTDataSet::ExecutaLinha(size_t aIndice) {
+  const std::string& aLinha = fLines[aIndice];
+  const size_t igual = aLinha.find('=');
+  const std::string chave = aLinha.substr(0, igual);
+  const std::string resto = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+  if (chave == "INCLUIR") fDataSet->Incluir();
+  else if (chave == "INCLUIRITEM") fDataSet->IncluirItem();
+  else if (chave == "SALVARITEM") fDataSet->SalvarItem();
+  else if (chave == "INCLUIRCOBRANCA") fDataSet->IncluirCobranca();
+  else if (chave == "SALVARCOBRANCA") fDataSet->SalvarCobranca();
+  else if (chave == "INCLUIRPARTE") fDataSet->IncluirPart(Upper(resto));
+  else if (chave == "SALVARPARTE") fDataSet->SalvarPart(Upper(resto));
+  else if (chave == "SALVAR") fDataSet->Salvar();
+  else if (chave == "CANCELAR") fDataSet->Cancelar();
+  else SetCampoDataSet(aIndice);
+}
+
+void TmoxNFeConvTXTDataSet::SetCampoDataSet(size_t aIndice) {
+  const std::string& aLinha = fLines[aIndice];
+  try {
+    const size_t igual = aLinha.find('=');
+    const std::string campo = aLinha.substr(0, igual);
+    const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+    if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
+      throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
+    fDataSet->Campo(campo).SetAsString(EscapeCaracteres(valor));
+  } catch (const std::exception& e) {
+    throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
+                                    {std::to_string(aIndice), aLinha, e.what()}, fDiretorioLogErro);
+  }
+}
+
+}  // namespace mox

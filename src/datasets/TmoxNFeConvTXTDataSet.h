@@ -1,0 +1,62 @@
+#pragma once
+// TX2 text: the data-entry commands and field assignments of the invoice data sets, one per
+// line, replayed into the data sets to produce the batch of infNFe texts.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/moxTypes.h"
+#include "datasets/TmoxNFeDataSets.h"
+
+namespace mox {
+
+class TmoxKivoUtils;
+
+class TmoxNFeConvTXTDataSet {
+ public:
+  // Reports the zero-based index of the line being replayed and the number of lines.
+  using TOnProgresso = std::function<void(size_t aLinha, size_t aTotal)>;
+
+  // The data sets are created with the converter, with the given layout factory.
+  explicit TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory);
+  ~TmoxNFeConvTXTDataSet();
+  TmoxNFeConvTXTDataSet(const TmoxNFeConvTXTDataSet&) = delete;
+  TmoxNFeConvTXTDataSet& operator=(const TmoxNFeConvTXTDataSet&) = delete;
+
+  const std::string& XMLDicionario() const { return fXMLDicionario; }
+  void SetXMLDicionario(const std::string& aValue) { fXMLDicionario = aValue; }
+  // The file name or text last given.
+  const std::string& TXT() const { return fTXT; }
+  // A name of an existing file is read as UTF-8; any other value is the text itself. Raises
+  // EmoxNFeDataSetException when there is nothing to convert.
+  void SetTXT(const std::string& aValue);
+  TVersaoEsquema VersaoEsquema() const { return fVersaoEsquema; }
+  void SetVersaoEsquema(TVersaoEsquema aValue) { fVersaoEsquema = aValue; }
+  const std::string& DiretorioLogErro() const { return fDiretorioLogErro; }
+  void SetDiretorioLogErro(const std::string& aValue) { fDiretorioLogErro = aValue; }
+
+  TOnProgresso OnProgresso;
+
+  // Replays the lines; the batch, each entry followed by CR LF.
+  std::string Converter();
+  // Replays the lines and hands out the converter's own data sets (still owned by it).
+  void Converter(TmoxNFeDataSets*& aDS);
+
+  const std::vector<std::string>& Lines() const { return fLines; }
+
+ private:
+  void PopulaDataset();
+  void ExecutaLinha(size_t aIndice);
+  void SetCampoDataSet(size_t aIndice);
+
+  std::vector<std::string> fLines;
+  std::string fTXT;
+  std::string fXMLDicionario;
+  TVersaoEsquema fVersaoEsquema = TVersaoEsquema::pl_005a;
+  std::string fDiretorioLogErro;
+  std::unique_ptr<TmoxKivoUtils> FUtils;
+  std::unique_ptr<TmoxNFeDataSets> fDataSet;
+};
+
+}  // namespace mox

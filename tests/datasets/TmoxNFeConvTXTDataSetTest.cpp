@@ -1,0 +1,114 @@
+// TX2 text replayed into the data sets, on the test dictionary and layout.
+#include <gtest/gtest.h>
+
+#include "LayoutDeTeste.h"
+#include "core/EmoxException.h"
+#include "datasets/TmoxNFeConvTXTDataSet.h"
+#include "support/MensagemDe.h"
+#include "support/TestSupport.h"
+
+using namespace mox;
+
+namespace {
+
+// One note of the test dictionary; aDestinatario goes into xNome_E04.
+std::string Nota(const std::string& aNumero, const std::string& aDestinatario = "Cliente") {
+  return "INCLUIR\r\nversao_A02=3.10\r\ncUF_B02=35\r\ncNF_B03=12345678\r\nnatOp_B04=Venda\r\nmod_B06=55\r\n"
+         "serie_B07=1\r\nnNF_B08=" + aNumero + "\r\ntpEmis_B22=1\r\ndEmi_B09=2014-03-15\r\n"
+         "dhEmi_B09=2014-03-15T10:00:00-03:00\r\nCNPJ_C02=12345678000195\r\nxNome_C03=Emitente\r\n"
+         "xNome_E04=" + aDestinatario + "\r\nINCLUIRITEM\r\nnItem_H02=1\r\ncProd_I02=P1\r\nxProd_I04=Produto\r\n"
+         "SALVARITEM\r\nSALVAR\r\n";
+}
+
+std::unique_ptr<TmoxNFeConvTXTDataSet> Conversor(const std::string& aTexto) {
+  auto c = std::make_unique<TmoxNFeConvTXTDataSet>(moxtest::FabricaDeTeste());
+  c->SetVersaoEsquema(TVersaoEsquema::pl_008i1);
+  c->SetXMLDicionario(moxtest::DicionarioDeTeste());
+  c->SetTXT(aTexto);
+  return c;
+}
+
+std::string Converte(const std::string& aTexto) { return Conversor(aTexto)->Converter(); }
+
+std::string Tag(const std::string& aXml, const std::string& aTag) {
+  const auto a = aXml.find("<" + aTag + ">"), b = aXml.find("</" + aTag + ">");
+  return a == std::string::npos || b == std::string::npos ? "(sem " + aTag + ")" : aXml.substr(a + aTag.size() + 2, b - a - aTag.size() - 2);
+}
+
+}  // namespace
+
+TEST(ConversorTX2, BatchLinesAndValues) {
+  const std::string uma = Converte(Nota("124"));
+  ASSERT_EQ(uma.substr(uma.size() - 2), "\r\n");
+  EXPECT_EQ(uma.find("\r\n"), uma.size() - 2) << "one note, one line";
+  EXPECT_NE(uma.find("Id=\"NFe35140312345678000195550010000001241123456788\""), std::string::npos) << uma;
+
+  const std::string duas = Converte(Nota("124") + Nota("125"));
+  EXPECT_EQ(std::count(duas.begin(), duas.end(), '\n'), 2);
+  EXPECT_NE(duas.find("<nNF>125</nNF>"), std::string::npos);
+
+  // Line ends of every kind, and blank lines between commands.
+  std::string misturado = Nota("126");
+  for (size_t p; (p = misturado.find("\r\n")) != std::string::npos;) misturado.replace(p, 2, "\n\n");
+  EXPECT_NE(Converte(misturado).find("<nNF>126</nNF>"), std::string::npos);
+
+  struct Case {
+    std::string destinatario, gravado;
+  };
+  const std::vector<Case> valores = {
+      {"A&B", "A&amp;B"},
+      {"A&amp;B", "A&amp;B"},
+      {"Aspas \"duplas\" e <tag>", "Aspas &quot;duplas&quot; e &lt;tag&gt;"},
+      {" Com branco", " Com branco"},
+      {"x=y", "x=y"},
+      {std::string(54, 'x') + "&y", std::string(54, 'x') + "&amp;y"},
+  };
+  for (const auto& v : valores)
+    EXPECT_EQ(Tag(Tag(Converte(Nota("1", v.destinatario)), "dest"), "xNome"), v.gravado) << v.destinatario;
+}
+
+TEST(ConversorTX2, FailuresTable) {
+  const std::string invalida = "Não foi possível converter a Linha: ";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"lower-case command", "incluir\r\n", invalida + "[0] incluir\rErro: Campo incluir não encontrado"},
+      {"unknown field on the third line", "INCLUIR\r\nversao_A02=3.10\r\nnada_X99=1\r\n",
+       invalida + "[2] nada_X99=1\rErro: Campo nada_X99 não encontrado"},
+      {"note left open", "INCLUIR\r\nversao_A02=3.10\r\n", "NFe não foi Salva."},
+      {"ampersand at position 56", Nota("1", std::string(55, 'x') + "&y"),
+       invalida + "[13] xNome_E04=" + std::string(55, 'x') +
+           "&y\rErro: O campo não suporta o caracter & a partir da posição 55 da String"},
+      {"unknown part", "INCLUIR\r\nINCLUIRPARTE=XYZ\r\n", "Parte XYZ não encontrada."},
+      {"item opened twice", "INCLUIR\r\nINCLUIRITEM\r\nINCLUIRITEM\r\n", "Item não salvo"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto conversor = Conversor(c.text);
+    EXPECT_EQ(moxtest::MensagemDe<EmoxNFeException>([&] { conversor->Converter(); }), c.message);
+  }
+  EXPECT_EQ(moxtest::MensagemDe<EmoxNFeDataSetException>([] { Conversor("\r\n\r\n"); }),
+            "Conteúdo a ser convertido é inválido.");
+}
+
+TEST(ConversorTX2, PartsFilesAndDataSets) {
+  // Part names are taken in capitals, whatever the case written.
+  std::string comVolume = Nota("7");
+  comVolume.insert(comVolume.find("SALVAR\r\n", comVolume.find("SALVARITEM") + 10),
+                   "INCLUIRPARTE=vol\r\nqVol_X27=3\r\nSALVARPARTE=vol\r\n");
+  moxtest::TempDir dir;
+  moxtest::WriteText(dir.file("notas.tx2"), "\xEF\xBB\xBF" + comVolume);
+  auto conversor = Conversor(dir.file("notas.tx2"));
+  EXPECT_EQ(conversor->TXT(), dir.file("notas.tx2"));
+  TmoxNFeDataSets* ds = nullptr;
+  conversor->Converter(ds);
+  ASSERT_NE(ds, nullptr);
+  ASSERT_EQ(ds->LoteNFe().size(), 1u);
+  EXPECT_NE(ds->LoteNFe()[0].find("<vol><qVol>3</qVol></vol>"), std::string::npos) << ds->LoteNFe()[0];
+
+  // Converting again starts from an empty batch.
+  EXPECT_EQ(conversor->Converter().find("\r\n"), conversor->Converter().size() - 2);
+}
