@@ -54,6 +54,15 @@ std::string VersaoEsquemaToStr(TVersaoEsquema aVersao) {
   return kVersoesEsquema[i];
 }
 
+TVersaoEsquema StrToVersaoEsquema(const std::string& aVersao) {
+  std::string lower = aVersao;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (size_t i = 0; i < kVersoesEsquema.size(); ++i)
+    if (lower == kVersoesEsquema[i]) return static_cast<TVersaoEsquema>(i);
+  throw EmoxNFeVersaoEsquemaException::CreateFmt(
+      "Versão de Esquema informada: %s não é suportada. \rUtilize um pacote de pl_005a a pl_008i1.", {aVersao});
+}
+
 TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao) {
   using E = TVersaoEsquema;
   auto in = [aVersao](E aFirst, E aLast) { return aVersao >= aFirst && aVersao <= aLast; };

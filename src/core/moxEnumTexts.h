@@ -14,6 +14,9 @@ TVersaoManual StrToVersaoManual(const std::string& aVersao);
 
 // The package name, e.g. "pl_008i1".
 std::string VersaoEsquemaToStr(TVersaoEsquema aVersao);
+// The package named by its text, letter case ignored ("PL_008i1" included); anything else raises
+// EmoxNFeVersaoEsquemaException.
+TVersaoEsquema StrToVersaoEsquema(const std::string& aVersao);
 // The manual version a schema package belongs to (never vm202a).
 TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao);
 

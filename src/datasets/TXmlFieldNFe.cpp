@@ -1,5 +1,8 @@
 #include "datasets/TXmlFieldNFe.h"
 
+#include "external/Utf8Text.h"
+#include "external/XmlEscape.h"
+
 #include "core/EmoxException.h"
 #include "datasets/moxNameIndex.h"
 #include "datasets/moxTextCompare.h"
@@ -49,6 +52,10 @@ bool TmoxNFeXMLField::TemPosicao(std::string_view aItem) const {
     if (comma == std::string_view::npos) return false;
     items.remove_prefix(comma + 1);
   }
+}
+
+size_t TXmlFieldNFe::TextLength(std::string_view aValue) const {
+  return CodePointCount(UnescapeXmlText(aValue));
 }
 
 }  // namespace mox

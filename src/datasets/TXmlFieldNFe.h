@@ -38,6 +38,10 @@ class TXmlFieldNFe : public TmoxField {
   // Fails when the value is not empty and not one of the allowed values (letter case ignored).
   virtual void ValidarConteudo() const;
 
+ protected:
+  // Values are XML text: "&amp;" is one character of the document.
+  size_t TextLength(std::string_view aValue) const override;
+
  private:
   std::vector<std::string> fEnum;
   std::string FTpNode;

@@ -155,13 +155,14 @@ TmoxVariant TmoxField::Value() const {
   return std::monostate{};
 }
 
+size_t TmoxField::TextLength(std::string_view aValue) const { return CodePointCount(aValue); }
+
 void TmoxField::SetAsString(std::string_view aValue) {
   if (aValue.empty()) return Clear();
   switch (FDataType) {
     case TFieldType::ftString:
       // Longer text would be cut on the way to the XML; refuse it instead of losing data.
-      if (FSize > 0 && aValue.size() > static_cast<size_t>(FSize) &&
-          CodePointCount(aValue) > static_cast<size_t>(FSize))
+      if (FSize > 0 && aValue.size() > static_cast<size_t>(FSize) && TextLength(aValue) > static_cast<size_t>(FSize))
         throw EmoxDataSetException::CreateFmt("O conteúdo do campo %s excede o tamanho máximo de %d caracteres.",
                                               {FFieldName, FSize},
                                               FDataSet ? FDataSet->DiretorioLogErro() : std::string());

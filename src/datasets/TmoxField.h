@@ -65,6 +65,11 @@ class TmoxField {
   // The text form of a stored value of this field's type.
   std::string TextOf(std::string_view aStored) const;
 
+ protected:
+  // Length of a text value against the field's size; NF-e fields count their XML entities as
+  // the one character they stand for.
+  virtual size_t TextLength(std::string_view aValue) const;
+
  private:
   friend class TmoxDataSet;
   std::string_view Stored() const;

@@ -36,7 +36,39 @@ size_t PosicaoDoEComercial(const std::string& aValue) {
   return bytes == std::string::npos ? 0 : CodePointCount(std::string_view(aValue).substr(0, bytes)) + 1;
 }
 
+void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+                     const std::string& aDiretorioLogErro) {
+  try {
+    const size_t igual = aLinha.find('=');
+    const std::string campo = aLinha.substr(0, igual);
+    const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+    if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
+      throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
+    aDS.Campo(campo).SetAsString(EscapeCaracteres(valor));
+  } catch (const std::exception& e) {
+    throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
+                                    {std::to_string(aIndice), aLinha, e.what()}, aDiretorioLogErro);
+  }
+}
+
 }  // namespace
+
+void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+                     const std::string& aDiretorioLogErro) {
+  const size_t igual = aLinha.find('=');
+  const std::string chave = aLinha.substr(0, igual);
+  const std::string resto = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+  if (chave == "INCLUIR") aDS.Incluir();
+  else if (chave == "INCLUIRITEM") aDS.IncluirItem();
+  else if (chave == "SALVARITEM") aDS.SalvarItem();
+  else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
+  else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
+  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(Upper(resto));
+  else if (chave == "SALVARPARTE") aDS.SalvarPart(Upper(resto));
+  else if (chave == "SALVAR") aDS.Salvar();
+  else if (chave == "CANCELAR") aDS.Cancelar();
+  else SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);
+}
 
 TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
     : fDataSet(std::make_unique<TmoxNFeDataSets>(std::move(aLayoutFactory))) {}
@@ -74,43 +106,11 @@ void TmoxNFeConvTXTDataSet::PopulaDataset() {
   fDataSet->SetXMLDicionario(fXMLDicionario);
   for (size_t i = 0; i < fLines.size(); ++i) {
     if (OnProgresso) OnProgresso(i, fLines.size());
-    if (!fLines[i].empty()) ExecutaLinha(i);
+    if (!fLines[i].empty()) ExecutaLinhaTX2(*fDataSet, fLines[i], i, fDiretorioLogErro);
   }
   const TDataSetState estado = fDataSet->State();
   if (estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert)
     throw EmoxNFeDataSetException("NFe não foi Salva.", fDiretorioLogErro);
-}
-
-void TmoxNFeConvTXTDataSet::ExecutaLinha(size_t aIndice) {
-  const std::string& aLinha = fLines[aIndice];
-  const size_t igual = aLinha.find('=');
-  const std::string chave = aLinha.substr(0, igual);
-  const std::string resto = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
-  if (chave == "INCLUIR") fDataSet->Incluir();
-  else if (chave == "INCLUIRITEM") fDataSet->IncluirItem();
-  else if (chave == "SALVARITEM") fDataSet->SalvarItem();
-  else if (chave == "INCLUIRCOBRANCA") fDataSet->IncluirCobranca();
-  else if (chave == "SALVARCOBRANCA") fDataSet->SalvarCobranca();
-  else if (chave == "INCLUIRPARTE") fDataSet->IncluirPart(Upper(resto));
-  else if (chave == "SALVARPARTE") fDataSet->SalvarPart(Upper(resto));
-  else if (chave == "SALVAR") fDataSet->Salvar();
-  else if (chave == "CANCELAR") fDataSet->Cancelar();
-  else SetCampoDataSet(aIndice);
-}
-
-void TmoxNFeConvTXTDataSet::SetCampoDataSet(size_t aIndice) {
-  const std::string& aLinha = fLines[aIndice];
-  try {
-    const size_t igual = aLinha.find('=');
-    const std::string campo = aLinha.substr(0, igual);
-    const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
-    if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
-      throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
-    fDataSet->Campo(campo).SetAsString(EscapeCaracteres(valor));
-  } catch (const std::exception& e) {
-    throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
-                                    {std::to_string(aIndice), aLinha, e.what()}, fDiretorioLogErro);
-  }
 }
 
 }  // namespace mox

@@ -8,18 +8,25 @@
 
 #include "core/moxTypes.h"
 #include "datasets/TmoxNFeDataSets.h"
+#include "datasets/moxLeiautesNFe.h"
 
 namespace mox {
 
 class TmoxKivoUtils;
+
+// Runs one non-empty TX2 line on the data sets: a command word, or a field assignment whose
+// failure is reported with the line's zero-based index (aIndice).
+void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+                     const std::string& aDiretorioLogErro);
 
 class TmoxNFeConvTXTDataSet {
  public:
   // Reports the zero-based index of the line being replayed and the number of lines.
   using TOnProgresso = std::function<void(size_t aLinha, size_t aTotal)>;
 
-  // The data sets are created with the converter, with the given layout factory.
-  explicit TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory);
+  // The data sets are created with the converter, with the layout converters of every schema
+  // package unless another factory is given.
+  explicit TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory = CriaLeiauteNFe);
   ~TmoxNFeConvTXTDataSet();
   TmoxNFeConvTXTDataSet(const TmoxNFeConvTXTDataSet&) = delete;
   TmoxNFeConvTXTDataSet& operator=(const TmoxNFeConvTXTDataSet&) = delete;
@@ -47,8 +54,6 @@ class TmoxNFeConvTXTDataSet {
 
  private:
   void PopulaDataset();
-  void ExecutaLinha(size_t aIndice);
-  void SetCampoDataSet(size_t aIndice);
 
   std::vector<std::string> fLines;
   std::string fTXT;

@@ -145,7 +145,7 @@ void RemoveVersaoManualDoPath(std::string& aPath) {
   for (const char* pasta : {"/VM30", "/VM40", "/VM50"}) {
     if (size_t p = upper.find(pasta); p != std::string::npos) {
       path.resize(p);
-      if (path.empty()) path = "/";  // the version folder sat at the root
+      if (path.empty()) path.push_back('/');  // the version folder sat at the root
       break;
     }
   }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/moxEnumTexts.h"
+#include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "datasets/TmoxNFeDataSets.h"
 #include "support/TestSupport.h"
 
@@ -52,11 +53,11 @@ inline std::unique_ptr<mox::TmoxNFeDataSets> DataSetsEntregues(mox::TVersaoEsque
   return ds;
 }
 
-// Replays a test invoice text on the data sets.
+// Replays a test invoice text on the data sets, as TX2 lines.
 inline void PreencheNota(mox::TmoxNFeDataSets& aDS, const std::string& aTexto) {
   std::istringstream linhas(aTexto);
   std::string linha;
-  while (std::getline(linhas, linha)) {
+  for (size_t indice = 0; std::getline(linhas, linha); ++indice) {
     if (!linha.empty() && linha.back() == '\r') linha.pop_back();
     if (linha.empty() || linha[0] == '#') continue;
     if (linha[0] == '[') {
@@ -64,27 +65,7 @@ inline void PreencheNota(mox::TmoxNFeDataSets& aDS, const std::string& aTexto) {
       if (aDS.VersaoEsquema() < VersaoEsquemaDoTexto(linha.substr(1, fim - 1))) continue;
       linha.erase(0, fim + 2);
     }
-    const size_t igual = linha.find('=');
-    const std::string chave = linha.substr(0, igual);
-    const std::string valor = igual == std::string::npos ? std::string() : linha.substr(igual + 1);
-    if (chave == "INCLUIR")
-      aDS.Incluir();
-    else if (chave == "INCLUIRITEM")
-      aDS.IncluirItem();
-    else if (chave == "SALVARITEM")
-      aDS.SalvarItem();
-    else if (chave == "INCLUIRCOBRANCA")
-      aDS.IncluirCobranca();
-    else if (chave == "SALVARCOBRANCA")
-      aDS.SalvarCobranca();
-    else if (chave == "INCLUIRPARTE")
-      aDS.IncluirPart(valor);
-    else if (chave == "SALVARPARTE")
-      aDS.SalvarPart(valor);
-    else if (chave == "SALVAR")
-      aDS.Salvar();
-    else
-      aDS.Campo(chave).SetAsString(valor);
+    mox::ExecutaLinhaTX2(aDS, linha, indice, {});
   }
 }
 

@@ -5,6 +5,7 @@
 #include "core/EmoxException.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "support/MensagemDe.h"
+#include "support/NotaAssinada.h"
 #include "support/TestSupport.h"
 
 using namespace mox;
@@ -62,6 +63,8 @@ TEST(ConversorTX2, BatchLinesAndValues) {
       {" Com branco", " Com branco"},
       {"x=y", "x=y"},
       {std::string(54, 'x') + "&y", std::string(54, 'x') + "&amp;y"},
+      // Sixty characters fit the field even though the escaped text is longer.
+      {"ABC & FILHOS " + std::string(47, 'x'), "ABC &amp; FILHOS " + std::string(47, 'x')},
   };
   for (const auto& v : valores)
     EXPECT_EQ(Tag(Tag(Converte(Nota("1", v.destinatario)), "dest"), "xNome"), v.gravado) << v.destinatario;
@@ -83,6 +86,9 @@ TEST(ConversorTX2, FailuresTable) {
        invalida + "[13] xNome_E04=" + std::string(55, 'x') +
            "&y\rErro: O campo não suporta o caracter & a partir da posição 55 da String"},
       {"unknown part", "INCLUIR\r\nINCLUIRPARTE=XYZ\r\n", "Parte XYZ não encontrada."},
+      {"a name over sixty characters", Nota("1", std::string(61, 'x')),
+       invalida + "[13] xNome_E04=" + std::string(61, 'x') +
+           "\rErro: O conteúdo do campo xNome_E04 excede o tamanho máximo de 60 caracteres."},
       {"item opened twice", "INCLUIR\r\nINCLUIRITEM\r\nINCLUIRITEM\r\n", "Item não salvo"},
   };
   for (const auto& c : cases) {
@@ -111,4 +117,29 @@ TEST(ConversorTX2, PartsFilesAndDataSets) {
 
   // Converting again starts from an empty batch.
   EXPECT_EQ(conversor->Converter().find("\r\n"), conversor->Converter().size() - 2);
+}
+
+TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
+  struct Exemplo {
+    const char* arquivo;
+    size_t notas;
+  };
+  const std::vector<Exemplo> exemplos = {
+      {"venda-simples.tx2", 1}, {"varios-itens-parcelas.tx2", 1}, {"duas-notas.tx2", 2}};
+  const std::string esquema = (moxtest::SchemasDir() / "PL_008i2" / "nfe_v3.10.xsd").string();
+  moxtest::AssinadorDeNotas assinador;
+  for (const auto& e : exemplos) {
+    SCOPED_TRACE(e.arquivo);
+    TmoxNFeConvTXTDataSet conversor;
+    conversor.SetVersaoEsquema(TVersaoEsquema::pl_008i1);
+    conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm50a/Conversor/NFeDataSets.xml");
+    conversor.SetTXT(moxtest::Fixture(std::string("tx2/") + e.arquivo).string());
+    TmoxNFeDataSets* ds = nullptr;
+    conversor.Converter(ds);
+    ASSERT_EQ(ds->LoteNFe().size(), e.notas);
+    for (const auto& infNFe : ds->LoteNFe()) {
+      const std::string nota = assinador.Assina(infNFe);
+      EXPECT_EQ(moxtest::ErrosDeEsquema(nota, esquema), "") << nota;
+    }
+  }
 }

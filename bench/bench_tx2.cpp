@@ -1,0 +1,103 @@
+// TX2 conversion of a 500-note file (10 items each): lines per second and peak heap, against
+// filling the same notes through the data-set calls directly (no text to read).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BenchRatio.h"
+#include "datasets/TmoxNFeConvTXTDataSet.h"
+#include "datasets/TmoxNFeDataSets.h"
+
+namespace {
+
+const std::string kDicionario = std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm50a/Conversor/NFeDataSets.xml";
+
+std::string LeExemplo() {
+  std::ifstream in(std::string(MOXNFE_SOURCE_DIR) + "/tests/fixtures/tx2/venda-simples.tx2");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// 500 notes of 10 items, built from the simple-sale example by repeating its item.
+std::string Arquivo500Notas() {
+  const std::string exemplo = LeExemplo();
+  const size_t ini = exemplo.find("INCLUIRITEM"), fim = exemplo.find("SALVARITEM") + 11;
+  const std::string cabecalho = exemplo.substr(0, ini), item = exemplo.substr(ini, fim - ini),
+                    rodape = exemplo.substr(fim);
+  std::string texto;
+  for (int n = 1; n <= 500; ++n) {
+    std::string nota = cabecalho;
+    nota.replace(nota.find("nNF_B08=1\n"), 10, "nNF_B08=" + std::to_string(n) + "\n");
+    for (int i = 1; i <= 10; ++i) {
+      std::string it = item;
+      it.replace(it.find("nItem_H02=1\n"), 12, "nItem_H02=" + std::to_string(i) + "\n");
+      nota += it;
+    }
+    texto += nota + rodape;
+  }
+  return texto;
+}
+
+size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void BM_Tx2Converter(benchmark::State& state) {
+  const std::string texto = Arquivo500Notas();
+  const auto linhas = static_cast<int64_t>(std::count(texto.begin(), texto.end(), '\n'));
+  size_t pico = 0;
+  for (auto _ : state) {
+    const size_t base = HeapInUse();
+    mox::TmoxNFeConvTXTDataSet conversor;
+    conversor.SetVersaoEsquema(mox::TVersaoEsquema::pl_008i1);
+    conversor.SetXMLDicionario(kDicionario);
+    conversor.SetTXT(texto);
+    conversor.OnProgresso = [&](size_t aLinha, size_t) {
+      if (aLinha % 512 == 0) pico = std::max(pico, HeapInUse() - base);
+    };
+    benchmark::DoNotOptimize(conversor.Converter());
+    pico = std::max(pico, HeapInUse() - base);
+  }
+  state.SetItemsProcessed(state.iterations() * linhas);
+  state.counters["linhas/s"] = benchmark::Counter(static_cast<double>(state.iterations() * linhas), benchmark::Counter::kIsRate);
+  state.counters["pico_MiB"] = static_cast<double>(pico) / (1 << 20);
+}
+BENCHMARK(BM_Tx2Converter)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same notes through the facade calls, the lines already split into commands and values.
+void BM_PreenchimentoDireto(benchmark::State& state) {
+  const std::string texto = Arquivo500Notas();
+  std::vector<std::pair<std::string, std::string>> linhas;
+  std::istringstream in(texto);
+  for (std::string l; std::getline(in, l);) {
+    const size_t igual = l.find('=');
+    linhas.emplace_back(l.substr(0, igual), igual == std::string::npos ? "" : l.substr(igual + 1));
+  }
+  for (auto _ : state) {
+    mox::TmoxNFeDataSets ds;
+    ds.SetVersaoEsquema(mox::TVersaoEsquema::pl_008i1);
+    ds.SetXMLDicionario(kDicionario);
+    for (const auto& [chave, valor] : linhas) {
+      if (chave == "INCLUIR") ds.Incluir();
+      else if (chave == "INCLUIRITEM") ds.IncluirItem();
+      else if (chave == "SALVARITEM") ds.SalvarItem();
+      else if (chave == "SALVAR") ds.Salvar();
+      else ds.Campo(chave).SetAsString(valor);
+    }
+    benchmark::DoNotOptimize(ds.LoteNFe().size());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(linhas.size()));
+}
+BENCHMARK(BM_PreenchimentoDireto)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return moxbench::RunWithRatios(argc, argv,
+                                 {{"TX2 de 500 notas (preenchimento direto / conversor TX2)",
+                                   {"BM_Tx2Converter/iterations:3", "BM_PreenchimentoDireto/iterations:3"}}});
+}

@@ -1,0 +1,51 @@
+// moxnfe tx2 converter as a user runs it.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+moxtest::ProgramResult Moxnfe(const std::vector<std::string>& aArgs, const std::string& aInput = {}) {
+  return moxtest::RunProgram(moxtest::BuiltProgram("moxnfe"), aArgs, aInput);
+}
+
+std::string Exemplo(const std::string& aNome) { return moxtest::Fixture("tx2/" + aNome).string(); }
+
+}  // namespace
+
+TEST(CliTx2, ConvertsFilesAndStandardInput) {
+  auto duas = Moxnfe({"tx2", "converter", Exemplo("duas-notas.tx2")});
+  ASSERT_EQ(duas.status, 0) << duas.err;
+  EXPECT_EQ(std::count(duas.out.begin(), duas.out.end(), '\n'), 2);
+  EXPECT_EQ(duas.out.rfind("<infNFe Id=\"NFe35", 0), 0u) << duas.out.substr(0, 80);
+
+  auto json = Moxnfe({"tx2", "converter", "--json", "-"}, moxtest::ReadText(Exemplo("venda-simples.tx2")));
+  ASSERT_EQ(json.status, 0) << json.err;
+  auto parsed = nlohmann::json::parse(json.out);
+  EXPECT_EQ(parsed["esquema"], "pl_008i1");
+  ASSERT_EQ(parsed["notas"].size(), 1u);
+  EXPECT_EQ(parsed["notas"][0]["chave"].get<std::string>().size(), 44u);
+
+  moxtest::TempDir dir;
+  auto arquivo = Moxnfe({"tx2", "converter", Exemplo("duas-notas.tx2"), "--saida", dir.file("lote.txt")});
+  ASSERT_EQ(arquivo.status, 0) << arquivo.err;
+  EXPECT_EQ(moxtest::ReadText(dir.file("lote.txt")), duas.out);
+  EXPECT_NE(arquivo.err.find("2 nota(s) gravada(s)"), std::string::npos);
+}
+
+TEST(CliTx2, BadInputNamesTheLine) {
+  std::string texto = moxtest::ReadText(Exemplo("venda-simples.tx2"));
+  texto.replace(texto.find("natOp_B04"), 9, "natOp_XX9");
+  auto ruim = Moxnfe({"tx2", "converter", "-"}, texto);
+  EXPECT_EQ(ruim.status, 1);
+  EXPECT_NE(ruim.err.find("Não foi possível converter a Linha: [4] natOp_XX9=VENDA DE MERCADORIA\nErro: Campo natOp_XX9 "
+                          "não encontrado"),
+            std::string::npos)
+      << ruim.err;
+  EXPECT_TRUE(ruim.out.empty());
+
+  auto esquema = Moxnfe({"tx2", "converter", "--esquema", "pl_009", Exemplo("venda-simples.tx2")});
+  EXPECT_EQ(esquema.status, 1);
+  EXPECT_NE(esquema.err.find("pl_009"), std::string::npos) << esquema.err;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Signing and schema validation of generated notes, as SEFAZ would receive them.
+#include <string>
+
+#include "external/TmoxKivoX.h"
+#include "support/TestSupport.h"
+
+namespace moxtest {
+
+// The Id attribute of an infNFe text ("NFe" and the key).
+std::string IdDe(const std::string& aInfNFe);
+
+// Wraps infNFe texts in NFe and signs them with the test company's certificate (PKCS#12 file).
+class AssinadorDeNotas {
+ public:
+  AssinadorDeNotas();
+  std::string Assina(const std::string& aInfNFe);
+
+ private:
+  TempDir pasta_;
+  mox::TmoxKivoX kivo_;
+};
+
+// The validation errors of a document against an XSD, one a line; empty when it is valid.
+std::string ErrosDeEsquema(const std::string& aXml, const std::string& aXsd);
+
+}  // namespace moxtest
