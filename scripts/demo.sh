@@ -15,7 +15,7 @@ if [ -n "${MOXNFE_PROGRAMAS:-}" ]; then
 else
   bash scripts/setup.sh
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-  cmake --build build -j"$(nproc)" --target moxnfe-cli moxnfe-sandbox
+  cmake --build build -j"$(nproc)" --target moxnfe-cli moxnfe-sandbox moxnfe-dados
   bin="$raiz/build"
 fi
 esquemas="${MOXNFE_SCHEMAS:-$(cd .. && pwd)/shared/schemas}"
@@ -89,23 +89,25 @@ opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --sen
 passo "moxnfe sefaz status"
 executa "$bin/moxnfe" sefaz status "${opcoes[@]}"
 
-passo "Duas NF-e 3.10: chave de acesso e assinatura"
-# The test suite's fictitious note, renumbered, dated now (Brasília) and without its old signature.
+passo "Duas NF-e 3.10 digitadas em TX2: conversão, chave de acesso e assinatura"
+# The TX2 example of two notes, dated now (Brasília time), as a user's system would write it.
 agora=$(date -u -d '-3 hours' +%Y-%m-%dT%H:%M:%S-03:00)
+sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" tests/fixtures/tx2/duas-notas.tx2 > "$trabalho/notas.tx2"
+executa "$bin/moxnfe" tx2 converter "$trabalho/notas.tx2" --esquema pl_008i1 --silencioso --saida "$trabalho/lote.txt"
 notas=()
 chaves=()
-for numero in 1001 1002; do
-  executa "$bin/moxnfe" chave calcular --uf SP --data "$agora" --cnpj "$cnpj" --serie 1 --numero "$numero" \
-    --codigo 12345678
-  chave=$(sed -n 's/^Chave de acesso: //p' "$saida")
-  sed -e "s/<nNF>124</<nNF>$numero</" -e "s/<dhEmi>[^<]*</<dhEmi>$agora</" -e "s/Id=\"NFe[0-9]*\"/Id=\"NFe$chave\"/" \
-    -e "s/<cDV>[0-9]</<cDV>${chave:43:1}</" -e 's|<Signature.*</Signature>||' \
-    tests/fixtures/xml/nfe310-assinada-ficticia.xml > "$trabalho/nota-$numero.xml"
-  executa "$bin/moxnfe" assinar "$trabalho/nota-$numero.xml" --pfx "$certificados/$cnpj.pfx" --senha "$senha" \
-    --saida "$trabalho/nota-$numero-assinada.xml"
-  notas+=("$trabalho/nota-$numero-assinada.xml")
+n=0
+while IFS= read -r infnfe; do
+  n=$((n + 1))
+  chave=$(printf '%s' "$infnfe" | sed -n 's/^<infNFe Id="NFe\([0-9]\{44\}\)".*/\1/p')
+  executa "$bin/moxnfe" chave validar "$chave"
+  printf '<NFe xmlns="http://www.portalfiscal.inf.br/nfe">%s</NFe>\n' "$infnfe" > "$trabalho/nota-$n.xml"
+  executa "$bin/moxnfe" assinar "$trabalho/nota-$n.xml" --pfx "$certificados/$cnpj.pfx" --senha "$senha" \
+    --saida "$trabalho/nota-$n-assinada.xml"
+  notas+=("$trabalho/nota-$n-assinada.xml")
   chaves+=("$chave")
-done
+done < "$trabalho/lote.txt"
+[ "${#notas[@]}" -eq 2 ] || { echo "A conversão TX2 não gerou duas notas." >&2; exit 1; }
 
 passo "moxnfe sefaz enviar-lote (as duas notas num lote)"
 executa "$bin/moxnfe" sefaz enviar-lote "${notas[@]}" --lote 1 "${opcoes[@]}"
