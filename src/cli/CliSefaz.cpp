@@ -12,6 +12,7 @@
 #include "external/EKivoException.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxCodigoUF.h"
+#include "external/AsciiCase.h"
 
 namespace moxcli {
 
@@ -79,8 +80,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
 }
 
 ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) {
-  uf_ = aArgs.OptionOr("uf", "SP");
-  std::transform(uf_.begin(), uf_.end(), uf_.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+  uf_ = mox::UpperAscii(aArgs.OptionOr("uf", "SP"));
   codigoUF_ = mox::GetCodeUF(uf_);
   if (codigoUF_.empty() || uf_ == "AN") throw CliUsageError{"UF desconhecida: " + uf_};
   secao_ = SecaoDoModo(aArgs.OptionOr("modo", ""), uf_);

@@ -2,6 +2,7 @@
 // registry of a taxpayer.
 #include "cli/CliSefaz.h"
 #include "utils/moxCodigoUF.h"
+#include "external/AsciiCase.h"
 
 namespace moxcli {
 
@@ -23,7 +24,7 @@ int ConsultarCadastro(const CliArgs& aArgs, CliIo& aIo) {
   for (const char* t : {"cnpj", "cpf", "ie"})
     if (auto valor = aArgs.Option(t)) tipo = t, documento = *valor;
   if (tipo.empty()) throw CliUsageError{"informe --cnpj, --cpf ou --ie"};
-  for (char& c : tipo) c = char(std::toupper(static_cast<unsigned char>(c)));
+  tipo = mox::UpperAscii(tipo);
   ClienteSefaz cliente(aArgs);
   const std::string versao = cliente.Leiautes().Cadastro;
   const std::string ret = cliente.Envia(mox::TOperacaoSefaz::ConsultaCadastro,

@@ -17,20 +17,9 @@ namespace moxcli {
 
 namespace {
 
-const char* PastaDaVersaoManual(mox::TVersaoManual aVersao) {
-  switch (aVersao) {
-    case mox::TVersaoManual::vm202a:
-    case mox::TVersaoManual::vm30: return "vm30";
-    case mox::TVersaoManual::vm40: return "vm40";
-    case mox::TVersaoManual::vm50: return "vm50";
-    case mox::TVersaoManual::vm50a: return "vm50a";
-  }
-  return "vm50a";
-}
-
 // The dictionary installed beside the program for the package's manual version.
 std::string DicionarioInstalado(mox::TVersaoEsquema aVersao, bool aExportacao) {
-  return mox::ProgramDir() + "Templates/" + PastaDaVersaoManual(mox::GetVersaoManualDoEsquema(aVersao)) +
+  return mox::ProgramDir() + "Templates/" + mox::PastaVersaoManual(mox::GetVersaoManualDoEsquema(aVersao)) +
          "/Conversor/" + (aExportacao ? "NFeDataSets_Exportacao.xml" : "NFeDataSets.xml");
 }
 

@@ -8,6 +8,7 @@
 #include "external/moxPaths.h"
 #include "utils/moxCodigoUF.h"
 #include "utils/moxNFePaths.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -42,9 +43,7 @@ void TmoxCustomNFe::SetDanfeSettings(std::unique_ptr<TDanfeSettings> aValue) {
 
 void TmoxCustomNFe::SetUF(const std::string& aValue) {
   if (GetCodeUF(aValue).empty()) throw EmoxCheckParams::CreateFmt("a sigla da UF %s, é inválida.", {aValue});
-  std::string upper = aValue;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  FUF = upper;
+  FUF = UpperAscii(aValue);
 }
 
 std::string TmoxCustomNFe::GetLocalCode() const { return GetCodeUF(FUF); }

@@ -10,17 +10,6 @@ namespace mox {
 
 namespace {
 
-const char* PastaDaVersaoManual(TVersaoManual aVersao) {
-  switch (aVersao) {
-    case TVersaoManual::vm202a:
-    case TVersaoManual::vm30: return "vm30/";
-    case TVersaoManual::vm40: return "vm40/";
-    case TVersaoManual::vm50: return "vm50/";
-    case TVersaoManual::vm50a: return "vm50a/";
-  }
-  return "vm50/";
-}
-
 // Expands and creates a folder; the folder is returned even when it cannot be created, so the
 // operation that uses it reports the failure in its own words.
 std::string PastaCriada(const std::string& aPath) {
@@ -33,7 +22,7 @@ std::string PastaCriada(const std::string& aPath) {
 
 void TmoxCustomNFe::UpdatePathVersaoManual(std::string& aPath) {
   RemoveVersaoManualDoPath(aPath);
-  aPath += PastaDaVersaoManual(fVersaoManual);
+  aPath += PastaVersaoManual(fVersaoManual) + "/";
 }
 
 std::string TmoxCustomNFe::PastaDaVersao(std::string& aField, const char* aDefault) {

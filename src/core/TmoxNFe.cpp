@@ -1,9 +1,5 @@
 #include "core/TmoxNFe.h"
 
-#include <sys/stat.h>
-
-#include <algorithm>
-
 #include "core/EmoxException.h"
 #include "core/moxEnumTexts.h"
 #include "external/TmoxIniFile.h"
@@ -11,6 +7,7 @@
 #include "external/moxPaths.h"
 #include "utils/TmoxNFeXmlUtils.h"
 #include "utils/moxNFePaths.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -148,20 +145,13 @@ const std::vector<PacotesDoManual>& TabelaDePacotes() {
   return tabela;
 }
 
-bool IgualSemCaixa(const std::string& a, const char* b) {
-  const std::string bs = b;
-  return a.size() == bs.size() && std::equal(a.begin(), a.end(), bs.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 void TmoxNFe::ChecarVersaoEsquema(const std::string& aVersaoEsquema) {
   for (const auto& linha : TabelaDePacotes()) {
     if (linha.versao != VersaoManual()) continue;
     for (const char* aceito : linha.aceitos)
-      if (IgualSemCaixa(aVersaoEsquema, aceito)) return;
+      if (EqualsIgnoreCase(aVersaoEsquema, aceito)) return;
     throw EmoxNFeVersaoEsquemaException(linha.mensagem, DiretorioLogErro());
   }
 }

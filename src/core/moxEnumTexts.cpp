@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/EmoxException.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -26,10 +27,6 @@ constexpr std::array<std::pair<TCertificadoKind, const char*>, 5> kTiposCertific
     {TCertificadoKind::ckSmartCard, "SMARTCARD"},
 }};
 
-std::string UpperAscii(std::string aText) {
-  for (char& c : aText) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return aText;
-}
 
 }  // namespace
 
@@ -54,9 +51,19 @@ std::string VersaoEsquemaToStr(TVersaoEsquema aVersao) {
   return kVersoesEsquema[i];
 }
 
+std::string PastaVersaoManual(TVersaoManual aVersao) {
+  switch (aVersao) {
+    case TVersaoManual::vm202a:
+    case TVersaoManual::vm30: return "vm30";
+    case TVersaoManual::vm40: return "vm40";
+    case TVersaoManual::vm50: return "vm50";
+    case TVersaoManual::vm50a: return "vm50a";
+  }
+  throw EmoxNFeVersaoManualException::CreateFmt("Versão do Manual desconhecida: %d", {static_cast<int>(aVersao)});
+}
+
 TVersaoEsquema StrToVersaoEsquema(const std::string& aVersao) {
-  std::string lower = aVersao;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = LowerAscii(aVersao);
   for (size_t i = 0; i < kVersoesEsquema.size(); ++i)
     if (lower == kVersoesEsquema[i]) return static_cast<TVersaoEsquema>(i);
   throw EmoxNFeVersaoEsquemaException::CreateFmt(

@@ -14,6 +14,10 @@ TVersaoManual StrToVersaoManual(const std::string& aVersao);
 
 // The package name, e.g. "pl_008i1".
 std::string VersaoEsquemaToStr(TVersaoEsquema aVersao);
+// The folder of a manual version under the templates and schemas folders: "vm30" (also for
+// 2.0.2a), "vm40", "vm50", "vm50a".
+std::string PastaVersaoManual(TVersaoManual aVersao);
+
 // The package named by its text, letter case ignored ("PL_008i1" included); anything else raises
 // EmoxNFeVersaoEsquemaException.
 TVersaoEsquema StrToVersaoEsquema(const std::string& aVersao);

@@ -8,6 +8,7 @@
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"
 #include "utils/moxXmlLookup.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -23,11 +24,6 @@ std::vector<std::string> SplitLines(const std::string& aText) {
     start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
-}
-
-std::string Upper(std::string aText) {
-  for (char& c : aText) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return aText;
 }
 
 // 1-based position, in characters, of the first "&"; 0 when there is none.
@@ -63,8 +59,8 @@ void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
   else if (chave == "SALVARITEM") aDS.SalvarItem();
   else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
   else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
-  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(Upper(resto));
-  else if (chave == "SALVARPARTE") aDS.SalvarPart(Upper(resto));
+  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(UpperAscii(resto));
+  else if (chave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(resto));
   else if (chave == "SALVAR") aDS.Salvar();
   else if (chave == "CANCELAR") aDS.Cancelar();
   else SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);

@@ -11,6 +11,7 @@
 #include "external/TextSplit.h"
 #include "external/Pkcs12.h"
 #include "external/moxPaths.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -20,13 +21,8 @@ namespace {
 
 constexpr const char* kPasswordSuffix = ".senha";
 
-std::string Lower(std::string aText) {
-  for (char& c : aText) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return aText;
-}
-
 bool IsPkcs12Name(const fs::path& aPath) {
-  std::string ext = Lower(aPath.extension().string());
+  std::string ext = LowerAscii(aPath.extension().string());
   return ext == ".pfx" || ext == ".p12";
 }
 
@@ -43,7 +39,7 @@ bool Matches(const CertificateStore::Entry& aEntry, const std::string& aLowerNam
     keys.insert(keys.end(), {aEntry.Line(), i.CommonName, i.Serial, i.Thumbprint, i.Cnpj, i.Cpf});
   }
   return std::any_of(keys.begin(), keys.end(),
-                     [&](const std::string& k) { return !k.empty() && Lower(k) == aLowerName; });
+                     [&](const std::string& k) { return !k.empty() && LowerAscii(k) == aLowerName; });
 }
 
 }  // namespace
@@ -109,7 +105,7 @@ std::vector<CertificateStore::Entry> CertificateStore::List(const std::string& a
 
 std::vector<CertificateStore::Entry> CertificateStore::Find(const std::string& aName,
                                                            const std::string& aPassword) const {
-  std::string wanted = Lower(NormalizeCertificateName(aName));
+  std::string wanted = LowerAscii(NormalizeCertificateName(aName));
   std::vector<Entry> found;
   if (wanted.empty()) return found;
   for (auto& e : List(aPassword))
@@ -168,7 +164,7 @@ std::string CertificateStore::Import(const std::string& aFile, const std::string
   CertificateInfo info = DescribeCertificate(credential);
   if (!CreateDirectories(folder_)) throw EKivoException("Não foi possível criar a pasta " + folder_);
   ::chmod(folder_.c_str(), 0700);
-  std::string ext = Lower(fs::path(aFile).extension().string());
+  std::string ext = LowerAscii(fs::path(aFile).extension().string());
   std::string target = folder_ + info.Thumbprint + (ext == ".p12" ? ".p12" : ".pfx");
   // The password first: a certificate listed without it would show as locked.
   std::error_code ec;

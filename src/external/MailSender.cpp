@@ -10,6 +10,7 @@
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
 #include "external/TextSplit.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -99,8 +100,7 @@ std::string MessageId(const std::string& aFrom) {
 }
 
 std::string ContentTypeOf(const std::string& aFile) {
-  std::string ext = std::filesystem::path(aFile).extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  const std::string ext = LowerAscii(std::filesystem::path(aFile).extension().string());
   if (ext == ".xml") return "application/xml";
   if (ext == ".pdf") return "application/pdf";
   if (ext == ".txt") return "text/plain";

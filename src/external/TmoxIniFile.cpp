@@ -8,16 +8,11 @@
 #include "external/FileIO.h"
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t\r");
@@ -77,7 +72,7 @@ std::string TmoxIniFile::GetText() const {
 
 TmoxIniFile::Section* TmoxIniFile::FindSection(const std::string& aSection) {
   for (auto& s : sections_)
-    if (SameName(s.name, aSection)) return &s;
+    if (EqualsIgnoreCase(s.name, aSection)) return &s;
   return nullptr;
 }
 
@@ -89,7 +84,7 @@ const TmoxIniFile::Line* TmoxIniFile::FindKey(const std::string& aSection, const
   const Section* s = FindSection(aSection);
   if (!s) return nullptr;
   for (const auto& l : s->lines)
-    if (!l.key.empty() && SameName(l.key, aKey)) return &l;
+    if (!l.key.empty() && EqualsIgnoreCase(l.key, aKey)) return &l;
   return nullptr;
 }
 
@@ -123,7 +118,7 @@ void TmoxIniFile::WriteString(const std::string& aSection, const std::string& aK
     s = &sections_.back();
   }
   for (auto& l : s->lines) {
-    if (!l.key.empty() && SameName(l.key, aKey)) {
+    if (!l.key.empty() && EqualsIgnoreCase(l.key, aKey)) {
       l.value = value;
       return;
     }
@@ -165,14 +160,14 @@ std::vector<std::string> TmoxIniFile::ReadSection(const std::string& aSection) c
 
 void TmoxIniFile::EraseSection(const std::string& aSection) {
   sections_.erase(std::remove_if(sections_.begin(), sections_.end(),
-                                 [&](const Section& s) { return !s.name.empty() && SameName(s.name, aSection); }),
+                                 [&](const Section& s) { return !s.name.empty() && EqualsIgnoreCase(s.name, aSection); }),
                   sections_.end());
 }
 
 void TmoxIniFile::DeleteKey(const std::string& aSection, const std::string& aKey) {
   if (Section* s = FindSection(aSection))
     s->lines.erase(std::remove_if(s->lines.begin(), s->lines.end(),
-                                  [&](const Line& l) { return !l.key.empty() && SameName(l.key, aKey); }),
+                                  [&](const Line& l) { return !l.key.empty() && EqualsIgnoreCase(l.key, aKey); }),
                    s->lines.end());
 }
 

@@ -20,6 +20,7 @@
 #include "external/XmlDocument.h"
 #include "external/XmlEscape.h"
 #include "external/moxPaths.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -32,11 +33,6 @@ std::vector<xmlNodePtr> Select(const XmlDocument& aDoc, const std::string& aXpat
   XPathResult r = EvaluateXPath(aDoc, aXpath, ParseNamespaceDeclarations(aNamespace));
   if (!r.isNodeSet && aScalar) *aScalar = r.scalar;
   return r.nodes;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 void CollectElements(xmlNodePtr aNode, std::string_view aTag, std::vector<xmlNodePtr>& aOut) {

@@ -12,6 +12,7 @@
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
 #include "utils/moxTextoNFe.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -24,15 +25,13 @@ bool PathExists(const std::string& aPath) {
   return fs::exists(aPath, ec);
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // File-name mask with "*" and "?", letter case ignored as on the original platform, where
 // "*.*" also takes names without a dot.
 bool MatchesMask(std::string_view aMask, std::string_view aName) {
   if (aMask == "*.*") return true;
   size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
   while (n < aName.size()) {
-    if (m < aMask.size() && (aMask[m] == '?' || LowerAscii(aMask[m]) == LowerAscii(aName[n]))) {
+    if (m < aMask.size() && (aMask[m] == '?' || LowerAsciiChar(aMask[m]) == LowerAsciiChar(aName[n]))) {
       ++m;
       ++n;
     } else if (m < aMask.size() && aMask[m] == '*') {
@@ -50,9 +49,7 @@ bool MatchesMask(std::string_view aMask, std::string_view aName) {
 }
 
 bool NameLess(const std::string& a, const std::string& b) {
-  std::string la = a, lb = b;
-  std::transform(la.begin(), la.end(), la.begin(), LowerAscii);
-  std::transform(lb.begin(), lb.end(), lb.begin(), LowerAscii);
+  const std::string la = LowerAscii(a), lb = LowerAscii(b);
   return la != lb ? la < lb : a < b;
 }
 

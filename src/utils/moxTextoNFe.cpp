@@ -6,6 +6,7 @@
 
 #include "core/EmoxException.h"
 #include "external/Utf8Text.h"
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -24,8 +25,6 @@ size_t ByteOffset(std::string_view aText, size_t aIndex) {
 }
 
 bool IsBlank(unsigned char c) { return c <= ' '; }
-
-char LowerAscii(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 }  // namespace
 
@@ -78,18 +77,6 @@ std::int64_t StrToInt64(const std::string& aText) {
 int DigitValue(char aChar, const std::string& aValor) {
   if (aChar < '0' || aChar > '9') RaiseNotInteger(aValor);
   return aChar - '0';
-}
-
-std::string UpperAscii(std::string aText) {
-  for (char& c : aText) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return aText;
-}
-
-bool ContainsIgnoreCase(std::string_view aText, std::string_view aPart) {
-  if (aPart.empty()) return true;
-  auto it = std::search(aText.begin(), aText.end(), aPart.begin(), aPart.end(),
-                        [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
-  return it != aText.end();
 }
 
 }  // namespace mox

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include "external/AsciiCase.h"
 
 namespace mox {
 
@@ -29,9 +30,5 @@ std::int64_t StrToInt64(const std::string& aText);
 // Value of one decimal digit character; raises EmoxNFeCheckParams naming aValor for any other
 // character, so a letter never counts as zero in a check digit.
 int DigitValue(char aChar, const std::string& aValor);
-
-std::string UpperAscii(std::string aText);
-
-bool ContainsIgnoreCase(std::string_view aText, std::string_view aPart);
 
 }  // namespace mox

@@ -18,30 +18,10 @@
 
 namespace moxtest {
 
-inline mox::TVersaoEsquema VersaoEsquemaDoTexto(const std::string& aTexto) {
-  for (int v = 0; v <= static_cast<int>(mox::TVersaoEsquema::pl_008i1); ++v)
-    if (mox::VersaoEsquemaToStr(static_cast<mox::TVersaoEsquema>(v)) == aTexto)
-      return static_cast<mox::TVersaoEsquema>(v);
-  throw std::invalid_argument("versão de esquema desconhecida: " + aTexto);
-}
-
-// The folder of the manual version a schema package belongs to ("vm50a" for pl_008i1).
-inline std::string PastaDaVersaoManual(mox::TVersaoEsquema aVersao) {
-  switch (mox::GetVersaoManualDoEsquema(aVersao)) {
-    case mox::TVersaoManual::vm30:
-      return "vm30";
-    case mox::TVersaoManual::vm40:
-      return "vm40";
-    case mox::TVersaoManual::vm50:
-      return "vm50";
-    default:
-      return "vm50a";
-  }
-}
-
 // The delivered dictionary of the manual version of a schema package.
 inline std::string DicionarioEntregue(mox::TVersaoEsquema aVersao, bool aExportacao = false) {
-  return std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" + PastaDaVersaoManual(aVersao) + "/Conversor/" +
+  return std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" +
+         mox::PastaVersaoManual(mox::GetVersaoManualDoEsquema(aVersao)) + "/Conversor/" +
          (aExportacao ? "NFeDataSets_Exportacao.xml" : "NFeDataSets.xml");
 }
 
@@ -62,7 +42,7 @@ inline void PreencheNota(mox::TmoxNFeDataSets& aDS, const std::string& aTexto) {
     if (linha.empty() || linha[0] == '#') continue;
     if (linha[0] == '[') {
       const size_t fim = linha.find("] ");
-      if (aDS.VersaoEsquema() < VersaoEsquemaDoTexto(linha.substr(1, fim - 1))) continue;
+      if (aDS.VersaoEsquema() < mox::StrToVersaoEsquema(linha.substr(1, fim - 1))) continue;
       linha.erase(0, fim + 2);
     }
     mox::ExecutaLinhaTX2(aDS, linha, indice, {});

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "LayoutDeTeste.h"
+#include "NotasDeTeste.h"
 #include "core/EmoxException.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "support/MensagemDe.h"
@@ -132,7 +133,7 @@ TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
     SCOPED_TRACE(e.arquivo);
     TmoxNFeConvTXTDataSet conversor;
     conversor.SetVersaoEsquema(TVersaoEsquema::pl_008i1);
-    conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm50a/Conversor/NFeDataSets.xml");
+    conversor.SetXMLDicionario(moxtest::DicionarioEntregue(TVersaoEsquema::pl_008i1));
     conversor.SetTXT(moxtest::Fixture(std::string("tx2/") + e.arquivo).string());
     TmoxNFeDataSets* ds = nullptr;
     conversor.Converter(ds);
