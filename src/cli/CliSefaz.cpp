@@ -7,8 +7,8 @@
 #include <ostream>
 
 #include "cli/CliCertificateOptions.h"
-#include "core/EmoxException.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "external/EKivoException.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxCodigoUF.h"

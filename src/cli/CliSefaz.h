@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoX.h"
 #include "webservices/moxPedidosSefaz.h"

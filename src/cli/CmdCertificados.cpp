@@ -6,7 +6,7 @@
 #include "cli/CliCommand.h"
 #include "external/CertificateStore.h"
 #include "external/EKivoException.h"
-#include "core/TmoxNFe.h"
+#include "component/TmoxNFe.h"
 #include "external/TmoxKivoX.h"
 #include "external/moxDateTime.h"
 

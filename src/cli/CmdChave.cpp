@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "core/EmoxException.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "utils/moxChaveNFe.h"
 #include "utils/moxCodigoUF.h"
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "core/TmoxNFe.h"
-#include "core/moxEnumTexts.h"
+#include "component/TmoxNFe.h"
+#include "base/moxEnumTexts.h"
 #include "external/TmoxIniFile.h"
 #include "external/moxPaths.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 namespace {

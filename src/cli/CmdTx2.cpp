@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
-#include "core/moxEnumTexts.h"
+#include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "external/FileIO.h"
 #include "external/Utf8Text.h"

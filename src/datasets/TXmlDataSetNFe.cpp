@@ -1,6 +1,6 @@
 #include "datasets/TXmlDataSetNFe.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 namespace mox {
 

@@ -3,7 +3,7 @@
 #include "external/Utf8Text.h"
 #include "external/XmlEscape.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/moxNameIndex.h"
 #include "datasets/moxTextCompare.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 namespace mox {
 

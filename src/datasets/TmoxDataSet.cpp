@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 namespace mox {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "datasets/TmoxField.h"
 #include "datasets/TmoxKeyIndex.h"
 #include "datasets/TmoxRecordStore.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxDataSet.h"
 #include "datasets/moxFieldValue.h"
 #include "external/Utf8Text.h"

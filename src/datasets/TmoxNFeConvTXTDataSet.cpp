@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "datasets/TmoxNFeDataSets.h"
 #include "datasets/moxLeiautesNFe.h"
 

@@ -1,6 +1,6 @@
 #include "datasets/TmoxNFeCustomDataSet.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "utils/moxChaveNFe.h"
 
 namespace mox {

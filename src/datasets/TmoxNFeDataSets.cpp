@@ -1,6 +1,6 @@
 #include "datasets/TmoxNFeDataSets.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/moxLeiautesNFe.h"
 #include "external/moxPaths.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "datasets/TmoxNFeCustomDataSet.h"
 
 namespace mox {

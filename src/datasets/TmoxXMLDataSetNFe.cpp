@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/moxFieldValue.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "datasets/TXmlDataSetNFe.h"
 #include "datasets/moxNameIndex.h"
 #include "external/TmoxKivoUtils.h"

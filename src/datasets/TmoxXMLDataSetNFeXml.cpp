@@ -1,5 +1,5 @@
 // Conversion of dictionary fields, field lists, records and templates to XML text.
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 namespace mox {

@@ -2,7 +2,7 @@
 // The layout converter of each schema package.
 #include <memory>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 #include "datasets/TmoxNFeCustomDataSet.h"
 
 namespace mox {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/TmoxNFe.h"
+#include "component/TmoxNFe.h"
 
 class QComboBox;
 class QPlainTextEdit;

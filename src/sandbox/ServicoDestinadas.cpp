@@ -21,15 +21,15 @@ std::string Zip(const std::string& aXml) { return Base64Encode(GzipCompress(aXml
 // The recipient's manifestation: 0 none, 1 confirmed, 2 unknown operation, 3 not carried
 // out, 4 aware of it.
 std::string SituacaoManifestacao(const TNotaRegistrada& aNota, const EstadoSandbox& aEstado) {
-  std::string situacao = "0";
+  char situacao = '0';
   for (const auto& id : aNota.Eventos) {
     const std::string& tipo = aEstado.Evento(id)->TpEvento;
-    if (tipo == "210200") situacao = "1";
-    if (tipo == "210220") situacao = "2";
-    if (tipo == "210240") situacao = "3";
-    if (tipo == "210210" && situacao == "0") situacao = "4";
+    if (tipo == "210200") situacao = '1';
+    if (tipo == "210220") situacao = '2';
+    if (tipo == "210240") situacao = '3';
+    if (tipo == "210210" && situacao == '0') situacao = '4';
   }
-  return situacao;
+  return std::string(1, situacao);
 }
 
 // The query's CNPJ, checked: 489 when invalid, 593 when not the certificate's company.

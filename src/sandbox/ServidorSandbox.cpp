@@ -30,7 +30,8 @@ std::string Transmissor(const httplib::Request& aRequisicao) {
 
 void Registra(const std::string& aLinha) {
   static std::mutex mutex;
-  const std::string linha = "[" + DataHoraLocal(std::chrono::system_clock::now()) + "] " + aLinha + "\n";
+  std::string linha;
+  linha.append("[").append(DataHoraLocal(std::chrono::system_clock::now())).append("] ").append(aLinha).append("\n");
   std::lock_guard trava(mutex);
   std::cerr << linha << std::flush;
 }

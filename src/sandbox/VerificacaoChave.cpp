@@ -1,6 +1,6 @@
 #include "sandbox/VerificacaoChave.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "utils/moxChaveNFe.h"

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/EKivoException.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"

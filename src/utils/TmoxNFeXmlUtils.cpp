@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxNodeCache.h"
 #include "utils/moxTextoNFe.h"

@@ -1,6 +1,6 @@
 #include "utils/moxChaveNFe.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxTextoNFe.h"
 #include "utils/moxXmlLookup.h"

@@ -3,7 +3,7 @@
 // string.
 #include <string>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 
 namespace mox {
 

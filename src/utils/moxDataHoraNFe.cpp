@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/EKivoException.h"
 #include "utils/moxTextoNFe.h"
 

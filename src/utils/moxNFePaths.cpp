@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
 #include "utils/moxTextoNFe.h"

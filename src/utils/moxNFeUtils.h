@@ -1,7 +1,7 @@
 #pragma once
 // The fiscal utility routines in one include: access key and check digits, state codes, date
 // and time texts, enumeration texts, XML and log lookups, folder paths.
-#include "core/moxEnumTexts.h"
+#include "base/moxEnumTexts.h"
 #include "utils/TmoxNFeXMLLogs.h"
 #include "utils/TmoxNFeXmlUtils.h"
 #include "utils/moxChaveNFe.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/Utf8Text.h"
 #include "external/AsciiCase.h"
 

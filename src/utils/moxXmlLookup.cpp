@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxTextoNFe.h"
 

@@ -1,6 +1,6 @@
 #include "webservices/moxPedidosSefaz.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/Base64.h"
 #include "external/Gzip.h"
 #include "external/TmoxKivoUtils.h"
@@ -26,7 +26,11 @@ std::string SemDeclaracao(std::string aXml) {
   return aXml.substr(inicio, ultimo - inicio + 1);
 }
 
-std::string DoisDigitos(int aNumero) { return (aNumero < 10 ? "0" : "") + std::to_string(aNumero); }
+std::string DoisDigitos(int aNumero) {
+  std::string texto = std::to_string(aNumero);
+  if (aNumero >= 0 && aNumero < 10) texto.insert(texto.begin(), '0');
+  return texto;
+}
 
 std::string ZerosAEsquerda(const std::string& aTexto, size_t aTamanho) {
   return aTexto.size() >= aTamanho ? aTexto : std::string(aTamanho - aTexto.size(), '0') + aTexto;

@@ -1,6 +1,6 @@
 #include "webservices/moxServicosSefaz.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 namespace mox {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 
 namespace mox {
 

@@ -8,7 +8,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/NotasDeTeste.h"
 #include "datasets/TmoxDS_pl008.h"
 #include "datasets/moxImpostosNFe.h"

@@ -7,7 +7,7 @@
 
 #include "LayoutDeTeste.h"
 #include "support/MensagemDe.h"
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "utils/moxChaveNFe.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxDataSet.h"
 
 using namespace mox;
@@ -204,7 +204,7 @@ TEST(DataSet, CircularLinksAreRefused) {
   std::vector<std::unique_ptr<TmoxDataSource>> sources;
   bool refused = false;
   for (int level = 0; level < 40 && !refused; ++level) {
-    chain.push_back(MakeTable("N" + std::to_string(level), {"k"}));
+    chain.push_back(MakeTable(std::string("N").append(std::to_string(level)), {"k"}));
     if (!sources.empty()) {
       try {
         chain.back()->SetMasterSource(sources.back().get());

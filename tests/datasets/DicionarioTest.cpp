@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/MensagemDe.h"
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 #include "support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/NotasDeTeste.h"
 #include "support/MensagemDe.h"
 

@@ -6,7 +6,7 @@
 
 #include "LayoutDeTeste.h"
 #include "support/MensagemDe.h"
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 using namespace mox;
 using moxtest::DataSetsDeTeste;
@@ -105,7 +105,7 @@ TEST(NFeDataSets, CommandStates) {
   ds->SalvarItem();
   EXPECT_EQ(states(), std::pair(S::dsBrowse, S::dsBrowse));
   ds->IncluirItem();
-  ds->IncluirPart("dup");  // part names are upper-cased
+  ds->IncluirPart("dup");  // group names are upper-cased
   EXPECT_EQ(ds->FindDataSet("DUP").State(), S::dsInsert);
   EXPECT_EQ(states(), std::pair(S::dsBrowse, S::dsInsert)) << "parts leave both states alone";
 }

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/moxEnumTexts.h"
+#include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "datasets/TmoxNFeDataSets.h"
 #include "support/TestSupport.h"

@@ -3,7 +3,7 @@
 
 #include "LayoutDeTeste.h"
 #include "NotasDeTeste.h"
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "support/MensagemDe.h"
 #include "support/NotaAssinada.h"
@@ -102,7 +102,7 @@ TEST(ConversorTX2, FailuresTable) {
 }
 
 TEST(ConversorTX2, PartsFilesAndDataSets) {
-  // Part names are taken in capitals, whatever the case written.
+  // Group names given to INCLUIRPARTE are taken in capitals, whatever the case written.
   std::string comVolume = Nota("7");
   comVolume.insert(comVolume.find("SALVAR\r\n", comVolume.find("SALVARITEM") + 10),
                    "INCLUIRPARTE=vol\r\nqVol_X27=3\r\nSALVARPARTE=vol\r\n");

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 namespace moxtest {
 

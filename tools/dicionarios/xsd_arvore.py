@@ -191,12 +191,12 @@ def pattern_max_length(pattern):
             return None
         if c == '{':
             end = pattern.index('}', pos)
-            spec = pattern[pos + 1:end]
+            bounds = pattern[pos + 1:end]
             pos = end + 1
-            if ',' in spec:
-                low, high = spec.split(',')
+            if ',' in bounds:
+                low, high = bounds.split(',')
                 return int(high) if high.strip() else None
-            return int(spec)
+            return int(bounds)
         return 1
 
     return parse_alternatives()

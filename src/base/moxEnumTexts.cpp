@@ -1,10 +1,10 @@
-#include "core/moxEnumTexts.h"
+#include "base/moxEnumTexts.h"
 
 #include <array>
 #include <cctype>
 #include <utility>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/AsciiCase.h"
 
 namespace mox {

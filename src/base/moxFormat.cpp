@@ -1,4 +1,4 @@
-#include "core/moxFormat.h"
+#include "base/moxFormat.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -93,8 +93,8 @@ std::string moxFormat(std::string_view aFormat, const FmtArgs& aArgs) {
         text = buf;
         break;
       default: {
-        const char spec[] = {'%', '.', '*', kind, '\0'};
-        std::snprintf(buf, sizeof buf, spec, precision < 0 ? 2 : precision, arg.AsFloat());
+        const char pattern[] = {'%', '.', '*', kind, '\0'};
+        std::snprintf(buf, sizeof buf, pattern, precision < 0 ? 2 : precision, arg.AsFloat());
         text = buf;
       }
     }

@@ -3,7 +3,7 @@
 // authorization operation.
 #include <string>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 
 namespace mox {
 

@@ -1,9 +1,9 @@
 // Loading and saving the component's configuration INI.
 #include <sys/stat.h>
 
-#include "core/EmoxException.h"
-#include "core/TmoxCustomNFe.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "component/TmoxCustomNFe.h"
+#include "base/moxEnumTexts.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/TmoxKivoX.h"

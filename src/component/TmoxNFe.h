@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/TmoxCustomNFe.h"
+#include "component/TmoxCustomNFe.h"
 
 namespace mox {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/moxPaths.h"
 #include "support/TestSupport.h"
 

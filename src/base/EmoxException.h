@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/moxFormat.h"
+#include "base/moxFormat.h"
 
 namespace mox {
 

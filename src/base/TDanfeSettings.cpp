@@ -1,4 +1,4 @@
-#include "core/TDanfeSettings.h"
+#include "base/TDanfeSettings.h"
 
 #include "external/TmoxKivoUtils.h"
 

@@ -1,6 +1,6 @@
-#include "core/TmoxCustomNFe.h"
+#include "component/TmoxCustomNFe.h"
 
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 #include "external/EKivoException.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"

@@ -1,4 +1,4 @@
-#include "core/TmoxCertStringNFe.h"
+#include "base/TmoxCertStringNFe.h"
 
 namespace mox {
 

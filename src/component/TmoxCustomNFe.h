@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/TAuditorSettings.h"
-#include "core/TDanfeSettings.h"
-#include "core/TNFeData.h"
-#include "core/TmoxCertStringNFe.h"
-#include "core/TmoxEmailSettings.h"
-#include "core/moxTypes.h"
+#include "base/TAuditorSettings.h"
+#include "base/TDanfeSettings.h"
+#include "base/TNFeData.h"
+#include "base/TmoxCertStringNFe.h"
+#include "base/TmoxEmailSettings.h"
+#include "base/moxTypes.h"
 #include "external/moxDateTime.h"
 
 namespace mox {

@@ -1,7 +1,7 @@
 // Folders, templates and print parameters of the component.
-#include "core/EmoxException.h"
-#include "core/TmoxCustomNFe.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "component/TmoxCustomNFe.h"
+#include "base/moxEnumTexts.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
 #include "utils/moxNFePaths.h"

@@ -1,7 +1,7 @@
-#include "core/TmoxNFe.h"
+#include "component/TmoxNFe.h"
 
-#include "core/EmoxException.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"

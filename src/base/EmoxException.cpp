@@ -1,4 +1,4 @@
-#include "core/EmoxException.h"
+#include "base/EmoxException.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>

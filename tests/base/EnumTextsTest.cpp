@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/EmoxException.h"
-#include "core/moxEnumTexts.h"
+#include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 
 using namespace mox;
 

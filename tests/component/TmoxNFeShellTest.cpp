@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/EmoxException.h"
-#include "core/TmoxNFe.h"
+#include "base/EmoxException.h"
+#include "component/TmoxNFe.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoX.h"
 #include "support/MensagemDe.h"

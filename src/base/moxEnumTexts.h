@@ -2,7 +2,7 @@
 // The texts of the component's enumerations, both ways.
 #include <string>
 
-#include "core/moxTypes.h"
+#include "base/moxTypes.h"
 
 namespace mox {
 
