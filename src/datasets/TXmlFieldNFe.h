@@ -62,8 +62,18 @@ class TmoxNFeXMLField : public TXmlFieldNFe {
   // True when one of the items equals aItem, letter case ignored.
   bool TemPosicao(std::string_view aItem) const;
 
+  // For a field kept outside the layout (invisible): the field of the layout that is the same
+  // element and receives what is typed here ("equivale"), or the one to fill in its place
+  // ("substituto"). Both empty for the layout's own fields.
+  const std::string& Equivale() const { return fEquivale; }
+  void SetEquivale(std::string aValue) { fEquivale = std::move(aValue); }
+  const std::string& Substituto() const { return fSubstituto; }
+  void SetSubstituto(std::string aValue) { fSubstituto = std::move(aValue); }
+
  private:
   std::string fRec;
+  std::string fEquivale;
+  std::string fSubstituto;
 };
 
 }  // namespace mox

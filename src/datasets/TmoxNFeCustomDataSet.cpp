@@ -21,6 +21,15 @@ class ControlsDisabledScope {
   const std::vector<std::unique_ptr<TXmlDataSetNFe>>& dataSets_;
 };
 
+// The text of an attribute of a dictionary node; empty when absent.
+std::string Atributo(xmlNodePtr aXMLNode, const char* aNome) {
+  xmlChar* valor = xmlGetProp(aXMLNode, reinterpret_cast<const xmlChar*>(aNome));
+  if (!valor) return {};
+  std::string texto(reinterpret_cast<const char*>(valor));
+  xmlFree(valor);
+  return texto;
+}
+
 }  // namespace
 
 TmoxNFeCustomDataSet::TmoxNFeCustomDataSet(TVersaoEsquema aVersaoEsquema) : fVersaoEsquema(aVersaoEsquema) {
@@ -41,10 +50,10 @@ std::unique_ptr<TXmlFieldNFe> TmoxNFeCustomDataSet::CreateXmlField(TXmlDataSetNF
 
 void TmoxNFeCustomDataSet::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFieldNFe& aField) {
   TmoxXMLDataSetNFe::GetAtributosComplementares(aXMLNode, aField);
-  xmlChar* rec = xmlGetProp(aXMLNode, reinterpret_cast<const xmlChar*>("rec"));
-  if (!rec) return;
-  static_cast<TmoxNFeXMLField&>(aField).SetRec(reinterpret_cast<const char*>(rec));
-  xmlFree(rec);
+  auto& field = static_cast<TmoxNFeXMLField&>(aField);
+  field.SetRec(Atributo(aXMLNode, "rec"));
+  field.SetEquivale(Atributo(aXMLNode, "equivale"));
+  field.SetSubstituto(Atributo(aXMLNode, "substituto"));
 }
 
 void TmoxNFeCustomDataSet::CreateListDataSets() {
@@ -96,6 +105,20 @@ TmoxNFeXMLField& TmoxNFeCustomDataSet::Campo(std::string_view aGrupo, int aPosic
     }
   throw EmoxDataSetFieldNotFoundException::CreateFmt(
       "Não foi encontrado campo configurado para o Grupo %s na posição %s", {aGrupo, posicao}, DiretorioLogErro());
+}
+
+// --- Fields typed by the user -------------------------------------------------------------------
+
+TmoxNFeXMLField& TmoxNFeCustomDataSet::CampoDeEntrada(std::string_view aNome) const {
+  TmoxNFeXMLField& campo = Campo(aNome);
+  if (campo.Visible()) return campo;
+  if (!campo.Equivale().empty()) return Campo(campo.Equivale());
+  // Anything else typed here would be kept and never written: refuse it.
+  if (!campo.Substituto().empty())
+    throw EmoxDataSetException::CreateFmt("O campo %s não é gravado no XML deste leiaute; informe o campo %s.",
+                                          {campo.FieldName(), campo.Substituto()}, DiretorioLogErro());
+  throw EmoxDataSetException::CreateFmt("O campo %s não é gravado no XML deste leiaute.", {campo.FieldName()},
+                                        DiretorioLogErro());
 }
 
 // --- Commands -----------------------------------------------------------------------------------

@@ -114,23 +114,58 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
 }
 
 // Fields that rules and readers name outside the version's own layout are declared, but never
-// reach the XML.
+// reach the XML: a value typed into one goes to the layout's field of the same element, or is
+// refused naming the field to fill.
 TEST(DicionariosEntregues, CamposDeOutrosLeiautesFicamForaDoXml) {
   struct Caso {
     V versao;
     const char* campo;
     const char* grupo;
+    const char* equivale;
+    const char* substituto;
   };
-  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B"},    {V::pl_008i1, "refNFe_B13", "NREF"},
-                        {V::pl_008i1, "AAMM_B16", "NREF"}, {V::pl_008i1, "CNPJ_B17", "NREF"},
-                        {V::pl_008i1, "CST_Q02", "Q"},     {V::pl_005f, "idEstrangeiro_E03a", "E"}};
+  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B", "", "dhEmi_B09"},
+                        {V::pl_008i1, "refNFe_B13", "NREF", "refNFe_BA02", ""},
+                        {V::pl_008i1, "AAMM_B16", "NREF", "AAMM_BA05", ""},
+                        {V::pl_008i1, "CNPJ_B17", "NREF", "CNPJ_BA06", ""},
+                        {V::pl_008i1, "CNPJ_B20d", "NREF", "CNPJ_BA13", ""},
+                        {V::pl_008i1, "nCOO_B20m", "NREF", "nCOO_BA23", ""},
+                        {V::pl_008i1, "CST_Q02", "Q", "CST_Q06", ""},
+                        {V::pl_005f, "idEstrangeiro_E03a", "E", "", ""}};
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.campo);
     auto ds = moxtest::DataSetsEntregues(caso.versao);
     mox::TmoxNFeXMLField& campo = ds->Campo(caso.campo);
     EXPECT_EQ(campo.DataSet(), &ds->FindDataSet(caso.grupo));
     EXPECT_FALSE(campo.Visible());
+    EXPECT_EQ(campo.Equivale(), caso.equivale);
+    EXPECT_EQ(campo.Substituto(), caso.substituto);
   }
+}
+
+// Every field the layout does not write is a control field or names a written field of its own
+// group; nothing typed into a dictionary field can vanish without a word.
+TEST(DicionariosEntregues, CampoForaDoXmlApontaCampoGravado) {
+  for (int v = 0; v <= static_cast<int>(V::pl_008i1); ++v)
+    for (bool exportacao : {false, true}) {
+      const auto versao = static_cast<V>(v);
+      SCOPED_TRACE(mox::VersaoEsquemaToStr(versao) + (exportacao ? " exportação" : ""));
+      auto ds = moxtest::DataSetsEntregues(versao, exportacao);
+      for (const auto& grupo : ds->ListDataSets())
+        for (size_t i = 0; i < grupo->FieldCount(); ++i) {
+          const auto& campo = static_cast<const mox::TmoxNFeXMLField&>(grupo->XmlField(i));
+          if (campo.Visible() || campo.FieldName() == "handle" || campo.FieldName() == grupo->XMLKeyField()) continue;
+          SCOPED_TRACE(campo.FieldName());
+          if (campo.Equivale().empty()) {
+            EXPECT_THROW(ds->CampoDeEntrada(campo.FieldName()), mox::EmoxDataSetException);
+            continue;
+          }
+          const mox::TmoxNFeXMLField& gravado = ds->CampoDeEntrada(campo.FieldName());
+          EXPECT_EQ(gravado.FieldName(), campo.Equivale());
+          EXPECT_TRUE(gravado.Visible());
+          EXPECT_EQ(gravado.DataSet(), grupo.get());
+        }
+    }
 }
 
 // The delivered files are the generator's output for the official schemas: a change to the

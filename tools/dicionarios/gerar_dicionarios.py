@@ -82,8 +82,12 @@ class Field:
         self.visible = visible
         self.recs = []
         self.overrides = {}
+        self.paths = []  # schema paths of the elements the field stands for
+        self.equivalent = ''  # field of the layout that receives a value typed here
+        self.substitute = ''  # field of the layout to fill instead of this one
 
     def merge(self, other):
+        self.paths += [path for path in other.paths if path not in self.paths]
         self.size = max(self.size, other.size)
         self.required = self.required and other.required
         self.empty_tag = self.empty_tag or other.empty_tag
@@ -171,6 +175,7 @@ def build_fields(root):
                      name not in leiautes.NO_EMPTY_TAG)
         field = Field(name, node.facets.size(), 'elemento' if node.kind == 'element' else 'atributo', node.doc,
                       required, node.facets.enums, True, empty_tag)
+        field.paths = [node.path()]
         fields = data_sets[ds]
         if name in fields:
             fields[name].merge(field)
@@ -280,12 +285,17 @@ def attribute_text(field):
     attrs.append(('display', label))
     if field.recs:
         attrs.append(('rec', ','.join(field.recs)))
+    if field.equivalent:
+        attrs.append(('equivale', field.equivalent))
+    if field.substitute:
+        attrs.append(('substituto', field.substitute))
     values = dict(attrs)
     for key, value in field.overrides.items():
         values[key] = value
     if values.get('requerido') == 'n':
         del values['requerido']
-    order = ['nome', 'tamanho', 'requerido', 'tagvazia', 'visible', 'tpnode', 'enum', 'dica', 'display', 'rec']
+    order = ['nome', 'tamanho', 'requerido', 'tagvazia', 'visible', 'tpnode', 'enum', 'dica', 'display', 'rec',
+             'equivale', 'substituto']
     return ' '.join('%s=%s' % (k, quoteattr(values[k])) for k in order if k in values)
 
 
@@ -330,14 +340,29 @@ def build_manual(manual, schemas, reference):
 
 
 def add_extra_fields(manual, data_sets, built):
+    equivalents = leiautes.EQUIVALENTS.get(manual, {})
+    substitutes = leiautes.SUBSTITUTES.get(manual, {})
     for ds, name, size, label, source in leiautes.EXTRA_FIELDS.get(manual, []):
         if source:
             original = built[source][0][ds][name]
             field = Field(name, original.size, original.tpnode, original.doc, False, original.enums, False)
+            field.paths = list(original.paths)
         else:
             field = Field(name, size, 'elemento', label, False, None, False)
         field.doc = (field.doc.rstrip('.') + '. ' if field.doc else '') + leiautes.KEPT_FOR_RULES
+        field.equivalent = equivalents.get(name) or _same_element(data_sets[ds], field.paths)
+        field.substitute = substitutes.get(name, '')
+        if field.equivalent and field.substitute:
+            raise ValueError('%s: %s has both an equivalent and a substitute' % (manual, name))
         data_sets[ds][name] = field
+
+
+def _same_element(fields, paths):
+    """The visible field of a data set that stands for one of these schema paths, or ''."""
+    found = {f.name for f in fields.values() if f.visible and set(f.paths) & set(paths)}
+    if len(found) > 1:
+        raise ValueError('several fields for %s: %s' % (paths, sorted(found)))
+    return found.pop() if found else ''
 
 
 def export_variant(manual, data_sets):
