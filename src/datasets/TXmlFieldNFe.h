@@ -69,11 +69,16 @@ class TmoxNFeXMLField : public TXmlFieldNFe {
   void SetEquivale(std::string aValue) { fEquivale = std::move(aValue); }
   const std::string& Substituto() const { return fSubstituto; }
   void SetSubstituto(std::string aValue) { fSubstituto = std::move(aValue); }
+  // The first schema package of the dictionary's manual version that has the field ("pl_008g"),
+  // when the older ones lack it; empty when every package has it.
+  const std::string& Desde() const { return fDesde; }
+  void SetDesde(std::string aValue) { fDesde = std::move(aValue); }
 
  private:
   std::string fRec;
   std::string fEquivale;
   std::string fSubstituto;
+  std::string fDesde;
 };
 
 }  // namespace mox

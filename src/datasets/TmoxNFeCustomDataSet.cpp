@@ -1,6 +1,7 @@
 #include "datasets/TmoxNFeCustomDataSet.h"
 
 #include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "utils/moxChaveNFe.h"
 
 namespace mox {
@@ -54,6 +55,7 @@ void TmoxNFeCustomDataSet::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlF
   field.SetRec(Atributo(aXMLNode, "rec"));
   field.SetEquivale(Atributo(aXMLNode, "equivale"));
   field.SetSubstituto(Atributo(aXMLNode, "substituto"));
+  field.SetDesde(Atributo(aXMLNode, "desde"));
 }
 
 void TmoxNFeCustomDataSet::CreateListDataSets() {
@@ -111,7 +113,14 @@ TmoxNFeXMLField& TmoxNFeCustomDataSet::Campo(std::string_view aGrupo, int aPosic
 
 TmoxNFeXMLField& TmoxNFeCustomDataSet::CampoDeEntrada(std::string_view aNome) const {
   TmoxNFeXMLField& campo = Campo(aNome);
-  if (campo.Visible()) return campo;
+  if (campo.Visible()) {
+    // A field newer than the note's package would never be written by its converter.
+    if (!campo.Desde().empty() && fVersaoEsquema < StrToVersaoEsquema(campo.Desde()))
+      throw EmoxDataSetException::CreateFmt("O campo %s não existe no leiaute do pacote %s; existe a partir do %s.",
+                                            {campo.FieldName(), VersaoEsquemaToStr(fVersaoEsquema), campo.Desde()},
+                                            DiretorioLogErro());
+    return campo;
+  }
   if (!campo.Equivale().empty()) return Campo(campo.Equivale());
   // Anything else typed here would be kept and never written: refuse it.
   if (!campo.Substituto().empty())

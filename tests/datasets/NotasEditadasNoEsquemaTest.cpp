@@ -56,9 +56,11 @@ struct Caso {
   std::string acrescimo;               // lines added before the note is saved
   std::vector<std::string> presentes;  // texts the note holds
   std::vector<std::string> ausentes;   // texts it must not hold
-  // A refused note: the line refused and the message of the failure.
+  // A refused note: the line refused and the message of the failure ("{pacote}" stands for the
+  // schema package of the note).
   std::string linhaRecusada = {};
   std::string erro = {};
+  V ate = V::pl_008i1;  // last package the case applies to
 };
 
 void PrintTo(const Caso& aCaso, std::ostream* aSaida) { *aSaida << aCaso.nome; }
@@ -109,13 +111,16 @@ TEST_P(NotaEditada_, ValidaAssinadaNoEsquemaOuRecusaComMensagem) {
   const std::string texto = NotaEditada(caso);
   moxtest::AssinadorDeNotas assinador;
   for (const Pacote& pacote : *caso.pacotes) {
-    if (pacote.versao < caso.desde) continue;
+    if (pacote.versao < caso.desde || pacote.versao > caso.ate) continue;
     SCOPED_TRACE(pacote.pasta);
     auto ds = moxtest::DataSetsEntregues(pacote.versao);
     if (!caso.erro.empty()) {
+      std::string erro = caso.erro;
+      if (const size_t p = erro.find("{pacote}"); p != std::string::npos)
+        erro.replace(p, 8, mox::VersaoEsquemaToStr(pacote.versao));
       EXPECT_EQ(moxtest::MensagemDe<mox::EmoxException>([&] { moxtest::PreencheNota(*ds, texto); }),
                 "Não foi possível converter a Linha: [" + std::to_string(IndiceDaLinha(texto, caso.linhaRecusada)) +
-                    "] " + caso.linhaRecusada + "\rErro: " + caso.erro);
+                    "] " + caso.linhaRecusada + "\rErro: " + erro);
       EXPECT_TRUE(ds->LoteNFe().empty());
       continue;
     }
@@ -258,6 +263,22 @@ const Caso kCasos[] = {
      {},
      "hItem=1",
      "O campo hItem não é gravado no XML deste leiaute."},
+    // A field of a newer package of the layout is refused for the older ones.
+    {"TipoDeIntegracaoAntesDoPl008gRecusado",
+     kVenda,
+     &kPacotes310,
+     V::pl_008a,
+     {},
+     {},
+     kPagamentoCartao + "tpIntegra_YA04a=1\n",
+     {},
+     {},
+     "tpIntegra_YA04a=1",
+     "O campo tpIntegra_YA04a não existe no leiaute do pacote {pacote}; existe a partir do pl_008g.",
+     V::pl_008f},
+    {"CESTAntesDoPl008hRecusado", kVenda, &kPacotes310, V::pl_008a, {}, {}, "CEST_I05c=2104000\n", {}, {},
+     "CEST_I05c=2104000", "O campo CEST_I05c não existe no leiaute do pacote {pacote}; existe a partir do pl_008h.",
+     V::pl_008g},
     // 1.10: the references are optional, and the layout has no foreign identifier.
     {"ReferenciaVaziaNaoSaiEm110",
      kVenda110,

@@ -85,6 +85,7 @@ class Field:
         self.paths = []  # schema paths of the elements the field stands for
         self.equivalent = ''  # field of the layout that receives a value typed here
         self.substitute = ''  # field of the layout to fill instead of this one
+        self.since = ''  # first package of the manual version that has the field, when not all do
 
     def merge(self, other):
         self.paths += [path for path in other.paths if path not in self.paths]
@@ -289,13 +290,15 @@ def attribute_text(field):
         attrs.append(('equivale', field.equivalent))
     if field.substitute:
         attrs.append(('substituto', field.substitute))
+    if field.since:
+        attrs.append(('desde', field.since))
     values = dict(attrs)
     for key, value in field.overrides.items():
         values[key] = value
     if values.get('requerido') == 'n':
         del values['requerido']
     order = ['nome', 'tamanho', 'requerido', 'tagvazia', 'visible', 'tpnode', 'enum', 'dica', 'display', 'rec',
-             'equivale', 'substituto']
+             'equivale', 'substituto', 'desde']
     return ' '.join('%s=%s' % (k, quoteattr(values[k])) for k in order if k in values)
 
 
@@ -336,7 +339,25 @@ def build_manual(manual, schemas, reference):
         missing = published_records(root, by_node, os.path.join(reference, config['record_layout']))
     else:
         derived_records(root, by_node)
+    mark_first_packages(config, schemas, by_node)
     return data_sets, missing
+
+
+def mark_first_packages(config, schemas, by_node):
+    """Marks the fields that the oldest package of the version at hand lacks with the first
+    package that has them."""
+    packages = []
+    for package in config['packages']:
+        path = os.path.join(schemas, package, config['schema'])
+        if os.path.exists(path):
+            tree = Schema(path).tree()
+            packages.append((package, {node.path() for node in tree.walk()}))
+    for field in set(by_node.values()):
+        first = next((package for package, paths in packages if set(field.paths) & paths), None)
+        if first is None:
+            raise ValueError('%s: no package has %s' % (config['package'], field.name))
+        if first != packages[0][0]:
+            field.since = first.lower()
 
 
 def add_extra_fields(manual, data_sets, built):

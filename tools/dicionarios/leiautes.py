@@ -176,12 +176,22 @@ RECORD_GROUPS_310 = {'JA': 'J01'}
 # Field names of the 3.10 record layout that differ from the tag.
 RECORD_ALIASES = {'item': 'nItem'}
 
+# Each manual version: the package its dictionaries are made from (the newest), and all the
+# packages that read them, oldest first. A field that the oldest of those packages (with its
+# schemas at hand) lacks is marked with the first package that has it ("desde"), and data entry
+# refuses it for the packages before.
 MANUALS = {
-    'vm30': {'package': 'PL_005f', 'schema': 'leiauteNFe_v1.10.xsd', 'anchors': ANCHORS_110},
-    'vm40': {'package': 'PL_006j', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
-    'vm50': {'package': 'PL_006v', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
+    'vm30': {'package': 'PL_005f', 'schema': 'leiauteNFe_v1.10.xsd', 'anchors': ANCHORS_110,
+             'packages': ['PL_005a', 'PL_005b', 'PL_005c', 'PL_005d', 'PL_005f']},
+    'vm40': {'package': 'PL_006j', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200,
+             'packages': ['PL_006e', 'PL_006f', 'PL_006g', 'PL_006i', 'PL_006j']},
+    'vm50': {'package': 'PL_006v', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200,
+             'packages': ['PL_006m', 'PL_006n', 'PL_006p', 'PL_006q', 'PL_006r', 'PL_006s', 'PL_006t', 'PL_006u',
+                          'PL_006v']},
     'vm50a': {'package': 'PL_008i1', 'schema': 'leiauteNFe_v3.10.xsd', 'anchors': ANCHORS_310,
-              'record_layout': 'txtstructure310.json'},
+              'record_layout': 'txtstructure310.json',
+              'packages': ['PL_008a', 'PL_008b', 'PL_008c', 'PL_008d', 'PL_008e', 'PL_008f', 'PL_008g', 'PL_008h',
+                           'PL_008i', 'PL_008i1']},
 }
 
 # Fields outside the version's own layout that its converters, readers or rules still name.
