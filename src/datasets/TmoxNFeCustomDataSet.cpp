@@ -22,15 +22,6 @@ class ControlsDisabledScope {
   const std::vector<std::unique_ptr<TXmlDataSetNFe>>& dataSets_;
 };
 
-// The text of an attribute of a dictionary node; empty when absent.
-std::string Atributo(xmlNodePtr aXMLNode, const char* aNome) {
-  xmlChar* valor = xmlGetProp(aXMLNode, reinterpret_cast<const xmlChar*>(aNome));
-  if (!valor) return {};
-  std::string texto(reinterpret_cast<const char*>(valor));
-  xmlFree(valor);
-  return texto;
-}
-
 }  // namespace
 
 TmoxNFeCustomDataSet::TmoxNFeCustomDataSet(TVersaoEsquema aVersaoEsquema) : fVersaoEsquema(aVersaoEsquema) {
@@ -52,10 +43,10 @@ std::unique_ptr<TXmlFieldNFe> TmoxNFeCustomDataSet::CreateXmlField(TXmlDataSetNF
 void TmoxNFeCustomDataSet::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFieldNFe& aField) {
   TmoxXMLDataSetNFe::GetAtributosComplementares(aXMLNode, aField);
   auto& field = static_cast<TmoxNFeXMLField&>(aField);
-  field.SetRec(Atributo(aXMLNode, "rec"));
-  field.SetEquivale(Atributo(aXMLNode, "equivale"));
-  field.SetSubstituto(Atributo(aXMLNode, "substituto"));
-  field.SetDesde(Atributo(aXMLNode, "desde"));
+  field.SetRec(XmlTexto(aXMLNode, "rec"));
+  field.SetEquivale(XmlTexto(aXMLNode, "equivale"));
+  field.SetSubstituto(XmlTexto(aXMLNode, "substituto"));
+  field.SetDesde(XmlTexto(aXMLNode, "desde"));
 }
 
 void TmoxNFeCustomDataSet::CreateListDataSets() {
