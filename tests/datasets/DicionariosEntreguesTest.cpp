@@ -100,7 +100,9 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
       {V::pl_008i1, "BA19", 2, "refCTe_BA19"}, {V::pl_008i1, "N10a", 16, "UFST_N24"},
       {V::pl_008i1, "JA", 2, "tpOp_J02"},      {V::pl_008i1, "LA11", 6, "vEncFin_LA16"},
       {V::pl_008i1, "O10", 3, "pIPI_O13"},     {V::pl_008i1, "X25b", 2, "balsa_X25b"},
-      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},    {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
+      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},    {V::pl_008i1, "YA", 2, "tPag_YA02"},
+      {V::pl_008i1, "YA", 6, "cAut_YA07"},     {V::pl_008i1, "YA", 7, "tpIntegra_YA04a"},
+      {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
       {V::pl_006v, "B13", 2, "refNFe_B13"},    {V::pl_006v, "B20a", 4, "IE_B20f"},
       {V::pl_006v, "B20d", 2, "CNPJ_B20d"},    {V::pl_006v, "L01", 5, "UFCons_L120"},
       {V::pl_006v, "L105", 4, "vCIDE_L108"},   {V::pl_006j, "U", 7, "cSitTrib_U07"},
@@ -166,6 +168,29 @@ TEST(DicionariosEntregues, CampoForaDoXmlApontaCampoGravado) {
           EXPECT_EQ(gravado.DataSet(), grupo.get());
         }
     }
+}
+
+// A field that the older packages of a manual version lack is refused for them, naming the first
+// package that has it, and accepted from that package on.
+TEST(DicionariosEntregues, CampoDePacoteMaisNovoSoEntraDesseEmDiante) {
+  struct Caso {
+    const char* campo;
+    V ultimoSem, primeiroCom;
+  };
+  const Caso casos[] = {{"vTotDed_ZC14", V::pl_006e, V::pl_006g},   {"vTotTrib_M02", V::pl_006q, V::pl_006r},
+                        {"vTotTrib_W16a", V::pl_006q, V::pl_006r},  {"nFCI_I70", V::pl_006r, V::pl_006s},
+                        {"nBico_LA12", V::pl_008f, V::pl_008g},     {"tpIntegra_YA04a", V::pl_008f, V::pl_008g},
+                        {"CEST_I05c", V::pl_008g, V::pl_008h},      {"vICMSUFDest_NA15", V::pl_008g, V::pl_008h},
+                        {"vFCPUFDest_W04c", V::pl_008g, V::pl_008h}};
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.campo);
+    EXPECT_EQ(moxtest::MensagemDe<mox::EmoxDataSetException>(
+                  [&] { moxtest::DataSetsEntregues(caso.ultimoSem)->CampoDeEntrada(caso.campo); }),
+              std::string("O campo ") + caso.campo + " não existe no leiaute do pacote " +
+                  mox::VersaoEsquemaToStr(caso.ultimoSem) + "; existe a partir do " +
+                  mox::VersaoEsquemaToStr(caso.primeiroCom) + ".");
+    EXPECT_EQ(moxtest::DataSetsEntregues(caso.primeiroCom)->CampoDeEntrada(caso.campo).FieldName(), caso.campo);
+  }
 }
 
 // The delivered files are the generator's output for the official schemas: a change to the
