@@ -17,6 +17,11 @@ What comes from where:
 - "enum": the enumerations of the field's type (merged where one tag serves several alternatives);
 - "display" and "dica": the layout's own description of the field: the display label is its first
   phrase, the hint the whole description when it says more than the label;
+- "equivale" and "substituto": on the fields kept outside the version's layout (leiautes.EXTRA_FIELDS),
+  the layout's field for the same element, which receives what is typed there, or the field to
+  fill instead (leiautes.EQUIVALENTS, leiautes.SUBSTITUTES);
+- "desde": the first package of the manual version whose schema has the field, when the oldest
+  one at hand lacks it (leiautes.MANUALS);
 - "rec": the field's positions in the national TXT record layout. For 3.10 they are the published
   layout (../shared/reference/txtstructure310.json). No TXT layout is published for 1.10 and 2.00
   in our references, so their records are derived the way the 3.10 layout is built: one record per
