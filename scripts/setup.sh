@@ -18,6 +18,7 @@ packages=(
   libcups2-dev
   python3 python3-aiosmtpd
   poppler-utils
+  clang libclang-rt-14-dev ccache
 )
 
 missing=()
