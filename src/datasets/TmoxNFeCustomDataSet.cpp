@@ -105,7 +105,7 @@ TmoxNFeXMLField& TmoxNFeCustomDataSet::Campo(std::string_view aGrupo, int aPosic
 TmoxNFeXMLField& TmoxNFeCustomDataSet::CampoDeEntrada(std::string_view aNome) const {
   TmoxNFeXMLField& campo = Campo(aNome);
   if (campo.Visible()) {
-    // A field newer than the note's package would never be written by its converter.
+    // A field newer than the note's schema package has no place in its XML.
     if (!campo.Desde().empty() && fVersaoEsquema < StrToVersaoEsquema(campo.Desde()))
       throw EmoxDataSetException::CreateFmt("O campo %s não existe no leiaute do pacote %s; existe a partir do %s.",
                                             {campo.FieldName(), VersaoEsquemaToStr(fVersaoEsquema), campo.Desde()},
