@@ -18,17 +18,25 @@ using V = TVersaoEsquema;
 const char* const kArquivos[] = {"NFeDataSets.xml", "NFeDataSets_Exportacao.xml"};
 const char* const kVersoesManual[] = {"vm30", "vm40", "vm50", "vm50a"};
 
-TEST(DicionariosEntregues, CarregamNoLeiauteDeCadaPacoteDaSuaVersao) {
+// Calls aVerifica with the data sets of every schema package on each of its delivered dictionaries.
+template <class TVerifica>
+void EmCadaPacote(TVerifica aVerifica) {
   for (int v = 0; v <= static_cast<int>(V::pl_008i1); ++v)
     for (bool exportacao : {false, true}) {
       const auto versao = static_cast<V>(v);
       SCOPED_TRACE(mox::VersaoEsquemaToStr(versao) + (exportacao ? " exportação" : ""));
       auto ds = moxtest::DataSetsEntregues(versao, exportacao);
-      EXPECT_NE(ds->Z(), nullptr);
-      // Every note-level and item-level group the commands walk exists.
-      EXPECT_NO_THROW(ds->Incluir());
-      EXPECT_NO_THROW(ds->IncluirItem());
+      aVerifica(*ds);
     }
+}
+
+TEST(DicionariosEntregues, CarregamNoLeiauteDeCadaPacoteDaSuaVersao) {
+  EmCadaPacote([](mox::TmoxNFeDataSets& aDs) {
+    EXPECT_NE(aDs.Z(), nullptr);
+    // Every note-level and item-level group the commands walk exists.
+    EXPECT_NO_THROW(aDs.Incluir());
+    EXPECT_NO_THROW(aDs.IncluirItem());
+  });
 }
 
 TEST(DicionariosEntregues, VerificadorNaoApontaProblemas) {
@@ -148,26 +156,22 @@ TEST(DicionariosEntregues, CamposDeOutrosLeiautesFicamForaDoXml) {
 // Every field the layout does not write is a control field or names a written field of its own
 // group; nothing typed into a dictionary field can vanish without a word.
 TEST(DicionariosEntregues, CampoForaDoXmlApontaCampoGravado) {
-  for (int v = 0; v <= static_cast<int>(V::pl_008i1); ++v)
-    for (bool exportacao : {false, true}) {
-      const auto versao = static_cast<V>(v);
-      SCOPED_TRACE(mox::VersaoEsquemaToStr(versao) + (exportacao ? " exportação" : ""));
-      auto ds = moxtest::DataSetsEntregues(versao, exportacao);
-      for (const auto& grupo : ds->ListDataSets())
-        for (size_t i = 0; i < grupo->FieldCount(); ++i) {
-          const auto& campo = static_cast<const mox::TmoxNFeXMLField&>(grupo->XmlField(i));
-          if (campo.Visible() || campo.FieldName() == "handle" || campo.FieldName() == grupo->XMLKeyField()) continue;
-          SCOPED_TRACE(campo.FieldName());
-          if (campo.Equivale().empty()) {
-            EXPECT_THROW(ds->CampoDeEntrada(campo.FieldName()), mox::EmoxDataSetException);
-            continue;
-          }
-          const mox::TmoxNFeXMLField& gravado = ds->CampoDeEntrada(campo.FieldName());
-          EXPECT_EQ(gravado.FieldName(), campo.Equivale());
-          EXPECT_TRUE(gravado.Visible());
-          EXPECT_EQ(gravado.DataSet(), grupo.get());
+  EmCadaPacote([](mox::TmoxNFeDataSets& aDs) {
+    for (const auto& grupo : aDs.ListDataSets())
+      for (size_t i = 0; i < grupo->FieldCount(); ++i) {
+        const auto& campo = static_cast<const mox::TmoxNFeXMLField&>(grupo->XmlField(i));
+        if (campo.Visible() || campo.FieldName() == "handle" || campo.FieldName() == grupo->XMLKeyField()) continue;
+        SCOPED_TRACE(campo.FieldName());
+        if (campo.Equivale().empty()) {
+          EXPECT_THROW(aDs.CampoDeEntrada(campo.FieldName()), mox::EmoxDataSetException);
+          continue;
         }
-    }
+        const mox::TmoxNFeXMLField& gravado = aDs.CampoDeEntrada(campo.FieldName());
+        EXPECT_EQ(gravado.FieldName(), campo.Equivale());
+        EXPECT_TRUE(gravado.Visible());
+        EXPECT_EQ(gravado.DataSet(), grupo.get());
+      }
+  });
 }
 
 // A field that the older packages of a manual version lack is refused for them, naming the first
