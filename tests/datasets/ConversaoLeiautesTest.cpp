@@ -45,7 +45,8 @@ TEST(LeiautesNFe, CadaPacoteTemSuaClasseNaFamiliaDoLeiaute) {
   for (const Caso& caso : casos) {
     auto leiaute = mox::CriaLeiauteNFe(caso.versao);
     ASSERT_NE(leiaute, nullptr);
-    EXPECT_EQ(typeid(*leiaute), caso.classe) << mox::VersaoEsquemaToStr(caso.versao);
+    const auto& objeto = *leiaute;
+    EXPECT_EQ(typeid(objeto), caso.classe) << mox::VersaoEsquemaToStr(caso.versao);
     EXPECT_EQ(leiaute->VersaoEsquema(), caso.versao);
   }
   // The families branch: pl_006e starts from pl_005d, pl_008a from pl_006s.
@@ -60,7 +61,8 @@ TEST(LeiautesNFe, CadaPacoteTemSuaClasseNaFamiliaDoLeiaute) {
 TEST(LeiautesNFe, FachadaSemFabricaUsaOsLeiautesDeCadaPacote) {
   mox::TmoxNFeDataSets ds;
   ds.SetVersaoEsquema(V::pl_006r);
-  EXPECT_EQ(typeid(ds.ActiveDSVersao()), typeid(mox::TmoxDS_pl006r));
+  const auto& ativo = ds.ActiveDSVersao();
+  EXPECT_EQ(typeid(ativo), typeid(mox::TmoxDS_pl006r));
 }
 
 // The data sets a new note and a new item open, per family.
