@@ -176,12 +176,20 @@ RECORD_GROUPS_310 = {'JA': 'J01'}
 # Field names of the 3.10 record layout that differ from the tag.
 RECORD_ALIASES = {'item': 'nItem'}
 
+# Record lines the published 3.10 layout leaves out, written as its 4.00 edition writes them: the
+# avulsa group whole, and the interstate-sale totals after the last item of W02.
+RECORD_SUPPLEMENT_310 = {
+    'D': 'D|CNPJ|xOrgao|matr|xAgente|fone|UF|nDAR|dEmi|vDAR|repEmi|dPag|',
+    'W02': 'W02|vBC|vICMS|vICMSDeson|vBCST|vST|vProd|vFrete|vSeg|vDesc|vII|vIPI|vPIS|vCOFINS|vOutro|vNF|vTotTrib|'
+           'vFCPUFDest|vICMSUFDest|vICMSUFRemet|',
+}
+
 MANUALS = {
     'vm30': {'package': 'PL_005f', 'schema': 'leiauteNFe_v1.10.xsd', 'anchors': ANCHORS_110},
     'vm40': {'package': 'PL_006j', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
     'vm50': {'package': 'PL_006v', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
     'vm50a': {'package': 'PL_008i1', 'schema': 'leiauteNFe_v3.10.xsd', 'anchors': ANCHORS_310,
-              'record_layout': 'txtstructure310.json'},
+              'record_layout': 'txtstructure310.json', 'record_supplement': RECORD_SUPPLEMENT_310},
 }
 
 # Fields outside the version's own layout that its converters, readers or rules still name.

@@ -1,0 +1,356 @@
+#include "datasets/TmoxNFeConvXmlToDataset.h"
+
+#include <cstring>
+#include <optional>
+
+#include "base/EmoxException.h"
+#include "datasets/TmoxNFeConverter.h"
+#include "external/EKivoException.h"
+#include "external/TmoxKivoUtils.h"
+#include "external/XmlTreeWalk.h"
+#include "utils/moxXmlLookup.h"
+
+namespace mox {
+
+namespace {
+
+bool EhNFe(xmlNodePtr aNode, const char* aName) {
+  return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == aName && aNode->ns && aNode->ns->href &&
+         std::strcmp(reinterpret_cast<const char*>(aNode->ns->href), TmoxKivoUtils::kNFeNamespace) == 0;
+}
+
+// The tag of a field: its name up to the first underscore; empty without one.
+std::string GetNameXML(const std::string& aField) {
+  const size_t underscore = aField.find('_');
+  return underscore == std::string::npos ? std::string() : aField.substr(0, underscore);
+}
+
+std::string Atributo(xmlNodePtr aNode, const char* aName) {
+  if (!aNode) return {};
+  xmlChar* value = xmlGetProp(aNode, reinterpret_cast<const xmlChar*>(aName));
+  if (!value) return {};
+  std::string text = reinterpret_cast<const char*>(value);
+  xmlFree(value);
+  return text;
+}
+
+}  // namespace
+
+// One note of the input: its infNFe and, for an authorized note, its protocol.
+struct TmoxNFeConvXmlToDataset::TNota {
+  xmlNodePtr infNFe = nullptr;
+  xmlNodePtr protNFe = nullptr;
+  xmlNodePtr nfeProc = nullptr;
+};
+
+TmoxNFeConvXmlToDataset::TmoxNFeConvXmlToDataset(TmoxKivoUtils& aUtils) : FUtils(aUtils) {}
+
+TmoxNFeConvXmlToDataset::~TmoxNFeConvXmlToDataset() = default;
+
+// --- Reading primitives -------------------------------------------------------------------------
+
+std::string TmoxNFeConvXmlToDataset::GetNodeXml(xmlNodePtr aScope, const char* aNodeName) const {
+  xmlNodePtr found =
+      FindElement(aScope, [&](xmlNodePtr aNode) { return aNode != aScope && EhNFe(aNode, aNodeName); });
+  return found ? NodeXml(found) : std::string();
+}
+
+std::vector<xmlNodePtr> TmoxNFeConvXmlToDataset::GetNodes(xmlNodePtr aScope, const char* aNodeName) const {
+  std::vector<xmlNodePtr> nodes;
+  ForEachElement(aScope, [&](xmlNodePtr aNode) {
+    if (aNode != aScope && EhNFe(aNode, aNodeName)) nodes.push_back(aNode);
+  });
+  return nodes;
+}
+
+void TmoxNFeConvXmlToDataset::SetCampo(const std::string& aField, const std::string& aValue) {
+  DS->Campo(aField).SetAsString(aValue);
+  AddTx2(aField + "=" + aValue);
+}
+
+void TmoxNFeConvXmlToDataset::ConvertXmlEmDataSet(const char* aDataSet, const std::string& aSource) {
+  if (aSource.empty()) return;
+  const TXmlDataSetNFe& ds = DS->FindDataSet(aDataSet);
+  for (size_t i = 0; i < ds.FieldCount(); ++i) {
+    const std::string& campo = ds.Field(i).FieldName();
+    const std::string tag = GetNameXML(campo);
+    if (tag.empty()) continue;
+    const std::string valor = GetValueTag(tag, aSource);
+    if (!valor.empty()) SetCampo(campo, valor);
+  }
+}
+
+void TmoxNFeConvXmlToDataset::ConvertXmlEmPartDataSet(xmlNodePtr aScope, const char* aNodeName, const char* aPart) {
+  for (xmlNodePtr node : GetNodes(aScope, aNodeName)) {
+    IncluirPart(aPart);
+    ConvertXmlEmDataSet(aPart, GetValueTag(aNodeName, NodeXml(node)));
+    SalvarPart(aPart);
+  }
+}
+
+void TmoxNFeConvXmlToDataset::AddValueField(const std::string& aField, const std::string& aXml) {
+  SetCampo(aField, GetValueTag(GetNameXML(aField), aXml));
+}
+
+void TmoxNFeConvXmlToDataset::ConvertAtributoETexto(xmlNodePtr aScope, const char* aNodeName, const char* aPart,
+                                                    const char* aAttrField, const char* aValueField) {
+  for (xmlNodePtr node : GetNodes(aScope, aNodeName)) {
+    const std::string xml = NodeXml(node);
+    IncluirPart(aPart);
+    SetCampo(aAttrField, FUtils.GetXMLAttributeByIndex(xml, "", 1));
+    AddValueField(aValueField, xml);
+    SalvarPart(aPart);
+  }
+}
+
+// --- Commands -----------------------------------------------------------------------------------
+
+void TmoxNFeConvXmlToDataset::AddTx2(std::string aLine) {
+  if (FTx2) FTx2->push_back(std::move(aLine));
+}
+
+void TmoxNFeConvXmlToDataset::Incluir() {
+  DS->Incluir();
+  AddTx2("INCLUIR");
+}
+
+void TmoxNFeConvXmlToDataset::IncluirItem() {
+  DS->IncluirItem();
+  AddTx2("INCLUIRITEM");
+}
+
+void TmoxNFeConvXmlToDataset::IncluirPart(const std::string& aPart) {
+  DS->IncluirPart(aPart);
+  AddTx2("INCLUIRPARTE=" + aPart);
+}
+
+void TmoxNFeConvXmlToDataset::Salvar() {
+  DS->Salvar();
+  AddTx2("SALVAR");
+}
+
+void TmoxNFeConvXmlToDataset::SalvarItem() {
+  DS->SalvarItem();
+  AddTx2("SALVARITEM");
+}
+
+void TmoxNFeConvXmlToDataset::SalvarPart(const std::string& aPart) {
+  DS->SalvarPart(aPart);
+  AddTx2("SALVARPARTE=" + aPart);
+}
+
+// --- Groups -------------------------------------------------------------------------------------
+
+void TmoxNFeConvXmlToDataset::ConvertReferencias(xmlNodePtr aInfNFe, bool aLeiaute310) {
+  struct TAlternativa {
+    const char* tag;
+    std::vector<const char*> antigos, novos;
+  };
+  static const std::vector<TAlternativa> kAlternativas{
+      {"refNFe", {"refNFe_B13"}, {"refNFe_BA02"}},
+      {"refNF",
+       {"cUF_B15", "AAMM_B16", "CNPJ_B17", "mod_B18", "serie_B19", "nNF_B20"},
+       {"cUF_BA04", "AAMM_BA05", "CNPJ_BA06", "mod_BA07", "serie_BA08", "nNF_BA09"}},
+      {"refNFP",
+       {"cUF_B20b", "AAMM_B20c", "IE_B20f", "mod_B20g", "serie_B20h", "nNF_B20ha", "CNPJ_B20d", "CPF_B20e"},
+       {"cUF_BA11", "AAMM_BA12", "CNPJ_BA13", "CPF_BA14", "IE_BA15", "mod_BA16", "serie_BA17", "nNF_BA18"}},
+      {"refCTe", {"refCTe_B20i"}, {"refCTe_BA19"}},
+      {"refECF", {"mod_B20k", "nECF_B20l", "nCOO_B20m"}, {"mod_BA21", "nECF_BA22", "nCOO_BA23"}},
+  };
+  for (xmlNodePtr ref : GetNodes(aInfNFe, "NFref")) {
+    const std::string xml = NodeXml(ref);
+    IncluirPart("NREF");
+    for (const TAlternativa& alternativa : kAlternativas) {
+      // Only the alternative this reference holds: the others would write empty values.
+      const std::string grupo = GetValueTag(alternativa.tag, xml);
+      if (grupo.empty()) continue;
+      const bool simples = std::strcmp(alternativa.tag, "refNFe") == 0 || std::strcmp(alternativa.tag, "refCTe") == 0;
+      for (const char* campo : aLeiaute310 ? alternativa.novos : alternativa.antigos)
+        AddValueField(campo, simples ? xml : grupo);
+    }
+    SalvarPart("NREF");
+  }
+}
+
+void TmoxNFeConvXmlToDataset::ConvertTotais(xmlNodePtr aInfNFe) {
+  ConvertXmlEmDataSet("W", GetNodeXml(aInfNFe, "ICMSTot"));
+  ConvertXmlEmDataSet("W", GetNodeXml(aInfNFe, "retTrib"));
+  // The service totals repeat tags of the ICMS totals (vBC, vPIS, vCOFINS, vOutro): their fields,
+  // items W18 to W22x, take the ISSQNtot values, or nothing without that group.
+  const std::string issqn = GetNodeXml(aInfNFe, "ISSQNtot");
+  const TXmlDataSetNFe& w = DS->FindDataSet("W");
+  for (size_t i = 0; i < w.FieldCount(); ++i) {
+    const std::string& campo = w.Field(i).FieldName();
+    const size_t underscore = campo.find('_');
+    if (underscore == std::string::npos) continue;
+    const std::string item = campo.substr(underscore + 1, 3);
+    if (item >= "W18" && item <= "W22") AddValueField(campo, issqn);
+  }
+}
+
+void TmoxNFeConvXmlToDataset::ConvertItem(xmlNodePtr aDet, const std::string& aVersao) {
+  const std::string det = NodeXml(aDet);
+  const bool v310 = aVersao == "3.10";
+  IncluirItem();
+  SetCampo("nItem_H02", FUtils.GetXMLAttributeByIndex(det, "", 1));
+  ConvertXmlEmDataSet("I", GetValueTag("prod", det));
+  for (xmlNodePtr nve : GetNodes(aDet, "NVE")) {
+    IncluirPart("NVE");
+    AddValueField("NVE_I05a", NodeXml(nve));
+    SalvarPart("NVE");
+  }
+  // Declarations with their additions, exports with their indirect exports: each addition and
+  // each indirect export under its own parent.
+  for (xmlNodePtr di : GetNodes(aDet, "DI")) {
+    IncluirPart("DI");
+    ConvertXmlEmDataSet("DI", GetValueTag("DI", NodeXml(di)));
+    ConvertXmlEmPartDataSet(di, "adi", "ADI");
+    SalvarPart("DI");
+  }
+  if (v310)
+    for (xmlNodePtr exportacao : GetNodes(aDet, "detExport")) {
+      IncluirPart("DETEXPORT");
+      ConvertXmlEmDataSet("DETEXPORT", GetValueTag("detExport", NodeXml(exportacao)));
+      ConvertXmlEmPartDataSet(exportacao, "exportInd", "EXPORTIND");
+      SalvarPart("DETEXPORT");
+    }
+  ConvertXmlEmDataSet("J", GetValueTag("veicProd", det));
+  ConvertXmlEmPartDataSet(aDet, "med", "K");
+  ConvertXmlEmPartDataSet(aDet, "arma", "L");
+  ConvertXmlEmDataSet("L1", GetValueTag("comb", det));
+  if (v310) {
+    const std::string recopi = GetValueTag("nRECOPI", det);
+    if (!recopi.empty()) SetCampo("nRECOPI_LB01", recopi);
+  }
+  // The estimated tax total exists from the late 2.00 packages on.
+  if (DS->FindDataSet("M").FindXmlField("vTotTrib_M02")) AddValueField("vTotTrib_M02", det);
+  ConvertXmlEmDataSet("N", GetValueTag("ICMS", det));
+  if (FVersaoEsquema >= TVersaoEsquema::pl_008g) ConvertXmlEmDataSet("NA", GetValueTag("ICMSUFDest", det));
+  ConvertXmlEmDataSet("O", GetValueTag("IPI", det));
+  ConvertXmlEmDataSet("P", GetValueTag("II", det));
+  ConvertXmlEmDataSet("Q", GetValueTag("PIS", det));
+  ConvertXmlEmDataSet("R", GetValueTag("PISST", det));
+  ConvertXmlEmDataSet("S", GetValueTag("COFINS", det));
+  ConvertXmlEmDataSet("T", GetValueTag("COFINSST", det));
+  ConvertXmlEmDataSet("U", GetValueTag("ISSQN", det));
+  if (v310) ConvertXmlEmDataSet("UB", GetValueTag("impostoDevol", det));
+  AddValueField("infAdProd_V01", det);
+  SalvarItem();
+}
+
+void TmoxNFeConvXmlToDataset::ConvertTransporte(xmlNodePtr aInfNFe, const std::string& aVersao) {
+  // Every transport value lies inside transp: searching it is searching the whole note.
+  const std::string nota = GetNodeXml(aInfNFe, "transp");
+  AddValueField("modFrete_X02", nota);
+  ConvertXmlEmDataSet("X", GetNodeXml(aInfNFe, "transporta"));
+  ConvertXmlEmDataSet("X", GetNodeXml(aInfNFe, "retTransp"));
+  if (aVersao == "2.00" || aVersao == "3.10") {
+    AddValueField("vagao_X25a", nota);
+    AddValueField("balsa_X25b", nota);
+  }
+  const std::string veiculo = GetValueTag("veicTransp", nota);
+  for (const char* campo : {"placa_X19", "UF_X20", "RNTC_X21"}) AddValueField(campo, veiculo);
+  ConvertXmlEmPartDataSet(aInfNFe, "reboque", "REBOQUE");
+  // Each volume with its own seals.
+  for (xmlNodePtr vol : GetNodes(aInfNFe, "vol")) {
+    IncluirPart("VOL");
+    ConvertXmlEmDataSet("VOL", GetValueTag("vol", NodeXml(vol)));
+    ConvertXmlEmPartDataSet(vol, "lacres", "LACRE");
+    SalvarPart("VOL");
+  }
+}
+
+void TmoxNFeConvXmlToDataset::ConvertInformacoesAdicionais(xmlNodePtr aInfNFe) {
+  ConvertXmlEmDataSet("Z", GetNodeXml(aInfNFe, "infAdic"));
+  ConvertXmlEmPartDataSet(aInfNFe, "procRef", "PROCREF");
+  ConvertAtributoETexto(aInfNFe, "obsCont", "OBSCONT", "xCampo_Z05", "xTexto_Z06");
+  ConvertAtributoETexto(aInfNFe, "obsFisco", "OBSFISCO", "xCampo_Z08", "xTexto_Z09");
+}
+
+void TmoxNFeConvXmlToDataset::ConvertCana(xmlNodePtr aInfNFe) {
+  ConvertXmlEmDataSet("CANA", GetNodeXml(aInfNFe, "cana"));
+  ConvertXmlEmPartDataSet(aInfNFe, "deduc", "DEDUC");
+  ConvertAtributoETexto(aInfNFe, "forDia", "FORDIA", "dia_ZC05", "qtde_ZC06");
+}
+
+// --- Note ---------------------------------------------------------------------------------------
+
+void TmoxNFeConvXmlToDataset::ConvertParts(const TNota& aNota) {
+  xmlNodePtr inf = aNota.infNFe;
+  Incluir();
+  const std::string versao = VersaoLeiauteDoEsquema(FVersaoEsquema);
+  SetCampo("versao_A02", versao);
+  ConvertXmlEmDataSet("B", GetNodeXml(inf, "ide"));
+  // The item numbers of the references follow the layout of the document read.
+  ConvertReferencias(inf, Atributo(inf, "versao") == "3.10" || Atributo(aNota.nfeProc, "versao") == "3.10");
+  ConvertXmlEmDataSet("C", GetNodeXml(inf, "emit"));
+  ConvertXmlEmDataSet("D", GetNodeXml(inf, "avulsa"));
+  ConvertXmlEmDataSet("E", GetNodeXml(inf, "dest"));
+  ConvertXmlEmDataSet("F", GetNodeXml(inf, "retirada"));
+  ConvertXmlEmDataSet("G", GetNodeXml(inf, "entrega"));
+  if (versao == "3.10") ConvertXmlEmPartDataSet(inf, "autXML", "AUTXML");  // every authorized party
+  ConvertXmlEmDataSet("Z", GetNodeXml(inf, "exporta"));
+  ConvertXmlEmDataSet("Z", GetNodeXml(inf, "compra"));
+  ConvertTotais(inf);
+  if (versao == "2.00" || versao == "3.10") ConvertCana(inf);
+  for (xmlNodePtr det : GetNodes(inf, "det")) ConvertItem(det, versao);
+  ConvertTransporte(inf, versao);
+  ConvertInformacoesAdicionais(inf);
+  ConvertXmlEmDataSet("Y", GetNodeXml(inf, "fat"));
+  ConvertXmlEmPartDataSet(inf, "dup", "DUP");
+  Salvar();
+}
+
+void TmoxNFeConvXmlToDataset::DadosDeAutorizacao(const TNota& aNota) {
+  const std::string prot = aNota.protNFe ? NodeXml(aNota.protNFe) : std::string();
+  for (const char* nome : {"tpAmb", "verAplic", "chNFe", "dhRecbto", "nProt", "digVal", "cStat", "xMotivo"})
+    fDadosAutorizacao.push_back(std::string(nome) + "=" + GetValueTag(nome, prot));
+}
+
+std::unique_ptr<TmoxNFeDataSets> TmoxNFeConvXmlToDataset::ConvertDataset() {
+  const std::string xml = FUtils.RemoveBOM(FXml);
+  std::optional<XmlDocument> doc;
+  try {
+    doc.emplace(XmlDocument::Parse(xml));
+  } catch (const EKivoException& e) {
+    throw EmoxConvXmlException(std::string("O texto informado não é um XML válido: ") + e.what(), fDiretorioLogErro);
+  }
+  // Every infNFe of the text, each with the protocol of its nfeProc when there is one.
+  std::vector<TNota> notas;
+  ForEachElement(doc->Root(), [&](xmlNodePtr aNode) {
+    if (!EhNFe(aNode, "infNFe")) return;
+    TNota nota{aNode, nullptr, nullptr};
+    xmlNodePtr nfe = aNode->parent;
+    if (nfe && nfe->type == XML_ELEMENT_NODE && nfe->parent && nfe->parent->type == XML_ELEMENT_NODE &&
+        EhNFe(nfe->parent, "nfeProc")) {
+      nota.nfeProc = nfe->parent;
+      nota.protNFe = FindElement(nfe->parent, [](xmlNodePtr n) { return EhNFe(n, "protNFe"); });
+    }
+    notas.push_back(nota);
+  });
+  if (notas.empty())
+    throw EmoxConvXmlException::CreateFmt(
+        "O XML informado não é uma NF-e: o elemento raiz <%s> (linha %d) não contém infNFe no namespace %s.",
+        {std::string(LocalName(doc->Root())), static_cast<int>(xmlGetLineNo(doc->Root())),
+         TmoxKivoUtils::kNFeNamespace},
+        fDiretorioLogErro);
+
+  auto result = std::make_unique<TmoxNFeDataSets>();
+  result->SetVersaoEsquema(FVersaoEsquema);
+  result->SetXMLDicionario(FXmlDicionario);
+  DS = result.get();
+  fDadosAutorizacao.clear();
+  try {
+    for (const TNota& nota : notas) {
+      ConvertParts(nota);
+      DadosDeAutorizacao(nota);
+    }
+  } catch (...) {
+    DS = nullptr;
+    throw;
+  }
+  DS = nullptr;
+  return result;
+}
+
+}  // namespace mox
