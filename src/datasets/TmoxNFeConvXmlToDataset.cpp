@@ -14,9 +14,11 @@ namespace mox {
 
 namespace {
 
+// An element of the NF-e namespace, or of no namespace at all (the bare infNFe of a batch text).
 bool EhNFe(xmlNodePtr aNode, const char* aName) {
-  return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == aName && aNode->ns && aNode->ns->href &&
-         std::strcmp(reinterpret_cast<const char*>(aNode->ns->href), TmoxKivoUtils::kNFeNamespace) == 0;
+  return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == aName &&
+         (!aNode->ns || (aNode->ns->href && std::strcmp(reinterpret_cast<const char*>(aNode->ns->href),
+                                                       TmoxKivoUtils::kNFeNamespace) == 0));
 }
 
 // The tag of a field: its name up to the first underscore; empty without one.
@@ -64,8 +66,11 @@ std::vector<xmlNodePtr> TmoxNFeConvXmlToDataset::GetNodes(xmlNodePtr aScope, con
 }
 
 void TmoxNFeConvXmlToDataset::SetCampo(const std::string& aField, const std::string& aValue) {
-  DS->Campo(aField).SetAsString(aValue);
-  AddTx2(aField + "=" + aValue);
+  // Values keep the escaped form every reader stores ("&amp;", "&quot;"), whichever way the XML
+  // text wrote the quotes.
+  const std::string valor = EscapeCaracteres(aValue);
+  DS->Campo(aField).SetAsString(valor);
+  AddTx2(aField + "=" + valor);
 }
 
 void TmoxNFeConvXmlToDataset::ConvertXmlEmDataSet(const char* aDataSet, const std::string& aSource) {
@@ -92,12 +97,17 @@ void TmoxNFeConvXmlToDataset::AddValueField(const std::string& aField, const std
   SetCampo(aField, GetValueTag(GetNameXML(aField), aXml));
 }
 
+std::string TmoxNFeConvXmlToDataset::PrimeiroAtributo(xmlNodePtr aNode, const std::string& aXml) const {
+  // A node's own XML declares its namespace first: the first attribute is at index 1 then.
+  return FUtils.GetXMLAttributeByIndex(aXml, "", aNode->ns ? 1 : 0);
+}
+
 void TmoxNFeConvXmlToDataset::ConvertAtributoETexto(xmlNodePtr aScope, const char* aNodeName, const char* aPart,
                                                     const char* aAttrField, const char* aValueField) {
   for (xmlNodePtr node : GetNodes(aScope, aNodeName)) {
     const std::string xml = NodeXml(node);
     IncluirPart(aPart);
-    SetCampo(aAttrField, FUtils.GetXMLAttributeByIndex(xml, "", 1));
+    SetCampo(aAttrField, PrimeiroAtributo(node, xml));
     AddValueField(aValueField, xml);
     SalvarPart(aPart);
   }
@@ -192,7 +202,7 @@ void TmoxNFeConvXmlToDataset::ConvertItem(xmlNodePtr aDet, const std::string& aV
   const std::string det = NodeXml(aDet);
   const bool v310 = aVersao == "3.10";
   IncluirItem();
-  SetCampo("nItem_H02", FUtils.GetXMLAttributeByIndex(det, "", 1));
+  SetCampo("nItem_H02", PrimeiroAtributo(aDet, det));
   ConvertXmlEmDataSet("I", GetValueTag("prod", det));
   for (xmlNodePtr nve : GetNodes(aDet, "NVE")) {
     IncluirPart("NVE");

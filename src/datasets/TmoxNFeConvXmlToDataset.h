@@ -59,6 +59,8 @@ class TmoxNFeConvXmlToDataset {
   void ConvertXmlEmDataSet(const char* aDataSet, const std::string& aSource);
   void ConvertXmlEmPartDataSet(xmlNodePtr aScope, const char* aNodeName, const char* aPart);
   void AddValueField(const std::string& aField, const std::string& aXml);
+  // The first attribute of an element (nItem, xCampo, dia), aXml being the element's own XML.
+  std::string PrimeiroAtributo(xmlNodePtr aNode, const std::string& aXml) const;
   void SetCampo(const std::string& aField, const std::string& aValue);
 
   // Groups.
@@ -68,8 +70,8 @@ class TmoxNFeConvXmlToDataset {
   void ConvertTransporte(xmlNodePtr aInfNFe, const std::string& aVersao);
   void ConvertInformacoesAdicionais(xmlNodePtr aInfNFe);
   void ConvertCana(xmlNodePtr aInfNFe);
-  // Each element into its own record of aPart: the attribute at index 1 (after the namespace
-  // declaration) into aAttrField, the child aValueTag into aValueField.
+  // Each element into its own record of aPart: its first attribute into aAttrField, the child named
+  // by aValueField into aValueField.
   void ConvertAtributoETexto(xmlNodePtr aScope, const char* aNodeName, const char* aPart, const char* aAttrField,
                              const char* aValueField);
 
