@@ -36,6 +36,32 @@ std::string Atributo(xmlNodePtr aNode, const char* aName) {
   return text;
 }
 
+// A source searched for many tags: GetValueTag's answers, with the NF-e default-namespace
+// declarations dropped once instead of once per tag.
+class TextoDeBusca {
+ public:
+  explicit TextoDeBusca(const std::string& aTexto) {
+    static const std::string kDeclaracao = std::string(" xmlns=\"") + TmoxKivoUtils::kNFeNamespace + "\">";
+    texto_.reserve(aTexto.size());
+    size_t de = 0;
+    for (size_t p; (p = aTexto.find(kDeclaracao, de)) != std::string::npos; de = p + kDeclaracao.size())
+      texto_.append(aTexto, de, p - de).push_back('>');
+    texto_.append(aTexto, de, std::string::npos);
+  }
+
+  std::string ValorDaTag(const std::string& aTag) const {
+    const size_t fim = texto_.find("</" + aTag + ">");
+    if (fim == std::string::npos) return {};
+    const size_t abre = texto_.find("<" + aTag + ">");
+    if (abre == std::string::npos) return GetValueTag(aTag, texto_);  // its rule for an attributed tag
+    const size_t inicio = abre + aTag.size() + 2;
+    return fim <= inicio ? std::string() : texto_.substr(inicio, fim - inicio);
+  }
+
+ private:
+  std::string texto_;
+};
+
 }  // namespace
 
 // One note of the input: its infNFe and, for an authorized note, its protocol.
@@ -52,17 +78,29 @@ TmoxNFeConvXmlToDataset::~TmoxNFeConvXmlToDataset() = default;
 // --- Reading primitives -------------------------------------------------------------------------
 
 std::string TmoxNFeConvXmlToDataset::GetNodeXml(xmlNodePtr aScope, const char* aNodeName) const {
-  xmlNodePtr found =
-      FindElement(aScope, [&](xmlNodePtr aNode) { return aNode != aScope && EhNFe(aNode, aNodeName); });
-  return found ? NodeXml(found) : std::string();
+  const std::vector<xmlNodePtr> nodes = GetNodes(aScope, aNodeName);
+  return nodes.empty() ? std::string() : NodeXml(nodes.front());
 }
 
 std::vector<xmlNodePtr> TmoxNFeConvXmlToDataset::GetNodes(xmlNodePtr aScope, const char* aNodeName) const {
+  if (aScope == fInfNFe) {  // the note's elements were listed once, in document order
+    const auto found = fElementos.find(aNodeName);
+    return found == fElementos.end() ? std::vector<xmlNodePtr>() : found->second;
+  }
   std::vector<xmlNodePtr> nodes;
   ForEachElement(aScope, [&](xmlNodePtr aNode) {
     if (aNode != aScope && EhNFe(aNode, aNodeName)) nodes.push_back(aNode);
   });
   return nodes;
+}
+
+void TmoxNFeConvXmlToDataset::ListaElementos(xmlNodePtr aInfNFe) {
+  fElementos.clear();
+  fInfNFe = aInfNFe;
+  ForEachElement(aInfNFe, [&](xmlNodePtr aNode) {
+    if (aNode != aInfNFe && EhNFe(aNode, reinterpret_cast<const char*>(aNode->name)))
+      fElementos[reinterpret_cast<const char*>(aNode->name)].push_back(aNode);
+  });
 }
 
 void TmoxNFeConvXmlToDataset::SetCampo(const std::string& aField, const std::string& aValue) {
@@ -76,11 +114,12 @@ void TmoxNFeConvXmlToDataset::SetCampo(const std::string& aField, const std::str
 void TmoxNFeConvXmlToDataset::ConvertXmlEmDataSet(const char* aDataSet, const std::string& aSource) {
   if (aSource.empty()) return;
   const TXmlDataSetNFe& ds = DS->FindDataSet(aDataSet);
+  const TextoDeBusca fonte(aSource);
   for (size_t i = 0; i < ds.FieldCount(); ++i) {
     const std::string& campo = ds.Field(i).FieldName();
     const std::string tag = GetNameXML(campo);
     if (tag.empty()) continue;
-    const std::string valor = GetValueTag(tag, aSource);
+    const std::string valor = fonte.ValorDaTag(tag);
     if (!valor.empty()) SetCampo(campo, valor);
   }
 }
@@ -97,9 +136,10 @@ void TmoxNFeConvXmlToDataset::AddValueField(const std::string& aField, const std
   SetCampo(aField, GetValueTag(GetNameXML(aField), aXml));
 }
 
-std::string TmoxNFeConvXmlToDataset::PrimeiroAtributo(xmlNodePtr aNode, const std::string& aXml) const {
-  // A node's own XML declares its namespace first: the first attribute is at index 1 then.
-  return FUtils.GetXMLAttributeByIndex(aXml, "", aNode->ns ? 1 : 0);
+std::string TmoxNFeConvXmlToDataset::PrimeiroAtributo(xmlNodePtr aNode) const {
+  // The attribute the utility server gives at index 1 of the node's own XML, where the namespace
+  // declaration comes first; read from the parsed node instead of parsing that XML again.
+  return aNode->properties ? NodeText(reinterpret_cast<xmlNodePtr>(aNode->properties)) : std::string();
 }
 
 void TmoxNFeConvXmlToDataset::ConvertAtributoETexto(xmlNodePtr aScope, const char* aNodeName, const char* aPart,
@@ -107,7 +147,7 @@ void TmoxNFeConvXmlToDataset::ConvertAtributoETexto(xmlNodePtr aScope, const cha
   for (xmlNodePtr node : GetNodes(aScope, aNodeName)) {
     const std::string xml = NodeXml(node);
     IncluirPart(aPart);
-    SetCampo(aAttrField, PrimeiroAtributo(node, xml));
+    SetCampo(aAttrField, PrimeiroAtributo(node));
     AddValueField(aValueField, xml);
     SalvarPart(aPart);
   }
@@ -202,7 +242,7 @@ void TmoxNFeConvXmlToDataset::ConvertItem(xmlNodePtr aDet, const std::string& aV
   const std::string det = NodeXml(aDet);
   const bool v310 = aVersao == "3.10";
   IncluirItem();
-  SetCampo("nItem_H02", PrimeiroAtributo(aDet, det));
+  SetCampo("nItem_H02", PrimeiroAtributo(aDet));
   ConvertXmlEmDataSet("I", GetValueTag("prod", det));
   for (xmlNodePtr nve : GetNodes(aDet, "NVE")) {
     IncluirPart("NVE");
@@ -287,6 +327,7 @@ void TmoxNFeConvXmlToDataset::ConvertCana(xmlNodePtr aInfNFe) {
 
 void TmoxNFeConvXmlToDataset::ConvertParts(const TNota& aNota) {
   xmlNodePtr inf = aNota.infNFe;
+  ListaElementos(inf);
   Incluir();
   const std::string versao = VersaoLeiauteDoEsquema(FVersaoEsquema);
   SetCampo("versao_A02", versao);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/moxTypes.h"
@@ -59,8 +60,10 @@ class TmoxNFeConvXmlToDataset {
   void ConvertXmlEmDataSet(const char* aDataSet, const std::string& aSource);
   void ConvertXmlEmPartDataSet(xmlNodePtr aScope, const char* aNodeName, const char* aPart);
   void AddValueField(const std::string& aField, const std::string& aXml);
-  // The first attribute of an element (nItem, xCampo, dia), aXml being the element's own XML.
-  std::string PrimeiroAtributo(xmlNodePtr aNode, const std::string& aXml) const;
+  // The first attribute of an element (nItem, xCampo, dia).
+  std::string PrimeiroAtributo(xmlNodePtr aNode) const;
+  // Lists the elements of the note by name, for the look-ups over the whole note.
+  void ListaElementos(xmlNodePtr aInfNFe);
   void SetCampo(const std::string& aField, const std::string& aValue);
 
   // Groups.
@@ -93,6 +96,8 @@ class TmoxNFeConvXmlToDataset {
   bool fXmlDestinatario = false;
   std::string FXmlDicionario;
   std::vector<std::string>* FTx2 = nullptr;
+  xmlNodePtr fInfNFe = nullptr;
+  std::unordered_map<std::string, std::vector<xmlNodePtr>> fElementos;
 };
 
 }  // namespace mox
