@@ -240,6 +240,40 @@ TEST(BlocosTXT, ExemploENotasAleatoriasValidamAssinadas) {
   }
 }
 
+// The random notes of every manual version's template, against the schema of its layout.
+struct LeiauteDeBlocos {
+  const char* pasta;  // manual version under data/Templates
+  const char* pacote;
+  const char* esquema;
+  const char* versao;
+};
+
+class BlocosPorVersao : public ::testing::TestWithParam<LeiauteDeBlocos> {};
+
+TEST_P(BlocosPorVersao, NotasAleatoriasValidamNoEsquemaDoLeiaute) {
+  const LeiauteDeBlocos& leiaute = GetParam();
+  mox::TmoxNFeConverter conversor;
+  conversor.SetDiretorioTemplates(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/" + leiaute.pasta);
+  const std::string notas = conversor.GeraNFs_Random(2, "35", "99999999000191", leiaute.versao);
+  EXPECT_EQ(Conta(notas, "<infNFe "), 2u);
+  moxtest::AssinadorDeNotas assinador;
+  const std::string esquema = (moxtest::SchemasDir() / leiaute.pacote / leiaute.esquema).string();
+  for (size_t inicio = 0; (inicio = notas.find("<infNFe ", inicio)) != std::string::npos;) {
+    const size_t fim = notas.find("</infNFe>", inicio) + 9;
+    const std::string nota = notas.substr(inicio, fim - inicio);
+    EXPECT_NE(nota.find(std::string("versao=\"") + leiaute.versao + "\""), std::string::npos);
+    EXPECT_EQ(moxtest::ErrosDeEsquema(assinador.Assina(nota), esquema), "") << nota;
+    inicio = fim;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Versoes, BlocosPorVersao,
+                         ::testing::Values(LeiauteDeBlocos{"vm30", "PL_005f", "nfe_v1.10.xsd", "1.10"},
+                                           LeiauteDeBlocos{"vm40", "PL_006j", "nfe_v2.00.xsd", "2.00"},
+                                           LeiauteDeBlocos{"vm50", "PL_006v", "nfe_v2.00.xsd", "2.00"},
+                                           LeiauteDeBlocos{"vm50a", "PL_008i1", "nfe_v3.10.xsd", "3.10"}),
+                         [](const auto& aInfo) { return std::string(aInfo.param.pasta); });
+
 TEST(BlocosTXT, ErrosDeOrdemDosBlocosESeparadores) {
   moxtest::TempDir pasta;
   const auto converte = [&](const std::string& aTexto) {
