@@ -5,6 +5,7 @@
 #include <random>
 
 #include "base/EmoxException.h"
+#include "datasets/moxLinhasTexto.h"
 #include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -14,18 +15,6 @@
 namespace mox {
 
 namespace {
-
-std::vector<std::string> Linhas(const std::string& aText) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < aText.size()) {
-    const size_t end = aText.find_first_of("\r\n", start);
-    lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return lines;
-}
 
 // The values of a line: each one ends in "|"; text after the last "|" is not a value.
 std::vector<std::string> Valores(const std::string& aLinha) {
@@ -77,7 +66,7 @@ void TmoxNFeConvDic::CarregaDicionario(const std::string& aMarcador) {
   const std::string caminho = arquivo ? fDiretorioTemplates + "Conversor/" + arquivo : std::string();
   if (!arquivo || !FileExists(caminho))
     Falha(moxFormat("Não foi possível carregar o dicionário para o layout %s", {aMarcador}));
-  fDicCampo = Linhas(TmoxKivoUtils().LoadFromFileUTF8(caminho));
+  fDicCampo = LinhasDoTexto(TmoxKivoUtils().LoadFromFileUTF8(caminho));
   fLinhaDic = 0;
   fDepoisDeICMS = false;
 }
@@ -155,7 +144,7 @@ std::string TmoxNFeConvDic::CalculaChaveCapturada(const std::string& Versao) con
 
 std::string TmoxNFeConvDic::Converter(bool /*aFlagEmit*/, const std::string& Versao) {
   if (!FileExists(fArquivo)) Falha(moxFormat("Arquivo TXT não encontrado: %s", {fArquivo}));
-  const std::vector<std::string> linhas = Linhas(TmoxKivoUtils().LoadFromFileUTF8(fArquivo));
+  const std::vector<std::string> linhas = LinhasDoTexto(TmoxKivoUtils().LoadFromFileUTF8(fArquivo));
   fSxml.clear();
   fFlagEmit = true;
   fDicCampo.clear();

@@ -1,5 +1,6 @@
 #include "datasets/TmoxRecParser.h"
 
+#include "datasets/moxLinhasTexto.h"
 #include "external/AsciiCase.h"
 #include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
@@ -9,18 +10,6 @@
 namespace mox {
 
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& aText) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < aText.size()) {
-    const size_t end = aText.find_first_of("\r\n", start);
-    lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return lines;
-}
 
 std::string_view Trim(std::string_view aText) {
   const size_t first = aText.find_first_not_of(" \t");
@@ -74,7 +63,7 @@ void TmoxRecParser::SelectGroup() {
 }
 
 void TmoxRecParser::Execute() {
-  NotaRec = SplitLines(FRec);
+  NotaRec = LinhasDoTexto(FRec);
   FLinha = 0;
   try {
     for (const std::string& linha : NotaRec) {
