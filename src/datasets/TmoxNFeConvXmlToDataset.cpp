@@ -239,11 +239,11 @@ void TmoxNFeConvXmlToDataset::ConvertTotais(xmlNodePtr aInfNFe) {
 }
 
 void TmoxNFeConvXmlToDataset::ConvertItem(xmlNodePtr aDet, const std::string& aVersao) {
-  const std::string det = NodeXml(aDet);
+  const TextoDeBusca det(NodeXml(aDet));  // searched for every group of the item
   const bool v310 = aVersao == "3.10";
   IncluirItem();
   SetCampo("nItem_H02", PrimeiroAtributo(aDet));
-  ConvertXmlEmDataSet("I", GetValueTag("prod", det));
+  ConvertXmlEmDataSet("I", det.ValorDaTag("prod"));
   for (xmlNodePtr nve : GetNodes(aDet, "NVE")) {
     IncluirPart("NVE");
     AddValueField("NVE_I05a", NodeXml(nve));
@@ -264,27 +264,27 @@ void TmoxNFeConvXmlToDataset::ConvertItem(xmlNodePtr aDet, const std::string& aV
       ConvertXmlEmPartDataSet(exportacao, "exportInd", "EXPORTIND");
       SalvarPart("DETEXPORT");
     }
-  ConvertXmlEmDataSet("J", GetValueTag("veicProd", det));
+  ConvertXmlEmDataSet("J", det.ValorDaTag("veicProd"));
   ConvertXmlEmPartDataSet(aDet, "med", "K");
   ConvertXmlEmPartDataSet(aDet, "arma", "L");
-  ConvertXmlEmDataSet("L1", GetValueTag("comb", det));
+  ConvertXmlEmDataSet("L1", det.ValorDaTag("comb"));
   if (v310) {
-    const std::string recopi = GetValueTag("nRECOPI", det);
+    const std::string recopi = det.ValorDaTag("nRECOPI");
     if (!recopi.empty()) SetCampo("nRECOPI_LB01", recopi);
   }
   // The estimated tax total exists from the late 2.00 packages on.
-  if (DS->FindDataSet("M").FindXmlField("vTotTrib_M02")) AddValueField("vTotTrib_M02", det);
-  ConvertXmlEmDataSet("N", GetValueTag("ICMS", det));
-  if (FVersaoEsquema >= TVersaoEsquema::pl_008g) ConvertXmlEmDataSet("NA", GetValueTag("ICMSUFDest", det));
-  ConvertXmlEmDataSet("O", GetValueTag("IPI", det));
-  ConvertXmlEmDataSet("P", GetValueTag("II", det));
-  ConvertXmlEmDataSet("Q", GetValueTag("PIS", det));
-  ConvertXmlEmDataSet("R", GetValueTag("PISST", det));
-  ConvertXmlEmDataSet("S", GetValueTag("COFINS", det));
-  ConvertXmlEmDataSet("T", GetValueTag("COFINSST", det));
-  ConvertXmlEmDataSet("U", GetValueTag("ISSQN", det));
-  if (v310) ConvertXmlEmDataSet("UB", GetValueTag("impostoDevol", det));
-  AddValueField("infAdProd_V01", det);
+  if (DS->FindDataSet("M").FindXmlField("vTotTrib_M02")) SetCampo("vTotTrib_M02", det.ValorDaTag("vTotTrib"));
+  ConvertXmlEmDataSet("N", det.ValorDaTag("ICMS"));
+  if (FVersaoEsquema >= TVersaoEsquema::pl_008g) ConvertXmlEmDataSet("NA", det.ValorDaTag("ICMSUFDest"));
+  ConvertXmlEmDataSet("O", det.ValorDaTag("IPI"));
+  ConvertXmlEmDataSet("P", det.ValorDaTag("II"));
+  ConvertXmlEmDataSet("Q", det.ValorDaTag("PIS"));
+  ConvertXmlEmDataSet("R", det.ValorDaTag("PISST"));
+  ConvertXmlEmDataSet("S", det.ValorDaTag("COFINS"));
+  ConvertXmlEmDataSet("T", det.ValorDaTag("COFINSST"));
+  ConvertXmlEmDataSet("U", det.ValorDaTag("ISSQN"));
+  if (v310) ConvertXmlEmDataSet("UB", det.ValorDaTag("impostoDevol"));
+  SetCampo("infAdProd_V01", det.ValorDaTag("infAdProd"));
   SalvarItem();
 }
 
