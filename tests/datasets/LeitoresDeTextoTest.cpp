@@ -2,6 +2,7 @@
 // and random notes, NF-e XML with its protocol, and the errors that name the line and the field.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +98,13 @@ TEST(RegistrosTXT, DuasNotasComGruposRepetidosETextoAcentuadoValidamAssinadas) {
 
   moxtest::AssinadorDeNotas assinador;
   for (const std::string& nota : notas) EXPECT_EQ(moxtest::ErrosDeEsquema(assinador.Assina(nota), Esquema310()), "");
+
+  // Read back, the escaped values reach the data sets as they were and the note is unchanged.
+  std::vector<std::string> tx2;
+  auto lida = Conversor310()->ConvertXmlToDataSet(primeira, "", V::pl_008i1, false, &tx2);
+  EXPECT_NE(std::find(tx2.begin(), tx2.end(), "natOp_B04=VENDA &amp; &quot;BRINDE&quot; D&apos;OURO"), tx2.end());
+  EXPECT_NE(std::find(tx2.begin(), tx2.end(), "xCampo_Z05=Pedido"), tx2.end());
+  EXPECT_EQ(lida->LoteNFe().front(), primeira);
 }
 
 TEST(RegistrosTXT, LinhasEspeciais) {
