@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -53,6 +54,8 @@ class TmoxNFeConvXmlToDataset {
 
   void ConvertParts(const TNota& aNota);
   void DadosDeAutorizacao(const TNota& aNota);
+  // Lets go of the data sets and of the document's elements at the end of a conversion.
+  void Desliga();
 
   // Reading primitives.
   std::string GetNodeXml(xmlNodePtr aScope, const char* aNodeName) const;
@@ -97,7 +100,8 @@ class TmoxNFeConvXmlToDataset {
   std::string FXmlDicionario;
   std::vector<std::string>* FTx2 = nullptr;
   xmlNodePtr fInfNFe = nullptr;
-  std::unordered_map<std::string, std::vector<xmlNodePtr>> fElementos;
+  // Names point into the parsed document, which outlives every look-up of its note.
+  std::unordered_map<std::string_view, std::vector<xmlNodePtr>> fElementos;
 };
 
 }  // namespace mox
