@@ -81,9 +81,13 @@ std::string TmoxNFeConverter::ConvertToXml(const std::string& aArqTxt, const std
       try {
         lote = conversor.ConverterXML();
       } catch (const std::exception& e) {
-        if (conversor.LinhaAtual() == 0) throw;  // the save after the last line
-        throw EmoxNFeCheckTXT::CreateFmt("Linha %s: %s", {std::to_string(conversor.LinhaAtual()), e.what()},
-                                         fDiretorioLogErro);
+        // A failure on a line names it; the save after the last line names where that note began.
+        if (conversor.LinhaAtual() > 0)
+          throw EmoxNFeCheckTXT::CreateFmt("Linha %s: %s", {std::to_string(conversor.LinhaAtual()), e.what()},
+                                           fDiretorioLogErro);
+        if (conversor.LinhaDaNota() == 0) throw;
+        throw EmoxNFeCheckTXT::CreateFmt("Nota iniciada na linha %s: %s",
+                                         {std::to_string(conversor.LinhaDaNota()), e.what()}, fDiretorioLogErro);
       }
       // A value that went nowhere is a value the user typed and would not see in the note.
       if (!conversor.ErrorList().empty()) {

@@ -78,6 +78,7 @@ void TmoxNFeRecToDs::ExecutaMetodosDataset(const std::string& aGroup) {
   if (grupo == "A") {
     if (ds.State() == TDataSetState::dsInsert) ds.Salvar();
     ds.Incluir();
+    fLinhaDaNota = FRecParser->Linha();
   } else if (std::find(kGruposNRef.begin(), kGruposNRef.end(), grupo) != kGruposNRef.end()) {
     if (ds.FindDataSet("NREF").State() == TDataSetState::dsInsert) ds.SalvarPart("NREF");
     ds.IncluirPart("NREF");
@@ -117,6 +118,7 @@ void TmoxNFeRecToDs::HandleGroupSelected(const std::string& aGroup, const std::v
 
 void TmoxNFeRecToDs::Converter(TmoxNFeDataSets& aDS) {
   FErrorList.clear();
+  fLinhaDaNota = 0;
   FRecParser->SetREC(fTXT);
   FRecParser->OnProgresso = OnProgresso;
   FDataset = &aDS;

@@ -45,6 +45,8 @@ class TmoxNFeRecToDs {
   void Converter(TmoxNFeDataSets& aDS);
   // 1-based number of the input line being handled; after a failed run, the line that failed.
   size_t LinhaAtual() const { return FRecParser->Linha(); }
+  // 1-based line of the "A" that opened the last note; the note saved after the last line.
+  size_t LinhaDaNota() const { return fLinhaDaNota; }
   // Converts into fresh data sets; the batch, each entry followed by CR LF. ErrorList is not read.
   std::string ConverterXML();
 
@@ -64,6 +66,7 @@ class TmoxNFeRecToDs {
   std::vector<std::string> FIgnoreTags{"NOTA FISCAL", "NOTAFISCAL"};
   // "GROUP=position" in capitals -> field, built from the dictionary's record positions per run.
   std::unordered_map<std::string, TmoxNFeXMLField*> fPosicoes;
+  size_t fLinhaDaNota = 0;
 };
 
 }  // namespace mox

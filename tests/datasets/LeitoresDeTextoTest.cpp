@@ -142,6 +142,12 @@ TEST(RegistrosTXT, ElementosDaLinha) {
   ASSERT_EQ(linhas[3].size(), 1u);
   EXPECT_EQ(linhas[3][0].Value, "");
 
+  // A name of an existing file gives its text.
+  moxtest::TempDir pasta;
+  moxtest::WriteText(pasta.file("notas.txt"), "\xEF\xBB\xBF" "A|3.10||\n");
+  parser.SetREC(pasta.file("notas.txt"));
+  EXPECT_EQ(parser.REC(), "A|3.10||\n");
+
   struct Caso {
     int campo;
     const char* esperado;
@@ -170,7 +176,13 @@ TEST(RegistrosTXT, ErrosNomeiamLinhaGrupoECampo) {
   // A failing command names its line: the second note starts before the first one is complete.
   EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeCheckTXT>([&] {
               Conversor310()->ConvertToXml("A|3.10||\nB|35|\nA|3.10||\n", "", TLayoutConvKind::lkTXTRec, V::pl_008i1, false);
-            }).rfind("Linha 3: ", 0),
+            }).rfind("Linha 3: O Campo [cNF_B03]", 0),
+            0u);
+  // The last note is saved after the last line: the message names the line where it began.
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeCheckTXT>([&] {
+              Conversor310()->ConvertToXml(kNota310 + "\nA|3.10||\nB|35|\n\n", "", TLayoutConvKind::lkTXTRec,
+                                           V::pl_008i1, false);
+            }).rfind("Nota iniciada na linha 17: O Campo [cNF_B03]", 0),
             0u);
 }
 
