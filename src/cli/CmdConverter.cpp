@@ -73,11 +73,17 @@ std::vector<NotaConvertida> Converte(mox::TmoxNFeConverter& aConversor, const st
   auto leXml = [&](const std::string& aXml) {
     std::vector<std::string> tx2, autorizacao;
     auto ds = aConversor.ConvertXmlToDataSet(aXml, "", aVersao, aExportacao, &tx2, &autorizacao);
-    // One replay and eight protocol lines per note, in the order of the batch.
+    // One replay (from its INCLUIR) and eight protocol lines per note, in the order of the batch.
+    const size_t primeira = notas.size();
     for (size_t i = 0; i < ds->LoteNFe().size(); ++i)
-      notas.push_back({ds->LoteNFe()[i], ds->LoteNFe().size() == 1 ? tx2 : std::vector<std::string>{},
+      notas.push_back({ds->LoteNFe()[i], {},
                        std::vector<std::string>(autorizacao.begin() + static_cast<long>(8 * i),
                                                 autorizacao.begin() + static_cast<long>(8 * (i + 1)))});
+    size_t nota = primeira;
+    for (const std::string& linha : tx2) {
+      if (linha == "INCLUIR" && !notas[nota].tx2.empty()) ++nota;
+      notas[nota].tx2.push_back(linha);
+    }
   };
   if (aDe == "xml") {
     leXml(aEntrada);

@@ -28,6 +28,17 @@ TEST(CliConverter, CadaEntradaECadaSaida) {
   auto xml = Moxnfe({"converter", "--de", "xml", "-"}, registros.out.substr(0, registros.out.find('\n')));
   ASSERT_EQ(xml.status, 0) << xml.err;
   EXPECT_EQ(xml.out, registros.out.substr(0, registros.out.find('\n') + 1));
+  std::string lote = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">";
+  for (size_t inicio = 0, fim; (fim = registros.out.find('\n', inicio)) != std::string::npos; inicio = fim + 1)
+    lote += "<NFe>" + registros.out.substr(inicio, fim - inicio) + "</NFe>";
+  auto doLote = Moxnfe({"converter", "--de", "xml", "--para", "json", "-"}, lote + "</enviNFe>");
+  ASSERT_EQ(doLote.status, 0) << doLote.err;
+  const auto notas = nlohmann::json::parse(doLote.out)["notas"];
+  ASSERT_EQ(notas.size(), 2u);
+  for (const auto& nota : notas) {
+    EXPECT_EQ(nota["tx2"].front(), "INCLUIR");
+    EXPECT_EQ(nota["tx2"].back(), "SALVAR");
+  }
   auto tx2 = Moxnfe({"converter", "--de", "txt", "--para", "tx2", Fixture("registros/duas-notas-310.txt")});
   ASSERT_EQ(tx2.status, 0) << tx2.err;
   EXPECT_EQ(tx2.out.rfind("INCLUIR\nversao_A02=3.10\n", 0), 0u);
