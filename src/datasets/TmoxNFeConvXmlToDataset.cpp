@@ -29,6 +29,7 @@ std::string GetNameXML(const std::string& aField) {
   return underscore == std::string::npos ? std::string() : aField.substr(0, underscore);
 }
 
+// An attribute's value; empty without the node or the attribute.
 std::string Atributo(xmlNodePtr aNode, const char* aName) {
   if (!aNode) return {};
   xmlChar* value = xmlGetProp(aNode, reinterpret_cast<const xmlChar*>(aName));
@@ -52,6 +53,9 @@ class TextoDeBusca {
     texto_.append(aTexto, de, std::string::npos);
     Indexa();
   }
+  // The index points into the text: the object stays where it was made.
+  TextoDeBusca(const TextoDeBusca&) = delete;
+  TextoDeBusca& operator=(const TextoDeBusca&) = delete;
 
   std::string ValorDaTag(const std::string& aTag) const {
     const auto tag = tags_.find(aTag);
