@@ -152,6 +152,7 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
     throw std::runtime_error(ParaTerminal(e.what()));
   }
   if (progresso) aIo.err << "\n";
+  if (notas.empty()) throw std::runtime_error("nenhuma nota encontrada na entrada");
 
   std::string saida;
   if (aArgs.Json() || para == "json") {

@@ -103,6 +103,13 @@ void TmoxNFeRecToDs::HandleGroupSelected(const std::string& aGroup, const std::v
   const std::string grupo = UpperAscii(aGroup.substr(0, 255));
   for (const std::string& ignorado : FIgnoreTags)
     if (UpperAscii(ignorado) == grupo) return;
+  // Values before the first "A" belong to no note: reported, never stored in a note that is not there.
+  if (grupo != "A" && FDataset->State() != TDataSetState::dsInsert) {
+    FErrorList.push_back(moxFormat("EXCEPTION, EmoxNFeCheckTXT, Linha %s, grupo %s: Grupo fora de uma nota; falta a "
+                                   "linha A que inicia a nota.",
+                                   {std::to_string(FRecParser->Linha()), grupo}));
+    return;
+  }
   ExecutaMetodosDataset(aGroup);
   for (const TRecElements& element : aElements) {
     try {

@@ -77,6 +77,10 @@ TEST(CliConverter, ErrosIndicamLinhaECampo) {
   EXPECT_EQ(naoNFe.status, 1);
   EXPECT_NE(naoNFe.err.find("não é uma NF-e: o elemento raiz <CTe> (linha 1)"), std::string::npos) << naoNFe.err;
 
+  auto vazio = Moxnfe({"converter", "--de", "txt", "-"}, "NOTAFISCAL|1|\n");
+  EXPECT_EQ(vazio.status, 1);
+  EXPECT_NE(vazio.err.find("nenhuma nota encontrada na entrada"), std::string::npos) << vazio.err;
+
   EXPECT_EQ(Moxnfe({"converter", "--de", "pdf", "x"}).status, 2);
   EXPECT_EQ(Moxnfe({"converter", "--de", "blocos", "-"}).status, 2);
 }

@@ -166,6 +166,14 @@ TEST(RegistrosTXT, ErrosNomeiamLinhaGrupoECampo) {
   EXPECT_NE(r.conversor.ErrorList()[1].find("natOp_B04"), std::string::npos);
   EXPECT_EQ(r.ds->LoteNFe().size(), 1u) << "um valor com erro não interrompe a conversão";
 
+  Registros semNota("X26|1|CAIXA|\n" + kNota310);
+  ASSERT_EQ(semNota.conversor.ErrorList().size(), 1u);
+  EXPECT_EQ(semNota.conversor.ErrorList()[0],
+            "EXCEPTION, EmoxNFeCheckTXT, Linha 1, grupo X26: Grupo fora de uma nota; falta a linha A que inicia a "
+            "nota.");
+  EXPECT_EQ(semNota.ds->LoteNFe().size(), 1u);
+  EXPECT_EQ(semNota.ds->LoteNFe()[0].find("<vol>"), std::string::npos);
+
   // Through the front, a value that went nowhere fails the conversion.
   const std::string mensagem = moxtest::MensagemDe<mox::EmoxNFeCheckTXT>([&] {
     Conversor310()->ConvertToXml(kNota310 + "Q99|1|\n", "", TLayoutConvKind::lkTXTRec, V::pl_008i1, false);
