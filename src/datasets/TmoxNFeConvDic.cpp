@@ -162,6 +162,8 @@ std::string TmoxNFeConvDic::Converter(bool /*aFlagEmit*/, const std::string& Ver
     anterior = marcador;
     CarregaDicionario(marcador);
   }
+  // The file ends like a block would start: after a footer, never inside a note.
+  if (anterior != "R|") ValidaPonteiro(anterior, "fim do arquivo");
   fLinhaAtual = 0;
   std::string chave;
   try {

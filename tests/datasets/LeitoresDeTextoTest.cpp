@@ -315,6 +315,10 @@ TEST(BlocosTXT, ErrosDeOrdemDosBlocosESeparadores) {
   EXPECT_EQ(converte("C|\nR|\n"), "O Cabecalho deve possuir pelo menos um registro de detalhe - D.");
   EXPECT_EQ(converte("1|\n"), "Arquivo TXT inválido. Não foi possível identificar início de Bloco (C/D/R).");
   EXPECT_EQ(converte("C|\nNFe||\n"), "NFe||\rPossui 2.\rQuando deveria ter: 1");
+  // The file must end after a footer.
+  EXPECT_EQ(converte(""), "O Arquivo deve ser iniciado com cabecalho - C.");
+  EXPECT_EQ(converte("C|\nNFe|\n"), "O Cabecalho deve possuir pelo menos um registro de detalhe - D.");
+  EXPECT_EQ(converte("C|\nNFe|\nD|\n"), "A NF:  não foi finalizada com o registro de Rodape - R");
 
   // Through the front the message also names the line.
   moxtest::WriteText(pasta.file("nota.txt"), "C|\nNFe|\nide|35|\n");
