@@ -377,6 +377,7 @@ void TmoxNFeConvXmlToDataset::ConvertParts(const TNota& aNota) {
   ConvertInformacoesAdicionais(inf);
   ConvertXmlEmDataSet("Y", GetNodeXml(inf, "fat"));
   ConvertXmlEmPartDataSet(inf, "dup", "DUP");
+  if (DS->ActiveDSVersao().DataSetOrNull("YA")) ConvertXmlEmPartDataSet(inf, "pag", "YA");  // 3.10 payments
   Salvar();
 }
 

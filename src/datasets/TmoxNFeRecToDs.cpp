@@ -17,18 +17,19 @@ constexpr std::array<std::string_view, 12> kGruposNRef{"B13",  "B14",  "B20A", "
                                                        "BA02", "BA03", "BA10", "BA19", "B19",  "BA20"};
 
 // Groups that open a record of a repeated part. "I18" opens a new import declaration as well, so
-// an item with several declarations keeps each one.
+// an item with several declarations keeps each one; "YA" opens a payment of the 3.10 layout.
 struct TGrupoParte {
   std::string_view grupo;
   std::string_view parte;
 };
-constexpr std::array<TGrupoParte, 21> kGruposParte{{{"GA02", "AUTXML"},   {"GA03", "AUTXML"}, {"I", "DI"},
+constexpr std::array<TGrupoParte, 22> kGruposParte{{{"GA02", "AUTXML"},   {"GA03", "AUTXML"}, {"I", "DI"},
                                                     {"I18", "DI"},        {"I25", "ADI"},     {"I50", "DETEXPORT"},
                                                     {"I52", "EXPORTIND"}, {"I05A", "NVE"},    {"K", "K"},
                                                     {"L", "L"},           {"L01", "L1"},      {"X22", "REBOQUE"},
                                                     {"X26", "VOL"},       {"X33", "LACRE"},   {"Y07", "DUP"},
                                                     {"Z04", "OBSCONT"},   {"Z07", "OBSFISCO"}, {"Z10", "PROCREF"},
-                                                    {"ZC01", "CANA"},     {"ZC04", "FORDIA"}, {"ZC10", "DEDUC"}}};
+                                                    {"ZC01", "CANA"},     {"ZC04", "FORDIA"}, {"ZC10", "DEDUC"},
+                                                    {"YA", "YA"}}};
 
 bool Contem(std::string_view aNome, std::string_view aParte) { return aNome.find(aParte) != std::string_view::npos; }
 

@@ -76,7 +76,8 @@ const std::vector<Nota> kNotas310{{"310/venda-industria.txt", false},
                                   {"310/exportacao.txt", true},
                                   {"310/servicos.txt", false},
                                   {"310/avulsa-cana.txt", false},
-                                  {"310/consumidor-final.txt", false, V::pl_008h}};
+                                  {"310/consumidor-final.txt", false, V::pl_008h},
+                                  {"310/nfce.txt", false}};
 
 // One package per manual version (its own dictionary), and both ends of the 3.10 family.
 struct Leiaute {
