@@ -79,22 +79,11 @@ std::vector<TokenStore::Entry> TokenStore::List() const {
   return entries;
 }
 
-void TokenStore::Forget() {
-  kept_.reset();
-  keptSession_.reset();
-  keptName_.clear();
-  keptPin_.clear();
-}
-
-std::shared_ptr<const LoadedCertificate> TokenStore::Select(const std::string& aName, const std::string& aPin) {
+TokenStore::Found TokenStore::Choose(const std::string& aName) const {
   const std::string name = NormalizeCertificateName(aName);
   if (name.empty())
     throw EKivoException(
         "Certificado A3 não informado: indique em NomeCertificado o nome, o CNPJ ou a série de um certificado do token.");
-  const std::string pin = PinDigest(aPin);
-  if (kept_ && keptName_ == name && keptPin_ == pin && keptModules_ == modules_ && keptSession_->Alive()) return kept_;
-  Forget();
-
   std::vector<Entry> errors;
   std::vector<std::string> tokens;
   std::vector<Found> found = Scan(&errors, &tokens);
@@ -119,7 +108,27 @@ std::shared_ptr<const LoadedCertificate> TokenStore::Select(const std::string& a
                            "): conecte o token do certificado A3 \"" + name + "\" e tente de novo.");
     throw EKivoException("Certificado A3 não encontrado nos tokens conectados (" + Quoted(tokens) + "): " + name);
   }
-  const Found& chosen = *matches[PreferredCertificate(infos)];
+  return *matches[PreferredCertificate(infos)];
+}
+
+TokenStore::Entry TokenStore::Find(const std::string& aName) const {
+  const Found chosen = Choose(aName);
+  return {chosen.Session->Module().Path(), chosen.Certificate, {}};
+}
+
+void TokenStore::Forget() {
+  kept_.reset();
+  keptSession_.reset();
+  keptName_.clear();
+  keptPin_.clear();
+}
+
+std::shared_ptr<const LoadedCertificate> TokenStore::Select(const std::string& aName, const std::string& aPin) {
+  const std::string name = NormalizeCertificateName(aName);
+  const std::string pin = PinDigest(aPin);
+  if (kept_ && keptName_ == name && keptPin_ == pin && keptModules_ == modules_ && keptSession_->Alive()) return kept_;
+  Forget();
+  const Found chosen = Choose(name);
   chosen.Session->Login(aPin);
   CK_OBJECT_HANDLE key = chosen.Session->FindPrivateKey(chosen.Id);
   if (key == CK_INVALID_HANDLE)

@@ -28,7 +28,12 @@ class TokenStore {
   // The end-entity certificates of every token present, by module and slot.
   std::vector<Entry> List() const;
 
-  // The certificate the name designates (as CertificateStore::Find matches names), with its
+  // The certificate the name designates (as CertificateStore::Find matches names; among
+  // several, the one valid now that expires last), without logging in. Raises EKivoException
+  // when no module is installed, no token is present or none holds such a certificate.
+  Entry Find(const std::string& aName) const;
+
+  // The certificate Find gives, with its
   // key on the token ready after logging in with aPin. Kept for the next calls with the same
   // name, PIN and modules while the token's session lives.
   std::shared_ptr<const LoadedCertificate> Select(const std::string& aName, const std::string& aPin);
@@ -43,6 +48,7 @@ class TokenStore {
     std::shared_ptr<LoadedCertificate> Certificate;
   };
   std::vector<Found> Scan(std::vector<Entry>* aErrors, std::vector<std::string>* aTokens) const;
+  Found Choose(const std::string& aName) const;
 
   std::string modules_;
   std::string keptName_, keptPin_, keptModules_;
