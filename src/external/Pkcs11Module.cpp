@@ -86,7 +86,8 @@ std::string Pkcs11ReturnName(CK_RV aCode) {
 }
 
 bool IsTokenGone(CK_RV aCode) {
-  return aCode == CKR_DEVICE_REMOVED || aCode == CKR_TOKEN_NOT_PRESENT || aCode == CKR_DEVICE_ERROR ||
+  // A key handle that stops being valid in a live session went away with its token.
+  return aCode == CKR_DEVICE_REMOVED || aCode == CKR_KEY_HANDLE_INVALID || aCode == CKR_OBJECT_HANDLE_INVALID || aCode == CKR_TOKEN_NOT_PRESENT || aCode == CKR_DEVICE_ERROR ||
          aCode == CKR_SESSION_HANDLE_INVALID || aCode == CKR_SESSION_CLOSED || aCode == CKR_SLOT_ID_INVALID ||
          aCode == CKR_TOKEN_NOT_RECOGNIZED;
 }

@@ -1,6 +1,6 @@
 // A3 certificates on a SoftHSM token made by the test: listed beside the store's, chosen by
 // name, signing with the key on the token (checked by xmlsec1), one login for a batch, and the
-// messages of a wrong PIN and of an absent token.
+// messages of a wrong PIN, of an absent token and of a token pulled out during a batch.
 #include <gtest/gtest.h>
 
 #include "external/Base64.h"
@@ -155,6 +155,30 @@ TEST(KivoTokenA3Absent, WithoutTheTokenTheCertificateIsRefusedAskingToConnectIt)
   const auto lines = kivo.ListCertificates();
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "Módulo PKCS#11 /nao/existe/modulo.so | Módulo PKCS#11 não encontrado: /nao/existe/modulo.so");
+}
+
+TEST(KivoTokenA3Removed, ATokenPulledOutDuringABatchStopsItWithItsMessage) {
+  const auto token = std::make_unique<TokenSoftHsm>(HolderA3(), "Token Removivel");
+  mox::TmoxKivoX kivo;
+  kivo.SetPkcs11Modules(TokenSoftHsm::Module());
+  kivo.SignerSettings.CertificateType = mox::kCertSmartCard;
+  kivo.SignerSettings.CertificateName = moxtest::kCompanyCnpj;
+  kivo.SignerSettings.Pincode = token->Pin();
+  kivo.SignerSettings.XmlElement = "infNFe";
+  const std::string note = moxtest::NotaDeTeste(7401);
+  ASSERT_NE(kivo.SignXmlById(note, "NFe" + moxtest::ChaveDe(note)).find("<SignatureValue>"), std::string::npos);
+  // SoftHSM keeps a token as a folder: without it the token is gone.
+  for (const auto& t : std::filesystem::directory_iterator(token->Folder() + "/tokens")) std::filesystem::remove_all(t);
+  const std::string message =
+      MensagemDe<mox::EKivoException>([&] { kivo.SignXmlById(note, "NFe" + moxtest::ChaveDe(note)); });
+  EXPECT_EQ(message,
+            "O token \"Token Removivel\" foi removido ou deixou de responder durante a assinatura: reconecte-o e "
+            "repita a operação.");
+  // The next note looks for the token again instead of reusing the dead session.
+  const std::string next =
+      MensagemDe<mox::EKivoException>([&] { kivo.SignXmlById(note, "NFe" + moxtest::ChaveDe(note)); });
+  EXPECT_EQ(next, "Nenhum token ou cartão inteligente conectado (módulo PKCS#11 " + TokenSoftHsm::Module() +
+                      "): conecte o token do certificado A3 \"12345678000195\" e tente de novo.");
 }
 
 }  // namespace
