@@ -15,6 +15,9 @@ struct CertificateCredential {
   EvpPkeyPtr PrivateKey;  // null when the source held none
   std::vector<X509Ptr> Chain;
   std::string Source;  // file it was read from; empty for one made in memory
+  // A token key that signs PKCS#1 v1.5 only (no raw RSA): TLS stays at 1.2 with RSA-PKCS#1
+  // signatures, since TLS 1.3 demands PSS.
+  bool RsaPkcs1Only = false;
 };
 
 struct CertificateInfo {

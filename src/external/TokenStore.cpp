@@ -139,6 +139,7 @@ std::shared_ptr<const LoadedCertificate> TokenStore::Select(const std::string& a
   for (const auto& a : chosen.Certificate->Credential.Chain) ready->Credential.Chain.push_back(ShareX509(a.get()));
   ready->Credential.Source = chosen.Certificate->Credential.Source;
   ready->Credential.PrivateKey = TokenPrivateKey(chosen.Session, key, ready->Credential.Certificate.get());
+  ready->Credential.RsaPkcs1Only = !chosen.Session->Supports(CKM_RSA_X_509);
   ready->Info.HasPrivateKey = true;
   kept_ = ready;
   keptSession_ = chosen.Session;
