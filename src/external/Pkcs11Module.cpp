@@ -102,8 +102,9 @@ std::string Pkcs11Text(const CK_UTF8CHAR* aField, size_t aSize) {
   return text;
 }
 
-Pkcs11Module::Pkcs11Module(std::string aPath, void* aLibrary, CK_FUNCTION_LIST* aFunctions)
-    : path_(std::move(aPath)), library_(aLibrary), functions_(aFunctions) {}
+Pkcs11Module::Pkcs11Module(std::string aPath, void* aLibrary, CK_FUNCTION_LIST* aFunctions,
+                           bool aOwnsInitialisation)
+    : path_(std::move(aPath)), library_(aLibrary), functions_(aFunctions), ownsInitialisation_(aOwnsInitialisation) {}
 
 std::shared_ptr<Pkcs11Module> Pkcs11Module::Open(const std::string& aPath) {
   std::lock_guard lock(gModulesMutex);
@@ -125,13 +126,13 @@ std::shared_ptr<Pkcs11Module> Pkcs11Module::Open(const std::string& aPath) {
     dlclose(library);
     throw EKivoException("O módulo PKCS#11 " + aPath + " não iniciou (" + Pkcs11ReturnName(rv) + ").");
   }
-  std::shared_ptr<Pkcs11Module> module(new Pkcs11Module(aPath, library, functions));
+  std::shared_ptr<Pkcs11Module> module(new Pkcs11Module(aPath, library, functions, rv == CKR_OK));
   Modules()[aPath] = module;
   return module;
 }
 
 Pkcs11Module::~Pkcs11Module() {
-  functions_->C_Finalize(nullptr);
+  if (ownsInitialisation_) functions_->C_Finalize(nullptr);
   dlclose(library_);
 }
 

@@ -47,11 +47,12 @@ class Pkcs11Module {
   CK_TOKEN_INFO TokenInfo(CK_SLOT_ID aSlot) const;
 
  private:
-  Pkcs11Module(std::string aPath, void* aLibrary, CK_FUNCTION_LIST* aFunctions);
+  Pkcs11Module(std::string aPath, void* aLibrary, CK_FUNCTION_LIST* aFunctions, bool aOwnsInitialisation);
 
   std::string path_;
   void* library_;
   CK_FUNCTION_LIST* functions_;
+  bool ownsInitialisation_;  // false when another library of the process initialised it first
 };
 
 // The module paths of a configuration text (paths separated by ";" or line breaks). An empty
