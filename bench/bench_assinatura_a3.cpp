@@ -75,7 +75,8 @@ BENCHMARK(BM_RsaSha1OpenSsl)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
   return moxbench::RunWithRatios(
       argc, argv,
-      {{"Assinatura infNFe: A1 em arquivo / A3 no SoftHSM (mesma chave)", {"BM_AssinaturaA3SoftHsm", "BM_AssinaturaA1Arquivo"}},
+      {{"Assinatura infNFe: A1 em arquivo / A3 no SoftHSM (mesma chave)",
+        {"BM_AssinaturaA3SoftHsm", "BM_AssinaturaA1Arquivo"}},
        {"Assinatura infNFe A3 no SoftHSM (RSA-2048 SHA-1 puro / nossa assinatura)",
         {"BM_AssinaturaA3SoftHsm", "BM_RsaSha1OpenSsl"}}});
 }
