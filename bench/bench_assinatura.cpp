@@ -6,9 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "BenchAssinatura.h"
 #include "BenchRatio.h"
 #include "external/CertificateFactory.h"
 #include "external/Pkcs12.h"
@@ -16,17 +16,8 @@
 
 namespace {
 
-const std::string kNFeId = "NFe35140312345678000195550010000001241123456788";
-
-std::string UnsignedNFe() {
-  std::ifstream in(std::string(MOXNFE_SOURCE_DIR) + "/tests/fixtures/xml/nfe310-assinada-ficticia.xml");
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string xml = ss.str();
-  auto start = xml.find("<Signature");
-  if (start != std::string::npos) xml.erase(start, xml.find("</Signature>") + 12 - start);
-  return xml;
-}
+using moxbench::kNFeId;
+using moxbench::UnsignedNFe;
 
 struct Setup {
   mox::CertificateCredential authority = mox::CertificateFactory::CreateAuthority("AC Bench");
@@ -59,19 +50,7 @@ BENCHMARK(BM_AssinaturaInfNFe)->Unit(benchmark::kMicrosecond);
 
 // One RSA-2048 signature over a SHA-1 digest of a SignedInfo-sized text.
 void BM_RsaSha1OpenSsl(benchmark::State& state) {
-  EVP_PKEY* key = Shared().company.PrivateKey.get();
-  const std::string signedInfo(600, 'x');
-  unsigned char signature[512];
-  for (auto _ : state) {
-    mox::EvpMdCtxPtr ctx(EVP_MD_CTX_new());
-    size_t len = sizeof signature;
-    if (EVP_DigestSignInit(ctx.get(), nullptr, EVP_sha1(), nullptr, key) != 1 ||
-        EVP_DigestSign(ctx.get(), signature, &len, reinterpret_cast<const unsigned char*>(signedInfo.data()),
-                       signedInfo.size()) != 1)
-      state.SkipWithError("EVP_DigestSign failed");
-    benchmark::DoNotOptimize(signature);
-  }
-  state.SetItemsProcessed(state.iterations());
+  moxbench::RsaSha1OpenSsl(state, Shared().company.PrivateKey.get());
 }
 BENCHMARK(BM_RsaSha1OpenSsl)->Unit(benchmark::kMicrosecond);
 

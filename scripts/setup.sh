@@ -8,6 +8,7 @@ packages=(
   libxml2-dev libxml2-utils
   libxmlsec1-dev xmlsec1
   libssl-dev openssl
+  libp11-kit-dev softhsm2 opensc opensc-pkcs11
   libcurl4-openssl-dev
   zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev

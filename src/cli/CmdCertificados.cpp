@@ -5,12 +5,13 @@
 #include "cli/CliCertificateOptions.h"
 #include "cli/CliCommand.h"
 #include "external/CertificateStore.h"
-#include "external/EKivoException.h"
-#include "component/TmoxNFe.h"
-#include "external/TmoxKivoX.h"
-#include "external/moxDateTime.h"
-
 #include <memory>
+
+#include "component/TmoxNFe.h"
+#include "external/EKivoException.h"
+#include "external/TmoxKivoX.h"
+#include "external/TokenStore.h"
+#include "external/moxDateTime.h"
 
 namespace moxcli {
 
@@ -33,8 +34,9 @@ std::string InfoJson(const mox::CertificateInfo& i) {
   return Field("nome", i.CommonName) + "," + Field("cnpj", i.Cnpj) + "," + Field("cpf", i.Cpf) + "," +
          Field("assunto", i.Subject) + "," + Field("emissor", i.IssuerName) + "," +
          Field("validoDe", IsoUtc(i.NotBefore)) + "," + Field("validoAte", IsoUtc(i.NotAfter)) + "," +
-         Field("serie", i.Serial) + "," + Field("impressaoDigital", i.Thumbprint) + ",\"chavePrivada\":" +
-         (i.HasPrivateKey ? "true" : "false");
+         Field("serie", i.Serial) + "," + Field("impressaoDigital", i.Thumbprint) + "," +
+         Field("tipo", i.Token.empty() ? "A1" : "A3") + "," + Field("token", i.Token) + ",\"chavePrivada\":" +
+         (i.HasPrivateKey || !i.Token.empty() ? "true" : "false");
 }
 
 std::string Folder(const CliArgs& aArgs) {
@@ -48,12 +50,17 @@ std::string FileArgument(const CliArgs& aArgs) {
   return aArgs.Positional().empty() ? "" : aArgs.Positional().front();
 }
 
-// The component, pointed at the store of the options.
+// The component, pointed at the store, the tokens and the certificate of the options.
 std::unique_ptr<mox::TmoxNFe> Componente(const CliArgs& aArgs) {
   auto nfe = std::make_unique<mox::TmoxNFe>();
-  nfe->GetKivo().SetCertificateStoreFolder(aArgs.OptionOr("repositorio", ""));
-  nfe->SetSenhaCertificado(CertificatePassword(aArgs));
+  ConfigureComponentCertificate(*nfe, aArgs);
   return nfe;
+}
+
+mox::TokenStore Tokens(const CliArgs& aArgs) {
+  mox::TokenStore tokens;
+  tokens.SetModules(aArgs.OptionOr("modulo-pkcs11", ""));
+  return tokens;
 }
 
 int Listar(const CliArgs& aArgs, CliIo& aIo) {
@@ -62,24 +69,38 @@ int Listar(const CliArgs& aArgs, CliIo& aIo) {
     // Scripts get every detail of each file, not only the component's one-line description.
     mox::CertificateCache cache;
     mox::CertificateStore store(Folder(aArgs), cache);
-    auto entries = store.List(CertificatePassword(aArgs));
+    std::vector<std::string> items;
+    for (const auto& e : store.List(CertificatePassword(aArgs)))
+      items.push_back(Field("arquivo", e.File) + "," + Field("linha", e.Line()) + "," +
+                      (e.Certificate ? InfoJson(e.Certificate->Info) : Field("erro", e.Error)));
+    for (const auto& e : Tokens(aArgs).List())
+      items.push_back(Field("modulo", e.Module) + "," + Field("linha", e.Line()) + "," +
+                      (e.Certificate ? InfoJson(e.Certificate->Info) : Field("erro", e.Error)));
     aIo.out << "[";
-    for (size_t i = 0; i < entries.size(); ++i) {
-      const auto& e = entries[i];
-      aIo.out << (i ? "," : "") << "{" << Field("arquivo", e.File) << "," << Field("linha", e.Line()) << ","
-              << (e.Certificate ? InfoJson(e.Certificate->Info) : Field("erro", e.Error)) << "}";
-    }
+    for (size_t i = 0; i < items.size(); ++i) aIo.out << (i ? "," : "") << "{" << items[i] << "}";
     aIo.out << "]\n";
     return 0;
   }
   std::vector<std::string> linhas;
   Componente(aArgs)->ListarCertificados(&linhas);
-  if (linhas.empty()) aIo.out << "Nenhum certificado em " << Folder(aArgs) << "\n";
+  if (linhas.empty()) aIo.out << "Nenhum certificado em " << Folder(aArgs) << " nem nos tokens conectados\n";
   for (const auto& l : linhas) aIo.out << l << "\n";
   return 0;
 }
 
 int Inspecionar(const CliArgs& aArgs, CliIo& aIo) {
+  if (aArgs.Flag("a3")) {
+    // What the token shows without the PIN is enough to describe its certificate.
+    const std::string name = aArgs.OptionOr("nome", "");
+    if (name.empty() || !FileArgument(aArgs).empty())
+      throw CliUsageError{"com --a3, informe --nome NOME de um certificado do token (nome, CNPJ ou série)"};
+    const auto entry = Tokens(aArgs).Find(name);
+    if (aArgs.Json())
+      aIo.out << "{" << Field("modulo", entry.Module) << "," << InfoJson(entry.Certificate->Info) << "}\n";
+    else
+      aIo.out << mox::CertificateDetails(entry.Certificate->Info);
+    return 0;
+  }
   mox::TmoxKivoX kivo;
   ConfigureCertificate(kivo, aArgs, FileArgument(aArgs), aArgs.OptionOr("nome", ""));
   auto certificate = kivo.ConfiguredCertificate(kivo.SignerSettings);
@@ -92,6 +113,8 @@ int Inspecionar(const CliArgs& aArgs, CliIo& aIo) {
 
 int Verificar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string file = FileArgument(aArgs), name = aArgs.OptionOr("nome", "");
+  if (aArgs.Flag("a3") && (name.empty() || !file.empty()))
+    throw CliUsageError{"com --a3, informe --nome NOME de um certificado do token (nome, CNPJ ou série)"};
   if (file.empty() && name.empty())
     throw CliUsageError{"informe o arquivo PKCS#12 do certificado ou --nome NOME de um certificado do repositório"};
   auto nfe = Componente(aArgs);
@@ -135,17 +158,22 @@ int Importar(const CliArgs& aArgs, CliIo& aIo) {
 }
 
 std::vector<CliOption> WithName(std::vector<CliOption> aOptions) {
-  aOptions.insert(aOptions.begin(), {"nome", "NOME", "certificado do repositório (nome, CNPJ, série ou linha da lista)"});
+  aOptions.insert(aOptions.begin(),
+                  {"nome", "NOME", "certificado do repositório ou, com --a3, do token (nome, CNPJ, série ou linha da lista)"});
   return aOptions;
 }
 
 const std::string kStoreHelp =
     "O repositório é uma pasta de arquivos PKCS#12 (.pfx/.p12). Um arquivo abre com a senha\n"
     "guardada ao lado dele (ARQUIVO.senha, gravada por \"importar\"), com a senha informada ou\n"
-    "sem senha. A pasta padrão pode ser trocada com MOXNFE_CERTIFICADOS.";
+    "sem senha. A pasta padrão pode ser trocada com MOXNFE_CERTIFICADOS.\n\n"
+    "Certificados A3 (token ou cartão inteligente) são lidos pelo módulo PKCS#11 do fabricante\n"
+    "(--modulo-pkcs11, MOXNFE_MODULO_PKCS11, ou o p11-kit/OpenSC do sistema) e aparecem na lista\n"
+    "marcados \"A3: token RÓTULO\". Com --a3 --nome NOME, o PIN vem de --pin-arquivo ou MOXNFE_PIN;\n"
+    "um PIN recusado pelo token não é tentado de novo.";
 
 CliRegistrar listar{{{"certificados", "listar"},
-                     "lista os certificados do repositório, um por linha",
+                     "lista os certificados do repositório e dos tokens (A3), um por linha",
                      "[opções]",
                      kStoreHelp,
                      CertificatePasswordOptions(),

@@ -120,6 +120,7 @@ void TmoxCustomNFe::ConfigurarPropriedades() {
   auto& signer = FKivo->SignerSettings;
   http.Pincode = FPincode;
   signer.Pincode = FPincode;
+  FKivo->SetPkcs11Modules(FModuloPKCS11);
   http.Proxy = FProxy;
   signer.CertificateType = static_cast<int>(FTipoCertificado);
   http.CertificateType = static_cast<int>(FTipoCertificado);

@@ -96,6 +96,9 @@ class TmoxCustomNFe {
   void SetSenha(const std::string& aValue) { FSenha = aValue; }
   const std::string& PinCode() const { return FPincode; }
   void SetPinCode(const std::string& aValue) { FPincode = aValue; }
+  // PKCS#11 modules of the A3 tokens and smart cards, separated by ";"; empty: the system's.
+  const std::string& ModuloPKCS11() const { return FModuloPKCS11; }
+  void SetModuloPKCS11(const std::string& aValue) { FModuloPKCS11 = aValue; }
   const std::string& CaminhoCertificado() const { return FCaminhoCertificado; }
   void SetCaminhoCertificado(const std::string& aValue) { FCaminhoCertificado = aValue; }
   const std::string& SenhaCertificado() const { return FSenhaCertificado; }
@@ -211,6 +214,7 @@ class TmoxCustomNFe {
   std::string FCaracteresRemoverAcentos;
   TModoOperacao FModoOperacao = TModoOperacao::moNormal;
   std::string FPincode, FProxy;
+  std::string FModuloPKCS11;
   TCertificadoKind FTipoCertificado = TCertificadoKind::ckMemory;
   bool FIgnoreInvalidCertificates = false, FConexaoSegura = false;
   int FTimeout = 0;

@@ -136,10 +136,13 @@ void TmoxCustomNFe::LerConfiguracoes(TmoxIniFile& ini) {
     FAmbiente = ini.ReadInteger(S, "Ambiente", 2) == 1 ? TAmbienteKind::akProducao : TAmbienteKind::akHomologacao;
     FValidarEsquemaAntesEnvio = ini.ReadBool(S, "ValidarEsquema", false);
     FIgnoreInvalidCertificates = ini.ReadBool(S, "IgnoreInvalidCertificates", false);
-    FNomeCertificado->SetText(ini.ReadString(S, "NomeCertificado", ""));
+    // The PIN and the token modules before the name: naming an A3 certificate checks it at
+    // once, logging in to its token, which must not happen with the previous PIN.
     // An empty entry stands for no PIN: there is nothing to decrypt.
     const std::string pin = ini.ReadString(S, "PinCode", "");
     FPincode = pin.empty() ? std::string() : GetKivoUtils().Decrypt(pin);
+    FModuloPKCS11 = ini.ReadString(S, "ModuloPKCS11", "");
+    FNomeCertificado->SetText(ini.ReadString(S, "NomeCertificado", ""));
     FConexaoSegura = ini.ReadBool(S, "ConexaoSegura", true);
     FProxy = ini.ReadString(S, "Proxy", "");
     FSenha = ini.ReadString(S, "Senha", "");
@@ -212,6 +215,7 @@ void TmoxCustomNFe::EscreverConfiguracoes(TmoxIniFile& ini) {
     ini.WriteString(S, "ModoOperacao", ModoOperacaoToString(FModoOperacao));
     ini.WriteBool(S, "SalvarLogsEmDisco", FSalvarLogsEmDisco);
     ini.WriteString(S, "TipoCertificado", TipoCertificadoToString(FTipoCertificado));
+    ini.WriteString(S, "ModuloPKCS11", FModuloPKCS11);
     const auto& http = GetKivo().HttpSettings;
     if (!http.CertificatePath.empty()) {
       ini.WriteString(S, "CaminhoCertificado", http.CertificatePath);

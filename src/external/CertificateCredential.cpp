@@ -148,6 +148,7 @@ std::string CertificateListLine(const CertificateInfo& aInfo) {
   line += " | Emissor: " + aInfo.IssuerName;
   line += " | Validade: " + FormatDateTimeBR(ToLocalDateTime(aInfo.NotAfter));
   line += " | Série: " + aInfo.Serial;
+  if (!aInfo.Token.empty()) line += " | A3: token " + aInfo.Token;
   return line;
 }
 
@@ -161,6 +162,11 @@ std::string CertificateDetails(const CertificateInfo& aInfo) {
   text += "Válido até: " + FormatDateTimeBR(ToLocalDateTime(aInfo.NotAfter)) + "\n";
   text += "Série: " + aInfo.Serial + "\n";
   text += "Impressão digital (SHA-1): " + aInfo.Thumbprint + "\n";
+  if (!aInfo.Token.empty()) {
+    text += "Tipo: A3 (chave no token \"" + aInfo.Token + "\", usada com o PIN)\n";
+    if (!aInfo.Source.empty()) text += "Módulo PKCS#11: " + aInfo.Source + "\n";
+    return text;
+  }
   text += std::string("Chave privada: ") + (aInfo.HasPrivateKey ? "presente" : "ausente") + "\n";
   if (!aInfo.Source.empty()) text += "Arquivo: " + aInfo.Source + "\n";
   return text;

@@ -15,6 +15,9 @@ struct CertificateCredential {
   EvpPkeyPtr PrivateKey;  // null when the source held none
   std::vector<X509Ptr> Chain;
   std::string Source;  // file it was read from; empty for one made in memory
+  // A token key that signs PKCS#1 v1.5 only (no raw RSA): TLS stays at 1.2 with RSA-PKCS#1
+  // signatures, since TLS 1.3 demands PSS.
+  bool RsaPkcs1Only = false;
 };
 
 struct CertificateInfo {
@@ -27,13 +30,15 @@ struct CertificateInfo {
   std::string Thumbprint;  // SHA-1 of the DER, upper-case hexadecimal
   std::chrono::system_clock::time_point NotBefore, NotAfter;
   bool HasPrivateKey = false;
-  std::string Source;
+  std::string Source;  // the file, or for A3 the PKCS#11 module
+  std::string Token;   // A3: the label of the token or card that holds the key; empty for A1
 };
 
 CertificateInfo DescribeCertificate(const CertificateCredential& aCredential);
 
 // One line per certificate, as ListCertificates gives it:
-// "CN | CNPJ 00000000000000 | Emissor: X | Validade: dd/mm/yyyy hh:nn:ss | Série: HEX".
+// "CN | CNPJ 00000000000000 | Emissor: X | Validade: dd/mm/yyyy hh:nn:ss | Série: HEX", and for a
+// certificate on a token " | A3: token LABEL".
 std::string CertificateListLine(const CertificateInfo& aInfo);
 
 // Several lines "Label: value" for a person to read.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "external/CertificateChoice.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
 #include "external/TextSplit.h"
@@ -31,15 +32,11 @@ std::string Env(const char* aName) {
   return v ? v : "";
 }
 
-bool Matches(const CertificateStore::Entry& aEntry, const std::string& aLowerName) {
+bool Matches(const CertificateStore::Entry& aEntry, const std::string& aName) {
   fs::path file(aEntry.File);
-  std::vector<std::string> keys{file.filename().string(), file.stem().string()};
-  if (aEntry.Certificate) {
-    const CertificateInfo& i = aEntry.Certificate->Info;
-    keys.insert(keys.end(), {aEntry.Line(), i.CommonName, i.Serial, i.Thumbprint, i.Cnpj, i.Cpf});
-  }
-  return std::any_of(keys.begin(), keys.end(),
-                     [&](const std::string& k) { return !k.empty() && LowerAscii(k) == aLowerName; });
+  std::vector<std::string> files{file.filename().string(), file.stem().string()};
+  if (!aEntry.Certificate) return CertificateNameMatches(files, aName);
+  return CertificateNameMatches(CertificateNameKeys(aEntry.Certificate->Info, aEntry.Line(), files), aName);
 }
 
 }  // namespace
@@ -105,11 +102,10 @@ std::vector<CertificateStore::Entry> CertificateStore::List(const std::string& a
 
 std::vector<CertificateStore::Entry> CertificateStore::Find(const std::string& aName,
                                                            const std::string& aPassword) const {
-  std::string wanted = LowerAscii(NormalizeCertificateName(aName));
   std::vector<Entry> found;
-  if (wanted.empty()) return found;
+  if (NormalizeCertificateName(aName).empty()) return found;
   for (auto& e : List(aPassword))
-    if (Matches(e, wanted)) found.push_back(std::move(e));
+    if (Matches(e, aName)) found.push_back(std::move(e));
   return found;
 }
 
@@ -121,21 +117,16 @@ std::shared_ptr<const LoadedCertificate> CertificateStore::Select(const std::str
   if (found.empty())
     throw EKivoException("Certificado não encontrado no repositório " + folder_ + ": " +
                          NormalizeCertificateName(aName));
-  auto now = std::chrono::system_clock::now();
-  const Entry* best = nullptr;
-  for (const auto& e : found) {
-    if (!e.Certificate) continue;
-    const CertificateInfo& i = e.Certificate->Info;
-    bool valid = i.NotBefore <= now && now <= i.NotAfter;
-    if (!best) {
-      best = &e;
-      continue;
+  std::vector<const CertificateInfo*> opened;
+  std::vector<const Entry*> entries;
+  for (const auto& e : found)
+    if (e.Certificate) {
+      opened.push_back(&e.Certificate->Info);
+      entries.push_back(&e);
     }
-    const CertificateInfo& b = best->Certificate->Info;
-    bool bestValid = b.NotBefore <= now && now <= b.NotAfter;
-    if ((valid && !bestValid) || (valid == bestValid && i.NotAfter > b.NotAfter)) best = &e;
-  }
-  if (!best) throw EKivoException("Não foi possível abrir o certificado " + found.front().File + ": " + found.front().Error);
+  if (opened.empty())
+    throw EKivoException("Não foi possível abrir o certificado " + found.front().File + ": " + found.front().Error);
+  const Entry* best = entries[PreferredCertificate(opened)];
   return best->Certificate;
 }
 

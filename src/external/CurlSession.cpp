@@ -65,6 +65,9 @@ CURLcode CurlSession::SetupSsl(CURL*, void* aSslCtx, void* aSelf) {
     return CURLE_SSL_CERTPROBLEM;
   for (const auto& issuer : c.Chain)
     if (SSL_CTX_add1_chain_cert(ctx, issuer.get()) != 1) return CURLE_SSL_CERTPROBLEM;
+  if (c.RsaPkcs1Only && (SSL_CTX_set_max_proto_version(ctx, TLS1_2_VERSION) != 1 ||
+                         SSL_CTX_set1_client_sigalgs_list(ctx, "RSA+SHA256:RSA+SHA384:RSA+SHA512:RSA+SHA1") != 1))
+    return CURLE_SSL_CERTPROBLEM;
   return CURLE_OK;
 }
 

@@ -14,12 +14,12 @@ enum TKivoCertificateType : int {
   kCertFile = 2,             // the PKCS#12 file CertificatePath (CertificatePassword); without a
                              // path, the store by CertificateName
   kCertActiveDirectory = 3,  // the certificate store, by CertificateName
-  kCertSmartCard = 4,        // PKCS#11: not supported yet
+  kCertSmartCard = 4,        // A3: a certificate of the tokens (PKCS#11), by CertificateName
 };
 
 struct TKivoCertificateSettings {
   std::string CertificateName;
-  std::string Pincode;  // smart-card PIN: kept for when PKCS#11 arrives
+  std::string Pincode;  // PIN of the token or smart card (A3)
   int CertificateType = kCertMemory;
   std::string CertificatePath;
   std::string CertificatePassword;

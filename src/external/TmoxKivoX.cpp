@@ -5,6 +5,7 @@
 #include "external/CertificateStore.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
+#include "external/Pkcs11Key.h"
 #include "external/SoapClient.h"
 #include "external/TextSplit.h"
 #include "external/XmlSigner.h"
@@ -26,9 +27,7 @@ TmoxKivoX::~TmoxKivoX() = default;
 std::shared_ptr<const LoadedCertificate> TmoxKivoX::ConfiguredCertificate(const TKivoCertificateSettings& aSettings) {
   switch (aSettings.CertificateType) {
     case kCertSmartCard:
-      throw EKivoException(
-          "Certificados em cartão inteligente ou token (PKCS#11) ainda não são suportados: use um certificado A1 "
-          "em arquivo PKCS#12 (.pfx).");
+      return tokens_.Select(aSettings.CertificateName, aSettings.Pincode);
     case kCertFile: {
       // The current user's certificates: a PKCS#12 file when a path is given, else the store.
       if (aSettings.CertificatePath.empty()) {
@@ -57,6 +56,7 @@ std::vector<std::string> TmoxKivoX::ListCertificates() {
   CertificateStore store(storeFolder_, cache_);
   std::vector<std::string> lines;
   for (const auto& e : store.List(SignerSettings.CertificatePassword)) lines.push_back(e.Line());
+  for (const auto& e : tokens_.List()) lines.push_back(e.Line());
   return lines;
 }
 
@@ -75,6 +75,21 @@ void TmoxKivoX::CheckCertificate() {
   auto certificate = ConfiguredCertificate(SignerSettings);
   CheckCredentialUsable(certificate->Credential, certificate->Info);
   if (OnCheckCertificate) OnCheckCertificate(*this, CertificateDetails(certificate->Info));
+}
+
+template <typename F>
+auto TmoxKivoX::ReportingTokenFailures(F&& aOperation) {
+  TakeTokenFailure();
+  try {
+    return aOperation();
+  } catch (const EKivoException&) {
+    std::string failure = TakeTokenFailure();
+    if (failure.empty()) throw;
+    // The token failed under OpenSSL: the next operation looks for it again.
+    tokens_.Forget();
+    signer_.reset();
+    throw EKivoException(failure);
+  }
 }
 
 std::vector<std::string> TmoxKivoX::AllowedElements() const {
@@ -96,7 +111,7 @@ std::string TmoxKivoX::SignXmlById(const std::string& aXml, const std::string& a
     signer_.reset();
     signer_ = std::make_unique<XmlSigner>(certificate);
   }
-  return signer_->Sign(aXml, element, aId);
+  return ReportingTokenFailures([&] { return signer_->Sign(aXml, element, aId); });
 }
 
 std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,
@@ -119,7 +134,7 @@ std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aCon
                            "\" não possui chave privada e não autentica a conexão.");
     options.Tls.ClientCertificate = &certificate->Credential;
   }
-  std::string response = PostSoap12(aURL, aContent, aSoapAction, options);
+  std::string response = ReportingTokenFailures([&] { return PostSoap12(aURL, aContent, aSoapAction, options); });
   return SoapResultContent(response, aResultTag, aTargetNamespace);
 }
 

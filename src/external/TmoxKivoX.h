@@ -9,6 +9,7 @@
 
 #include "external/CertificateCache.h"
 #include "external/KivoSettings.h"
+#include "external/TokenStore.h"
 #include "external/moxDateTime.h"
 
 namespace mox {
@@ -34,7 +35,14 @@ class TmoxKivoX {
   const std::string& CertificateStoreFolder() const { return storeFolder_; }
   void SetCertificateStoreFolder(const std::string& aFolder) { storeFolder_ = aFolder; }
 
-  // One line per file of the store (CertificateListLine, or the file name and why it did not open).
+  // The PKCS#11 modules of the A3 certificates (paths separated by ";"); empty selects the
+  // system's (see Pkcs11ModulePaths).
+  const std::string& Pkcs11Modules() const { return tokens_.Modules(); }
+  void SetPkcs11Modules(const std::string& aModules) { tokens_.SetModules(aModules); }
+
+  // One line per file of the store (CertificateListLine, or the file name and why it did not
+  // open), then one per certificate of the tokens present (marked "A3"), and a line for a
+  // module that could not be read.
   std::vector<std::string> ListCertificates();
   // Removes the one store certificate aName designates; false when none does.
   bool RemoveCertificate(const std::string& aName);
@@ -57,14 +65,19 @@ class TmoxKivoX {
   // files named in aAttachments (one a line) attached.
   void SendEmail(const std::string& aEmailAddress, const std::string& aAttachments);
 
-  // The certificate the settings designate, opened (cached while its file is unchanged).
+  // The certificate the settings designate, opened (cached while its file is unchanged); an A3
+  // certificate logged in with the settings' Pincode (kept logged in while the token stays).
   std::shared_ptr<const LoadedCertificate> ConfiguredCertificate(const TKivoCertificateSettings& aSettings);
 
  private:
   std::vector<std::string> AllowedElements() const;
+  // Runs aOperation; a failure the token reported inside OpenSSL replaces the generic one.
+  template <typename F>
+  auto ReportingTokenFailures(F&& aOperation);
 
   std::string storeFolder_;
   CertificateCache cache_;
+  TokenStore tokens_;
   std::unique_ptr<XmlSigner> signer_;
 };
 

@@ -13,18 +13,21 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("moxnfe-certificados");
   QCommandLineParser parser;
-  parser.setApplicationDescription("Lista os certificados digitais instalados (repositório do moxnfe).");
+  parser.setApplicationDescription("Lista os certificados digitais instalados (repositório do moxnfe e tokens A3).");
   parser.addHelpOption();
   QCommandLineOption pasta("certificados", "Pasta do repositório de certificados (PKCS#12).", "pasta");
+  QCommandLineOption modulo("modulo-pkcs11", "Módulo PKCS#11 dos tokens e cartões (certificados A3).", "arquivo");
   QCommandLineOption captura("captura", "Grava uma imagem PNG da janela e sai.", "arquivo.png");
   QCommandLineOption escolher("escolher", "Escolhe o certificado de número N (a partir de 1) ao abrir.", "N");
   parser.addOption(pasta);
+  parser.addOption(modulo);
   parser.addOption(captura);
   parser.addOption(escolher);
   parser.process(app);
 
   auto ajuste = [&](mox::TmoxNFe& aNFe) {
     if (parser.isSet(pasta)) aNFe.GetKivo().SetCertificateStoreFolder(parser.value(pasta).toStdString());
+    if (parser.isSet(modulo)) aNFe.SetModuloPKCS11(parser.value(modulo).toStdString());
   };
   QString falha;
   TForm1::TOnErro onErro;

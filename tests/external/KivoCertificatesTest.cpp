@@ -206,7 +206,7 @@ TEST_F(KivoCertificates, CheckRefusesEveryUnusableCertificateWithAClearMessage) 
       {"no file and no name", mox::kCertFile, "", "", "",
        "Certificado não informado: indique o arquivo PKCS#12 (CaminhoCertificado) ou o nome de um certificado "
        "instalado (NomeCertificado)."},
-      {"smart card", mox::kCertSmartCard, "", "", "", "ainda não são suportados"},
+      {"smart card without a name", mox::kCertSmartCard, "", "", "", "Certificado A3 não informado: indique em NomeCertificado"},
       {"not in store", mox::kCertLocalMachine, "", "", "NINGUEM", "Certificado não encontrado no repositório"},
       {"no name", mox::kCertMemory, "", "", " \r\n", "Nenhum certificado selecionado"},
   };

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "external/EKivoException.h"
+#include "external/SoapClient.h"
 #include "external/TmoxKivoX.h"
 #include "external/XmlDocument.h"
 #include "support/BackgroundProcess.h"
@@ -54,6 +55,13 @@ class SefazLikeServer {
                                "<cStat>107</cStat><xMotivo>" + PeerCommonName(req) +
                                "</xMotivo></retConsStatServ></nfeStatusServicoNF2Result>"),
                       "application/soap+xml; charset=utf-8");
+    });
+    // The TLS version and how the client signed its CertificateVerify.
+    server_->Post("/tls", [](const httplib::Request& req, httplib::Response& res) {
+      int signature = NID_undef;
+      SSL_get_peer_signature_type_nid(req.ssl, &signature);
+      res.set_content(Envelope("<tls>" + std::string(SSL_get_version(req.ssl)) + " " + OBJ_nid2sn(signature) + "</tls>"),
+                      "application/soap+xml");
     });
     server_->Post("/prefixado", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("<env:Envelope xmlns:env=\"http://www.w3.org/2003/05/soap-envelope\"><env:Body>"
@@ -222,6 +230,22 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
           << message;
     }
   }
+}
+
+// A token key that only signs PKCS#1 v1.5 cannot make the PSS signature of TLS 1.3.
+TEST_F(KivoSoap, AKeyLimitedToPkcs1AuthenticatesWithTls12AndPkcs1Signatures) {
+  mox::CertificateCredential company;
+  company.Certificate = mox::ShareX509(moxtest::Pki().Company.Certificate.get());
+  company.PrivateKey = mox::ShareKey(moxtest::Pki().Company.PrivateKey.get());
+  mox::TSoapPostOptions options;
+  options.Tls.CABundle = kivo_.HttpSettings.CABundle;
+  options.Tls.ClientCertificate = &company;
+  auto tls = [&] {
+    return mox::SoapResultContent(mox::PostSoap12(server_.Url("/tls"), Envelope("<nfeDadosMsg/>"), kAction, options), "tls");
+  };
+  EXPECT_EQ(tls(), "TLSv1.3 RSASSA-PSS");
+  company.RsaPkcs1Only = true;
+  EXPECT_EQ(tls(), "TLSv1.2 rsaEncryption");
 }
 
 TEST_F(KivoSoap, GoesThroughAnAuthenticatingProxy) {

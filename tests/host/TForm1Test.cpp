@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "external/CertificateFactory.h"
 #include "external/TmoxKivoX.h"
 #include "host/TForm1.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
+#include "support/TokenSoftHsm.h"
 
 namespace {
 
@@ -90,6 +92,25 @@ TEST_F(Janela, ChoosingACertificateAndCopying) {
 
   janela->btnCopiar->click();
   EXPECT_EQ(QApplication::clipboard()->text(), escolhido);
+}
+
+TEST_F(Janela, TokenCertificatesAreListedBesideTheStoresMarkedA3) {
+  moxtest::WritePfx(dir.file("empresa.pfx"), moxtest::Pki().Company, "");
+  const moxtest::TokenSoftHsm token(mox::CertificateFactory::CreateECnpj(
+      moxtest::Pki().Authority, "EMPRESA A3 LTDA", moxtest::kCompanyCnpj, moxtest::SpareKey()));
+  token.Activate();
+  const std::string pasta = dir.str();
+  TForm1 janela([this](const QString& m) { erros.push_back(m.toStdString()); },
+                [&pasta](mox::TmoxNFe& n) {
+                  n.GetKivo().SetCertificateStoreFolder(pasta);
+                  n.SetModuloPKCS11(moxtest::TokenSoftHsm::Module());
+                });
+  EXPECT_TRUE(erros.empty()) << erros.front();
+  ASSERT_EQ(janela.cbbCertificados->count(), 2);
+  EXPECT_FALSE(janela.cbbCertificados->itemText(0).contains(" | A3"));
+  const QString a3 = janela.cbbCertificados->itemText(1);
+  EXPECT_TRUE(a3.startsWith("EMPRESA A3 LTDA:12345678000195 | CNPJ 12345678000195")) << a3.toStdString();
+  EXPECT_TRUE(a3.endsWith(" | A3: token Token Teste")) << a3.toStdString();
 }
 
 TEST_F(Janela, ListingFailureIsReportedAndTheWindowOpens) {
