@@ -15,7 +15,8 @@ packages=(
   libcpp-httplib-dev
   qt6-base-dev
   libcairo2-dev libpango1.0-dev libzint-dev
-  libcups2-dev
+  libcups2-dev cups cups-client zbar-tools
+  fonts-urw-base35 fonts-dejavu-core
   python3 python3-aiosmtpd
   poppler-utils
 )

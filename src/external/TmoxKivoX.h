@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "external/CertificateCache.h"
+#include "external/KivoPrintSettings.h"
 #include "external/KivoSettings.h"
 #include "external/moxDateTime.h"
 
 namespace mox {
 
 class XmlSigner;
+namespace report {
+class ReportDocument;
+}
 
 class TmoxKivoX {
  public:
@@ -27,6 +31,7 @@ class TmoxKivoX {
   TKivoSignerSettings SignerSettings;
   TKivoHttpSettings HttpSettings;
   TKivoEmailSettings EmailSettings;
+  TKivoPrintSettings PrintSettings;
   // Receives a description of the certificate each time CheckCertificate passes.
   TOnCheckCertificate OnCheckCertificate;
 
@@ -60,8 +65,16 @@ class TmoxKivoX {
   // The certificate the settings designate, opened (cached while its file is unchanged).
   std::shared_ptr<const LoadedCertificate> ConfiguredCertificate(const TKivoCertificateSettings& aSettings);
 
+  // --- Reports (PrintSettings set before). PrintReport returns the CUPS job id; ExportReport
+  // writes SaveAs; PreviewReport and EditReport need the windows of SetKivoReportWindows.
+  int PrintReport();
+  void PreviewReport();
+  void EditReport();
+  void ExportReport();
+
  private:
   std::vector<std::string> AllowedElements() const;
+  std::unique_ptr<report::ReportDocument> BuildReport() const;
 
   std::string storeFolder_;
   CertificateCache cache_;

@@ -1,0 +1,43 @@
+#pragma once
+// A report ready to output: a model and its data, laid out into pages once, then written as a
+// PDF, PNG pictures of the pages or an HTML page of SVG pictures.
+#include <cairo.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "report/ReportData.h"
+#include "report/ReportModel.h"
+
+namespace mox::report {
+
+class Canvas;
+struct Layout;
+
+class ReportDocument {
+ public:
+  // Raises EReportException when the model or the data do not make a report.
+  ReportDocument(Model aModel, ReportData aData);
+  ~ReportDocument();
+  ReportDocument(const ReportDocument&) = delete;
+  ReportDocument& operator=(const ReportDocument&) = delete;
+
+  size_t PageCount() const;
+  const Model& model() const { return model_; }
+
+  std::string Pdf();
+  // One PNG file's bytes per page.
+  std::vector<std::string> Png(double aDpi = 150);
+  std::string Html();
+  // Draws one page on a context whose user units are points (PDF, printers).
+  void DrawPage(cairo_t* aCr, size_t aIndex);
+
+ private:
+  Model model_;
+  ReportData data_;
+  std::unique_ptr<Canvas> canvas_;
+  std::unique_ptr<Layout> layout_;
+};
+
+}  // namespace mox::report
