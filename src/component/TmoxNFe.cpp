@@ -2,6 +2,7 @@
 
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
+#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -17,10 +18,23 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
   SetAnexarDanfePDF(true);
 }
 
-TmoxNFe::~TmoxNFe() { FXmlUtil.reset(); }
+TmoxNFe::~TmoxNFe() {
+  FDanfeNFe.reset();
+  FXmlUtil.reset();
+}
+
+TmoxNFeDanfe* TmoxNFe::GetDanfeNFe() {
+  if (!FDanfeNFe) {
+    FDanfeNFe = std::make_unique<TmoxNFeDanfe>();
+    FDanfeNFe->SetVersao(VersaoManual());
+  }
+  FDanfeNFe->SetDiretorioLogErro(DiretorioLogErro());
+  return FDanfeNFe.get();
+}
 
 void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
   TmoxCustomNFe::SetVersaoManual(aValue);
+  if (FDanfeNFe) FDanfeNFe->SetVersao(aValue);
   UpdateNFeData();
 }
 

@@ -10,6 +10,7 @@
 namespace mox {
 
 class TmoxNFeXmlUtils;
+class TmoxNFeDanfe;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -50,6 +51,8 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string GetVersaoNota();
 
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
+  // The DANFE front, created on first use for the manual version and the error-log folder.
+  TmoxNFeDanfe* GetDanfeNFe();
 
  protected:
   void LerConfiguracoes(TmoxIniFile& aIni) override;
@@ -59,6 +62,7 @@ class TmoxNFe : public TmoxCustomNFe {
   void SecaoPadrao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
+  std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;

@@ -145,7 +145,8 @@ void Canvas::DrawText(const Element& aElement, double aX, double aY, double aW, 
   if (aElement.valign == VAlign::Middle) dy = 0.3 + std::max(0.0, free / 2);
   else if (aElement.valign == VAlign::Bottom) dy = 0.3 + std::max(0.0, free);
   cairo_save(cr_);
-  cairo_rectangle(cr_, aX, aY + caption, aW, aH - caption);
+  // Accents over capitals rise above the font's ascent: the clip leaves them room.
+  cairo_rectangle(cr_, aX, aY + caption - 1, aW, aH - caption + 1);
   cairo_clip(cr_);
   SetColor(cr_, aElement.color);
   if (vertical) {
