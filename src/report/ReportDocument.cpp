@@ -3,6 +3,8 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 
+#include <algorithm>
+
 #include "report/ReportCanvas.h"
 #include "report/ReportError.h"
 #include "report/ReportLayout.h"
@@ -50,6 +52,34 @@ void ReportDocument::DrawPage(cairo_t* aCr, size_t aIndex) {
     }
   }
   cairo_restore(aCr);
+}
+
+std::vector<PlacedElement> ReportDocument::ElementsOnPage(size_t aIndex) const {
+  std::vector<PlacedElement> out;
+  std::vector<const Band*> seen;
+  for (const PlacedBand& placed : layout_->pages.at(aIndex).bands) {
+    if (std::find(seen.begin(), seen.end(), placed.band) != seen.end()) continue;
+    seen.push_back(placed.band);
+    PlacedElement base;
+    for (size_t b = 0; b < model_.bands.size(); ++b) {
+      if (&model_.bands[b] == placed.band) base.band = b;
+      if (model_.bands[b].columnHeader.get() == placed.band) {
+        base.band = b;
+        base.columnHeader = true;
+      }
+    }
+    for (size_t i = 0; i < placed.band->elements.size(); ++i) {
+      const Element& e = placed.band->elements[i];
+      PlacedElement p = base;
+      p.element = i;
+      p.x = model_.marginLeft + e.x;
+      p.y = placed.y + e.y;
+      p.w = e.w;
+      p.h = e.stretch ? placed.height - e.y : e.h;
+      out.push_back(p);
+    }
+  }
+  return out;
 }
 
 std::string ReportDocument::Pdf() {

@@ -15,6 +15,14 @@ namespace mox::report {
 class Canvas;
 struct Layout;
 
+// Where an element of the model was drawn on a page (millimetres from the page's corner).
+struct PlacedElement {
+  size_t band = 0;     // index in the model's bands
+  bool columnHeader = false;
+  size_t element = 0;  // index in that band's (or column header's) elements
+  double x = 0, y = 0, w = 0, h = 0;
+};
+
 class ReportDocument {
  public:
   // Raises EReportException when the model or the data do not make a report.
@@ -32,6 +40,8 @@ class ReportDocument {
   std::string Html();
   // Draws one page on a context whose user units are points (PDF, printers).
   void DrawPage(cairo_t* aCr, size_t aIndex);
+  // The elements of a page, each once (the first row of a detail band), for the designer.
+  std::vector<PlacedElement> ElementsOnPage(size_t aIndex) const;
 
  private:
   Model model_;
