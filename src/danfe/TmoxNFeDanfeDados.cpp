@@ -1,7 +1,7 @@
 #include "danfe/TmoxNFeDanfeDados.h"
 
 #include <cctype>
-#include <regex>
+#include <string_view>
 
 #include "base/EmoxException.h"
 #include "external/TmoxKivoUtils.h"
@@ -94,6 +94,42 @@ size_t Caracteres(const std::string& aTexto) {
   size_t n = 0;
   for (unsigned char c : aTexto) n += (c & 0xC0) != 0x80;
   return n;
+}
+
+bool IgualSemCaixa(const std::string& aTexto, size_t aPos, std::string_view aTrecho) {
+  if (aTexto.size() - aPos < aTrecho.size()) return false;
+  for (size_t i = 0; i < aTrecho.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(aTexto[aPos + i])) != std::tolower(static_cast<unsigned char>(aTrecho[i])))
+      return false;
+  return true;
+}
+
+// Every '<?xml version="1.0"?>' declaration, with or without ' encoding="UTF-8"' and a blank
+// before "?>", in any letter case, removed (the notes of a lot each bring their own).
+std::string SemDeclaracoesXml(const std::string& aXml) {
+  std::string out;
+  out.reserve(aXml.size());
+  size_t p = 0;
+  for (size_t q; (q = aXml.find("<?", p)) != std::string::npos;) {
+    constexpr std::string_view kVersao = "xml version=\"1.0\"", kCodificacao = " encoding=\"UTF-8\"";
+    size_t fim = q + 2;
+    bool ok = IgualSemCaixa(aXml, fim, kVersao);
+    if (ok) {
+      fim += kVersao.size();
+      if (IgualSemCaixa(aXml, fim, kCodificacao)) fim += kCodificacao.size();
+      if (fim < aXml.size() && aXml[fim] == ' ') ++fim;
+      ok = IgualSemCaixa(aXml, fim, "?>");
+    }
+    out.append(aXml, p, q - p);
+    if (ok) {
+      p = fim + 2;
+    } else {
+      out.append("<?");
+      p = q + 2;
+    }
+  }
+  out.append(aXml, p);
+  return out;
 }
 
 }  // namespace
@@ -305,8 +341,7 @@ std::string TmoxNFeDanfeDados::SelecionarNota(int aIndice) {
 
 void TmoxNFeDanfeDados::PopulaDataSet() {
   LimparDataSets();
-  static const std::regex declaracao(R"(<\?xml version="1\.0"( encoding="UTF-8")? ?\?>)", std::regex::icase);
-  fXml = "<root>" + std::regex_replace(fXml, declaracao, "") + "</root>";
+  fXml = "<root>" + SemDeclaracoesXml(fXml) + "</root>";
   if (!GetKivoUtils().IsValidXml(fXml)) throw EmoxNFeExportarPreverDanfeException("XML para exportação do Danfe inválido.");
   if (fValidarRegrasNegocio) ValidarXmlEntrada();
   int n = GetNumNotas();
