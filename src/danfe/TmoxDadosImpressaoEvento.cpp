@@ -1,5 +1,6 @@
 #include "danfe/TmoxDadosImpressaoEvento.h"
 
+#include "danfe/moxDelimitador.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
 #include "utils/TmoxNFeXmlUtils.h"
@@ -46,21 +47,7 @@ void TmoxCCeDadosImpressao::ObterDados() {
   for (const char* tag : {"CNPJ", "chNFe", "nProt", "nSeqEvento", "cOrgao"}) Set(tag, GetValueTag(tag, xml));
   std::string registro = GetValueTag("dhRegEvento", xml);
   Set("dhRegEvento", registro.empty() ? std::string() : FormatDateTimeBR(FUtils->XsdDateTimeToDateTime(registro)));
-  std::string correcao = GetValueTag("xCorrecao", xml);
-  if (!fLineDelimiter.empty()) {
-    std::string trocada;
-    for (size_t p = 0;;) {
-      size_t q = correcao.find(fLineDelimiter, p);
-      if (q == std::string::npos) {
-        trocada.append(correcao, p);
-        break;
-      }
-      trocada.append(correcao, p, q - p).append("\r\n");
-      p = q + fLineDelimiter.size();
-    }
-    correcao.swap(trocada);
-  }
-  Set("xCorrecao", correcao);
+  Set("xCorrecao", TrocaDelimitador(GetValueTag("xCorrecao", xml), fLineDelimiter, "\r\n"));
   std::string dest = GetValueTag("CNPJDest", xml);
   Set("CPFCNPJDest", dest.empty() ? GetValueTag("CPFDest", xml) : dest);
 }

@@ -4,8 +4,10 @@
 #include <string_view>
 
 #include "base/EmoxException.h"
+#include "danfe/moxDelimitador.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/TmoxNFeXmlUtils.h"
+#include "utils/moxTextoNFe.h"
 #include "utils/moxXmlLookup.h"
 
 namespace mox {
@@ -77,23 +79,6 @@ std::vector<std::string> Linhas(const std::string& aTexto) {
   }
   if (!atual.empty()) linhas.push_back(atual);
   return linhas;
-}
-
-// Byte length of the first aCount characters (code points) of a UTF-8 text.
-size_t BytesDe(const std::string& aTexto, size_t aCount) {
-  size_t i = 0;
-  while (i < aTexto.size() && aCount > 0) {
-    ++i;
-    while (i < aTexto.size() && (static_cast<unsigned char>(aTexto[i]) & 0xC0) == 0x80) ++i;
-    --aCount;
-  }
-  return i;
-}
-
-size_t Caracteres(const std::string& aTexto) {
-  size_t n = 0;
-  for (unsigned char c : aTexto) n += (c & 0xC0) != 0x80;
-  return n;
 }
 
 bool IgualSemCaixa(const std::string& aTexto, size_t aPos, std::string_view aTrecho) {
@@ -231,19 +216,7 @@ std::string TmoxNFeDanfeDados::VirgulaDecimal(const std::string& aValue) {
 std::string TmoxNFeDanfeDados::GetValueTagTratado(const std::string& aTag, const std::string& aXml,
                                                   bool aReplaceDelimiter) {
   std::string texto = "<" + aTag + ">" + GetValueTag(aTag, aXml) + "</" + aTag + ">";
-  if (aReplaceDelimiter && !fLineDelimiter.empty()) {
-    std::string trocado;
-    for (size_t p = 0;;) {
-      size_t q = texto.find(fLineDelimiter, p);
-      if (q == std::string::npos) {
-        trocado.append(texto, p);
-        break;
-      }
-      trocado.append(texto, p, q - p).append("&#13;");
-      p = q + fLineDelimiter.size();
-    }
-    texto.swap(trocado);
-  }
+  if (aReplaceDelimiter) texto = TrocaDelimitador(texto, fLineDelimiter, "&#13;");
   return GetKivoUtils().Unescape(texto);
 }
 
@@ -309,10 +282,9 @@ void TmoxNFeDanfeDados::SeparaObservacoes(std::string aObsCompleta, std::string&
       break;
     }
     std::string& linha = restantes[i];
-    if (Caracteres(linha) > colunas) {
-      size_t corte = BytesDe(linha, colunas);
-      parte1.push_back(linha.substr(0, corte));
-      linha.erase(0, corte);
+    if (CharCount(linha) > colunas) {
+      parte1.push_back(CopyChars(linha, 1, colunas));
+      linha.erase(0, parte1.back().size());
     } else {
       if (!linha.empty()) parte1.push_back(linha);
       ++i;

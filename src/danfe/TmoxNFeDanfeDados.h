@@ -102,6 +102,8 @@ class TmoxNFeDanfeDados {
   void Set(TmoxDataSet& aDataSet, const char* aField, const std::string& aValue);
   void SetDados(const char* aField, const std::string& aValue) { Set(fDataSet, aField, aValue); }
   std::string Dados(const char* aField) const;
+  // The CNPJ of a group, or its CPF when it has none.
+  std::string CnpjOuCpf(const std::string& aGroup);
   // The tpEmis number of a text (the platform's integer conversion).
   int TpEmisNumero(const std::string& aTexto) const;
   bool NotaVersao310OuMaior() const;
@@ -131,6 +133,8 @@ class TmoxNFeDanfeDados {
   void CriarDataSets();
   void PreencherNota(int aIndice);
   std::string SelecionarNota(int aIndice);
+  // Name, state registration and address of a party ("Emit" or "Dest" fields of its group).
+  void GetDadosParte(const std::string& aPrefixo, const std::string& aGrupo);
   void GetDadosEmitente();
   void GetDadosDestinatario();
   void GetDadosEntrega();

@@ -74,43 +74,36 @@ std::string DataDeVencimento(const std::string& aData) {
 
 }  // namespace
 
+void TmoxNFeDanfeDados::GetDadosParte(const std::string& aPrefixo, const std::string& aGrupo) {
+  auto set = [&](const char* aCampo, const std::string& aValor) { SetDados((aPrefixo + aCampo).c_str(), aValor); };
+  static const std::pair<const char*, const char*> endereco[] = {
+      {"Logradouro", "xLgr"}, {"Numero", "nro"}, {"Complemento", "xCpl"}, {"Bairro", "xBairro"},
+      {"Mun", "xMun"},        {"UF", "UF"},      {"Cep", "CEP"},          {"Pais", "xPais"}};
+  for (const auto& [campo, tag] : endereco) set(campo, Valor(aGrupo, tag));
+  set("End", Valor(aGrupo, "xLgr") + ", " + Valor(aGrupo, "nro"));
+  set("Nome", Valor(aGrupo, "xNome"));
+  set("IE", Valor(aGrupo, "IE"));
+}
+
+std::string TmoxNFeDanfeDados::CnpjOuCpf(const std::string& aGrupo) {
+  std::string cnpj = Valor(aGrupo, "CNPJ");
+  return cnpj.empty() ? Valor(aGrupo, "CPF") : cnpj;
+}
+
 void TmoxNFeDanfeDados::GetDadosEmitente() {
-  SetDados("EmitNome", Valor("emit", "xNome"));
-  SetDados("EmitFantasia", Valor("emit", "xFant"));
-  SetDados("EmitCNPJ", Valor("emit", "CNPJ"));
-  SetDados("EmitIE", Valor("emit", "IE"));
-  SetDados("EmitIEST", Valor("emit", "IEST"));
-  SetDados("EmitIM", Valor("emit", "IM"));
-  SetDados("EmitFone", Valor("emit", "fone"));
-  SetDados("EmitCRT", Valor("emit", "CRT"));
-  SetDados("EmitLogradouro", Valor("emit", "xLgr"));
-  SetDados("EmitNumero", Valor("emit", "nro"));
-  SetDados("EmitComplemento", Valor("emit", "xCpl"));
-  SetDados("EmitBairro", Valor("emit", "xBairro"));
-  SetDados("EmitMun", Valor("emit", "xMun"));
-  SetDados("EmitUF", Valor("emit", "UF"));
-  SetDados("EmitCep", Valor("emit", "CEP"));
-  SetDados("EmitPais", Valor("emit", "xPais"));
-  SetDados("EmitEnd", Valor("emit", "xLgr") + ", " + Valor("emit", "nro"));
+  GetDadosParte("Emit", "emit");
+  static const std::pair<const char*, const char*> campos[] = {
+      {"EmitFantasia", "xFant"}, {"EmitCNPJ", "CNPJ"}, {"EmitIEST", "IEST"},
+      {"EmitIM", "IM"},          {"EmitFone", "fone"}, {"EmitCRT", "CRT"}};
+  for (const auto& [campo, tag] : campos) SetDados(campo, Valor("emit", tag));
 }
 
 void TmoxNFeDanfeDados::GetDadosDestinatario() {
-  SetDados("DestNome", Valor("dest", "xNome"));
-  SetDados("DestIE", Valor("dest", "IE"));
+  GetDadosParte("Dest", "dest");
   SetDados("DestIndIE", Valor("dest", "indIEDest"));
   SetDados("DestFoneFax", Valor("dest", "fone"));
   SetDados("DestEmail", Valor("dest", "email"));
-  std::string cnpj = Valor("dest", "CNPJ");
-  SetDados("DestCNPJ", cnpj.empty() ? Valor("dest", "CPF") : cnpj);
-  SetDados("DestLogradouro", Valor("dest", "xLgr"));
-  SetDados("DestNumero", Valor("dest", "nro"));
-  SetDados("DestComplemento", Valor("dest", "xCpl"));
-  SetDados("DestBairro", Valor("dest", "xBairro"));
-  SetDados("DestMun", Valor("dest", "xMun"));
-  SetDados("DestUF", Valor("dest", "UF"));
-  SetDados("DestCep", Valor("dest", "CEP"));
-  SetDados("DestPais", Valor("dest", "xPais"));
-  SetDados("DestEnd", Valor("dest", "xLgr") + ", " + Valor("dest", "nro"));
+  SetDados("DestCNPJ", CnpjOuCpf("dest"));
 }
 
 void TmoxNFeDanfeDados::GetDadosEntrega() {

@@ -12,8 +12,7 @@ namespace mox {
 
 void TmoxNFeDanfeDados202::GetDadosTransp() {
   SetDados("TraModFrete", Valor("transp", "modFrete"));
-  std::string cnpj = Valor("transp", "CNPJ");
-  SetDados("TraCNPJ", cnpj.empty() ? Valor("transp", "CPF") : cnpj);
+  SetDados("TraCNPJ", CnpjOuCpf("transp"));
   SetDados("TraNome", Valor("transp", "xNome"));
   SetDados("TraIE", Valor("transp", "IE"));
   SetDados("TraEnd", Valor("transp", "xEnder"));

@@ -27,6 +27,23 @@ void Check(cairo_status_t aStatus, const char* aWhat) {
 
 }  // namespace
 
+void ReportDocument::DrawOn(cairo_surface_t* aSurface, size_t aIndex, double aScale) {
+  cairo_t* cr = cairo_create(aSurface);
+  try {
+    if (aScale != 1) {
+      cairo_set_source_rgb(cr, 1, 1, 1);
+      cairo_paint(cr);
+      cairo_scale(cr, aScale, aScale);
+    }
+    DrawPage(cr, aIndex);
+  } catch (...) {
+    cairo_destroy(cr);
+    cairo_surface_destroy(aSurface);
+    throw;
+  }
+  cairo_destroy(cr);
+}
+
 ReportDocument::ReportDocument(Model aModel, ReportData aData)
     : model_(std::move(aModel)), data_(std::move(aData)), canvas_(std::make_unique<Canvas>(model_.font)) {
   layout_ = std::make_unique<Layout>(Paginate(model_, data_, *canvas_));
@@ -113,18 +130,7 @@ std::vector<std::string> ReportDocument::Png(double aDpi) {
   int h = static_cast<int>(model_.pageHeight * kPointsPerMm * scale + 0.5);
   for (size_t i = 0; i < PageCount(); ++i) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_scale(cr, scale, scale);
-    try {
-      DrawPage(cr, i);
-    } catch (...) {
-      cairo_destroy(cr);
-      cairo_surface_destroy(surface);
-      throw;
-    }
-    cairo_destroy(cr);
+    DrawOn(surface, i, scale);
     std::string bytes;
     cairo_status_t status = cairo_surface_write_to_png_stream(surface, AppendBytes, &bytes);
     cairo_surface_destroy(surface);
@@ -142,15 +148,7 @@ std::string ReportDocument::Html() {
   for (size_t i = 0; i < PageCount(); ++i) {
     std::string svg;
     cairo_surface_t* surface = cairo_svg_surface_create_for_stream(AppendBytes, &svg, w, h);
-    cairo_t* cr = cairo_create(surface);
-    try {
-      DrawPage(cr, i);
-    } catch (...) {
-      cairo_destroy(cr);
-      cairo_surface_destroy(surface);
-      throw;
-    }
-    cairo_destroy(cr);
+    DrawOn(surface, i, 1);
     cairo_surface_finish(surface);
     cairo_status_t status = cairo_surface_status(surface);
     cairo_surface_destroy(surface);

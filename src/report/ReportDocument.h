@@ -44,6 +44,10 @@ class ReportDocument {
   std::vector<PlacedElement> ElementsOnPage(size_t aIndex) const;
 
  private:
+  // Draws a page on a new context of the surface (scaled, over white, for pictures); on failure
+  // the surface is destroyed before the exception goes on.
+  void DrawOn(cairo_surface_t* aSurface, size_t aIndex, double aScale);
+
   Model model_;
   ReportData data_;
   std::unique_ptr<Canvas> canvas_;

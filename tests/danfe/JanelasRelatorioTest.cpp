@@ -2,7 +2,6 @@
 #ifdef MOXNFE_JANELAS
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <memory>
 
 #include "base/EmoxException.h"
@@ -13,25 +12,11 @@
 #include "reportview/JanelaDesenhista.h"
 #include "reportview/JanelaVisualizacao.h"
 #include "reportview/JanelasRelatorio.h"
+#include "support/AmbienteQt.h"
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_danfe";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new moxtest::AmbienteQt("tests_danfe"));
 
 class JanelasRelatorio : public ::testing::Test {
  protected:
