@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -77,13 +78,19 @@ class SefazLikeServer {
     server_->Post("/html", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("<html><body>Manutencao<br></body></html>", "text/html");
     });
+    server_->Post("/portal", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html><body><p>Manutencao programada</p></body></html>", "application/xhtml+xml");
+    });
     server_->Post("/lento", [this](const httplib::Request&, httplib::Response& res) {
       std::unique_lock lock(mutex_);
       released_.wait_for(lock, std::chrono::seconds(20), [this] { return release_; });
       res.set_content(Envelope("<tarde/>"), "application/soap+xml");
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    thread_ = std::thread([this] {
+      server_->listen_after_bind();
+      listenerEnded_ = true;
+    });
   }
 
   ~SefazLikeServer() {
@@ -92,6 +99,9 @@ class SefazLikeServer {
       release_ = true;
     }
     released_.notify_all();
+    // A stop that comes before the listener runs is lost and the join would wait forever, which
+    // happens under load when a test never calls the server.
+    while (!server_->is_running() && !listenerEnded_) std::this_thread::yield();
     server_->stop();
     thread_.join();
   }
@@ -106,6 +116,7 @@ class SefazLikeServer {
   std::unique_ptr<httplib::SSLServer> server_;
   int port_ = 0;
   std::thread thread_;
+  std::atomic<bool> listenerEnded_{false};
   std::mutex mutex_;
   std::condition_variable released_;
   bool release_ = false;
@@ -163,6 +174,7 @@ TEST_F(KivoSoap, FailuresNameTheAddressAndTheHttpStatus) {
                   "Servico paralisado momentaneamente"}},
       {"/nao-existe", {"Erro HTTP em " + server_.Url("/nao-existe"), "Not Found (404)"}},
       {"/html", {"Resposta inválida de " + server_.Url("/html"), "HTTP 200", "não é XML bem formado"}},
+      {"/portal", {"Resposta inválida de " + server_.Url("/portal"), "HTTP 200", "não é um envelope SOAP"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
