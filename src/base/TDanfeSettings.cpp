@@ -13,12 +13,12 @@ TmoxKivoUtils& TDanfeSettings::Utils() {
 }
 
 const std::string& TDanfeSettings::ModeloRetrato() {
-  if (FModeloRetrato.empty()) FModeloRetrato = Utils().ExpandPath("Templates\\Vm50a\\Danfe\\retrato.rtm");
+  if (FModeloRetrato.empty()) FModeloRetrato = Utils().ExpandPath("Templates\\vm50a\\Danfe\\retrato.rtm");
   return FModeloRetrato;
 }
 
 const std::string& TDanfeSettings::ModeloPaisagem() {
-  if (FModeloPaisagem.empty()) FModeloPaisagem = Utils().ExpandPath("Templates\\Vm50a\\Danfe\\paisagem.rtm");
+  if (FModeloPaisagem.empty()) FModeloPaisagem = Utils().ExpandPath("Templates\\vm50a\\Danfe\\paisagem.rtm");
   return FModeloPaisagem;
 }
 

@@ -3,6 +3,7 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConverter.h"
+#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -18,7 +19,19 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
   SetAnexarDanfePDF(true);
 }
 
-TmoxNFe::~TmoxNFe() { FXmlUtil.reset(); }
+TmoxNFe::~TmoxNFe() {
+  FDanfeNFe.reset();
+  FXmlUtil.reset();
+}
+
+TmoxNFeDanfe* TmoxNFe::GetDanfeNFe() {
+  if (!FDanfeNFe) {
+    FDanfeNFe = std::make_unique<TmoxNFeDanfe>();
+    FDanfeNFe->SetVersao(VersaoManual());
+  }
+  FDanfeNFe->SetDiretorioLogErro(DiretorioLogErro());
+  return FDanfeNFe.get();
+}
 
 TmoxNFeConverter& TmoxNFe::GetConversor() {
   if (!FConversor) FConversor = std::make_unique<TmoxNFeConverter>();
@@ -29,6 +42,7 @@ TmoxNFeConverter& TmoxNFe::GetConversor() {
 
 void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
   TmoxCustomNFe::SetVersaoManual(aValue);
+  if (FDanfeNFe) FDanfeNFe->SetVersao(aValue);
   UpdateNFeData();
 }
 

@@ -11,6 +11,7 @@ namespace mox {
 
 class TmoxNFeXmlUtils;
 class TmoxNFeConverter;
+class TmoxNFeDanfe;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -55,6 +56,8 @@ class TmoxNFe : public TmoxCustomNFe {
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
   // The converter front, created on first use; its templates folder follows the component's.
   TmoxNFeConverter& GetConversor();
+  // The DANFE front, created on first use for the manual version and the error-log folder.
+  TmoxNFeDanfe* GetDanfeNFe();
 
  protected:
   void LerConfiguracoes(TmoxIniFile& aIni) override;
@@ -65,6 +68,7 @@ class TmoxNFe : public TmoxCustomNFe {
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;
+  std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;

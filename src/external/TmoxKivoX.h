@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "external/CertificateCache.h"
+#include "external/KivoPrintSettings.h"
 #include "external/KivoSettings.h"
 #include "external/TokenStore.h"
 #include "external/moxDateTime.h"
@@ -15,6 +16,9 @@
 namespace mox {
 
 class XmlSigner;
+namespace report {
+class ReportDocument;
+}
 
 class TmoxKivoX {
  public:
@@ -28,6 +32,7 @@ class TmoxKivoX {
   TKivoSignerSettings SignerSettings;
   TKivoHttpSettings HttpSettings;
   TKivoEmailSettings EmailSettings;
+  TKivoPrintSettings PrintSettings;
   // Receives a description of the certificate each time CheckCertificate passes.
   TOnCheckCertificate OnCheckCertificate;
 
@@ -69,11 +74,19 @@ class TmoxKivoX {
   // certificate logged in with the settings' Pincode (kept logged in while the token stays).
   std::shared_ptr<const LoadedCertificate> ConfiguredCertificate(const TKivoCertificateSettings& aSettings);
 
+  // --- Reports (PrintSettings set before). PrintReport returns the CUPS job id; ExportReport
+  // writes SaveAs; PreviewReport and EditReport need the windows of SetKivoReportWindows.
+  int PrintReport();
+  void PreviewReport();
+  void EditReport();
+  void ExportReport();
+
  private:
   std::vector<std::string> AllowedElements() const;
   // Runs aOperation; a failure the token reported inside OpenSSL replaces the generic one.
   template <typename F>
   auto ReportingTokenFailures(F&& aOperation);
+  std::unique_ptr<report::ReportDocument> BuildReport() const;
 
   std::string storeFolder_;
   CertificateCache cache_;

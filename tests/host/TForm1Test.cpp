@@ -1,7 +1,6 @@
 // The certificate window under Qt's offscreen platform.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,29 +12,14 @@
 #include "external/CertificateFactory.h"
 #include "external/TmoxKivoX.h"
 #include "host/TForm1.h"
+#include "support/AmbienteQt.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 #include "support/TokenSoftHsm.h"
 
 namespace {
 
-// One application for the whole program, on the offscreen platform.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "tests_host";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new moxtest::AmbienteQt("tests_host"));
 
 class Janela : public ::testing::Test {
  protected:
