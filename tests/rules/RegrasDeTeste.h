@@ -1,0 +1,85 @@
+#pragma once
+// Notes checked by the rule engine: the delivered dictionaries, the test invoices replayed as TX2
+// lines, and the rules run on Salvar with a clock set at the note's own emission.
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "datasets/NotasDeTeste.h"
+#include "external/moxDateTime.h"
+#include "rules/TmoxControllerRulesNFe.h"
+#include "rules/moxNFeRules.h"
+
+namespace moxtest {
+
+// The value of the first "campo=valor" line of a note text; empty when there is none.
+inline std::string ValorNaNota(const std::string& aTexto, const std::string& aCampo) {
+  const std::string chave = "\n" + aCampo + "=";
+  const size_t pos = ("\n" + aTexto).find(chave);
+  if (pos == std::string::npos) return {};
+  const size_t inicio = pos + chave.size() - 1;
+  return aTexto.substr(inicio, aTexto.find_first_of("\r\n", inicio) - inicio);
+}
+
+// One minute after the note's emission (dhEmi_B09, or noon of dEmi_B09), as the clock of a
+// note checked on the day it was issued.
+inline mox::TDateTime MomentoDaEmissao(const std::string& aTexto) {
+  std::string emissao = ValorNaNota(aTexto, "dhEmi_B09");
+  if (emissao.empty()) emissao = ValorNaNota(aTexto, "dEmi_B09") + "T12:00:00";
+  mox::DateTimeParts p;
+  p.year = std::stoi(emissao.substr(0, 4));
+  p.month = std::stoi(emissao.substr(5, 2));
+  p.day = std::stoi(emissao.substr(8, 2));
+  p.hour = std::stoi(emissao.substr(11, 2));
+  p.minute = std::stoi(emissao.substr(14, 2));
+  return mox::EncodeDateTime(p) + std::chrono::minutes(1);
+}
+
+// A note text with one field set: its first line replaced, or the line added to the note (or
+// to its first item, for the item groups H to V) when the text has none.
+inline std::string ComCampo(std::string aTexto, const std::string& aCampo, const std::string& aValor) {
+  const std::string linha = aCampo + "=" + aValor;
+  const std::string chave = "\n" + aCampo + "=";
+  size_t pos = aTexto.find(chave);
+  if (pos != std::string::npos) {
+    const size_t fim = aTexto.find('\n', pos + 1);
+    return aTexto.replace(pos + 1, fim - pos - 1, linha);
+  }
+  const char grupo = aCampo[aCampo.rfind('_') + 1];
+  const bool doItem = grupo >= 'H' && grupo <= 'V';
+  pos = aTexto.find(doItem ? "\nSALVARITEM" : "\nINCLUIRITEM");
+  return aTexto.insert(pos + 1, linha + "\n");
+}
+
+inline std::string SemLinha(std::string aTexto, const std::string& aLinha) {
+  const size_t pos = aTexto.find("\n" + aLinha + "\n");
+  if (pos != std::string::npos) aTexto.erase(pos + 1, aLinha.size() + 1);
+  return aTexto;
+}
+
+struct FalhaDeRegra {
+  std::string regra, codigo, mensagem, campo, texto;
+};
+
+inline void PrintTo(const FalhaDeRegra& aFalha, std::ostream* aSaida) { *aSaida << aFalha.texto; }
+
+// Replays the note on a facade of the package with both rule switches on and the clock at the
+// note's emission; the first rule that fails, or nothing.
+inline std::optional<FalhaDeRegra> RegraQueFalha(mox::TVersaoEsquema aVersao, const std::string& aTexto,
+                                                 bool aExportacao = false, const std::string& aExcecoes = {}) {
+  auto ds = DataSetsEntregues(aVersao, aExportacao);
+  ds->SetAplicadorRegras(mox::AplicadorRegrasNFe([agora = MomentoDaEmissao(aTexto)] { return agora; }));
+  ds->SetValidaRegrasNegocio(true);
+  ds->SetValidaRegrasNegocioZelto(true);
+  ds->SetExcecoesDeRegras(aExcecoes);
+  try {
+    PreencheNota(*ds, aTexto);
+  } catch (const mox::EmoxNFeRegraException& e) {
+    return FalhaDeRegra{e.Regra(), e.Codigo(), e.MensagemRegra(), e.Campo(), e.what()};
+  }
+  return std::nullopt;
+}
+
+}  // namespace moxtest
