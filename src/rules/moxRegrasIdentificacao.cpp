@@ -287,8 +287,9 @@ struct TmoxNFeGB25_2 final : TmoxNFeRegraReferencia {
   bool FalhaReferencia(const TXmlDataSetNFe& aRef) override {
     if (C("finNFe_B25") != "2") return false;
     const std::string emitente = C("CNPJ_C02");
-    const std::string chave = F(aRef, "refNFe_B13");
-    const std::string cnpj = F(aRef, "CNPJ_B17");
+    // The 5.0a layout keeps the referenced documents in the BA fields.
+    const std::string chave = F(aRef, Leiaute("refNFe_B13", "refNFe_BA02"));
+    const std::string cnpj = F(aRef, Leiaute("CNPJ_B17", "CNPJ_BA06"));
     return (!chave.empty() && DecodeChave(CopyChars(chave, 1, 44), VersaoManual()).CNPJ != emitente) ||
            (!cnpj.empty() && cnpj != emitente);
   }

@@ -40,6 +40,8 @@ inline mox::TDateTime MomentoDaEmissao(const std::string& aTexto) {
 // A note text with one field set: its first line replaced, or the line added to the note (or
 // to its first item, for the item groups H to V) when the text has none.
 inline std::string ComCampo(std::string aTexto, const std::string& aCampo, const std::string& aValor) {
+  if (aCampo == "@nota" || aCampo == "@item")
+    return aTexto.insert(aTexto.find(aCampo == "@item" ? "\nSALVARITEM" : "\nINCLUIRITEM") + 1, aValor + "\n");
   const std::string linha = aCampo + "=" + aValor;
   const std::string chave = "\n" + aCampo + "=";
   size_t pos = aTexto.find(chave);
@@ -65,21 +67,52 @@ struct FalhaDeRegra {
 
 inline void PrintTo(const FalhaDeRegra& aFalha, std::ostream* aSaida) { *aSaida << aFalha.texto; }
 
-// Replays the note on a facade of the package with both rule switches on and the clock at the
+struct OpcoesDaVerificacao {
+  bool exportacao = false;
+  std::string excecoes;
+  bool zelto = true;                         // the fix-up rules run before the save
+  std::optional<mox::TDateTime> agora;       // the note's emission when not given
+};
+
+// Replays the note on a facade of the package with the rule switches on and the clock at the
 // note's emission; the first rule that fails, or nothing.
 inline std::optional<FalhaDeRegra> RegraQueFalha(mox::TVersaoEsquema aVersao, const std::string& aTexto,
-                                                 bool aExportacao = false, const std::string& aExcecoes = {}) {
-  auto ds = DataSetsEntregues(aVersao, aExportacao);
-  ds->SetAplicadorRegras(mox::AplicadorRegrasNFe([agora = MomentoDaEmissao(aTexto)] { return agora; }));
+                                                 const OpcoesDaVerificacao& aOpcoes) {
+  auto ds = DataSetsEntregues(aVersao, aOpcoes.exportacao);
+  ds->SetAplicadorRegras(
+      mox::AplicadorRegrasNFe([agora = aOpcoes.agora.value_or(MomentoDaEmissao(aTexto))] { return agora; }));
   ds->SetValidaRegrasNegocio(true);
-  ds->SetValidaRegrasNegocioZelto(true);
-  ds->SetExcecoesDeRegras(aExcecoes);
+  ds->SetValidaRegrasNegocioZelto(aOpcoes.zelto);
+  ds->SetExcecoesDeRegras(aOpcoes.excecoes);
   try {
     PreencheNota(*ds, aTexto);
   } catch (const mox::EmoxNFeRegraException& e) {
     return FalhaDeRegra{e.Regra(), e.Codigo(), e.MensagemRegra(), e.Campo(), e.what()};
   }
   return std::nullopt;
+}
+
+}  // namespace moxtest
+
+namespace moxtest {
+
+inline std::optional<FalhaDeRegra> RegraQueFalha(mox::TVersaoEsquema aVersao, const std::string& aTexto,
+                                                 bool aExportacao = false, const std::string& aExcecoes = {}) {
+  OpcoesDaVerificacao opcoes;
+  opcoes.exportacao = aExportacao;
+  opcoes.excecoes = aExcecoes;
+  return RegraQueFalha(aVersao, aTexto, opcoes);
+}
+
+// "YYYY-MM-DDThh:mm" as a local date-time.
+inline mox::TDateTime Instante(const std::string& aTexto) {
+  mox::DateTimeParts p;
+  p.year = std::stoi(aTexto.substr(0, 4));
+  p.month = std::stoi(aTexto.substr(5, 2));
+  p.day = std::stoi(aTexto.substr(8, 2));
+  p.hour = std::stoi(aTexto.substr(11, 2));
+  p.minute = std::stoi(aTexto.substr(14, 2));
+  return mox::EncodeDateTime(p);
 }
 
 }  // namespace moxtest
