@@ -6,6 +6,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 #include "datasets/NotasDeTeste.h"
 #include "external/moxDateTime.h"
@@ -113,6 +117,39 @@ inline mox::TDateTime Instante(const std::string& aTexto) {
   p.hour = std::stoi(aTexto.substr(11, 2));
   p.minute = std::stoi(aTexto.substr(14, 2));
   return mox::EncodeDateTime(p);
+}
+
+using Mudancas = std::vector<std::pair<std::string, std::string>>;
+
+// Fields set on a note; "@nota" and "@item" add raw lines to the note or to its first item.
+inline std::string Aplica(std::string aTexto, const Mudancas& aMudancas) {
+  for (const auto& [campo, valor] : aMudancas) aTexto = ComCampo(aTexto, campo, valor);
+  return aTexto;
+}
+
+// How a table case checks its note, written compactly.
+struct OpcoesDoCaso {
+  std::string excecoes;
+  bool zelto = true;
+  const char* agora = nullptr;  // the clock, "YYYY-MM-DDThh:mm"; the note's emission otherwise
+};
+
+inline OpcoesDaVerificacao Opcoes(const OpcoesDoCaso& aCaso) {
+  OpcoesDaVerificacao opcoes;
+  opcoes.excecoes = aCaso.excecoes;
+  opcoes.zelto = aCaso.zelto;
+  if (aCaso.agora) opcoes.agora = Instante(aCaso.agora);
+  return opcoes;
+}
+
+// The failure of a changed note is the expected rule with its code and message.
+inline void EsperaFalha(const std::optional<FalhaDeRegra>& aFalha, const std::string& aRegra,
+                        const std::string& aCodigo, const std::string& aMensagem) {
+  ASSERT_TRUE(aFalha) << aRegra;
+  EXPECT_EQ(aFalha->regra, aRegra) << aFalha->texto;
+  EXPECT_EQ(aFalha->codigo, aCodigo);
+  EXPECT_EQ(aFalha->mensagem, aMensagem);
+  EXPECT_EQ(aFalha->texto, "[" + aRegra + "]: " + aCodigo + " - " + aMensagem + ".\r\nVerifique o Campo: " + aFalha->campo);
 }
 
 }  // namespace moxtest
