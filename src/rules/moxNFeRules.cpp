@@ -65,9 +65,28 @@ bool TmoxNFeRule::VerificaDataAnterior(const std::string& aData, const std::stri
   return XmlDateToDateTime(aDataLimite) > XmlDateToDateTime(aData);
 }
 
-std::string TmoxNFeRule::C(std::string_view aCampo) const { return DataSet()->Campo(aCampo).AsString(); }
+namespace {
 
-TXmlDataSetNFe& TmoxNFeRule::DS(std::string_view aNome) const { return DataSet()->FindDataSet(aNome); }
+template <class TLista, class TBusca>
+auto& Lembrado(TLista& aVistos, std::string_view aNome, TBusca&& aBusca) {
+  for (const auto& visto : aVistos)
+    if (visto.nome.data() == aNome.data() && visto.nome == aNome) return *visto.objeto;
+  auto& objeto = aBusca();
+  aVistos.push_back({aNome, &objeto});
+  return objeto;
+}
+
+}  // namespace
+
+TXmlFieldNFe& TmoxNFeRule::Campo(std::string_view aCampo) const {
+  return Lembrado(FCampos, aCampo, [&]() -> TXmlFieldNFe& { return DataSet()->Campo(aCampo); });
+}
+
+std::string TmoxNFeRule::C(std::string_view aCampo) const { return Campo(aCampo).AsString(); }
+
+TXmlDataSetNFe& TmoxNFeRule::DS(std::string_view aNome) const {
+  return Lembrado(FDataSets, aNome, [&]() -> TXmlDataSetNFe& { return DataSet()->FindDataSet(aNome); });
+}
 
 std::string TmoxNFeRule::F(const TXmlDataSetNFe& aDS, std::string_view aCampo) {
   return aDS.FieldByName(aCampo).AsString();
@@ -117,14 +136,30 @@ bool TmoxNFeRule::NuloOuVazio(std::string_view aValor) {
   return true;
 }
 
-void TmoxNFeTemplateItem::execute() {
+void TmoxNFeRegraDeItens::execute() {
   TmoxNFeRule::execute();
-  FDS = &DS("I");
+  Inicia();
   TXmlDataSetNFe& item = DS("H");
-  for (item.First(); !item.Eof();) {
-    if (!ExpressaoDeValidacao()) FalharValidacao();
-    item.Next();
-  }
+  for (item.First(); !item.Eof() && !Decidida(); item.Next()) Visita();
+  if (Falhou()) FalharValidacao();
+}
+
+void TmoxNFeTemplateItem::Inicia() {
+  FDS = &DS("I");
+  FFalhou = false;
+}
+
+void TmoxNFeTemplateItem::Visita() {
+  if (!ExpressaoDeValidacao()) FFalhou = true;
+}
+
+void TmoxNFeRegraAlgumItem::Inicia() {
+  FAplica = Aplica();
+  FFalhou = false;
+}
+
+void TmoxNFeRegraAlgumItem::Visita() {
+  if (ItemFalha()) FFalhou = true;
 }
 
 void TmoxNFeRegraNota::execute() {
@@ -137,23 +172,15 @@ void TmoxNFeRegraAjuste::execute() {
   Ajusta();
 }
 
-long double TmoxNFeRegraSoma::Valor() { return GetExtend(F(DS(Soma().dataSet), Soma().campo)); }
+long double TmoxNFeRegraSoma::Valor() { return N(Soma().campo); }
 
-long double TmoxNFeRegraSoma::Somatorio() {
-  long double total = 0;
-  AlgumItem([&] {
-    if (Entra()) total += Valor();
-    return false;
-  });
-  return total;
+void TmoxNFeRegraSoma::Visita() {
+  if (Entra()) FSoma += Valor();
 }
 
-std::string TmoxNFeRegraSoma::Total() const { return F(DS("W"), Soma().total); }
+std::string TmoxNFeRegraSoma::Total() const { return C(Soma().total); }
 
-void TmoxNFeRegraSoma::execute() {
-  TmoxNFeRule::execute();
-  if (!Proximos(Somatorio(), GetExtend(Total()), Tolerancia())) FalharValidacao();
-}
+bool TmoxNFeRegraSoma::Falhou() { return !Proximos(Somatorio(), GetExtend(Total()), Tolerancia()); }
 
 bool Proximos(long double aValor1, long double aValor2, long double aTolerancia) {
   // Sums of binary fractions drift by far less than a cent; the slack keeps "no difference

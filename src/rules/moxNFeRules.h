@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/EmoxException.h"
 #include "base/moxTypes.h"
@@ -17,6 +18,7 @@ namespace mox {
 
 class TmoxKivoUtils;
 class TXmlDataSetNFe;
+class TXmlFieldNFe;
 
 // A rule's failure: the formatted message plus its parts, so callers can report them apart.
 class EmoxNFeRegraException : public EmoxNFeRuleException {
@@ -78,6 +80,9 @@ class TmoxNFeRule : public TmoxRule {
   // --- Reading the note.
   // A field of the current record of the data set that holds it.
   std::string C(std::string_view aCampo) const;
+  // The field and data set objects of a name, looked up once per rule: the names rules pass are
+  // literals or their own FieldName, so the text's address identifies them.
+  TXmlFieldNFe& Campo(std::string_view aCampo) const;
   long double N(std::string_view aCampo) const { return GetExtend(C(aCampo)); }
   bool Preenchido(std::string_view aCampo) const { return !C(aCampo).empty(); }
   TXmlDataSetNFe& DS(std::string_view aNome) const;
@@ -101,14 +106,42 @@ class TmoxNFeRule : public TmoxRule {
   std::string FDiretorioLogErro;
   std::function<TDateTime()> FRelogio;
   mutable std::unique_ptr<TmoxKivoUtils> FUtils;
+  template <class T>
+  struct TNomeVisto {
+    std::string_view nome;
+    T* objeto;
+  };
+  mutable std::vector<TNomeVisto<TXmlFieldNFe>> FCampos;
+  mutable std::vector<TNomeVisto<TXmlDataSetNFe>> FDataSets;
+};
+
+// A rule whose check is one pass over the items that only reads: the controller may run a run
+// of such rules in one walk of the items, with the same outcome as running them one by one.
+class TmoxNFeRegraDeItens : public TmoxNFeRule {
+ public:
+  using TmoxNFeRule::TmoxNFeRule;
+  // Inicia, Visita for each item ("H" from the first), then fails when Falhou.
+  void execute() override;
+
+  virtual void Inicia() {}
+  // The current item.
+  virtual void Visita() = 0;
+  virtual bool Falhou() = 0;
+  // No later item can change the outcome.
+  virtual bool Decidida() const { return false; }
+  // Must run alone: it moves the items itself or writes.
+  virtual bool Isolada() const { return false; }
 };
 
 // The per-item rule: ExpressaoDeValidacao runs once for each item and fails the first that
 // does not pass.
-class TmoxNFeTemplateItem : public TmoxNFeRule {
+class TmoxNFeTemplateItem : public TmoxNFeRegraDeItens {
  public:
-  using TmoxNFeRule::TmoxNFeRule;
-  void execute() override;
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override;
+  void Visita() override;
+  bool Falhou() override { return FFalhou; }
+  bool Decidida() const override { return FFalhou; }
 
  protected:
   // True when the current item passes.
@@ -118,6 +151,27 @@ class TmoxNFeTemplateItem : public TmoxNFeRule {
 
  private:
   TXmlDataSetNFe* FDS = nullptr;
+  bool FFalhou = false;
+};
+
+// A rule that fails at the first item breaking its check, when the note is one it applies to.
+class TmoxNFeRegraAlgumItem : public TmoxNFeRegraDeItens {
+ public:
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override;
+  void Visita() override;
+  bool Falhou() override { return FFalhou; }
+  bool Decidida() const override { return !FAplica || FFalhou; }
+
+ protected:
+  // The note-level condition; the items are not looked at without it.
+  virtual bool Aplica() { return true; }
+  // The current item breaks the rule.
+  virtual bool ItemFalha() = 0;
+
+ private:
+  bool FAplica = true;
+  bool FFalhou = false;
 };
 
 // An invoice-level rule whose whole check is one condition.
@@ -141,10 +195,12 @@ class TmoxNFeRegraAjuste : public TmoxNFeRule {
 };
 
 // A total of data set "W" compared with the sum of an item field over the items.
-class TmoxNFeRegraSoma : public TmoxNFeRule {
+class TmoxNFeRegraSoma : public TmoxNFeRegraDeItens {
  public:
-  using TmoxNFeRule::TmoxNFeRule;
-  void execute() override;
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override { FSoma = 0; }
+  void Visita() override;
+  bool Falhou() override;
 
  protected:
   struct TSoma {
@@ -158,9 +214,12 @@ class TmoxNFeRegraSoma : public TmoxNFeRule {
   virtual bool Entra() { return true; }
   // The current item's value.
   virtual long double Valor();
-  // The sum of the items that take part.
-  long double Somatorio();
+  // The sum of the items visited.
+  long double Somatorio() const { return FSoma; }
   std::string Total() const;
+
+ private:
+  long double FSoma = 0;
 };
 
 }  // namespace mox

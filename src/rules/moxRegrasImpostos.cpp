@@ -34,42 +34,41 @@ struct TmoxNFeGN12 final : TmoxNFeRegraImposto {
   }
 };
 
-struct TmoxNFeN12_70_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kDifalJulho2016) || PossuiCampoPreenchido("J") || C("tpNF_B11") == "0") return false;
-    bool falha = false;
-    AlgumItem([&] {
-      // Items taxed by CSOSN (Simples Nacional) carry no CST and are not judged here.
-      const std::string cst = C("CST_N12");
-      if (C("indIEDest_E16a") != "9" || cst.empty() || Um(cst, {"00", "20", "40", "41", "60"})) return false;
-      falha = !Um(C("tpOp_J02"), {"2", "3"}) && !NaLista(TListaNFe::Remessa, C("CFOP_I08"));
-      return true;
-    });
-    return falha;
+// The first item with a CST a non-contributor cannot take decides.
+struct TmoxNFeN12_70_NT003_2015 final : TmoxNFeRegraDeItens {
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override {
+    FAplica = Desde(kDifalJulho2016) && !PossuiCampoPreenchido("J") && C("tpNF_B11") != "0";
+    FDecidida = FFalhou = false;
+  }
+  bool Decidida() const override { return !FAplica || FDecidida; }
+  void Visita() override {
+    // Items taxed by CSOSN (Simples Nacional) carry no CST and are not judged here.
+    const std::string cst = C("CST_N12");
+    if (C("indIEDest_E16a") != "9" || cst.empty() || Um(cst, {"00", "20", "40", "41", "60"})) return;
+    FDecidida = true;
+    FFalhou = !Um(C("tpOp_J02"), {"2", "3"}) && !NaLista(TListaNFe::Remessa, C("CFOP_I08"));
+  }
+  bool Falhou() override { return FAplica && FFalhou; }
+  bool FAplica = false, FDecidida = false, FFalhou = false;
+};
+
+struct TmoxNFeN12_80_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return C("indIEDest_E16a") == "2" && Desde(kDifalJulho2016); }
+  bool ItemFalha() override {
+    const std::string cst = C("CST_N12");
+    return cst == "51" || (cst == "50" && !NaLista(TListaNFe::Remessa, C("CFOP_I08")));
   }
 };
 
-struct TmoxNFeN12_80_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (C("indIEDest_E16a") != "2" || !Desde(kDifalJulho2016)) return false;
-    return AlgumItem([this] {
-      const std::string cst = C("CST_N12");
-      return cst == "51" || (cst == "50" && !NaLista(TListaNFe::Remessa, C("CFOP_I08")));
-    });
-  }
-};
-
-struct TmoxNFeN12a_70_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kDifalJulho2016) || C("indIEDest_E16a") != "9" || C("tpNF_B11") == "0") return false;
-    return AlgumItem([this] {
-      const std::string csosn = C("CSOSN_N12a");
-      return !csosn.empty() && !Um(csosn, {"102", "103", "300", "400", "500"}) &&
-             !NaLista(TListaNFe::Remessa, C("CFOP_I08"));
-    });
+struct TmoxNFeN12a_70_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kDifalJulho2016) && C("indIEDest_E16a") == "9" && C("tpNF_B11") != "0"; }
+  bool ItemFalha() override {
+    const std::string csosn = C("CSOSN_N12a");
+    return !csosn.empty() && !Um(csosn, {"102", "103", "300", "400", "500"}) &&
+           !NaLista(TListaNFe::Remessa, C("CFOP_I08"));
   }
 };
 
@@ -180,15 +179,13 @@ struct TmoxNFeGN17_2 final : TmoxNFeRegraImposto {
 };
 
 // Items with ICMS-ST must name their CEST.
-struct TmoxNFeN23_10_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kCEST2016) || PossuiCampoPreenchido("NA")) return false;
-    return AlgumItem([this] {
-      return !Preenchido("CEST_I05c") && N("vICMSST_N23") != 0 &&
-             (Um(C("CST_N12"), {"10", "30", "60", "70", "90"}) ||
-              Um(C("CSOSN_N12a"), {"201", "202", "203", "500", "900"}));
-    });
+struct TmoxNFeN23_10_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kCEST2016) && !PossuiCampoPreenchido("NA"); }
+  bool ItemFalha() override {
+    return !Preenchido("CEST_I05c") && N("vICMSST_N23") != 0 &&
+           (Um(C("CST_N12"), {"10", "30", "60", "70", "90"}) ||
+            Um(C("CSOSN_N12a"), {"201", "202", "203", "500", "900"}));
   }
 };
 
@@ -252,82 +249,77 @@ struct TmoxNFeNA01_20_NT003_2015 final : TmoxNFeRegraNota {
   }
 };
 
-struct TmoxNFeNA01_30_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kDifal2016)) return false;
-    return AlgumItem([this] {
-      if (!PossuiCampoPreenchido("NA")) return false;
-      return C("idDest_B11a") != "2" || C("indFinal_B25a") != "1" || C("indIEDest_E16a") != "9" ||
-             Preenchido("vBC_U02") ||
-             (PossuiCampoPreenchido("L1") && NaLista(TListaNFe::Gas, C("cProdANP_LA02")));
-    });
+struct TmoxNFeNA01_30_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kDifal2016); }
+  bool ItemFalha() override {
+    if (!PossuiCampoPreenchido("NA")) return false;
+    return C("idDest_B11a") != "2" || C("indFinal_B25a") != "1" || C("indIEDest_E16a") != "9" ||
+           Preenchido("vBC_U02") || (PossuiCampoPreenchido("L1") && NaLista(TListaNFe::Gas, C("cProdANP_LA02")));
   }
 };
 
-struct TmoxNFeNA09_10_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    return AlgumItem([this] {
-      return PossuiCampoPreenchido("NA") && Preenchido("pICMSInter_NA09") && N("pICMSInter_NA09") == 4 &&
-             !OrigemImportada(C("orig_N11")) && Desde(kDifalJulho2016);
-    });
+struct TmoxNFeNA09_10_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kDifalJulho2016); }
+  bool ItemFalha() override {
+    return PossuiCampoPreenchido("NA") && Preenchido("pICMSInter_NA09") && N("pICMSInter_NA09") == 4 &&
+           !OrigemImportada(C("orig_N11"));
   }
 };
 
 // The 7 % and 12 % interstate rates belong to national goods; imported ones take 4 %.
-struct TmoxNFeNA09_20_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    return AlgumItem([this] {
-      const std::string aliquota = C("pICMSInter_NA09");
-      if (aliquota.empty()) return false;
-      const long double valor = GetExtend(aliquota);
-      return (valor == 7 || valor == 12) && OrigemImportada(C("orig_N11")) && Desde(kDifalJulho2016);
-    });
+struct TmoxNFeNA09_20_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kDifalJulho2016); }
+  bool ItemFalha() override {
+    const std::string aliquota = C("pICMSInter_NA09");
+    if (aliquota.empty()) return false;
+    const long double valor = GetExtend(aliquota);
+    return (valor == 7 || valor == 12) && OrigemImportada(C("orig_N11"));
   }
 };
 
-struct TmoxNFeNA09_30_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kDifalJulho2016)) return false;
-    const bool devolucaoDeEntrada = C("finNFe_B25") == "4" && C("tpNF_B11") == "0";
-    return AlgumItem([&] {
-      if (devolucaoDeEntrada && NaLista(TListaNFe::IsentoUFDestino, C("CFOP_I08"))) return false;
-      const std::string texto = C("pICMSInter_NA09");
-      if (texto.empty()) return false;
-      const long double aliquota = GetExtend(texto);
-      if (aliquota == 4 || aliquota == 12) return false;
-      if (aliquota == 7)
-        return !NaLista(TListaNFe::UFSudeste, C("UF_C12")) && !NaLista(TListaNFe::UFNorte, C("UF_E12"));
-      return true;
-    });
+struct TmoxNFeNA09_30_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override {
+    FDevolucaoDeEntrada = C("finNFe_B25") == "4" && C("tpNF_B11") == "0";
+    return Desde(kDifalJulho2016);
   }
+  bool ItemFalha() override {
+    if (FDevolucaoDeEntrada && NaLista(TListaNFe::IsentoUFDestino, C("CFOP_I08"))) return false;
+    const std::string texto = C("pICMSInter_NA09");
+    if (texto.empty()) return false;
+    const long double aliquota = GetExtend(texto);
+    if (aliquota == 4 || aliquota == 12) return false;
+    if (aliquota == 7)
+      return !NaLista(TListaNFe::UFSudeste, C("UF_C12")) && !NaLista(TListaNFe::UFNorte, C("UF_E12"));
+    return true;
+  }
+  bool FDevolucaoDeEntrada = false;
 };
 
-struct TmoxNFeNA11_10_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
+struct TmoxNFeNA11_10_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override {
     if (!Desde(kDifal2016)) return false;
     const int ano = AnoCivil(C("dhEmi_B09"));
-    if (ano < 2016 || ano > 2019) return false;
-    const long double exigido = 40 + 20 * (ano - 2016);
-    return AlgumItem([&] {
-      return PossuiCampoPreenchido("NA") && Preenchido("pICMSInterPart_NA11") && N("pICMSInterPart_NA11") != exigido;
-    });
+    FExigido = 40 + 20 * (ano - 2016);
+    return ano >= 2016 && ano <= 2019;
   }
+  bool ItemFalha() override {
+    return PossuiCampoPreenchido("NA") && Preenchido("pICMSInterPart_NA11") && N("pICMSInterPart_NA11") != FExigido;
+  }
+  long double FExigido = 0;
 };
 
-struct TmoxNFeNA13_10_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde(kDifal2016)) return false;
-    return AlgumItem([this] {
-      const long double calculado = N("vBCUFDest_NA03") * N("pFCPUFDest_NA05") / 100;
-      const long double informado = N("vFCPUFDest_NA13");
-      return calculado + informado > 0 && !Proximos(calculado, informado, 0.01L);
-    });
+struct TmoxNFeNA13_10_NT003_2015 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return Desde(kDifal2016); }
+  bool ItemFalha() override {
+    const long double calculado = N("vBCUFDest_NA03") * N("pFCPUFDest_NA05") / 100;
+    const long double informado = N("vFCPUFDest_NA13");
+    return calculado + informado > 0 && !Proximos(calculado, informado, 0.01L);
   }
 };
 

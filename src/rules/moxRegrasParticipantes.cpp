@@ -287,20 +287,21 @@ struct TmoxNFeGE16a final : TmoxNFeRegraNota {
   bool Falha() override { return C("idDest_B11a") == "3" && C("indIEDest_E16a") != "9"; }
 };
 
-struct TmoxNFeE16a_30_NT003_2015 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    if (!Desde("2016-07-01T00:01:00-03:00") || C("indIEDest_E16a") != "2" ||
-        !Um(C("UF_E12"), {"AM", "BA", "CE", "GO", "MG", "MS", "MT", "PE", "RN", "SE", "SP"}))
-      return false;
-    long double st = 0, retido = 0;
-    AlgumItem([&] {
-      st += N("vICMSST_N23");
-      retido += N("vICMSSTRet_N27");
-      return false;
-    });
-    return st <= 0 && retido <= 0;
+struct TmoxNFeE16a_30_NT003_2015 final : TmoxNFeRegraDeItens {
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override {
+    FAplica = Desde("2016-07-01T00:01:00-03:00") && C("indIEDest_E16a") == "2" &&
+              Um(C("UF_E12"), {"AM", "BA", "CE", "GO", "MG", "MS", "MT", "PE", "RN", "SE", "SP"});
+    FST = FRetido = 0;
   }
+  bool Decidida() const override { return !FAplica; }
+  void Visita() override {
+    FST += N("vICMSST_N23");
+    FRetido += N("vICMSSTRet_N27");
+  }
+  bool Falhou() override { return FAplica && FST <= 0 && FRetido <= 0; }
+  bool FAplica = false;
+  long double FST = 0, FRetido = 0;
 };
 
 struct TmoxNFeGE17 final : TmoxNFeRegraNota {
@@ -359,18 +360,15 @@ struct TmoxNFeGG07_2 final : TmoxNFeMunicipioForaDaUF {
   const char* CampoUF() const override { return "UF_G09"; }
 };
 
-struct TmoxNFeGX04_1 final : TmoxNFeRegraComProdutos {
-  using TmoxNFeRegraComProdutos::TmoxNFeRegraComProdutos;
-  bool Falha() override {
-    return AlgumProduto([this](const TXmlDataSetNFe& aProduto) {
-      if (!NaLista(TListaNFe::VendaCombustivel, F(aProduto, "CFOP_I08")) || C("finNFe_B25") != "1" ||
-          C("UF_X10") == "EX")
-        return false;
-      const std::string cnpj = C("CNPJ_X04");
-      const std::string cpf = C("CPF_X05");
-      return (cnpj.empty() && cpf.empty()) || (!cnpj.empty() && !Utils().ValidateCNPJ(cnpj)) ||
-             (!cpf.empty() && !Utils().ValidateCPF(cpf));
-    });
+struct TmoxNFeGX04_1 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool Aplica() override { return C("finNFe_B25") == "1" && C("UF_X10") != "EX"; }
+  bool ItemFalha() override {
+    if (!NaLista(TListaNFe::VendaCombustivel, C("CFOP_I08"))) return false;
+    const std::string cnpj = C("CNPJ_X04");
+    const std::string cpf = C("CPF_X05");
+    return (cnpj.empty() && cpf.empty()) || (!cnpj.empty() && !Utils().ValidateCNPJ(cnpj)) ||
+           (!cpf.empty() && !Utils().ValidateCPF(cpf));
   }
 };
 

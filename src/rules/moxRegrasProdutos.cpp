@@ -54,13 +54,11 @@ struct TmoxNFeGI12 final : TmoxNFeRegraItem {
   bool ExpressaoDeValidacao() override { return ValidaEAN(C("cEANTrib_I12")); }
 };
 
-struct TmoxNFeGI05_10 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    return AlgumItem([this] {
-      const std::string ncm = C("NCM_I05");
-      return ncm != "00" && CharCount(ncm) != 8;
-    });
+struct TmoxNFeGI05_10 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool ItemFalha() override {
+    const std::string ncm = C("NCM_I05");
+    return ncm != "00" && CharCount(ncm) != 8;
   }
 };
 
@@ -116,18 +114,17 @@ struct TmoxNFeGI08_13 final : TmoxNFeRegraItem {
   }
 };
 
-// The first import product without a tax group must have one of the CFOPs that spare it.
-struct TmoxNFeImportacaoSemGrupo : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    std::string cfop;
-    AlgumItem([&] {
-      if (!Comeca(C("CFOP_I08"), "3") || PossuiCampoPreenchido(Grupo())) return false;
-      cfop = C("CFOP_I08");
-      return true;
-    });
-    return !cfop.empty() && !CFOPDispensado(cfop);
+// The first import product without a tax group must have one of the CFOPs that spare it;
+// later products are not looked at.
+struct TmoxNFeImportacaoSemGrupo : TmoxNFeRegraDeItens {
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override { FCFOP.clear(); }
+  void Visita() override {
+    if (Comeca(C("CFOP_I08"), "3") && !PossuiCampoPreenchido(Grupo())) FCFOP = C("CFOP_I08");
   }
+  bool Decidida() const override { return !FCFOP.empty(); }
+  bool Falhou() override { return !FCFOP.empty() && !CFOPDispensado(FCFOP); }
+  std::string FCFOP;
   virtual const char* Grupo() const = 0;
   virtual bool CFOPDispensado(const std::string& aCFOP) const = 0;
 };
@@ -148,11 +145,9 @@ struct TmoxNFeGI08_130_NT005_2013 final : TmoxNFeImportacaoSemGrupo {
   }
 };
 
-struct TmoxNFeI08_190_NT015_002 final : TmoxNFeRegraNota {
-  using TmoxNFeRegraNota::TmoxNFeRegraNota;
-  bool Falha() override {
-    return AlgumItem([this] { return Um(C("CFOP_I08"), {"3503", "7501"}) && !Preenchido("refNFe_BA02"); });
-  }
+struct TmoxNFeI08_190_NT015_002 final : TmoxNFeRegraAlgumItem {
+  using TmoxNFeRegraAlgumItem::TmoxNFeRegraAlgumItem;
+  bool ItemFalha() override { return Um(C("CFOP_I08"), {"3503", "7501"}) && !Preenchido("refNFe_BA02"); }
 };
 
 struct TmoxNFeGI08_2 final : TmoxNFeRegraItem {
@@ -218,12 +213,19 @@ struct TmoxNFeGI08_8_NT005_2013 final : TmoxNFeLocalDeEmbarque {
   const char* CampoLocal() const override { return "xLocExporta_ZA03"; }
 };
 
-struct TmoxNFeGI08_9 final : TmoxNFeRegraItem {
-  using TmoxNFeRegraItem::TmoxNFeRegraItem;
-  bool ExpressaoDeValidacao() override {
-    if (!Comeca(CFOP(), "37") || C("idDest_B11a") == "3") return true;
-    return !AlgumItem([this] { return C("UFCons_LA06") != "EX" && !Comeca(CFOP(), "7"); });
+// A foreign-trade CFOP on a note not marked as such fails when some product (any of them) is
+// neither consumed abroad nor exported.
+struct TmoxNFeGI08_9 final : TmoxNFeRegraDeItens {
+  using TmoxNFeRegraDeItens::TmoxNFeRegraDeItens;
+  void Inicia() override { FComExterior = FConsumoNoPais = false; }
+  void Visita() override {
+    const std::string cfop = C("CFOP_I08");
+    FComExterior = FComExterior || (Comeca(cfop, "37") && C("idDest_B11a") != "3");
+    FConsumoNoPais = FConsumoNoPais || (C("UFCons_LA06") != "EX" && !Comeca(cfop, "7"));
   }
+  bool Falhou() override { return FComExterior && FConsumoNoPais; }
+  bool FComExterior = false;
+  bool FConsumoNoPais = false;
 };
 
 struct TmoxNFeGI17_10 final : TmoxNFeRegraItem {

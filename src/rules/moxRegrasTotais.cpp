@@ -51,6 +51,7 @@ struct TmoxNFeW04c_10_NT003_2015 final : TmoxNFeSomaUFDestino {
 // The empty-tag marker "NULL" in the summed field becomes "0.00" for good.
 struct TmoxNFeSomaUFDestinoSemNulo : TmoxNFeSomaUFDestino {
   using TmoxNFeSomaUFDestino::TmoxNFeSomaUFDestino;
+  bool Isolada() const override { return true; }
   long double Valor() override {
     if (C(Soma().campo) == "NULL") Grava(Soma().campo, "0.00");
     return TmoxNFeSomaUFDestino::Valor();
@@ -147,11 +148,10 @@ using TmoxNFeGW22_NT003_2012 = TmoxNFeSomaNT003_2012<TmoxNFeGW22>;
 // Totals of optional groups: a zero sum or an empty total is not compared.
 struct TmoxNFeSomaOpcional : TmoxNFeRegraSoma {
   using TmoxNFeRegraSoma::TmoxNFeRegraSoma;
-  void execute() override {
-    TmoxNFeRule::execute();
+  bool Falhou() override {
     const long double soma = Somatorio();
     const std::string total = Total();
-    if (soma != 0 && !total.empty() && !Proximos(soma, GetExtend(total), Tolerancia())) FalharValidacao();
+    return soma != 0 && !total.empty() && !Proximos(soma, GetExtend(total), Tolerancia());
   }
 };
 
@@ -173,14 +173,12 @@ struct TmoxNFeGW16b_NT003_2013 final : TmoxNFeRegraSoma {
   using TmoxNFeRegraSoma::TmoxNFeRegraSoma;
   TSoma Soma() const override { return {"M", "vTotTrib_M02", "vTotTrib_W16a"}; }
   bool Entra() override { return DS("M").FindField("vTotTrib_M02") != nullptr; }
-  void execute() override {
-    TmoxNFeRule::execute();
+  bool Falhou() override {
     const long double soma = Somatorio();
-    const bool falha = AlgumRegistro("W", [&](TXmlDataSetNFe& aTotais) {
+    return AlgumRegistro("W", [&](TXmlDataSetNFe& aTotais) {
       const std::string total = F(aTotais, "vTotTrib_W16a");
       return total.empty() ? soma > 0 : !Proximos(soma, GetExtend(total), Tolerancia());
     });
-    if (falha) FalharValidacao();
   }
 };
 
