@@ -222,3 +222,30 @@ TEST(MotorDeRegras, TotaisErradosFalhamComARegraDeTotais) {
 }
 
 }  // namespace
+
+namespace {
+
+// The text with the value of the n-th (from 1) line of a field replaced.
+std::string ComCampoNaOcorrencia(std::string aTexto, const std::string& aCampo, int aOcorrencia,
+                                 const std::string& aValor) {
+  size_t pos = 0;
+  for (int i = 0; i < aOcorrencia; ++i) pos = aTexto.find("\n" + aCampo + "=", pos + 1);
+  const size_t inicio = pos + aCampo.size() + 2;
+  return aTexto.replace(inicio, aTexto.find('\n', inicio) - inicio, aValor);
+}
+
+}  // namespace
+
+// The item rules run in one walk of the items, yet the rule reported is the first of the set
+// that fails, not the one that fails on the first item.
+TEST(MotorDeRegras, RegrasDeItensJuntasRespeitamAOrdemDoConjunto) {
+  const std::string exemplo = moxtest::ReadText(moxtest::Fixture("tx2/varios-itens-parcelas.tx2"));
+  const std::string nota = ComCampoNaOcorrencia(ComCampoNaOcorrencia(exemplo, "cEANTrib_I12", 1, "7891234500018"),
+                                                "cEAN_I03", 2, "7891234500018");
+  const auto falha = moxtest::RegraQueFalha(V::pl_008i1, nota);
+  ASSERT_TRUE(falha);
+  EXPECT_EQ(falha->regra, "GI03") << "GI12 breaks on item 1, GI03 on item 2; GI03 comes first in the set";
+  const auto semGI03 = moxtest::RegraQueFalha(V::pl_008i1, nota, false, "GI03");
+  ASSERT_TRUE(semGI03);
+  EXPECT_EQ(semGI03->regra, "GI12");
+}
