@@ -18,6 +18,7 @@ namespace mox {
 
 class TmoxIniFile;
 class TmoxKivoUtils;
+class TmoxNFEInterface;
 class TmoxKivoX;
 
 class TmoxCustomNFe {
@@ -133,6 +134,9 @@ class TmoxCustomNFe {
   void LoadServers();
   TmoxIniFile& GetServersIni();
   TmoxIniFile& ServersIni() { return *FServersIni; }
+  // The request builder of VersaoManual (recreated by every GetKivo), once the servers file of
+  // the environment is named and exists; EmoxNFeConfigException otherwise.
+  TmoxNFEInterface& GetNFE();
 
   // ---- Certificates.
   // Fills aList with one line per installed certificate; a null list raises EmoxCheckParams.
@@ -177,6 +181,7 @@ class TmoxCustomNFe {
   void SetNomeCert(const std::string& aText);
   void ConfigurarEmailSettings();
   void ConfigurarPropriedades();
+  std::unique_ptr<TmoxNFEInterface> CriarConstrutor();
   // Expands a configured folder and keeps its manual-version sub-folder current.
   std::string PastaDaVersao(std::string& aField, const char* aDefault);
 
@@ -217,6 +222,7 @@ class TmoxCustomNFe {
   std::unique_ptr<TmoxKivoX> FKivo;
   std::unique_ptr<TmoxKivoUtils> FUtils;
   std::unique_ptr<TDanfeSettings> FDanfeSettings;
+  std::unique_ptr<TmoxNFEInterface> fNFe;
 };
 
 }  // namespace mox
