@@ -3,6 +3,8 @@
 #include "rules/moxConjuntosRegras.h"
 
 #include <stdexcept>
+#include <unordered_map>
+#include <vector>
 
 #include "base/moxEnumTexts.h"
 #include "rules/moxCatalogoRegras.h"
@@ -321,9 +323,15 @@ bool EsquemaServe(std::string_view aCondicao, TVersaoEsquema aEsquema) {
 }
 
 const TRegistroRegra& Registro(std::string_view aNome, unsigned aConjunto, TVersaoEsquema aEsquema) {
-  for (const TRegistroRegra& registro : kCatalogo)
-    if (registro.nome == aNome && (registro.conjuntos & aConjunto) && EsquemaServe(registro.esquema, aEsquema))
-      return registro;
+  // Built once: every save looks up a whole set.
+  static const auto porNome = [] {
+    std::unordered_map<std::string_view, std::vector<const TRegistroRegra*>> mapa;
+    for (const TRegistroRegra& registro : kCatalogo) mapa[registro.nome].push_back(&registro);
+    return mapa;
+  }();
+  if (auto it = porNome.find(aNome); it != porNome.end())
+    for (const TRegistroRegra* registro : it->second)
+      if ((registro->conjuntos & aConjunto) && EsquemaServe(registro->esquema, aEsquema)) return *registro;
   throw std::logic_error("regra sem registro no conjunto: " + std::string(aNome));
 }
 
@@ -375,11 +383,15 @@ TConjuntoRegras ConjuntoDoEsquema(TVersaoEsquema aEsquema) {
 }
 
 const TClasseRegra* ProcuraClasseRegra(std::string_view aClasse) {
-  for (auto tabela : {ClassesRegrasIdentificacao(), ClassesRegrasParticipantes(), ClassesRegrasProdutos(),
-                      ClassesRegrasImpostos(), ClassesRegrasTotais()})
-    for (const TClasseRegra& classe : tabela)
-      if (classe.classe == aClasse) return &classe;
-  return nullptr;
+  static const auto porNome = [] {
+    std::unordered_map<std::string_view, const TClasseRegra*> mapa;
+    for (auto tabela : {ClassesRegrasIdentificacao(), ClassesRegrasParticipantes(), ClassesRegrasProdutos(),
+                        ClassesRegrasImpostos(), ClassesRegrasTotais()})
+      for (const TClasseRegra& classe : tabela) mapa.emplace(classe.classe, &classe);
+    return mapa;
+  }();
+  const auto it = porNome.find(aClasse);
+  return it == porNome.end() ? nullptr : it->second;
 }
 
 }  // namespace mox
