@@ -66,12 +66,14 @@ struct TmoxNFeW04g_10_NT003_2015 final : TmoxNFeSomaUFDestinoSemNulo {
   TSoma Soma() const override { return {"NA", "vICMSUFRemet_NA17", "vICMSUFRemet_W04g"}; }
 };
 
-// A plain sum over every item.
-#define MOX_REGRA_SOMA(Classe, DataSet, Campo, Total)                           \
-  struct Classe : TmoxNFeRegraSoma {                                            \
-    using TmoxNFeRegraSoma::TmoxNFeRegraSoma;                                   \
-    TSoma Soma() const override { return {DataSet, Campo, Total}; }             \
+// A sum of the shape Base over an item field and its total.
+#define MOX_REGRA_SOMA_DE(Classe, Base, DataSet, Campo, Total)      \
+  struct Classe : Base {                                            \
+    using Base::Base;                                               \
+    TSoma Soma() const override { return {DataSet, Campo, Total}; } \
   };
+// A plain sum over every item.
+#define MOX_REGRA_SOMA(Classe, DataSet, Campo, Total) MOX_REGRA_SOMA_DE(Classe, TmoxNFeRegraSoma, DataSet, Campo, Total)
 
 MOX_REGRA_SOMA(TmoxNFeGW05, "N", "vBCST_N21", "vBCST_W05")
 MOX_REGRA_SOMA(TmoxNFeGW06, "N", "vICMSST_N23", "vST_W06")
@@ -155,11 +157,8 @@ struct TmoxNFeSomaOpcional : TmoxNFeRegraSoma {
   }
 };
 
-#define MOX_REGRA_SOMA_OPCIONAL(Classe, DataSet, Campo, Total)                  \
-  struct Classe final : TmoxNFeSomaOpcional {                                   \
-    using TmoxNFeSomaOpcional::TmoxNFeSomaOpcional;                             \
-    TSoma Soma() const override { return {DataSet, Campo, Total}; }             \
-  };
+#define MOX_REGRA_SOMA_OPCIONAL(Classe, DataSet, Campo, Total) \
+  MOX_REGRA_SOMA_DE(Classe, TmoxNFeSomaOpcional, DataSet, Campo, Total)
 
 MOX_REGRA_SOMA_OPCIONAL(TmoxNFeGW16a, "M", "vTotTrib_M02", "vTotTrib_W16a")
 MOX_REGRA_SOMA_OPCIONAL(TmoxNFeGW22b, "U", "vDeducao_U07", "vDeducao_W22b")

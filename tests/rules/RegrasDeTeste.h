@@ -27,18 +27,23 @@ inline std::string ValorNaNota(const std::string& aTexto, const std::string& aCa
   return aTexto.substr(inicio, aTexto.find_first_of("\r\n", inicio) - inicio);
 }
 
+// "YYYY-MM-DDThh:mm" as a local date-time.
+inline mox::TDateTime Instante(const std::string& aTexto) {
+  mox::DateTimeParts p;
+  p.year = std::stoi(aTexto.substr(0, 4));
+  p.month = std::stoi(aTexto.substr(5, 2));
+  p.day = std::stoi(aTexto.substr(8, 2));
+  p.hour = std::stoi(aTexto.substr(11, 2));
+  p.minute = std::stoi(aTexto.substr(14, 2));
+  return mox::EncodeDateTime(p);
+}
+
 // One minute after the note's emission (dhEmi_B09, or noon of dEmi_B09), as the clock of a
 // note checked on the day it was issued.
 inline mox::TDateTime MomentoDaEmissao(const std::string& aTexto) {
   std::string emissao = ValorNaNota(aTexto, "dhEmi_B09");
-  if (emissao.empty()) emissao = ValorNaNota(aTexto, "dEmi_B09") + "T12:00:00";
-  mox::DateTimeParts p;
-  p.year = std::stoi(emissao.substr(0, 4));
-  p.month = std::stoi(emissao.substr(5, 2));
-  p.day = std::stoi(emissao.substr(8, 2));
-  p.hour = std::stoi(emissao.substr(11, 2));
-  p.minute = std::stoi(emissao.substr(14, 2));
-  return mox::EncodeDateTime(p) + std::chrono::minutes(1);
+  if (emissao.empty()) emissao = ValorNaNota(aTexto, "dEmi_B09") + "T12:00";
+  return Instante(emissao) + std::chrono::minutes(1);
 }
 
 // A note text with one field set: its first line replaced, or the line added to the note (or
@@ -59,9 +64,11 @@ inline std::string ComCampo(std::string aTexto, const std::string& aCampo, const
   return aTexto.insert(pos + 1, linha + "\n");
 }
 
-inline std::string SemLinha(std::string aTexto, const std::string& aLinha) {
-  const size_t pos = aTexto.find("\n" + aLinha + "\n");
-  if (pos != std::string::npos) aTexto.erase(pos + 1, aLinha.size() + 1);
+using Mudancas = std::vector<std::pair<std::string, std::string>>;
+
+// Fields set on a note; "@nota" and "@item" add raw lines to the note or to its first item.
+inline std::string Aplica(std::string aTexto, const Mudancas& aMudancas) {
+  for (const auto& [campo, valor] : aMudancas) aTexto = ComCampo(aTexto, campo, valor);
   return aTexto;
 }
 
@@ -96,35 +103,12 @@ inline std::optional<FalhaDeRegra> RegraQueFalha(mox::TVersaoEsquema aVersao, co
   return std::nullopt;
 }
 
-}  // namespace moxtest
-
-namespace moxtest {
-
 inline std::optional<FalhaDeRegra> RegraQueFalha(mox::TVersaoEsquema aVersao, const std::string& aTexto,
                                                  bool aExportacao = false, const std::string& aExcecoes = {}) {
   OpcoesDaVerificacao opcoes;
   opcoes.exportacao = aExportacao;
   opcoes.excecoes = aExcecoes;
   return RegraQueFalha(aVersao, aTexto, opcoes);
-}
-
-// "YYYY-MM-DDThh:mm" as a local date-time.
-inline mox::TDateTime Instante(const std::string& aTexto) {
-  mox::DateTimeParts p;
-  p.year = std::stoi(aTexto.substr(0, 4));
-  p.month = std::stoi(aTexto.substr(5, 2));
-  p.day = std::stoi(aTexto.substr(8, 2));
-  p.hour = std::stoi(aTexto.substr(11, 2));
-  p.minute = std::stoi(aTexto.substr(14, 2));
-  return mox::EncodeDateTime(p);
-}
-
-using Mudancas = std::vector<std::pair<std::string, std::string>>;
-
-// Fields set on a note; "@nota" and "@item" add raw lines to the note or to its first item.
-inline std::string Aplica(std::string aTexto, const Mudancas& aMudancas) {
-  for (const auto& [campo, valor] : aMudancas) aTexto = ComCampo(aTexto, campo, valor);
-  return aTexto;
 }
 
 // How a table case checks its note, written compactly.
