@@ -108,26 +108,11 @@ struct TmoxNFeSomaSujeitaISSQN : TmoxNFeRegraSoma {
   bool Entra() override { return Preenchido("vISSQN_U04"); }
 };
 
-struct TmoxNFeGW13 : TmoxNFeSomaSujeitaICMS {
-  using TmoxNFeSomaSujeitaICMS::TmoxNFeSomaSujeitaICMS;
-  TSoma Soma() const override { return {"Q", "vPIS_Q09", "vPIS_W13"}; }
-};
-struct TmoxNFeGW14 : TmoxNFeSomaSujeitaICMS {
-  using TmoxNFeSomaSujeitaICMS::TmoxNFeSomaSujeitaICMS;
-  TSoma Soma() const override { return {"S", "vCOFINS_S11", "vCOFINS_W14"}; }
-};
-struct TmoxNFeGW18 : TmoxNFeSomaSujeitaISSQN {
-  using TmoxNFeSomaSujeitaISSQN::TmoxNFeSomaSujeitaISSQN;
-  TSoma Soma() const override { return {"I", "vProd_I11", "vServ_W18"}; }
-};
-struct TmoxNFeGW21 : TmoxNFeSomaSujeitaISSQN {
-  using TmoxNFeSomaSujeitaISSQN::TmoxNFeSomaSujeitaISSQN;
-  TSoma Soma() const override { return {"Q", "vPIS_Q09", "vPIS_W21"}; }
-};
-struct TmoxNFeGW22 : TmoxNFeSomaSujeitaISSQN {
-  using TmoxNFeSomaSujeitaISSQN::TmoxNFeSomaSujeitaISSQN;
-  TSoma Soma() const override { return {"S", "vCOFINS_S11", "vCOFINS_W22"}; }
-};
+MOX_REGRA_SOMA_DE(TmoxNFeGW13, TmoxNFeSomaSujeitaICMS, "Q", "vPIS_Q09", "vPIS_W13")
+MOX_REGRA_SOMA_DE(TmoxNFeGW14, TmoxNFeSomaSujeitaICMS, "S", "vCOFINS_S11", "vCOFINS_W14")
+MOX_REGRA_SOMA_DE(TmoxNFeGW18, TmoxNFeSomaSujeitaISSQN, "I", "vProd_I11", "vServ_W18")
+MOX_REGRA_SOMA_DE(TmoxNFeGW21, TmoxNFeSomaSujeitaISSQN, "Q", "vPIS_Q09", "vPIS_W21")
+MOX_REGRA_SOMA_DE(TmoxNFeGW22, TmoxNFeSomaSujeitaISSQN, "S", "vCOFINS_S11", "vCOFINS_W22")
 
 using TmoxNFeGW03_NT003_2012 = TmoxNFeSomaNT003_2012<TmoxNFeGW03>;
 using TmoxNFeGW04_NT003_2012 = TmoxNFeSomaNT003_2012<TmoxNFeGW04>;
