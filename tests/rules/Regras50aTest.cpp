@@ -1,6 +1,7 @@
 // Each rule of the 5.0a set against the TX2 example it accepts: the smallest change that makes
 // the rule reject the note, with the rule's code and message. Rules that an earlier rule of the
-// set would shadow are reached by exempting the earlier ones.
+// set would shadow are reached by exempting the earlier ones (GN16, whose name is part of
+// GN16_04's, by a recipient GN16_04 spares).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -157,6 +158,9 @@ const Caso kCasos[] = {
     {"GX04.1", "362", "Rejeição: Venda de combustível sem informação do Transportador", {{"CFOP_I08", "5656"}, {"@item", "cProdANP_LA02=320102001\nUFCons_LA06=SP"}}, {"", true, nullptr}},
     {"GN28", "625", "Rejeição: Inscrição SUFRAMA deve ser informada na venda com isenção para ZFM", {{"CST_N12", "40"}, {"motDesICMS_N28", "7"}, {"vICMSDeson_N27a", "1.00"}, {"vICMSDeson_W04a", "1.00"}, {"vBC_N15", ""}, {"pICMS_N16", ""}, {"vICMS_N17", ""}, {"modBC_N13", ""}, {"vBC_W03", "0.00"}, {"vICMS_W04", "0.00"}}, {"", true, nullptr}},
     {"GI08.20", "597", "Rejeição: CFPO de importação e não informado dados de IPI", {{"CFOP_I08", "3102"}, {"tpNF_B11", "0"}}, {"GI08.2;GI08.7;GI08.9;", true, nullptr}},
+    {"GN16_04", "663", "Rejeição: Alíquota do ICMS com valor superior a 4 por cento na operação de saída interestadual com produtos importados", {{"idDest_B11a", "2"}, {"UF_E12", "RJ"}, {"cMun_E10", "3304557"}, {"xMun_E11", "RIO DE JANEIRO"}, {"CFOP_I08", "6102"}, {"indIEDest_E16a", "1"}, {"IE_E17", "123456789"}, {"orig_N11", "1"}, {"pICMS_N16", "12.00"}, {"vICMS_N17", "9.58"}, {"vICMS_W04", "9.58"}}, {"", true, nullptr}},
+    {"GN16", "663", " Rejeição: Alíquota do ICMS com valor superior a 4 por cento na operação de saída interestadual com produtos importados", {{"idDest_B11a", "2"}, {"UF_E12", "RJ"}, {"cMun_E10", "3304557"}, {"xMun_E11", "RIO DE JANEIRO"}, {"CFOP_I08", "6102"}, {"indIEDest_E16a", "9"}, {"IE_E17", "123456789"}, {"orig_N11", "1"}, {"pICMS_N16", "12.00"}, {"vICMS_N17", "9.58"}, {"vICMS_W04", "9.58"}}, {"", true, nullptr}},
+    {"GB28", "558", "Rejeição: Data de entrada em contingência posterior a data de emissão", {{"tpEmis_B22", "6"}, {"xJust_B29", "ENTRADA EM CONTINGENCIA POR FALHA"}, {"dhCont_B28", "2016-08-01T23:50:00-03:00"}}, {"", true, "2016-08-02T00:10"}},
 };
 // clang-format on
 
