@@ -249,3 +249,21 @@ TEST(MotorDeRegras, RegrasDeItensJuntasRespeitamAOrdemDoConjunto) {
   ASSERT_TRUE(semGI03);
   EXPECT_EQ(semGI03->regra, "GI12");
 }
+
+// W04e.10 turns the empty-tag marker of the summed field into "0.00", and the change stays.
+TEST(MotorDeRegras, MarcadorNuloDaPartilhaViraZero) {
+  const std::string nota = moxtest::Aplica(
+      VendaSimples(), {{"idDest_B11a", "2"},
+                       {"UF_E12", "RJ"},
+                       {"cMun_E10", "3304557"},
+                       {"CFOP_I08", "6102"},
+                       {"@item",
+                        "vBCUFDest_NA03=79.80\npFCPUFDest_NA05=0.00\npICMSUFDest_NA07=18.00\npICMSInter_NA09=12.00\n"
+                        "pICMSInterPart_NA11=40.00\nvFCPUFDest_NA13=0.00\nvICMSUFDest_NA15=NULL\n"
+                        "vICMSUFRemet_NA17=0.00"}});
+  auto ds = moxtest::DataSetsEntregues(V::pl_008i1);
+  ds->SetAplicadorRegras(mox::AplicadorRegrasNFe([agora = moxtest::MomentoDaEmissao(nota)] { return agora; }));
+  ds->SetValidaRegrasNegocio(true);
+  moxtest::PreencheNota(*ds, nota);
+  EXPECT_EQ(ds->Campo("vICMSUFDest_NA15").AsString(), "0.00");
+}
