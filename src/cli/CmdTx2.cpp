@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
+#include "cli/CliRegras.h"
 #include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "external/FileIO.h"
@@ -49,16 +50,21 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
   conversor.SetVersaoEsquema(versao);
   conversor.SetXMLDicionario(dicionario);
   conversor.SetTXT(mox::DecodeToUtf8(LeEntrada(aArgs, aIo)));
+  LigaRegras(conversor.DataSets(), aArgs);
   const bool progresso = !aArgs.Flag("silencioso") && ::isatty(STDERR_FILENO);
-  if (progresso)
-    conversor.OnProgresso = [&aIo](size_t aLinha, size_t aTotal) {
-      if (aLinha % 2000 == 0 || aLinha + 1 == aTotal)
-        aIo.err << "\rConvertendo: linha " << aLinha + 1 << " de " << aTotal << std::flush;
-    };
+  size_t linhaAtual = 0;  // a rule fails on the SALVAR line being replayed
+  conversor.OnProgresso = [&aIo, &linhaAtual, progresso](size_t aLinha, size_t aTotal) {
+    linhaAtual = aLinha;
+    if (progresso && (aLinha % 2000 == 0 || aLinha + 1 == aTotal))
+      aIo.err << "\rConvertendo: linha " << aLinha + 1 << " de " << aTotal << std::flush;
+  };
 
   mox::TmoxNFeDataSets* notas = nullptr;
   try {
     conversor.Converter(notas);
+  } catch (const mox::EmoxNFeRegraException& e) {
+    if (progresso) aIo.err << "\n";
+    return ReportaFalhaDeRegra(e, linhaAtual + 1, aArgs, aIo);
   } catch (const std::exception& e) {
     if (progresso) aIo.err << "\n";
     throw std::runtime_error(ParaTerminal(e.what()));
@@ -91,12 +97,17 @@ CliRegistrar converter{{{"tx2", "converter"},
                         "[opções] [ARQUIVO.tx2 | -]",
                         "Sem ARQUIVO (ou com -), lê a entrada padrão. Cada nota salva (INCLUIR ... SALVAR) vira\n"
                         "uma linha com o seu infNFe. Na primeira linha com erro a conversão para e a mensagem\n"
-                        "indica o número da linha (contado a partir de 0) e o conteúdo dela.",
+                        "indica o número da linha (contado a partir de 0) e o conteúdo dela.\n"
+                        "Com --regras, cada nota salva é conferida com as regras de rejeição da SEFAZ; a primeira\n"
+                        "regra quebrada encerra a conversão com \"linha N: [código] mensagem\" (N contada a partir\n"
+                        "de 1, a linha do SALVAR) e saída 1.",
                         {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_008i1 (padrão: pl_008i1)"},
                          {"dicionario", "ARQUIVO", "dicionário de campos (padrão: o instalado para a versão do Manual)"},
                          {"exportacao", "", "usa o dicionário de exportação (NFeDataSets_Exportacao.xml)"},
                          {"saida", "ARQUIVO", "grava as notas no arquivo em vez da saída padrão"},
-                         {"silencioso", "", "não mostra o progresso"}},
+                         {"silencioso", "", "não mostra o progresso"},
+                         OpcaoRegras(),
+                         OpcaoExcecoes()},
                         Converter}};
 
 }  // namespace

@@ -51,6 +51,8 @@ class TmoxNFeConvTXTDataSet {
   void Converter(TmoxNFeDataSets*& aDS);
 
   const std::vector<std::string>& Lines() const { return fLines; }
+  // The converter's own data sets, for callers that switch their business rules on.
+  TmoxNFeDataSets& DataSets() const { return *fDataSet; }
 
  private:
   void PopulaDataset();

@@ -6,17 +6,6 @@
 
 namespace mox {
 
-namespace {
-
-TmoxNFeDataSets::TAplicadorRegras& AplicadorRegras() {
-  static TmoxNFeDataSets::TAplicadorRegras aplicador;
-  return aplicador;
-}
-
-}  // namespace
-
-void TmoxNFeDataSets::SetAplicadorRegras(TAplicadorRegras aAplicador) { AplicadorRegras() = std::move(aAplicador); }
-
 TmoxNFeDataSets::TmoxNFeDataSets() : TmoxNFeDataSets(CriaLeiauteNFe) {}
 
 TmoxNFeDataSets::TmoxNFeDataSets(TLayoutFactory aLayoutFactory) : fLayoutFactory(std::move(aLayoutFactory)) {
@@ -61,7 +50,10 @@ void TmoxNFeDataSets::Salvar() {
 }
 
 void TmoxNFeDataSets::AplicarRegrasDeNegocio(TTipoRegraKind aTipoRegra) {
-  if (const TAplicadorRegras& aplicador = AplicadorRegras()) aplicador(*this, aTipoRegra);
+  if (!fAplicadorRegras)
+    throw EmoxNFeRuleException("As regras de negócio foram ligadas, mas estes DataSets não têm o motor de regras.",
+                               fDiretorioLogErro);
+  fAplicadorRegras(*this, aTipoRegra);
 }
 
 }  // namespace mox

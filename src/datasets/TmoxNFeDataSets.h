@@ -31,8 +31,10 @@ class TmoxNFeDataSets {
   TmoxNFeDataSets(const TmoxNFeDataSets&) = delete;
   TmoxNFeDataSets& operator=(const TmoxNFeDataSets&) = delete;
 
-  // The rule engine installs itself here; without it the rule switches have nothing to run.
-  static void SetAplicadorRegras(TAplicadorRegras aAplicador);
+  // The rule engine of this facade, set by whoever builds it with the rules (a layer above);
+  // with a rule switch on and no engine, Salvar fails instead of skipping the check.
+  void SetAplicadorRegras(TAplicadorRegras aAplicador) { fAplicadorRegras = std::move(aAplicador); }
+  bool TemAplicadorRegras() const { return static_cast<bool>(fAplicadorRegras); }
 
   // --- Configuration.
   TVersaoEsquema VersaoEsquema() const { return fVersaoEsquema; }
@@ -87,6 +89,7 @@ class TmoxNFeDataSets {
 
  private:
   TLayoutFactory fLayoutFactory;
+  TAplicadorRegras fAplicadorRegras;
   std::unique_ptr<TmoxNFeCustomDataSet> fActiveDSVersao;
   TVersaoEsquema fVersaoEsquema = TVersaoEsquema::pl_005a;
   bool fValidaRegrasNegocio = false;

@@ -21,11 +21,6 @@ void IncluiItem(TmoxNFeDataSets& aDS, const std::string& aNumero, const std::str
   aDS.I()->FieldByName("cProd_I02").SetAsString(aProduto);
 }
 
-// Restores the process-wide rule hook after a test installs one.
-struct AplicadorRegrasScope {
-  ~AplicadorRegrasScope() { TmoxNFeDataSets::SetAplicadorRegras(nullptr); }
-};
-
 }  // namespace
 
 TEST(NFeDataSets, AWholeNoteBecomesOneBatchEntry) {
@@ -213,13 +208,12 @@ TEST(NFeDataSets, FieldByRecordLayoutPosition) {
 }
 
 TEST(NFeDataSets, RulesRunAroundTheSave) {
-  AplicadorRegrasScope restore;
   std::vector<std::string> seen;
-  TmoxNFeDataSets::SetAplicadorRegras([&](TmoxNFeDataSets& aDS, TTipoRegraKind aTipo) {
+  auto ds = DataSetsDeTeste(TVersaoEsquema::pl_008a);
+  ds->SetAplicadorRegras([&](TmoxNFeDataSets& aDS, TTipoRegraKind aTipo) {
     seen.push_back((aTipo == TTipoRegraKind::rkZelto ? "zelto:" : "sefaz:") + std::to_string(aDS.LoteNFe().size()));
     if (aTipo == TTipoRegraKind::rkSefaz) throw EmoxNFeRuleException("[GB07]: regra violada");
   });
-  auto ds = DataSetsDeTeste(TVersaoEsquema::pl_008a);
   ds->Incluir();
   PreencheIdentificacao(*ds);
   ds->Salvar();  // rules switched off
@@ -230,6 +224,15 @@ TEST(NFeDataSets, RulesRunAroundTheSave) {
   PreencheIdentificacao(*ds);
   EXPECT_THROW(ds->Salvar(), EmoxNFeRuleException);
   EXPECT_EQ(seen, (std::vector<std::string>{"zelto:1", "sefaz:2"})) << "the rejected note stays in the batch";
+}
+
+TEST(NFeDataSets, RuleSwitchWithoutEngineFailsInsteadOfSkipping) {
+  auto ds = DataSetsDeTeste(TVersaoEsquema::pl_008a);
+  ds->SetValidaRegrasNegocio(true);
+  ds->Incluir();
+  PreencheIdentificacao(*ds);
+  EXPECT_EQ(MensagemDe<EmoxNFeRuleException>([&] { ds->Salvar(); }),
+            "As regras de negócio foram ligadas, mas estes DataSets não têm o motor de regras.");
 }
 
 TEST(NFeDataSets, ErrorLogFolderIsCreated) {
