@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/TmoxCustomNFe.h"
 
@@ -50,6 +51,15 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string GetVersaoNota();
   // Signs every invoice of the text (at most 50); the signed NFe elements, concatenated.
   virtual std::string AssinarNota(const std::string& aXML);
+
+  // EmoxNFeMaxSizeException when the batch is empty or over MaxSizeLoteEnvio kilobytes.
+  void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas);
+  // Each note of a signed batch, its header and then each item, against the batch schema (when
+  // ValidarEsquemaAntesEnvio); the failures, naming note and item, are in ErrosValidador.
+  void ValidarLoteItem(const std::string& aNumLote, const std::string& aLoteNotas);
+  // True when the recipient XML is signed, valid and its digest matches its protocol; the
+  // messages go to aErrorList when given.
+  bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
 
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
 
