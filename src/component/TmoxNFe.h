@@ -11,6 +11,7 @@
 namespace mox {
 
 class TmoxNFeXmlUtils;
+struct TContextoValidacao;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -52,6 +53,11 @@ class TmoxNFe : public TmoxCustomNFe {
   // Signs every invoice of the text (at most 50); the signed NFe elements, concatenated.
   virtual std::string AssinarNota(const std::string& aXML);
 
+  // Signs every aElemento ("infCanc", "infInut", "infEvento") of the document, or the one with
+  // the Id aId, with the configured certificate; the signed text cleaned up.
+  std::string AssinarDocumento(const std::string& aXML, const std::string& aElemento, const std::string& aId = {});
+  // The batch document of the signed notes, checked (lot number, size, signature, schema).
+  std::string ValidarLoteParaEnvio(const std::string& aNumLote, const std::string& aLoteNotas);
   // EmoxNFeMaxSizeException when the batch is empty or over MaxSizeLoteEnvio kilobytes.
   void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas);
   // Each note of a signed batch, its header and then each item, against the batch schema (when
@@ -69,6 +75,7 @@ class TmoxNFe : public TmoxCustomNFe {
 
  private:
   void SecaoPadrao();
+  TContextoValidacao ContextoValidacao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::string fDiretorioXmlDestinatario;

@@ -19,16 +19,23 @@ void TmoxNFe::ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas) {
   mox::ValidarTamanhoArquivoEnvio(aLoteNotas, MaxSizeLoteEnvio());
 }
 
+TContextoValidacao TmoxNFe::ContextoValidacao() {
+  return {GetKivoUtils(),
+          DiretorioEsquemas(),
+          DiretorioLogErro(),
+          CaracteresRemoverAcentos(),
+          ValidarEsquemaAntesEnvio(),
+          MaxSizeLoteEnvio(),
+          [this](const std::string& aNome) { return LoadTemplate(aNome); },
+          [this] { CheckCertificate(); }};
+}
+
 void TmoxNFe::ValidarLoteItem(const std::string& aNumLote, const std::string& aLoteNotas) {
-  const TContextoValidacao contexto{GetKivoUtils(),
-                                    DiretorioEsquemas(),
-                                    DiretorioLogErro(),
-                                    CaracteresRemoverAcentos(),
-                                    ValidarEsquemaAntesEnvio(),
-                                    MaxSizeLoteEnvio(),
-                                    [this](const std::string& aNome) { return LoadTemplate(aNome); },
-                                    [this] { CheckCertificate(); }};
-  mox::ValidarLoteItem(aNumLote, aLoteNotas, contexto, ErrosValidadorEmUso());
+  mox::ValidarLoteItem(aNumLote, aLoteNotas, ContextoValidacao(), ErrosValidadorEmUso());
+}
+
+std::string TmoxNFe::ValidarLoteParaEnvio(const std::string& aNumLote, const std::string& aLoteNotas) {
+  return mox::ValidarLoteParaEnvio(aNumLote, aLoteNotas, ContextoValidacao(), ErrosValidadorEmUso());
 }
 
 bool TmoxNFe::ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList) {

@@ -2,9 +2,9 @@
 // authorized, issuers and recipients, by CNPJ, CPF or IE in the UF of the service.
 #include "external/TaxIdCheck.h"
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

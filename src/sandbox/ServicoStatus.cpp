@@ -1,9 +1,9 @@
 // Service status (consStatServ 2.00 and 3.10).
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

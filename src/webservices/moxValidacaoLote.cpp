@@ -108,6 +108,17 @@ void ValidaNota(int aIndice, const std::string& aNota, const TContextoValidacao&
   }
 }
 
+void ConfereNumeroDoLote(const std::string& aNumLote, const TContextoValidacao& aContexto) {
+  if (aContexto.Utils.RemoveAccents(aNumLote) != aNumLote)
+    throw EmoxNFeCheckParams::CreateFmt("Numero do Lote não pode conter acento: %s", {aNumLote},
+                                        aContexto.DiretorioLogErro);
+}
+
+void ConfereAssinatura(const std::string& aLoteNotas, const TContextoValidacao& aContexto) {
+  if (!ValidaAssinatura(aLoteNotas))
+    throw EmoxSignatureException("A nota não possui assinatura", aContexto.DiretorioLogErro);
+}
+
 }  // namespace
 
 void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas, int aMaxSizeLoteEnvio) {
@@ -123,16 +134,28 @@ void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas, int aMaxSizeLoteE
                                            {decimal, std::to_string(aMaxSizeLoteEnvio)});
 }
 
+std::string ValidarLoteParaEnvio(const std::string& aNumLote, const std::string& aLoteNotas,
+                                 const TContextoValidacao& aContexto, std::vector<std::string>& aErros) {
+  std::string notas = aLoteNotas;
+  std::erase_if(notas, [](char c) { return c == '\r' || c == '\n'; });
+  const std::string lote = moxFormat(aContexto.LoadTemplate("pedido_enviarnota.xml"), {aNumLote, notas, ""});
+  aContexto.CheckCertificate();
+  ConfereNumeroDoLote(aNumLote, aContexto);
+  ValidarTamanhoArquivoEnvio(aLoteNotas, aContexto.MaxSizeLoteEnvio);
+  ConfereAssinatura(aLoteNotas, aContexto);
+  if (aContexto.ValidarEsquemaAntesEnvio)
+    ValidarXMLNFe(aContexto.Utils, lote, "ENVIO", aContexto.DiretorioEsquemas, aErros, aContexto.DiretorioLogErro);
+  return lote;
+}
+
 void ValidarLoteItem(const std::string& aNumLote, const std::string& aLoteNotas, const TContextoValidacao& aContexto,
                      std::vector<std::string>& aErros) {
   aErros.clear();
   aContexto.CheckCertificate();
-  if (aContexto.Utils.RemoveAccents(aNumLote) != aNumLote)
-    throw EmoxNFeCheckParams::CreateFmt("Numero do Lote não pode conter acento: %s", {aNumLote},
-                                        aContexto.DiretorioLogErro);
+  ConfereNumeroDoLote(aNumLote, aContexto);
   const std::string lote = aContexto.Utils.DynamicRemoveAccents(aLoteNotas, aContexto.CaracteresRemoverAcentos);
   ValidarTamanhoArquivoEnvio(lote, aContexto.MaxSizeLoteEnvio);
-  if (!ValidaAssinatura(lote)) throw EmoxSignatureException("A nota não possui assinatura", aContexto.DiretorioLogErro);
+  ConfereAssinatura(lote, aContexto);
 
   const auto falhou = [&] {
     return EmoxSchemaValidationException("O arquivo contém 1 ou mais erros no de validação de esquema.",

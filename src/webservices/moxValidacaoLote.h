@@ -25,6 +25,12 @@ struct TContextoValidacao {
 // characters.
 void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas, int aMaxSizeLoteEnvio);
 
+// The batch document of "pedido_enviarnota.xml" holding the signed notes (line breaks removed),
+// after the checks of the lot number, the size, the signature and, when
+// ValidarEsquemaAntesEnvio, the schema of "ENVIO" (its errors in aErros).
+std::string ValidarLoteParaEnvio(const std::string& aNumLote, const std::string& aLoteNotas,
+                                 const TContextoValidacao& aContexto, std::vector<std::string>& aErros);
+
 // Validates each note of a signed batch in two parts: its header with a model item in place of
 // its items, then each item inside a model header. Every failure adds a line to aErros naming
 // the note (from 1) and the item; any line ends in EmoxSchemaValidationException.
