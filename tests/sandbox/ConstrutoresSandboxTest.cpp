@@ -141,6 +141,18 @@ TEST_F(ConstrutoresNoSandbox, CadaOperacaoDeCadaVersaoRecebeRespostaValida) {
   }
 }
 
+// The older generation (layout 1.10) under manuals 2.0.2a and 3.0: the status service, answered
+// in version 1.07.
+TEST_F(ConstrutoresNoSandbox, StatusDoLeiaute110NosManuais202aE30) {
+  for (const TVersaoManual versao : {TVersaoManual::vm202a, TVersaoManual::vm30}) {
+    auto nfe = Componente(versao);
+    const std::string status = nfe->GetNFE().StatusDoServico();
+    EXPECT_TRUE(ValidaContraEsquema(status, "PL_005c/retConsStatServ_v1.07.xsd"));
+    EXPECT_EQ(Campo(status, "cStat"), "107") << status;
+    EXPECT_NE(status.find("versao=\"1.07\""), std::string::npos) << status;
+  }
+}
+
 TEST_F(ConstrutoresNoSandbox, LotesCompactadosESincronosNoManual50a) {
   auto nfe = Componente(TVersaoManual::vm50a);
   mox::TmoxNFEInterface& construtor = nfe->GetNFE();
