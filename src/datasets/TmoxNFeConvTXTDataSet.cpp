@@ -40,7 +40,7 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
     const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
-    aDS.Campo(campo).SetAsString(EscapeCaracteres(valor));
+    aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
                                     {std::to_string(aIndice), aLinha, e.what()}, aDiretorioLogErro);
