@@ -53,13 +53,6 @@ std::vector<TDocumento> Documentos(const std::string& aRet) {
   return documentos;
 }
 
-mox::TModoOperacao ModoDaOpcao(const std::string& aModo) {
-  if (aModo == "normal") return mox::TModoOperacao::moNormal;
-  if (aModo == "svcan") return mox::TModoOperacao::moSVCAN;
-  if (aModo == "svcrs") return mox::TModoOperacao::moSVCRS;
-  throw CliUsageError{"--modo: use normal, svcan ou svcrs"};
-}
-
 std::string Absoluto(const std::string& aCaminho) { return std::filesystem::absolute(aCaminho).string(); }
 
 }  // namespace
@@ -70,7 +63,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"config", "ARQUIVO", "arquivo de configuração do componente (nfeConfig.ini); as opções abaixo prevalecem"},
       {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
-      {"modo", "MODO", "normal, svcan ou svcrs (seção de contingência; padrão: normal)"},
+      {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
       {"versao-manual", "VERSAO", "versão do Manual: 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
@@ -90,6 +83,17 @@ void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
   if (auto config = aArgs.Option("config")) {
     if (!mox::FileExists(*config)) throw CliUsageError{"arquivo de configuração não encontrado: " + *config};
     aNFe.LoadConfig(Absoluto(*config));
+  } else {
+    // Without a configuration file: SP and manual 5.0a (layout 3.10).
+    aNFe.SetUF("SP");
+    aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+  }
+  try {
+    if (auto uf = aArgs.Option("uf")) aNFe.SetUF(*uf);
+    if (auto versao = aArgs.Option("versao-manual")) aNFe.SetVersaoManual(mox::StrToVersaoManual(*versao));
+    if (auto modo = aArgs.Option("modo")) aNFe.SetModoOperacao(mox::StrToModoOperacao(*modo));
+  } catch (const mox::EmoxException& e) {
+    throw CliUsageError{e.what()};
   }
   if (auto pfx = aArgs.Option("pfx")) aNFe.SetCaminhoCertificado(Absoluto(*pfx));
   if (auto nome = aArgs.Option("nome")) aNFe.NomeCertificado().SetText(*nome);
@@ -104,20 +108,8 @@ void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
 
 ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::TmoxNFe>()) {
   mox::TmoxNFe& nfe = *nfe_;
-  try {
-    // Without a configuration file: SP and manual 5.0a (layout 3.10).
-    if (!aArgs.Option("config")) {
-      nfe.SetUF("SP");
-      nfe.SetVersaoManual(mox::TVersaoManual::vm50a);
-    }
-    if (auto uf = aArgs.Option("uf")) nfe.SetUF(*uf);
-    if (auto versao = aArgs.Option("versao-manual")) nfe.SetVersaoManual(mox::StrToVersaoManual(*versao));
-  } catch (const mox::EmoxException& e) {
-    throw CliUsageError{e.what()};
-  }
-  if (nfe.UF() == "AN") throw CliUsageError{"UF desconhecida: AN"};
   ConfiguraComponente(nfe, aArgs);
-  if (auto modo = aArgs.Option("modo")) nfe.SetModoOperacao(ModoDaOpcao(*modo));
+  if (nfe.UF() == "AN") throw CliUsageError{"UF desconhecida: AN"};
   if (aArgs.Flag("producao")) nfe.SetAmbiente(mox::TAmbienteKind::akProducao);
   const bool producao = nfe.Ambiente() == mox::TAmbienteKind::akProducao;
   std::string servidores = aArgs.OptionOr("servidores", "");

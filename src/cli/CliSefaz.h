@@ -43,8 +43,9 @@ class ClienteSefaz {
 // "<CNPJ>...</CNPJ>" for 14 digits, "<CPF>...</CPF>" for 11.
 std::string ElementoDocumento(const std::string& aDocumento);
 
-// Configures a component from --config and the certificate options (--pfx, --nome, passwords,
-// --repositorio): what the commands that sign or post share.
+// Configures a component from --config (or SP and manual 5.0a without one), then --uf,
+// --versao-manual, --modo and the certificate options (--pfx, --nome, passwords, --repositorio):
+// what the commands that sign or post share.
 void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs);
 
 // Codes that mean the request did what was asked.

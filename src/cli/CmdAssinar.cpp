@@ -2,8 +2,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "base/EmoxException.h"
-#include "base/moxEnumTexts.h"
 #include "cli/CliCertificateOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/CliSefaz.h"
@@ -45,21 +43,7 @@ int Assinar(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo XML a assinar (ou - para a entrada padrão)"};
   const std::string xml = ReadInput(aArgs.Positional().front(), aIo);
   mox::TmoxNFe nfe;
-  try {
-    // Without a configuration file: SP and manual 5.0a (layout 3.10).
-    if (!aArgs.Option("config")) {
-      nfe.SetUF("SP");
-      nfe.SetVersaoManual(mox::TVersaoManual::vm50a);
-    }
-    if (auto uf = aArgs.Option("uf")) nfe.SetUF(*uf);
-    if (auto versao = aArgs.Option("versao-manual")) nfe.SetVersaoManual(mox::StrToVersaoManual(*versao));
-    ConfiguraComponente(nfe, aArgs);
-    if (auto modo = aArgs.Option("modo")) nfe.SetModoOperacao(mox::StrToModoOperacao(*modo));
-  } catch (const mox::EmoxCheckParams& e) {
-    throw CliUsageError{e.what()};
-  } catch (const mox::EmoxNFeModoOperacaoException& e) {
-    throw CliUsageError{e.what()};
-  }
+  ConfiguraComponente(nfe, aArgs);
 
   std::string element = aArgs.OptionOr("elemento", "");
   const auto id = aArgs.Option("id");

@@ -145,6 +145,7 @@ TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
        "Servidor para NfeInutilizacao3 não definido no arquivo"},
       {"justificativa curta", {"cancelar", ChaveDe(NotaDeTeste(8203)), "--protocolo", "135000000000001",
                                "--justificativa", "curta"}, 2, "no mínimo 15 caracteres"},
+      {"modo EPEC", {"status", "--modo", "epec"}, 1, "Servidor para NfeStatusServico3 não definido no arquivo"},
       {"versão do Manual desconhecida", {"status", "--versao-manual", "9.9"}, 2, "9.9"},
   };
   for (const auto& c : casos) {
