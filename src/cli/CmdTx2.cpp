@@ -33,7 +33,7 @@ std::string ParaTerminal(std::string aTexto) {
 std::string LeEntrada(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo TX2"};
   if (aArgs.Positional().empty() || aArgs.Positional().front() == "-")
-    return std::string(std::istreambuf_iterator<char>(aIo.in), std::istreambuf_iterator<char>());
+    return mox::ReadStreamBytes(aIo.in, "A entrada padrão");
   const std::string& arquivo = aArgs.Positional().front();
   if (!mox::FileExists(arquivo)) throw CliUsageError{"arquivo não encontrado: " + arquivo};
   return mox::ReadFileBytes(arquivo);

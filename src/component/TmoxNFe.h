@@ -11,6 +11,7 @@
 namespace mox {
 
 class TmoxNFeXmlUtils;
+class TmoxNFeConverter;
 struct TContextoValidacao;
 
 class TmoxNFe : public TmoxCustomNFe {
@@ -68,6 +69,8 @@ class TmoxNFe : public TmoxCustomNFe {
   bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
 
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
+  // The converter front, created on first use; its templates folder follows the component's.
+  TmoxNFeConverter& GetConversor();
 
  protected:
   void LerConfiguracoes(TmoxIniFile& aIni) override;
@@ -78,6 +81,7 @@ class TmoxNFe : public TmoxCustomNFe {
   TContextoValidacao ContextoValidacao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
+  std::unique_ptr<TmoxNFeConverter> FConversor;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/EmoxException.h"
+#include "datasets/moxLinhasTexto.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"
@@ -13,18 +14,6 @@
 namespace mox {
 
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& aText) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < aText.size()) {
-    size_t end = aText.find_first_of("\r\n", start);
-    lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return lines;
-}
 
 // 1-based position, in characters, of the first "&"; 0 when there is none.
 size_t PosicaoDoEComercial(const std::string& aValue) {
@@ -78,7 +67,7 @@ void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
     if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
     text = FUtils->LoadFromFileUTF8(aValue);
   }
-  fLines = SplitLines(text);
+  fLines = LinhasDoTexto(text);
   fTXT = aValue;
   if (std::all_of(fLines.begin(), fLines.end(), [](const std::string& l) { return l.empty(); }))
     throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);

@@ -23,7 +23,8 @@ What comes from where:
 - "desde": the first package of the manual version whose schema has the field, when the oldest
   one at hand lacks it (leiautes.MANUALS);
 - "rec": the field's positions in the national TXT record layout. For 3.10 they are the published
-  layout (../shared/reference/txtstructure310.json). No TXT layout is published for 1.10 and 2.00
+  layout (../shared/reference/txtstructure310.json), completed where it leaves groups out as its
+  4.00 edition does (leiautes.RECORD_SUPPLEMENT_310). No TXT layout is published for 1.10 and 2.00
   in our references, so their records are derived the way the 3.10 layout is built: one record per
   group, named by the group's item number without a trailing "01" (group "B01" gives record "B"),
   holding the group's own fields in schema order from position 2; a field that is one of several
@@ -245,10 +246,12 @@ def _alternative_branch(field):
     return node if all(leaf.is_field() for leaf in leaves) else None
 
 
-def published_records(root, by_node, layout_file):
-    """Positions from the published TXT record layout of the version."""
+def published_records(root, by_node, layout_file, supplement):
+    """Positions from the published TXT record layout of the version, with the supplementary lines
+    for the groups it leaves out (a supplementary line extends or adds a record)."""
     with open(layout_file, encoding='utf-8') as f:
         layout = json.load(f)
+    layout.update(supplement)
     items = {node.item.upper(): node for node in [root] + list(root.walk())}
     missing = []
     for key, line in layout.items():
@@ -341,7 +344,8 @@ def build_manual(manual, schemas, reference):
     data_sets, by_node = build_fields(root)
     missing = []
     if 'record_layout' in config:
-        missing = published_records(root, by_node, os.path.join(reference, config['record_layout']))
+        missing = published_records(root, by_node, os.path.join(reference, config['record_layout']),
+                                    config.get('record_supplement', {}))
     else:
         derived_records(root, by_node)
     mark_first_packages(config, schemas, by_node)

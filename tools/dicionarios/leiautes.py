@@ -176,6 +176,14 @@ RECORD_GROUPS_310 = {'JA': 'J01'}
 # Field names of the 3.10 record layout that differ from the tag.
 RECORD_ALIASES = {'item': 'nItem'}
 
+# Record lines the published 3.10 layout leaves out, written as its 4.00 edition writes them: the
+# avulsa group whole, and the interstate-sale totals after the last item of W02.
+RECORD_SUPPLEMENT_310 = {
+    'D': 'D|CNPJ|xOrgao|matr|xAgente|fone|UF|nDAR|dEmi|vDAR|repEmi|dPag|',
+    'W02': 'W02|vBC|vICMS|vICMSDeson|vBCST|vST|vProd|vFrete|vSeg|vDesc|vII|vIPI|vPIS|vCOFINS|vOutro|vNF|vTotTrib|'
+           'vFCPUFDest|vICMSUFDest|vICMSUFRemet|',
+}
+
 # Each manual version: the package its dictionaries are made from (the newest), and all the
 # packages that read them, oldest first. A field that the oldest of those packages (with its
 # schemas at hand) lacks is marked with the first package that has it ("desde"), and data entry
@@ -189,7 +197,7 @@ MANUALS = {
              'packages': ['PL_006m', 'PL_006n', 'PL_006p', 'PL_006q', 'PL_006r', 'PL_006s', 'PL_006t', 'PL_006u',
                           'PL_006v']},
     'vm50a': {'package': 'PL_008i1', 'schema': 'leiauteNFe_v3.10.xsd', 'anchors': ANCHORS_310,
-              'record_layout': 'txtstructure310.json',
+              'record_layout': 'txtstructure310.json', 'record_supplement': RECORD_SUPPLEMENT_310,
               'packages': ['PL_008a', 'PL_008b', 'PL_008c', 'PL_008d', 'PL_008e', 'PL_008f', 'PL_008g', 'PL_008h',
                            'PL_008i', 'PL_008i1']},
 }
