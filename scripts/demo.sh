@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Demonstração ponta a ponta contra o sandbox SEFAZ local: certificados de teste, sandbox HTTPS,
-# arquivo de servidores, status do serviço, duas NF-e assinadas e enviadas em lote, recibo com os
-# protocolos, consulta e cancelamento de uma delas. Sai com erro em qualquer falha.
+# arquivo de servidores, status do serviço, duas NF-e assinadas, validadas e enviadas em lote,
+# recibo com os protocolos, consulta e cancelamento de uma delas, tudo pelo componente. Sai com
+# erro em qualquer falha.
 #
 # Variáveis: MOXNFE_SCHEMAS (pacotes de esquemas oficiais; padrão ../shared/schemas),
 # MOXNFE_PROGRAMAS (pasta com moxnfe e moxnfe-sandbox já compilados: dispensa instalação e
@@ -108,6 +109,15 @@ while IFS= read -r infnfe; do
   chaves+=("$chave")
 done < "$trabalho/lote.txt"
 [ "${#notas[@]}" -eq 2 ] || { echo "A conversão TX2 não gerou duas notas." >&2; exit 1; }
+
+passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 3.10"
+# The schemas folder as the component reads it: our mapping beside the official package.
+mkdir -p "$trabalho/Esquemas/vm50a"
+ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
+cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
+for nota in "${notas[@]}"; do
+  executa "$bin/moxnfe" validar "$nota" --esquemas "$trabalho/Esquemas"
+done
 
 passo "moxnfe sefaz enviar-lote (as duas notas num lote)"
 executa "$bin/moxnfe" sefaz enviar-lote "${notas[@]}" --lote 1 "${opcoes[@]}"

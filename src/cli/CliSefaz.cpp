@@ -6,13 +6,14 @@
 #include <filesystem>
 #include <ostream>
 
-#include "cli/CliCertificateOptions.h"
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
-#include "external/EKivoException.h"
+#include "base/moxFormat.h"
+#include "cli/CliCertificateOptions.h"
 #include "external/TmoxKivoUtils.h"
-#include "utils/moxCodigoUF.h"
-#include "external/AsciiCase.h"
+#include "external/TmoxKivoX.h"
+#include "external/moxPaths.h"
+#include "utils/moxXmlLookup.h"
 
 namespace moxcli {
 
@@ -52,23 +53,22 @@ std::vector<TDocumento> Documentos(const std::string& aRet) {
   return documentos;
 }
 
-std::string SecaoDoModo(const std::string& aModo, const std::string& aUF) {
-  if (aModo.empty() || aModo == "normal") return aUF;
-  if (aModo == "svcan") return "SVCAN";
-  if (aModo == "svcrs") return "SVCRS";
-  throw CliUsageError{"--modo: use normal, svcan ou svcrs"};
-}
+std::string Absoluto(const std::string& aCaminho) { return std::filesystem::absolute(aCaminho).string(); }
 
 }  // namespace
 
 std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
   std::vector<CliOption> opcoes = std::move(aProprias);
   std::vector<CliOption> comuns{
-      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: nfeServidoresHom.ini, em produção nfeServidoresProd.ini)"},
+      {"config", "ARQUIVO", "arquivo de configuração do componente (nfeConfig.ini); as opções abaixo prevalecem"},
+      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
-      {"modo", "MODO", "normal, svcan ou svcrs (seção de contingência; padrão: normal)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
+      {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
+      {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
+      {"esquemas", "PASTA", "pasta de esquemas, com o Mapping.txt de cada versão (para --validar-esquema)"},
+      {"validar-esquema", "", "valida cada pedido no esquema oficial antes de enviar"},
       {"pfx", "ARQUIVO", "certificado A1 em arquivo PKCS#12: assina e autentica a conexão"},
       {"nome", "NOME", "ou: certificado do repositório"},
       {"ca", "ARQUIVO", "autoridades que emitiram o certificado do servidor (PEM)"},
@@ -79,65 +79,100 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
   return opcoes;
 }
 
-ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) {
-  uf_ = mox::UpperAscii(aArgs.OptionOr("uf", "SP"));
-  codigoUF_ = mox::GetCodeUF(uf_);
-  if (codigoUF_.empty() || uf_ == "AN") throw CliUsageError{"UF desconhecida: " + uf_};
-  secao_ = SecaoDoModo(aArgs.OptionOr("modo", ""), uf_);
-  ambiente_ = aArgs.Flag("producao") ? "1" : "2";
+void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
+  if (auto config = aArgs.Option("config")) {
+    if (!mox::FileExists(*config)) throw CliUsageError{"arquivo de configuração não encontrado: " + *config};
+    aNFe.LoadConfig(Absoluto(*config));
+  } else {
+    // Without a configuration file: SP and manual 5.0a (layout 3.10).
+    aNFe.SetUF("SP");
+    aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+  }
   try {
-    versao_ = mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", "5.0a"));
-    leiautes_ = mox::VersoesLeiaute(versao_);
+    if (auto uf = aArgs.Option("uf")) aNFe.SetUF(*uf);
+    if (auto versao = aArgs.Option("versao-manual")) aNFe.SetVersaoManual(mox::StrToVersaoManual(*versao));
+    if (auto modo = aArgs.Option("modo")) aNFe.SetModoOperacao(mox::StrToModoOperacao(*modo));
   } catch (const mox::EmoxException& e) {
     throw CliUsageError{e.what()};
   }
-  const std::string arquivo =
-      aArgs.OptionOr("servidores", ambiente_ == "1" ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
-  if (!std::filesystem::is_regular_file(arquivo))
-    throw mox::EKivoException("O arquivo de servidores informado não existe: " + arquivo);
-  servidores_ = mox::TmoxIniFile(arquivo);
+  if (auto pfx = aArgs.Option("pfx")) aNFe.SetCaminhoCertificado(Absoluto(*pfx));
+  if (auto nome = aArgs.Option("nome")) aNFe.NomeCertificado().SetText(*nome);
+  const std::string senha = CertificatePassword(aArgs);
+  if (!senha.empty()) aNFe.SetSenhaCertificado(senha);
+  if (aNFe.CaminhoCertificado().empty() && aNFe.NomeCertificado().Text().empty())
+    throw CliUsageError{"informe o arquivo PKCS#12 do certificado ou --nome NOME de um certificado do repositório"};
+  if (auto templates = aArgs.Option("templates")) aNFe.SetDiretorioTemplates(Absoluto(*templates) + "/");
+  if (auto esquemas = aArgs.Option("esquemas")) aNFe.SetDiretorioEsquemas(Absoluto(*esquemas) + "/");
+  aNFe.GetKivo().SetCertificateStoreFolder(aArgs.OptionOr("repositorio", ""));
+}
 
-  ConfigureCertificate(kivo_, aArgs, aArgs.OptionOr("pfx", ""), aArgs.OptionOr("nome", ""));
-  static_cast<mox::TKivoCertificateSettings&>(kivo_.HttpSettings) = kivo_.SignerSettings;
-  kivo_.HttpSettings.CABundle = aArgs.OptionOr("ca", "");
-  kivo_.HttpSettings.SecuredConnection = true;
+ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::TmoxNFe>()) {
+  mox::TmoxNFe& nfe = *nfe_;
+  ConfiguraComponente(nfe, aArgs);
+  if (nfe.UF() == "AN") throw CliUsageError{"UF desconhecida: AN"};
+  if (aArgs.Flag("producao")) nfe.SetAmbiente(mox::TAmbienteKind::akProducao);
+  const bool producao = nfe.Ambiente() == mox::TAmbienteKind::akProducao;
+  std::string servidores = aArgs.OptionOr("servidores", "");
+  if (servidores.empty() && (producao ? nfe.ArquivoServidoresProd() : nfe.ArquivoServidoresHom()).empty())
+    servidores = mox::ProgramDir() + (producao ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
+  if (!servidores.empty())
+    producao ? nfe.SetArquivoServidoresProd(Absoluto(servidores)) : nfe.SetArquivoServidoresHom(Absoluto(servidores));
   const std::string timeout = aArgs.OptionOr("timeout", "0");
   if (timeout.empty() || timeout.size() > 9 || timeout.find_first_not_of("0123456789") != std::string::npos)
     throw CliUsageError{"--timeout: informe os milissegundos: " + timeout};
-  kivo_.HttpSettings.Timeout = std::stoi(timeout);
+  if (aArgs.Option("timeout")) nfe.SetTimeOut(std::stoi(timeout));
+  validar_ = aArgs.Flag("validar-esquema");
+  nfe.SetValidarEsquemaAntesEnvio(validar_);
+  nfe.SetConexaoSegura(true);
+  // The first use of the services server turns certificate checks off; the command line checks
+  // SEFAZ's server against the system's authorities or those of --ca.
+  nfe.GetKivo();
+  nfe.SetIgnoreInvalidCertificates(false);
+  nfe.GetKivo().HttpSettings.CABundle = aArgs.OptionOr("ca", "");
+}
+
+mox::TmoxNFEInterface& ClienteSefaz::Construtor() {
+  nfe_->GetKivo();
+  nfe_->UpdateNFeData();
+  return nfe_->GetNFE();
 }
 
 std::string ClienteSefaz::DocumentoDoCertificado() {
-  const auto certificado = kivo_.ConfiguredCertificate(kivo_.SignerSettings);
+  mox::TmoxKivoX& kivo = nfe_->GetKivo();
+  const auto certificado = kivo.ConfiguredCertificate(kivo.SignerSettings);
   return certificado->Info.Cnpj.empty() ? certificado->Info.Cpf : certificado->Info.Cnpj;
 }
 
-std::string ClienteSefaz::Assina(const std::string& aXml, const std::string& aElemento) {
-  std::string id;
-  mox::TmoxKivoUtils().XPathSelectSingleNode(aXml, "//*[local-name()='" + aElemento + "']/@Id", id);
-  kivo_.SignerSettings.XmlElement = aElemento;
-  return kivo_.SignXmlById(aXml, id);
+void ClienteSefaz::Valida(const std::string& aPedido, const std::string& aComando) {
+  if (validar_) nfe_->ValidarXMLNFe(aPedido, aComando);
 }
 
-std::string ClienteSefaz::Endereco(const std::string& aChave, const std::string& aSecao) const {
-  const std::string endereco = servidores_.ReadString(aSecao, aChave, "");
-  if (endereco.empty())
-    throw mox::EKivoException("Servidor para " + aChave + " não definido no arquivo: " + servidores_.FileName() +
-                              " (seção " + aSecao + ")");
-  return endereco;
+std::string ClienteSefaz::Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos) {
+  mox::FmtArgs argumentos;
+  for (const auto& a : aArgumentos) argumentos.emplace_back(a);
+  return mox::moxFormat(nfe_->LoadTemplate(aTemplate), argumentos);
 }
 
-std::string ClienteSefaz::Envia(mox::TOperacaoSefaz aOperacao, const std::string& aDocumento,
-                                const std::string& aVersaoDados, const std::string& aSecao, const std::string& aCUF) {
-  const mox::TServicoSefaz servico = mox::ServicoSefaz(aOperacao, versao_);
-  const std::string secao = aSecao.empty() ? secao_ : aSecao;
-  const std::string envelope =
-      aOperacao == mox::TOperacaoSefaz::DistribuicaoDFe
-          ? mox::EnvelopeSoapDistribuicao(servico.Namespace(), aDocumento)
-          : mox::EnvelopeSoap(servico.Namespace(), aCUF.empty() ? codigoUF_ : aCUF, aVersaoDados, aDocumento,
-                              aOperacao == mox::TOperacaoSefaz::EnvioLoteCompactado ||
-                                  aOperacao == mox::TOperacaoSefaz::EnvioSincronoCompactado);
-  return kivo_.PostSOAP(Endereco(servico.Chave, secao), envelope, servico.Acao, servico.Resultado, servico.Namespace());
+std::string ClienteSefaz::EnviaEventos(const std::string& aLote, bool aNacional) {
+  mox::TmoxNFEInterface& construtor = Construtor();
+  if (!aNacional) return construtor.EnviarEvento(aLote);
+  mox::TNFeData& dados = construtor.NFeData();
+  const std::string uf = dados.UF, codigo = dados.LocalCode;
+  dados.UF = "AN";
+  dados.LocalCode = "91";
+  try {
+    std::string resposta = construtor.EnviarEvento(aLote);
+    dados.UF = uf, dados.LocalCode = codigo;
+    return resposta;
+  } catch (...) {
+    dados.UF = uf, dados.LocalCode = codigo;
+    throw;
+  }
+}
+
+std::string ElementoDocumento(const std::string& aDocumento) {
+  const std::string nome = aDocumento.size() == 11 ? "CPF" : "CNPJ";
+  return "<" + nome + ">" + mox::EscapeCaracteres(aDocumento) + "</" + nome + ">";
 }
 
 int MostraResposta(const std::string& aRet, const CliArgs& aArgs, CliIo& aIo, const TSucesso& aSucesso) {

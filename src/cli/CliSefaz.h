@@ -1,53 +1,52 @@
 #pragma once
-// What the "moxnfe sefaz" commands share: the servers file, the UF and operation mode, the
-// manual version, the certificate that signs and authenticates, and the printing of SEFAZ's
-// answer. The request documents come from the web-services layer's request writer.
+// What the "moxnfe sefaz" commands share: the component configured from a configuration INI and
+// the command's options (servers file, UF, operation mode, manual version, certificate), and the
+// printing of SEFAZ's answer. Requests are built, signed, validated and posted by the component.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "base/moxTypes.h"
-#include "external/TmoxIniFile.h"
-#include "external/TmoxKivoX.h"
-#include "webservices/moxPedidosSefaz.h"
-#include "webservices/moxServicosSefaz.h"
+#include "component/TmoxNFe.h"
+#include "webservices/TmoxNFEInterface.h"
 
 namespace moxcli {
 
 // The command's own options followed by the shared ones.
 std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias);
 
+// The component as the options (and --config) describe it, ready to post.
 class ClienteSefaz {
  public:
   explicit ClienteSefaz(const CliArgs& aArgs);
 
-  const std::string& UF() const { return uf_; }
-  const std::string& CodigoUF() const { return codigoUF_; }
-  const std::string& Ambiente() const { return ambiente_; }
-  const mox::TVersoesLeiaute& Leiautes() const { return leiautes_; }
-  mox::TVersaoManual VersaoManual() const { return versao_; }
+  mox::TmoxNFe& NFe() { return *nfe_; }
+  // The request builder of the manual version, with the settings snapshot refreshed. Every use
+  // of the services server (signing, certificate checks) makes a new one: take it last.
+  mox::TmoxNFEInterface& Construtor();
+  // "1" production, "2" homologation.
+  std::string Ambiente() const { return nfe_->Ambiente() == mox::TAmbienteKind::akProducao ? "1" : "2"; }
   // CNPJ (or CPF) of the certificate.
   std::string DocumentoDoCertificado();
-
-  // The document with its first aElemento signed.
-  std::string Assina(const std::string& aXml, const std::string& aElemento);
-
-  // Posts the document to the operation's address in the section (default: the UF, or the
-  // contingency service of --modo) and returns SEFAZ's ret document. aCUF is the header's
-  // cUF (default: the UF's code).
-  std::string Envia(mox::TOperacaoSefaz aOperacao, const std::string& aDocumento, const std::string& aVersaoDados,
-                    const std::string& aSecao = {}, const std::string& aCUF = {});
+  // Validates the request against the schema of its mapping command when --validar-esquema.
+  void Valida(const std::string& aPedido, const std::string& aComando);
+  // A template of the manual version and UF filled with the arguments.
+  std::string Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos);
+  // Posts a lot of signed events, to the national environment ("AN", code 91) when aNacional.
+  std::string EnviaEventos(const std::string& aLote, bool aNacional);
 
  private:
-  std::string Endereco(const std::string& aChave, const std::string& aSecao) const;
-
-  mox::TmoxKivoX kivo_;
-  mox::TmoxIniFile servidores_;
-  std::string uf_, codigoUF_, secao_, ambiente_;
-  mox::TVersaoManual versao_ = mox::TVersaoManual::vm50a;
-  mox::TVersoesLeiaute leiautes_;
-  bool compactar_ = false;
+  std::unique_ptr<mox::TmoxNFe> nfe_;
+  bool validar_ = false;
 };
+
+// "<CNPJ>...</CNPJ>" for 14 digits, "<CPF>...</CPF>" for 11.
+std::string ElementoDocumento(const std::string& aDocumento);
+
+// Configures a component from --config (or SP and manual 5.0a without one), then --uf,
+// --versao-manual, --modo and the certificate options (--pfx, --nome, passwords, --repositorio):
+// what the commands that sign or post share.
+void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs);
 
 // Codes that mean the request did what was asked.
 struct TSucesso {

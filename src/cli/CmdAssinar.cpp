@@ -4,10 +4,11 @@
 
 #include "cli/CliCertificateOptions.h"
 #include "cli/CliCommand.h"
+#include "cli/CliSefaz.h"
+#include "component/TmoxNFe.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
-#include "external/TmoxKivoX.h"
 #include "external/Utf8Text.h"
 
 namespace moxcli {
@@ -38,22 +39,22 @@ std::string DetectElement(const std::string& aXml) {
 
 int Assinar(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo XML a assinar (ou - para a entrada padrão)"};
-  std::string xml = ReadInput(aArgs.Positional().front(), aIo);
-  mox::TmoxKivoX kivo;
-  ConfigureCertificate(kivo, aArgs, aArgs.OptionOr("pfx", ""), aArgs.OptionOr("nome", ""));
+  const std::string xml = ReadInput(aArgs.Positional().front(), aIo);
+  mox::TmoxNFe nfe;
+  ConfiguraComponente(nfe, aArgs);
 
   std::string element = aArgs.OptionOr("elemento", "");
-  std::vector<std::string> ids;
-  if (auto id = aArgs.Option("id")) {
-    ids.push_back(*id);
-  } else {
-    if (element.empty()) element = DetectElement(xml);
-    ids = IdsOf(xml, element);
-    if (ids.empty()) throw mox::EKivoException("Nenhum elemento " + element + " com atributo Id no XML.");
-  }
-  kivo.SignerSettings.XmlElement = element;
-  for (const auto& id : ids) xml = kivo.SignXmlById(xml, id);
-  std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + xml + "\n";
+  const auto id = aArgs.Option("id");
+  if (element.empty()) element = DetectElement(xml);
+  std::vector<std::string> ids = id ? std::vector<std::string>{*id} : IdsOf(xml, element);
+  if (ids.empty()) throw mox::EKivoException("Nenhum elemento " + element + " com atributo Id no XML.");
+  // Invoices go through the component's signing of notes, with its checks of key and emission
+  // type; one Id or any other element, through the signing of documents.
+  const std::string assinado =
+      element == "infNFe" && !id ? nfe.AssinarNota(xml) : nfe.AssinarDocumento(xml, element, id.value_or(""));
+  // Several notes come out one after the other, as a batch takes them: no declaration then.
+  const bool umDocumento = element != "infNFe" || ids.size() == 1;
+  std::string document = (umDocumento ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" : "") + assinado + "\n";
 
   auto out = aArgs.Option("saida");
   if (out) mox::WriteFileAtomic(*out, document);
@@ -80,6 +81,10 @@ std::vector<CliOption> Options() {
       {"id", "ID", "Id do elemento a assinar (padrão: todos os elementos do tipo, cada um com seu Id)"},
       {"elemento", "NOME", "infNFe, infCanc, infInut ou infEvento (padrão: o primeiro encontrado)"},
       {"saida", "ARQUIVO", "grava o XML assinado no arquivo (padrão: saída padrão)"},
+      {"config", "ARQUIVO", "arquivo de configuração do componente (certificado, UF, versão do Manual, modo)"},
+      {"uf", "UF", "UF do emitente: pasta dos templates (padrão: SP)"},
+      {"versao-manual", "VERSAO", "versão do Manual, para as regras do tipo de emissão (padrão 5.0a)"},
+      {"modo", "MODO", "normal, svcan, svcrs ou epec: confere o tipo de emissão da nota"},
   };
   for (auto& o : CertificatePasswordOptions()) options.push_back(o);
   return options;
@@ -90,7 +95,9 @@ CliRegistrar assinar{{{"assinar"},
                       "[opções] ARQUIVO.xml",
                       "A assinatura é a exigida pela SEFAZ: envelopada, C14N, RSA-SHA1, com o certificado em\n"
                       "KeyInfo, gravada como último filho do elemento que contém o elemento assinado.\n"
-                      "Uma assinatura anterior do mesmo elemento é substituída.",
+                      "Uma assinatura anterior do mesmo elemento é substituída. Cada infNFe sai no seu NFe\n"
+                      "(até 50 notas, uma após a outra), conferidos a chave e o tipo de emissão; os demais\n"
+                      "elementos são assinados no próprio documento.",
                       Options(),
                       Assinar}};
 

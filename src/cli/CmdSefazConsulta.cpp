@@ -1,8 +1,8 @@
 // moxnfe sefaz consultar-nfe | consultar-cadastro: the situation of a note at SEFAZ and the
 // registry of a taxpayer.
 #include "cli/CliSefaz.h"
-#include "utils/moxCodigoUF.h"
 #include "external/AsciiCase.h"
+#include "utils/moxXmlLookup.h"
 
 namespace moxcli {
 
@@ -12,11 +12,10 @@ int ConsultarNFe(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1 || aArgs.Positional().front().size() != 44)
     throw CliUsageError{"informe a chave de acesso (44 dígitos)"};
   ClienteSefaz cliente(aArgs);
-  const std::string versao = cliente.Leiautes().ConsSit;
-  const std::string ret =
-      cliente.Envia(mox::TOperacaoSefaz::ConsultaNF,
-                    mox::PedidoConsultaNF(cliente.Ambiente(), aArgs.Positional().front(), versao), versao);
-  return MostraResposta(ret, aArgs, aIo, {{"100", "101", "110", "150", "151", "301", "302"}});
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  const std::string& chave = aArgs.Positional().front();
+  cliente.Valida(construtor.GetPedido_ConsultarNF(chave), "CONSULTANF");
+  return MostraResposta(construtor.ConsultarNF(chave), aArgs, aIo, {{"100", "101", "110", "150", "151", "301", "302"}});
 }
 
 int ConsultarCadastro(const CliArgs& aArgs, CliIo& aIo) {
@@ -26,11 +25,11 @@ int ConsultarCadastro(const CliArgs& aArgs, CliIo& aIo) {
   if (tipo.empty()) throw CliUsageError{"informe --cnpj, --cpf ou --ie"};
   tipo = mox::UpperAscii(tipo);
   ClienteSefaz cliente(aArgs);
-  const std::string versao = cliente.Leiautes().Cadastro;
-  const std::string ret = cliente.Envia(mox::TOperacaoSefaz::ConsultaCadastro,
-                                        mox::PedidoConsultaCadastro(cliente.UF(), tipo, documento, versao), versao,
-                                        cliente.UF());
-  return MostraResposta(ret, aArgs, aIo, {{"111", "112"}});
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  const std::string elemento = "<" + tipo + ">" + mox::EscapeCaracteres(documento) + "</" + tipo + ">";
+  const std::string uf = cliente.NFe().UF();
+  cliente.Valida(construtor.GetPedido_ConsultaCadastro(uf, elemento), "CONSULTACADASTRO");
+  return MostraResposta(construtor.ConsultarCadastro(uf, elemento), aArgs, aIo, {{"111", "112"}});
 }
 
 CliRegistrar consultar{{{"sefaz", "consultar-nfe"},

@@ -40,11 +40,11 @@ int Distribuicao(const CliArgs& aArgs, CliIo& aIo) {
   if (documento.empty()) documento = cliente.DocumentoDoCertificado();
   const auto especifico = aArgs.Option("nsu");
   const std::string nsu = QuinzeDigitos(especifico ? *especifico : aArgs.OptionOr("ultimo-nsu", "0"));
-  const std::string versao = cliente.Leiautes().DistDFe;
-  const std::string ret = cliente.Envia(
-      mox::TOperacaoSefaz::DistribuicaoDFe,
-      mox::PedidoDistribuicaoDFe(cliente.Ambiente(), cliente.CodigoUF(), documento, nsu, especifico.has_value(), versao),
-      versao);
+  const std::string pedido =
+      cliente.Modelo(especifico ? "pedido_distdfe_nsu.xml" : "pedido_distdfe.xml",
+                     {cliente.Ambiente(), cliente.NFe().GetLocalCode(), ElementoDocumento(documento), nsu});
+  cliente.Valida(pedido, "DISTRIBUICAODFE");
+  const std::string ret = cliente.Construtor().ConsultarDFe(pedido);
   const int status = MostraResposta(ret, aArgs, aIo, {{"137", "138"}});
   if (auto pasta = aArgs.Option("saida")) GravaDocumentos(ret, *pasta, aIo);
   return status;

@@ -4,6 +4,7 @@
 
 #include "cli/CliSefaz.h"
 #include "external/Utf8Text.h"
+#include "utils/moxXmlLookup.h"
 #include "webservices/moxHoraSefaz.h"
 
 namespace moxcli {
@@ -33,45 +34,55 @@ std::string TextoObrigatorio(const CliArgs& aArgs, const std::string& aOpcao, co
   return texto;
 }
 
+// One event of the national layout: the detail is the filled template of its type.
+struct TEvento {
+  std::string Orgao, Autor, Chave, Tipo, Detalhe;
+  int Sequencia = 1;
+};
+
+std::string ComandoDoTipo(const std::string& aTipo) {
+  if (aTipo == "110110") return "ENVIOCCE";
+  if (aTipo == "110111") return "ENVIOCANCEVENTO";
+  return "ENVIOMANDEST";
+}
+
 // Signs the event, sends it in a lot of its own and prints the answer.
-int EnviaEvento(ClienteSefaz& aCliente, mox::TEventoNFe aEvento, const CliArgs& aArgs, CliIo& aIo,
-                const std::string& aSecao = {}, const std::string& aCUF = {}) {
-  const std::string versao = aCliente.Leiautes().Evento;
-  aEvento.Ambiente = aCliente.Ambiente();
-  aEvento.DataHora = mox::DataHoraUTC(std::chrono::system_clock::now());
-  const std::string assinado = aCliente.Assina(mox::EventoNFe(aEvento, versao), "infEvento");
-  const std::string ret = aCliente.Envia(mox::TOperacaoSefaz::RecepcaoEvento,
-                                         mox::LoteEventos(aArgs.OptionOr("lote", "1"), {assinado}, versao), versao,
-                                         aSecao, aCUF);
-  return MostraResposta(ret, aArgs, aIo, {{"128"}});
+int EnviaEvento(ClienteSefaz& aCliente, const TEvento& aEvento, const CliArgs& aArgs, CliIo& aIo,
+                bool aNacional = false) {
+  const std::string sequencia = std::to_string(aEvento.Sequencia);
+  const std::string id = "ID" + aEvento.Tipo + aEvento.Chave + (aEvento.Sequencia < 10 ? "0" : "") + sequencia;
+  const std::string evento = aCliente.Modelo(
+      "evento.xml", {id, aEvento.Orgao, aCliente.Ambiente(), ElementoDocumento(aEvento.Autor), aEvento.Chave,
+                     mox::DataHoraUTC(std::chrono::system_clock::now()), aEvento.Tipo, sequencia, aEvento.Detalhe});
+  const std::string lote = aCliente.Modelo(
+      "evento_lote.xml", {aArgs.OptionOr("lote", "1"), aCliente.NFe().AssinarDocumento(evento, "infEvento")});
+  aCliente.Valida(lote, ComandoDoTipo(aEvento.Tipo));
+  return MostraResposta(aCliente.EnviaEventos(lote, aNacional), aArgs, aIo, {{"128"}});
 }
 
 // The issuer's events: the author is the key's CNPJ and the organ the key's UF.
-mox::TEventoNFe EventoDoEmitente(const std::string& aChave, const std::string& aTipo, const std::string& aDetalhe,
-                                 int aSequencia) {
-  mox::TEventoNFe e;
-  e.CodigoOrgao = aChave.substr(0, 2);
-  e.Autor = aChave.substr(6, 14);
-  e.Chave = aChave;
-  e.TipoEvento = aTipo;
-  e.Detalhe = aDetalhe;
-  e.Sequencia = aSequencia;
-  return e;
+TEvento EventoDoEmitente(const std::string& aChave, const std::string& aTipo, const std::string& aDetalhe,
+                         int aSequencia) {
+  return {aChave.substr(0, 2), aChave.substr(6, 14), aChave, aTipo, aDetalhe, aSequencia};
 }
 
 int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string chave = Chave(aArgs);
-  const std::string detalhe = mox::DetalheCancelamento(aArgs.Required("protocolo"),
-                                                       TextoObrigatorio(aArgs, "justificativa", "A justificativa"));
+  const std::string protocolo = aArgs.Required("protocolo");
+  const std::string justificativa = TextoObrigatorio(aArgs, "justificativa", "A justificativa");
   ClienteSefaz cliente(aArgs);
+  const std::string detalhe = cliente.Modelo(
+      "evento_110111.xml", {mox::EscapeCaracteres(protocolo), mox::EscapeCaracteres(justificativa)});
   return EnviaEvento(cliente, EventoDoEmitente(chave, "110111", detalhe, 1), aArgs, aIo);
 }
 
 int CartaCorrecao(const CliArgs& aArgs, CliIo& aIo) {
   const std::string chave = Chave(aArgs);
-  const std::string detalhe = mox::DetalheCartaCorrecao(TextoObrigatorio(aArgs, "correcao", "A correção"));
+  const std::string correcao = TextoObrigatorio(aArgs, "correcao", "A correção");
+  const int sequencia = Sequencia(aArgs);
   ClienteSefaz cliente(aArgs);
-  return EnviaEvento(cliente, EventoDoEmitente(chave, "110110", detalhe, Sequencia(aArgs)), aArgs, aIo);
+  const std::string detalhe = cliente.Modelo("evento_110110.xml", {mox::EscapeCaracteres(correcao)});
+  return EnviaEvento(cliente, EventoDoEmitente(chave, "110110", detalhe, sequencia), aArgs, aIo);
 }
 
 int Manifestar(const CliArgs& aArgs, CliIo& aIo) {
@@ -86,13 +97,10 @@ int Manifestar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string justificativa =
       codigo == "210240" ? TextoObrigatorio(aArgs, "justificativa", "A justificativa") : std::string{};
   ClienteSefaz cliente(aArgs);
-  mox::TEventoNFe e;
-  e.CodigoOrgao = "91";
-  e.Autor = cliente.DocumentoDoCertificado();
-  e.Chave = chave;
-  e.TipoEvento = codigo;
-  e.Detalhe = mox::DetalheManifestacao(codigo, justificativa);
-  return EnviaEvento(cliente, e, aArgs, aIo, "AN", "91");
+  // Only "not carried out" has a justification; the other templates take no argument.
+  const std::string detalhe = cliente.Modelo("evento_" + codigo + ".xml", {mox::EscapeCaracteres(justificativa)});
+  const TEvento evento{"91", cliente.DocumentoDoCertificado(), chave, codigo, detalhe, 1};
+  return EnviaEvento(cliente, evento, aArgs, aIo, true);
 }
 
 const CliOption kLote{"lote", "NUMERO", "número do lote de eventos (padrão 1)"};

@@ -2,27 +2,40 @@
 #include <chrono>
 
 #include "cli/CliSefaz.h"
+#include "external/TmoxKivoUtils.h"
+#include "utils/moxXmlLookup.h"
 #include "webservices/moxHoraSefaz.h"
 
 namespace moxcli {
 
 namespace {
 
+std::string Zeros(const std::string& aNumero, size_t aTamanho) {
+  return aNumero.size() >= aTamanho ? aNumero : std::string(aTamanho - aNumero.size(), '0') + aNumero;
+}
+
 int Inutilizar(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
-  mox::TFaixaInutilizacao faixa;
-  faixa.CodigoUF = cliente.CodigoUF();
-  faixa.Ano = aArgs.OptionOr("ano", mox::Ano2(std::chrono::system_clock::now()));
-  faixa.CNPJ = aArgs.OptionOr("cnpj", "");
-  if (faixa.CNPJ.empty()) faixa.CNPJ = cliente.DocumentoDoCertificado();
-  faixa.Modelo = aArgs.OptionOr("modelo", "55");
-  faixa.Serie = aArgs.Required("serie");
-  faixa.NumeroInicial = aArgs.Required("inicio");
-  faixa.NumeroFinal = aArgs.Required("fim");
-  faixa.Justificativa = aArgs.Required("justificativa");
-  const std::string versao = cliente.Leiautes().Inutilizacao;
-  const std::string pedido = cliente.Assina(mox::PedidoInutilizacao(cliente.Ambiente(), faixa, versao), "infInut");
-  return MostraResposta(cliente.Envia(mox::TOperacaoSefaz::Inutilizacao, pedido, versao), aArgs, aIo, {{"102"}});
+  mox::TmoxNFe& nfe = cliente.NFe();
+  const std::string ano = aArgs.OptionOr("ano", mox::Ano2(std::chrono::system_clock::now()));
+  std::string cnpj = aArgs.OptionOr("cnpj", "");
+  if (cnpj.empty()) cnpj = cliente.DocumentoDoCertificado();
+  const std::string modelo = aArgs.OptionOr("modelo", "55"), serie = aArgs.Required("serie");
+  const std::string inicio = aArgs.Required("inicio"), fim = aArgs.Required("fim");
+  // The id carries the year from manual 4.0 on.
+  const bool comAno = nfe.VersaoManual() != mox::TVersaoManual::vm202a && nfe.VersaoManual() != mox::TVersaoManual::vm30;
+  const std::string id = "ID" + nfe.GetLocalCode() + (comAno ? ano : "") + cnpj + modelo + Zeros(serie, 3) +
+                         Zeros(inicio, 9) + Zeros(fim, 9);
+  const std::string grupo =
+      cliente.Modelo("infinut_inutilizarnf.xml", {id, cliente.Ambiente(), nfe.GetLocalCode(), ano, cnpj, modelo, serie,
+                                                  inicio, fim, mox::EscapeCaracteres(aArgs.Required("justificativa"))});
+  mox::TmoxKivoUtils& utils = nfe.GetKivoUtils();
+  const std::string documento = utils.Escape(utils.DynamicRemoveAccents(
+      cliente.Modelo("assinar_inutilizacao.xml", {grupo, ""}), nfe.CaracteresRemoverAcentos()));
+  const std::string assinado = nfe.AssinarDocumento(documento, "infInut");
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  cliente.Valida(construtor.GetPedido_InutilizarNF(assinado), "INUTILIZACAO");
+  return MostraResposta(construtor.InutilizarNF(assinado), aArgs, aIo, {{"102"}});
 }
 
 CliRegistrar inutilizar{{{"sefaz", "inutilizar"},

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli/CliSefaz.h"
-#include "external/EKivoException.h"
+#include "external/AsciiCase.h"
 #include "external/FileIO.h"
 #include "external/Utf8Text.h"
 
@@ -11,41 +11,40 @@ namespace moxcli {
 
 namespace {
 
-std::vector<std::string> NotasAssinadas(const CliArgs& aArgs) {
+// The signed notes of the files, each without its XML declaration, one after the other.
+std::string NotasAssinadas(const CliArgs& aArgs) {
   if (aArgs.Positional().empty()) throw CliUsageError{"informe os arquivos das notas assinadas"};
-  std::vector<std::string> notas;
+  std::string notas;
   for (const auto& arquivo : aArgs.Positional()) {
     std::string nota = mox::RemoveUtf8Bom(mox::ReadFileBytes(arquivo));
-    if (nota.find("<Signature") == std::string::npos)
-      throw mox::EKivoException("A nota não possui assinatura: " + arquivo + " (assine com \"moxnfe assinar\")");
-    // SEFAZ refuses line breaks between tags.
-    std::erase_if(nota, [](char c) { return c == '\r' || c == '\n'; });
-    notas.push_back(nota);
+    if (const auto inicio = nota.find("<NFe"); inicio != std::string::npos) nota.erase(0, inicio);
+    while (!nota.empty() && (nota.back() == '\n' || nota.back() == '\r' || nota.back() == ' ')) nota.pop_back();
+    notas += nota;
   }
   return notas;
 }
 
 int EnviarLote(const CliArgs& aArgs, CliIo& aIo) {
-  const std::vector<std::string> notas = NotasAssinadas(aArgs);
+  const std::string notas = NotasAssinadas(aArgs);
   ClienteSefaz cliente(aArgs);
   const bool sincrono = aArgs.Flag("sincrono"), compactado = aArgs.Flag("compactado");
-  using O = mox::TOperacaoSefaz;
-  const O operacao = sincrono ? (compactado ? O::EnvioSincronoCompactado : O::EnvioSincrono)
-                              : (compactado ? O::EnvioLoteCompactado : O::EnvioLote);
-  const std::string versao = cliente.Leiautes().NFe;
-  const std::string lote = mox::PedidoEnvioLote(aArgs.OptionOr("lote", "1"), notas, versao, sincrono);
-  return MostraResposta(cliente.Envia(operacao, lote, versao), aArgs, aIo, {{sincrono ? "104" : "103"}});
+  const std::string numero = aArgs.OptionOr("lote", "1");
+  std::string lote = cliente.NFe().ValidarLoteParaEnvio(numero, notas);
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  if (!sincrono) return MostraResposta(construtor.EnviarNF(numero, lote, compactado), aArgs, aIo, {{"103"}});
+  if (const auto marca = mox::LowerAscii(lote).find("<indsinc>0</indsinc>"); marca != std::string::npos)
+    lote.replace(marca, 20, "<indSinc>1</indSinc>");
+  return MostraResposta(construtor.EnviarNFSincrono(numero, lote, compactado), aArgs, aIo, {{"104"}});
 }
 
 int ConsultarRecibo(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1 || aArgs.Positional().front().size() != 15)
     throw CliUsageError{"informe o número do recibo (15 dígitos)"};
   ClienteSefaz cliente(aArgs);
-  const std::string versao = cliente.Leiautes().NFe;
-  const std::string ret = cliente.Envia(
-      mox::TOperacaoSefaz::ConsultaRecibo,
-      mox::PedidoConsultaRecibo(cliente.Ambiente(), aArgs.Positional().front(), versao), versao);
-  return MostraResposta(ret, aArgs, aIo, {{"104"}});
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  const std::string& recibo = aArgs.Positional().front();
+  cliente.Valida(construtor.GetPedido_ConsultaRecibo(recibo), "CONSULTARECIBO");
+  return MostraResposta(construtor.ConsultarRecibo(recibo), aArgs, aIo, {{"104"}});
 }
 
 CliRegistrar enviar{{{"sefaz", "enviar-lote"},

@@ -7,10 +7,9 @@ namespace {
 
 int Status(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
-  const std::string versao = cliente.Leiautes().StatusServ;
-  const std::string ret = cliente.Envia(mox::TOperacaoSefaz::Status,
-                                        mox::PedidoStatus(cliente.Ambiente(), cliente.CodigoUF(), versao), versao);
-  return MostraResposta(ret, aArgs, aIo, {{"107"}});
+  mox::TmoxNFEInterface& construtor = cliente.Construtor();
+  cliente.Valida(construtor.GetPedido_Status(), "STATUS");
+  return MostraResposta(construtor.StatusDoServico(), aArgs, aIo, {{"107"}});
 }
 
 CliRegistrar status{{{"sefaz", "status"},

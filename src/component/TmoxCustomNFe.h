@@ -164,6 +164,13 @@ class TmoxCustomNFe {
   virtual std::string GetTemplateFolder();
   std::string LoadTemplate(const std::string& aXMLFileName);
   virtual std::string GetURIEsquema();
+
+  // ---- Schema validation.
+  // DiretorioEsquemas + the XSD that "Mapping.txt" names for the command.
+  std::string GetXSDFileName(const std::string& aMethodName);
+  // Validates by the document's schemaLocation or by the command's XSD; on failure the
+  // validator's errors are in ErrosValidador and EmoxSchemaValidationException is raised.
+  void ValidarXMLNFe(const std::string& aXML, const std::string& aMethodName);
   std::string GetLocalCode() const;
   virtual void LoadDanfeSettings();
 
@@ -187,6 +194,8 @@ class TmoxCustomNFe {
   std::unique_ptr<TmoxNFEInterface> CriarConstrutor();
   // Expands a configured folder and keeps its manual-version sub-folder current.
   std::string PastaDaVersao(std::string& aField, const char* aDefault);
+
+  std::vector<std::string>& ErrosValidadorEmUso() { return FErrosValidador; }
 
   TmoxIniFile* FIniEmUso = nullptr;
   TNFeData fNFeData;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "component/TmoxCustomNFe.h"
 
@@ -12,6 +13,7 @@ namespace mox {
 class TmoxNFeXmlUtils;
 class TmoxNFeConverter;
 class TmoxNFeDanfe;
+struct TContextoValidacao;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -53,6 +55,20 @@ class TmoxNFe : public TmoxCustomNFe {
   // Signs every invoice of the text (at most 50); the signed NFe elements, concatenated.
   virtual std::string AssinarNota(const std::string& aXML);
 
+  // Signs every aElemento ("infCanc", "infInut", "infEvento") of the document, or the one with
+  // the Id aId, with the configured certificate; the signed text cleaned up.
+  std::string AssinarDocumento(const std::string& aXML, const std::string& aElemento, const std::string& aId = {});
+  // The batch document of the signed notes, checked (lot number, size, signature, schema).
+  std::string ValidarLoteParaEnvio(const std::string& aNumLote, const std::string& aLoteNotas);
+  // EmoxNFeMaxSizeException when the batch is empty or over MaxSizeLoteEnvio kilobytes.
+  void ValidarTamanhoArquivoEnvio(const std::string& aLoteNotas);
+  // Each note of a signed batch, its header and then each item, against the batch schema (when
+  // ValidarEsquemaAntesEnvio); the failures, naming note and item, are in ErrosValidador.
+  void ValidarLoteItem(const std::string& aNumLote, const std::string& aLoteNotas);
+  // True when the recipient XML is signed, valid and its digest matches its protocol; the
+  // messages go to aErrorList when given.
+  bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
+
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
   // The converter front, created on first use; its templates folder follows the component's.
   TmoxNFeConverter& GetConversor();
@@ -65,6 +81,7 @@ class TmoxNFe : public TmoxCustomNFe {
 
  private:
   void SecaoPadrao();
+  TContextoValidacao ContextoValidacao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;

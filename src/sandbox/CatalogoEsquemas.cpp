@@ -15,7 +15,7 @@ namespace {
 const std::vector<std::string> kPacotes{
     "PL_008i2", "PL_008i1", "PL_008i", "PL_008h2", "PL_008h1", "PL_008h", "PL_008g", "PL_008e", "PL_008d",
     "PL_008c", "PL_008b", "PL_008a", "PL_006v", "PL_006u", "PL_006s", "PL_006r", "PL_006n", "PL_006m",
-    "PL_006j", "PL_006i", "PL_006g", "PL_006e", "Evento_Generico_PL_v1.01", "Evento_CCe_PL_v1.01",
+    "PL_006j", "PL_006i", "PL_006g", "PL_006e", "PL_005f", "PL_005d", "PL_005c", "Evento_Generico_PL_v1.01", "Evento_CCe_PL_v1.01",
     "Evento_Canc_PL_v1.01", "Evento_EPEC_PL_v1.01", "Evento_ManifestaDest_PL_v1.01", "PL_NFeDistDFe_100",
     "PL_v1.01b", "ConSitNFe_v2.01a", "PL_008f", "PL_006q", "PL_006p", "PL_009_V4", "PL_010_V1.30"};
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "webservices/moxPedidosSefaz.h"
+#include "sandbox/EscritaXml.h"
 
 namespace mox::sandbox {
 

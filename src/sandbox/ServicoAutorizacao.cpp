@@ -4,11 +4,11 @@
 
 #include "external/XmlDocument.h"
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

@@ -1,10 +1,11 @@
-// Taxpayer registry query (ConsCad 2.00): the parties the sandbox has seen in the notes it
-// authorized, issuers and recipients, by CNPJ, CPF or IE in the UF of the service.
+// Taxpayer registry query (ConsCad 2.00, and 1.01 of layout 1.10): the parties the sandbox has
+// seen in the notes it authorized, issuers and recipients, by CNPJ, CPF or IE in the UF of the
+// service.
 #include "external/TaxIdCheck.h"
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 
@@ -31,17 +32,20 @@ std::vector<TContribuinte> Procura(const EstadoSandbox& aEstado, const std::stri
   return achados;
 }
 
-std::string InfCad(const TContribuinte& aContribuinte) {
+// Version 1.01 has no credit indicators for NF-e and CT-e.
+std::string InfCad(const TContribuinte& aContribuinte, const std::string& aVersao) {
+  const std::string credito =
+      aVersao == "1.01" ? std::string() : ElementoXml("indCredNFe", "1") + ElementoXml("indCredCTe", "0");
   return "<infCad>" + ElementoXml("IE", aContribuinte.IE.empty() ? "ISENTO" : aContribuinte.IE) +
          ElementoCNPJCPF(aContribuinte.Documento) + ElementoXml("UF", aContribuinte.UF) + ElementoXml("cSit", "1") +
-         ElementoXml("indCredNFe", "1") + ElementoXml("indCredCTe", "0") + ElementoXml("xNome", aContribuinte.Nome) +
-         "</infCad>";
+         credito + ElementoXml("xNome", aContribuinte.Nome) + "</infCad>";
 }
 
 }  // namespace
 
 TResposta AtendeConsultaCadastro(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"ConsCad", {"2.00"}, "consCad"};
+  // 1.01 is the registry of layout 1.10 (manuals 2.0.2a and 3.0); its answer has the same shape.
+  const TRegrasDocumento regras{"ConsCad", {"2.00", "1.01"}, "consCad"};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string uf = aChamada.Secao.Nome, tipo = "CNPJ", valor = "00000000000000";
   std::vector<TContribuinte> achados;
@@ -63,8 +67,8 @@ TResposta AtendeConsultaCadastro(const TChamada& aChamada, TRecursos& aRecursos)
   std::string conteudo = ElementoXml("verAplic", kVerAplic) + ElementoXml("cStat", std::to_string(resposta.CStat)) +
                          ElementoXml("xMotivo", resposta.XMotivo) + ElementoXml("UF", uf) + ElementoXml(tipo, valor) +
                          ElementoXml("dhCons", DataHoraLocal(aChamada.Agora)) + ElementoXml("cUF", resposta.CUF);
-  for (const auto& c : achados) conteudo += InfCad(c);
-  resposta.Ret = DocumentoNFe("retConsCad", "2.00", "<infCons>" + conteudo + "</infCons>");
+  for (const auto& c : achados) conteudo += InfCad(c, resposta.VersaoDados);
+  resposta.Ret = DocumentoNFe("retConsCad", resposta.VersaoDados, "<infCons>" + conteudo + "</infCons>");
   return resposta;
 }
 

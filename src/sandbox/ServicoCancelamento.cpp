@@ -1,10 +1,10 @@
 // Cancellation in the request form (cancNFe 2.00); from layout 3.10 on cancellation is an event.
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

@@ -1,11 +1,11 @@
 // Invoice query (consSitNFe 2.00, 2.01 and 3.10): the note's protocol, its cancellation and
 // its events.
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

@@ -5,9 +5,9 @@
 #include "external/TaxIdCheck.h"
 #include "sandbox/DocumentoPedido.h"
 #include "sandbox/DocumentosDFe.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

@@ -6,10 +6,10 @@
 
 #include "external/EKivoException.h"
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

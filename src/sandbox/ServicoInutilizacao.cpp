@@ -2,9 +2,9 @@
 #include <string>
 
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 

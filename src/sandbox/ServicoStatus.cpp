@@ -1,14 +1,14 @@
-// Service status (consStatServ 2.00 and 3.10).
+// Service status (consStatServ 1.07 of layout 1.10, 2.00 and 3.10).
 #include "sandbox/DocumentoPedido.h"
+#include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
-#include "webservices/moxPedidosSefaz.h"
 
 namespace mox::sandbox {
 
 TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"consStatServ", {"3.10", "2.00"}};
+  const TRegrasDocumento regras{"consStatServ", {"3.10", "2.00", "1.07"}};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   Apura(resposta, [&] {
     TDocumentoPedido pedido = PreparaDocumento(aChamada.Soap, aRecursos.Esquemas, regras, aChamada.Secao);

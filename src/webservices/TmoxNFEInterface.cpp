@@ -101,6 +101,17 @@ std::string TmoxNFEInterface::ConsultarCadastro(const std::string& aUF, const st
   return Postar(TOperacaoSefaz::ConsultaCadastro, GetPedido_ConsultaCadastro(aUF, aXmlDocumento));
 }
 
+std::string TmoxNFEInterface::EnviarEvento(const std::string& aLoteEventos) {
+  return Postar(TOperacaoSefaz::RecepcaoEvento, aLoteEventos);
+}
+
+std::string TmoxNFEInterface::ConsultarDFe(const std::string& aPedido) {
+  const TServicoSefaz servico = ServicoSefaz(TOperacaoSefaz::DistribuicaoDFe, FNFeData->VersaoManual);
+  const std::string endereco = GetWSAddress(servico.Chave);
+  const std::string envelope = moxFormat(LoadTemplate("consulta_dfe.soap"), {aPedido});
+  return FKivo->PostSOAP(endereco, envelope, servico.Acao, servico.Resultado, servico.Namespace());
+}
+
 std::string TmoxNFEInterface::EnviarNFSincrono(const std::string&, const std::string&, bool) {
   throw EmoxNFeException("Só é possível fazer o envio síncrono de NF-e com versão manual 5.0a ou superior.",
                          DiretorioLogErro);
@@ -119,9 +130,19 @@ std::string TmoxNFEInterface::NomeEnvelope(TOperacaoSefaz aOperacao) const {
     case O::Cancelamento: return "pedido_cancelarnf.soap";
     case O::Inutilizacao: return "pedido_inutilizarnf.soap";
     case O::ConsultaCadastro: return "pedido_consultacadastro.soap";
+    case O::RecepcaoEvento: return "envio.soap";
     default: break;
   }
   throw EmoxNFeException("Operação sem envelope SOAP definido.", DiretorioLogErro);
+}
+
+std::string TmoxNFEInterface::ChaveDoEndereco(TOperacaoSefaz aOperacao, const TServicoSefaz& aServico) const {
+  // The event reception of the newer services is read first, as the event component does.
+  if (aOperacao == TOperacaoSefaz::RecepcaoEvento && FNFeData->ServersIni &&
+      FNFeData->ModoOperacao == TModoOperacao::moNormal &&
+      !FNFeData->ServersIni->ReadString(FNFeData->UF, kChaveRecepcaoEvento3, "").empty())
+    return kChaveRecepcaoEvento3;
+  return aServico.Chave;
 }
 
 std::string TmoxNFEInterface::Postar(TOperacaoSefaz aOperacao, const std::string& aPedido) {
@@ -131,7 +152,7 @@ std::string TmoxNFEInterface::Postar(TOperacaoSefaz aOperacao, const std::string
 std::string TmoxNFEInterface::PostarSemEscape(TOperacaoSefaz aOperacao, const std::string& aPedido) {
   const TServicoSefaz servico = ServicoSefaz(aOperacao, FNFeData->VersaoManual);
   // The address comes first, so a missing address is reported before a missing template.
-  const std::string endereco = GetWSAddress(servico.Chave);
+  const std::string endereco = GetWSAddress(ChaveDoEndereco(aOperacao, servico));
   const std::string envelope = moxFormat(LoadTemplate(NomeEnvelope(aOperacao)), {FNFeData->LocalCode, aPedido});
   return FKivo->PostSOAP(endereco, envelope, servico.Acao, servico.Resultado, servico.Namespace());
 }

@@ -58,6 +58,12 @@ class TmoxNFEInterface {
   virtual std::string EnviarNFSincrono(const std::string& aNumLote, const std::string& aLoteNota, bool aCompactado);
   virtual std::string ConsultarRecibo(const std::string& aNumRecibo);
   virtual std::string ConsultarCadastro(const std::string& aUF, const std::string& aXmlDocumento);
+  // A lot of signed events ("evento_lote.xml") to the event reception of the section, in
+  // "envio.soap"; the address of "nfeRecepcaoEvento3" when the section has one.
+  std::string EnviarEvento(const std::string& aLoteEventos);
+  // A DF-e distribution request ("pedido_distdfe.xml") in "consulta_dfe.soap", which takes the
+  // request alone.
+  std::string ConsultarDFe(const std::string& aPedido);
 
   TNFeData& NFeData() const { return *FNFeData; }
 
@@ -69,6 +75,8 @@ class TmoxNFEInterface {
   std::string Postar(TOperacaoSefaz aOperacao, const std::string& aPedido);
   // The same with the request placed in the envelope as given.
   std::string PostarSemEscape(TOperacaoSefaz aOperacao, const std::string& aPedido);
+  // The servers-file key the operation is posted to.
+  std::string ChaveDoEndereco(TOperacaoSefaz aOperacao, const TServicoSefaz& aServico) const;
 
   TmoxKivoX& Kivo() const { return *FKivo; }
   TmoxKivoUtils& Utils() const { return *FUtils; }

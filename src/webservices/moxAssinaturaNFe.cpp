@@ -116,6 +116,28 @@ void LimparXMLAssinado(std::string& aXmlSujo) {
   aXmlSujo = TmoxNFEInterface::LimparXML(aXmlSujo);
 }
 
+std::string AssinarElementos(const std::string& aXML, const std::string& aElemento, const std::string& aId,
+                             const TContextoAssinatura& aContexto) {
+  std::vector<std::string> ids;
+  if (!aId.empty())
+    ids.push_back(aId);
+  else
+    aContexto.Utils.XPathSelectNodes(aXML, "//*[local-name()=\"" + aElemento + "\"]/@Id", ids, "", true);
+  if (ids.empty())
+    throw EmoxSignatureException::CreateFmt("Nenhum elemento %s com atributo Id no XML.", {aElemento},
+                                            aContexto.DiretorioLogErro);
+  aContexto.CheckCertificate();
+  aContexto.Kivo.SignerSettings.XmlElement = aElemento;
+  std::string assinado = aXML;
+  try {
+    for (const auto& id : ids) assinado = aContexto.Kivo.SignXmlById(assinado, id);
+  } catch (const EKivoException& e) {
+    throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
+  }
+  LimparXMLAssinado(assinado);
+  return assinado;
+}
+
 std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aContexto) {
   if (aXML.empty())
     throw EmoxSignatureException("XML informado está vazio ou inválido", aContexto.DiretorioLogErro);

@@ -27,6 +27,12 @@ struct TContextoAssinatura {
 // returns the signed notes concatenated.
 std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aContexto);
 
+// Signs every element aElemento ("infCanc", "infInut", "infEvento"...) of the document, or only
+// the one whose Id is aId, and cleans the signed text up; EmoxSignatureException with the
+// signature service's message on failure.
+std::string AssinarElementos(const std::string& aXML, const std::string& aElemento, const std::string& aId,
+                             const TContextoAssinatura& aContexto);
+
 // One infNFe in the NFe element of "assinar_nota.xml", "º" written as "o".
 std::string PrepararXMLAssinar(const std::string& aNota, const TContextoAssinatura& aContexto);
 

@@ -10,6 +10,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace moxtest;
 
 class CliSefaz : public TesteComSandbox {
@@ -55,12 +56,16 @@ class CliSefaz : public TesteComSandbox {
 TempDir* CliSefaz::pasta_ = nullptr;
 
 TEST_F(CliSefaz, AsksTheStatusInTheLayoutOfEachManualVersion) {
-  for (const std::string versao : {"4.0", "5.0", "5.0a"}) {
-    SCOPED_TRACE(versao);
-    const ProgramResult r = Sefaz({"status", "--versao-manual", versao, "--json"});
+  const struct {
+    const char* manual;
+    const char* leiaute;
+  } casos[] = {{"3.0", "1.07"}, {"4.0", "2.00"}, {"5.0", "2.00"}, {"5.0a", "3.10"}};
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.manual);
+    const ProgramResult r = Sefaz({"status", "--versao-manual", caso.manual, "--json"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(Json(r)["cStat"], "107");
-    EXPECT_NE(Json(r)["xml"].get<std::string>().find(versao == "5.0a" ? "versao=\"3.10\"" : "versao=\"2.00\""),
+    EXPECT_NE(Json(r)["xml"].get<std::string>().find(std::string("versao=\"") + caso.leiaute + "\""),
               std::string::npos);
   }
 }
@@ -120,7 +125,7 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
   }
-  EXPECT_TRUE(std::filesystem::exists(pasta_->path() / "dfe" / "000000000000001-resNFe_v1.01.xml"));
+  EXPECT_TRUE(std::filesystem::exists(pasta_->path() / "dfe" / "000000000000001-resNFe_v1.00.xml"));
 }
 
 TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
@@ -140,7 +145,8 @@ TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
        "Servidor para NfeInutilizacao3 não definido no arquivo"},
       {"justificativa curta", {"cancelar", ChaveDe(NotaDeTeste(8203)), "--protocolo", "135000000000001",
                                "--justificativa", "curta"}, 2, "no mínimo 15 caracteres"},
-      {"leiaute 1.10", {"status", "--versao-manual", "3.0"}, 2, "não é suportado"},
+      {"modo EPEC", {"status", "--modo", "epec"}, 1, "Servidor para NfeStatusServico3 não definido no arquivo"},
+      {"versão do Manual desconhecida", {"status", "--versao-manual", "9.9"}, 2, "9.9"},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
@@ -152,7 +158,63 @@ TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
       RunProgram(BuiltProgram("moxnfe"), {"sefaz", "status", "--servidores", pasta_->file("nao-existe.ini"), "--pfx",
                                           pasta_->file("empresa.pfx"), "--senha", "s"});
   EXPECT_EQ(semArquivo.status, 1);
-  EXPECT_NE(semArquivo.err.find("O arquivo de servidores informado não existe"), std::string::npos) << semArquivo.err;
+  EXPECT_NE(semArquivo.err.find("Arquivo \"" + pasta_->file("nao-existe.ini") +
+                                "\" de servidores de homologação não encontrado"),
+            std::string::npos)
+      << semArquivo.err;
+}
+
+TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
+  const std::string config = pasta_->file("nfeConfig.ini");
+  const ProgramResult criada =
+      RunProgram(BuiltProgram("moxnfe"), {"configuracao", "criar", config, "--uf", "SP", "--versao-manual", "5.0",
+                                          "--certificado", pasta_->file("empresa.pfx"), "--servidores-hom",
+                                          pasta_->file("hom.ini")});
+  ASSERT_EQ(criada.status, 0) << criada.err;
+  const ProgramResult r = RunProgram(BuiltProgram("moxnfe"), {"sefaz", "status", "--config", config, "--senha", "s",
+                                                              "--ca", pasta_->file("ac.pem"), "--json"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(Json(r)["cStat"], "107");
+  // Manual 5.0 of the file: the status of layout 2.00.
+  EXPECT_NE(Json(r)["xml"].get<std::string>().find("versao=\"2.00\""), std::string::npos) << r.out;
+}
+
+TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) {
+  const fs::path esquemas = pasta_->path() / "Esquemas" / "vm50a";
+  fs::create_directories(esquemas);
+  for (const auto& e : fs::directory_iterator(SchemasDir() / "PL_008i2"))
+    if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
+  fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/vm50a/Mapping.txt", esquemas / "Mapping.txt",
+                fs::copy_options::overwrite_existing);
+  const std::vector<std::string> validar{"--validar-esquema", "--esquemas", pasta_->file("Esquemas")};
+
+  const auto com = [&](std::vector<std::string> aArgumentos, const std::vector<std::string>& aMais) {
+    aArgumentos.insert(aArgumentos.end(), aMais.begin(), aMais.end());
+    return aArgumentos;
+  };
+  const ProgramResult sincrono =
+      Sefaz(com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
+  EXPECT_EQ(sincrono.status, 0) << sincrono.out << sincrono.err;
+  EXPECT_EQ(Json(sincrono)["cStat"], "104");
+  ASSERT_EQ(Json(sincrono)["documentos"].size(), 1u) << sincrono.out;
+  EXPECT_EQ(Json(sincrono)["documentos"][0]["cStat"], "100");
+
+  const ProgramResult compactado = Sefaz({"enviar-lote", NotaAssinadaEmArquivo(8302), "--compactado"});
+  EXPECT_EQ(compactado.status, 0) << compactado.out << compactado.err;
+  EXPECT_NE(compactado.out.find("Recibo: "), std::string::npos) << compactado.out;
+
+  // A CEP of four digits never leaves the machine: the batch schema refuses it first.
+  std::string nota = ReadText(NotaAssinadaEmArquivo(8303));
+  const size_t cep = nota.find("<CEP>");
+  nota.replace(cep, 19, "<CEP>0100</CEP>");
+  WriteText(pasta_->file("cep-invalido.xml"), nota);
+  const ProgramResult invalida = Sefaz(com({"enviar-lote", pasta_->file("cep-invalido.xml")}, validar));
+  EXPECT_EQ(invalida.status, 1) << invalida.out << invalida.err;
+  EXPECT_NE(invalida.err.find("CEP"), std::string::npos) << invalida.err;
+  EXPECT_EQ(invalida.out.find("SEFAZ:"), std::string::npos) << invalida.out;
+
+  const ProgramResult status = Sefaz(com({"status"}, validar));
+  EXPECT_EQ(status.status, 0) << status.out << status.err;
 }
 
 }  // namespace

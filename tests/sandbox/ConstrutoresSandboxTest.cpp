@@ -8,6 +8,7 @@
 
 #include "base/moxFormat.h"
 #include "component/TmoxNFe.h"
+#include "support/NotaAssinada.h"
 #include "support/SandboxDeTeste.h"
 #include "webservices/TmoxNFE50aIntf.h"
 
@@ -138,6 +139,35 @@ TEST_F(ConstrutoresNoSandbox, CadaOperacaoDeCadaVersaoRecebeRespostaValida) {
         construtor.ConsultarCadastro("SP", std::string("<CNPJ>") + kCompanyCnpj + "</CNPJ>");
     EXPECT_TRUE(ValidaContraEsquema(cadastro, g.cadastro));
     EXPECT_EQ(Campo(cadastro, "cStat"), "111") << cadastro;
+  }
+}
+
+// The older generation (layout 1.10) under manuals 2.0.2a and 3.0: the status service, answered
+// in version 1.07, and the registry, in 1.01. PL_005c publishes the registry answer only as the
+// type TRetConsCad of its layout, so a root element of that type is declared beside it.
+TEST_F(ConstrutoresNoSandbox, StatusECadastroDoLeiaute110NosManuais202aE30) {
+  const std::string raizCadastro = pasta_->file("retConsCad_v1.01.xsd");
+  WriteText(raizCadastro,
+            "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
+            "targetNamespace=\"http://www.portalfiscal.inf.br/nfe\" elementFormDefault=\"qualified\">"
+            "<xs:include schemaLocation=\"" +
+                (SchemasDir() / "PL_005c" / "leiauteConsultaCadastro_v1.01.xsd").string() +
+                "\"/><xs:element name=\"retConsCad\" type=\"TRetConsCad\"/></xs:schema>");
+  // The registry knows the company once one of its notes is authorized.
+  ClienteDeTeste cliente;
+  Autoriza(cliente, *sandbox_, Assina(NotaDeTeste(Numero()), "infNFe"));
+  for (const TVersaoManual versao : {TVersaoManual::vm202a, TVersaoManual::vm30}) {
+    auto nfe = Componente(versao);
+    const std::string status = nfe->GetNFE().StatusDoServico();
+    EXPECT_TRUE(ValidaContraEsquema(status, "PL_005c/retConsStatServ_v1.07.xsd"));
+    EXPECT_EQ(Campo(status, "cStat"), "107") << status;
+    EXPECT_NE(status.find("versao=\"1.07\""), std::string::npos) << status;
+
+    const std::string cadastro =
+        nfe->GetNFE().ConsultarCadastro("SP", std::string("<CNPJ>") + kCompanyCnpj + "</CNPJ>");
+    EXPECT_EQ(ErrosDeEsquema(cadastro, raizCadastro), "") << cadastro;
+    EXPECT_EQ(Campo(cadastro, "cStat"), "111") << cadastro;
+    EXPECT_NE(cadastro.find("versao=\"1.01\""), std::string::npos) << cadastro;
   }
 }
 

@@ -67,7 +67,7 @@ TEST_F(SandboxStatus, RejectsWithTheCodeOfTheFirstCheckThatFails) {
       {"cUF diferente do cabeçalho", Envelope("NfeStatusServico2", "35", "3.10", Pedido("3.10", "2", "33")), "289"},
       {"ambiente de produção", Envelope("NfeStatusServico2", "35", "3.10", Pedido("3.10", "1")), "252"},
       {"versaoDados diferente", Envelope("NfeStatusServico2", "35", "2.00", Pedido("3.10")), "545"},
-      {"versão não suportada", Envelope("NfeStatusServico2", "35", "1.07", Pedido("1.07")), "239"},
+      {"versão anterior à 1.07", Envelope("NfeStatusServico2", "35", "1.06", Pedido("1.06")), "239"},
       {"versão posterior", Envelope("NfeStatusServico2", "35", "4.00", Pedido("4.00")), "238"},
       {"falha de esquema",
        Envelope("NfeStatusServico2", "35", "3.10",

@@ -1,6 +1,6 @@
-// Signing invoices through the component: a batch of 50 notes that xmlsec1 verifies one by one,
-// the limits and key checks before signing, the emission type against the operation mode and
-// the clean-up of the signed text.
+// Signing invoices through the component: a batch of 50 notes made from the TX2 examples that
+// xmlsec1 verifies one by one, the limits and key checks before signing, the emission type
+// against the operation mode and the clean-up of the signed text.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +9,7 @@
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
 #include "external/TmoxKivoUtils.h"
+#include "support/NotasTx2.h"
 #include "support/SandboxDeTeste.h"
 #include "webservices/moxAssinaturaNFe.h"
 
@@ -50,9 +51,9 @@ class AssinaturaPeloComponente : public ::testing::Test {
   mox::TmoxNFe nfe_;
 };
 
-TEST_F(AssinaturaPeloComponente, LoteDe50NotasVerificaNoXmlsec1) {
+TEST_F(AssinaturaPeloComponente, LoteDe50NotasDosExemplosTx2VerificaNoXmlsec1) {
   std::string lote;
-  for (int i = 1; i <= 50; ++i) lote += InfNFe(7000 + i);
+  for (const auto& nota : NotasDosExemplosTx2(50, 7001)) lote += nota;
   const std::string assinadas = nfe_.AssinarNota(lote);
   const std::string ac = WriteCertificatePem(pasta_.path() / "ac.pem", Pki().Authority);
   std::vector<std::string> notas;
