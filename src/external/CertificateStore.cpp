@@ -59,9 +59,7 @@ CertificateStore::CertificateStore(std::string aFolder, CertificateCache& aCache
 
 std::string CertificateStore::DefaultFolder() {
   if (std::string own = Env("MOXNFE_CERTIFICADOS"); !own.empty()) return WithTrailingSlash(own);
-  std::string data = Env("XDG_DATA_HOME");
-  if (data.empty()) data = Env("HOME") + "/.local/share";
-  return WithTrailingSlash(data + "/moxnfe/certificados");
+  return UserDataDir() + "certificados/";
 }
 
 std::vector<std::string> CertificateStore::PasswordsFor(const std::string& aFile, const std::string& aPassword) const {

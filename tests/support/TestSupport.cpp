@@ -46,6 +46,12 @@ void WriteText(const std::filesystem::path& aFile, const std::string& aText) {
   out << aText;
 }
 
+InDir::InDir(const std::filesystem::path& aFolder) : before_(std::filesystem::current_path()) {
+  std::filesystem::current_path(aFolder);
+}
+
+InDir::~InDir() { std::filesystem::current_path(before_); }
+
 ProgramResult RunProgram(const std::string& aProgram, const std::vector<std::string>& aArgs,
                          const std::string& aInput) {
   int in[2], out[2], err[2];
