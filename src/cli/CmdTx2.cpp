@@ -126,6 +126,26 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
   return 0;
 }
 
+// The TX2 examples installed with the programs.
+int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
+  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só exemplo"};
+  const std::string nome = aArgs.Positional().empty() ? "venda-simples" : aArgs.Positional().front();
+  const std::string arquivo = mox::FindDataFile("Exemplos/tx2/" + nome + ".tx2");
+  if (!mox::FileExists(arquivo))
+    throw std::runtime_error("exemplo não encontrado: " + arquivo +
+                             " (há venda-simples, varios-itens-parcelas e duas-notas)");
+  aIo.out << mox::ReadFileBytes(arquivo);
+  return 0;
+}
+
+CliRegistrar exemplo{{{"tx2", "exemplo"},
+                      "mostra um exemplo de TX2 pronto para copiar e adaptar",
+                      "[NOME]",
+                      "NOME: venda-simples (padrão), varios-itens-parcelas ou duas-notas. Por exemplo:\n"
+                      "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2",
+                      {},
+                      Exemplo}};
+
 CliRegistrar converter{{{"tx2", "converter"},
                         "converte um arquivo TX2 nos textos infNFe de um pacote de esquemas, um por nota",
                         "[opções] [ARQUIVO.tx2 | -]",
