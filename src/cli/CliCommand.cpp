@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
 
+#include "external/SystemErrorText.h"
 #include "external/moxPaths.h"
 
 namespace moxcli {
@@ -212,6 +214,11 @@ int RunCli(const std::vector<std::string>& aArgs, CliIo& aIo) {
   } catch (const CliUsageError& e) {
     aIo.err << nome << ": " << e.message << "\nUse " << nome << " --help para ver as opções.\n";
     return Falha(rest, aIo, e.message, 2);
+  } catch (const std::filesystem::filesystem_error& e) {
+    // The library's own text is English; the path and the system's reason are what matter.
+    const std::string mensagem = "erro em " + e.path1().string() + ": " + mox::SystemErrorText(e.code());
+    aIo.err << nome << ": " << mensagem << "\n";
+    return Falha(rest, aIo, mensagem, 1);
   } catch (const std::exception& e) {
     const std::string mensagem = ParaTerminal(e.what());
     aIo.err << nome << ": " << mensagem << "\n";
