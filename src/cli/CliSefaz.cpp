@@ -11,6 +11,7 @@
 #include "base/moxEnumTexts.h"
 #include "external/EKivoException.h"
 #include "external/TmoxKivoUtils.h"
+#include "external/moxPaths.h"
 #include "utils/moxCodigoUF.h"
 #include "external/AsciiCase.h"
 
@@ -64,7 +65,7 @@ std::string SecaoDoModo(const std::string& aModo, const std::string& aUF) {
 std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
   std::vector<CliOption> opcoes = std::move(aProprias);
   std::vector<CliOption> comuns{
-      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: nfeServidoresHom.ini, em produção nfeServidoresProd.ini)"},
+      {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou, em produção, nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan ou svcrs (seção de contingência; padrão: normal)"},
       {"versao-manual", "VERSAO", "versão do Manual: 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
@@ -86,13 +87,16 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) {
   secao_ = SecaoDoModo(aArgs.OptionOr("modo", ""), uf_);
   ambiente_ = aArgs.Flag("producao") ? "1" : "2";
   try {
-    versao_ = mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", "5.0a"));
+    versao_ = mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", kVersaoManualPadrao));
     leiautes_ = mox::VersoesLeiaute(versao_);
   } catch (const mox::EmoxException& e) {
     throw CliUsageError{e.what()};
   }
-  const std::string arquivo =
-      aArgs.OptionOr("servidores", ambiente_ == "1" ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
+  // A typed file is taken from the current folder; without one, the installed servers file.
+  auto digitado = aArgs.Option("servidores");
+  const std::string arquivo = digitado ? CaminhoDigitado(*digitado)
+                                       : mox::FindDataFile(ambiente_ == "1" ? "nfeServidoresProd.ini"
+                                                                           : "nfeServidoresHom.ini");
   if (!std::filesystem::is_regular_file(arquivo))
     throw mox::EKivoException("O arquivo de servidores informado não existe: " + arquivo);
   servidores_ = mox::TmoxIniFile(arquivo);
