@@ -18,7 +18,7 @@ packages=(
   libcups2-dev
   python3 python3-aiosmtpd
   poppler-utils
-  dpkg-dev fakeroot
+  dpkg-dev
 )
 
 missing=()
