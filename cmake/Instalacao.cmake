@@ -7,7 +7,9 @@ foreach(program moxnfe-cli moxnfe-sandbox moxnfe-certificados)
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/moxnfe)
+# All of data/, with the templates as the build laid them out (one folder per UF).
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/moxnfe PATTERN Templates EXCLUDE)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/Templates DESTINATION ${CMAKE_INSTALL_DATADIR}/moxnfe)
 # The TX2 examples a new user starts from (moxnfe tx2 exemplo), the same the tests convert.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/tests/fixtures/tx2/ DESTINATION ${CMAKE_INSTALL_DATADIR}/moxnfe/Exemplos/tx2)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

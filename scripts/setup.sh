@@ -12,12 +12,13 @@ packages=(
   zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
   libcairo2-dev libpango1.0-dev libzint-dev
   libcups2-dev
   python3 python3-aiosmtpd
   poppler-utils
+  clang libclang-rt-14-dev ccache
   dpkg-dev
 )
 

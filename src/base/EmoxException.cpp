@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "external/RotatingLog.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxDateTime.h"
 #include "external/moxPaths.h"
@@ -36,8 +37,9 @@ void EmoxException::WriteLogLine(const std::string& aPathLog) const {
   // Folder and file name are joined as given: callers pass folders that end in a separator.
   const std::string file = NormalizeSeparators(folder) + FNomeLog;
   try {
-    TmoxKivoUtils utils;
-    utils.AppendToFile(FormatErrorLogLine(FClassName, what()) + "\n", file);
+    // Bounded and private: failures quote customer data, and a long input must not grow the log
+    // without end.
+    AppendRotatingLogLine(file, FormatErrorLogLine(FClassName, what()));
   } catch (const std::exception& e) {
     // A log that cannot be written must not hide the failure being reported.
     std::cerr << "moxnfe: não foi possível gravar o log de erros " << file << ": " << e.what() << '\n';

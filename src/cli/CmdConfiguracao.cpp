@@ -123,9 +123,14 @@ int Criar(const CliArgs& aArgs, CliIo& aIo) {
   n.SetVersaoManual(mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", kVersaoManualPadrao)));
   n.SetUF(aArgs.OptionOr("uf", "SP"));
   n.SetCNPJ(aArgs.OptionOr("cnpj", ""));
-  // Without these the component uses the installed servers files.
-  if (auto v = aArgs.Option("servidores-hom")) n.SetArquivoServidoresHom(ArquivoReferido(*v, arquivo));
-  if (auto v = aArgs.Option("servidores-prod")) n.SetArquivoServidoresProd(ArquivoReferido(*v, arquivo));
+  // Without these, the names the component looks up beside the file and then among the
+  // installed data.
+  auto servidores = [&](const char* aOpcao, const char* aPadrao) {
+    auto v = aArgs.Option(aOpcao);
+    return v ? ArquivoReferido(*v, arquivo) : std::string(aPadrao);
+  };
+  n.SetArquivoServidoresHom(servidores("servidores-hom", "nfeServidoresHom.ini"));
+  n.SetArquivoServidoresProd(servidores("servidores-prod", "nfeServidoresProd.ini"));
   if (auto c = aArgs.Option("certificado")) n.SetCaminhoCertificado(ArquivoReferido(*c, arquivo));
   mox::CreateDirectories(std::filesystem::path(arquivo).parent_path().string());
   n.SaveConfig(arquivo);

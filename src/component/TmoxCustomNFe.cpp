@@ -9,6 +9,7 @@
 #include "utils/moxCodigoUF.h"
 #include "utils/moxNFePaths.h"
 #include "external/AsciiCase.h"
+#include "webservices/TmoxNFE50aIntf.h"
 
 namespace mox {
 
@@ -33,6 +34,7 @@ TmoxCustomNFe::~TmoxCustomNFe() {
   FUtils.reset();
   FKivo.reset();
   FNomeCertificado.reset();
+  fNFe.reset();
 }
 
 void TmoxCustomNFe::SetVersaoManual(TVersaoManual aValue) { fVersaoManual = aValue; }
@@ -145,6 +147,32 @@ void TmoxCustomNFe::ConfigurarPropriedades() {
     http.CertificatePassword = FSenhaCertificado;
     signer.CertificatePassword = FSenhaCertificado;
   }
+  fNFe = CriarConstrutor();
+}
+
+std::unique_ptr<TmoxNFEInterface> TmoxCustomNFe::CriarConstrutor() {
+  switch (fVersaoManual) {
+    case TVersaoManual::vm202a:
+    case TVersaoManual::vm30: return std::make_unique<TmoxNFE30Intf>(fNFeData, *FKivo, GetKivoUtils());
+    case TVersaoManual::vm40: return std::make_unique<TmoxNFE40Intf>(fNFeData, *FKivo, GetKivoUtils());
+    case TVersaoManual::vm50: return std::make_unique<TmoxNFE50Intf>(fNFeData, *FKivo, GetKivoUtils());
+    case TVersaoManual::vm50a: return std::make_unique<TmoxNFE50aIntf>(fNFeData, *FKivo, GetKivoUtils());
+  }
+  return nullptr;
+}
+
+TmoxNFEInterface& TmoxCustomNFe::GetNFE() {
+  if (!fNFe) throw EmoxNFeConfigException("Versão do Manual não definida", DiretorioLogErro());
+  const bool producao = FAmbiente == TAmbienteKind::akProducao;
+  const std::string arquivo = producao ? ArquivoServidoresProd() : ArquivoServidoresHom();
+  const char* ambiente = producao ? "produção" : "homologação";
+  if (arquivo.empty())
+    throw EmoxNFeConfigException::CreateFmt("Arquivo de servidores de %s não informado", {ambiente},
+                                            DiretorioLogErro());
+  if (!FileExists(arquivo))
+    throw EmoxNFeConfigException::CreateFmt("Arquivo \"%s\" de servidores de %s não encontrado", {arquivo, ambiente},
+                                            DiretorioLogErro());
+  return *fNFe;
 }
 
 void TmoxCustomNFe::SetNomeCert(const std::string& aText) {

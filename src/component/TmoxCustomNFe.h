@@ -18,6 +18,7 @@ namespace mox {
 
 class TmoxIniFile;
 class TmoxKivoUtils;
+class TmoxNFEInterface;
 class TmoxKivoX;
 
 class TmoxCustomNFe {
@@ -62,7 +63,7 @@ class TmoxCustomNFe {
   void SetIgnoreInvalidCertificates(bool aValue) { FIgnoreInvalidCertificates = aValue; }
   const std::string& CNPJ() const { return FCNPJ; }
   void SetCNPJ(const std::string& aValue) { FCNPJ = aValue; }
-  // Absolute paths; the installed servers files while empty.
+  // Absolute paths (see ArquivoDeDados); empty while not set.
   std::string ArquivoServidoresHom() const;
   void SetArquivoServidoresHom(const std::string& aValue) { FArquivoServidoresHom = aValue; }
   std::string ArquivoServidoresProd() const;
@@ -133,6 +134,9 @@ class TmoxCustomNFe {
   void LoadServers();
   TmoxIniFile& GetServersIni();
   TmoxIniFile& ServersIni() { return *FServersIni; }
+  // The request builder of VersaoManual (recreated by every GetKivo), once the servers file of
+  // the environment is named and exists; EmoxNFeConfigException otherwise.
+  TmoxNFEInterface& GetNFE();
 
   // ---- Certificates.
   // Fills aList with one line per installed certificate; a null list raises EmoxCheckParams.
@@ -177,11 +181,16 @@ class TmoxCustomNFe {
   void SetNomeCert(const std::string& aText);
   void ConfigurarEmailSettings();
   void ConfigurarPropriedades();
+  std::unique_ptr<TmoxNFEInterface> CriarConstrutor();
   // A read-only data folder (the installed one while the setting is empty) with the current
   // manual version's sub-folder.
   std::string PastaDaVersao(const std::string& aField, const char* aDefault);
   // A setting's path made absolute against the configuration file's folder (or the current folder).
   std::string Caminho(const std::string& aValor) const;
+  // A read-only data file named in the settings: a relative name beside the configuration file (or
+  // in the current folder) when it is there, else the user's or the installed data file of that
+  // name; empty stays empty.
+  std::string ArquivoDeDados(const std::string& aValor) const;
   // A writable folder: the setting made absolute, or the per-user data folder + aPadrao while empty.
   std::string PastaGravavel(const std::string& aValor, const char* aPadrao) const;
   // Folder of the configuration file last loaded or saved by name; empty before.
@@ -225,6 +234,7 @@ class TmoxCustomNFe {
   std::unique_ptr<TmoxKivoX> FKivo;
   std::unique_ptr<TmoxKivoUtils> FUtils;
   std::unique_ptr<TDanfeSettings> FDanfeSettings;
+  std::unique_ptr<TmoxNFEInterface> fNFe;
 };
 
 }  // namespace mox

@@ -134,15 +134,16 @@ void TmoxCustomNFe::SalvarConfiguracoes() {
 void TmoxCustomNFe::LerConfiguracoes(TmoxIniFile& ini) {
   {
     const std::string& S = FSectionINI;
-    // A missing path key means the default place of its kind (installed data or per-user data),
-    // never a name relative to the file (docs/caminhos.md).
+    // A missing folder key means the default place of its kind (installed data or per-user data),
+    // never a folder beside the file; the servers files keep their names, looked up beside the
+    // file and then among the installed data (docs/caminhos.md).
     SetVersaoManual(StrToVersaoManual(ini.ReadString(S, "VersaoManual", VersaoManualToStr(fVersaoManual))));
     FTipoCertificado = StrToTipoCertificado(ini.ReadString(S, "TipoCertificado", ""));
     SetDiretorioTemplates(ini.ReadString(S, "DiretorioTemplates", ""));
     FDiretorioEsquemas = ini.ReadString(S, "DiretorioEsquemas", "");
     FCNPJ = ini.ReadString(S, "CNPJ", "");
-    FArquivoServidoresHom = ini.ReadString(S, "ArquivoServidoresHom", "");
-    FArquivoServidoresProd = ini.ReadString(S, "ArquivoServidoresProd", "");
+    FArquivoServidoresHom = ini.ReadString(S, "ArquivoServidoresHom", "nfeServidoresHom.ini");
+    FArquivoServidoresProd = ini.ReadString(S, "ArquivoServidoresProd", "nfeServidoresProd.ini");
     FDiretorioLog = ini.ReadString(S, "DiretorioLog", "");
     FAmbiente = ini.ReadInteger(S, "Ambiente", 2) == 1 ? TAmbienteKind::akProducao : TAmbienteKind::akHomologacao;
     FValidarEsquemaAntesEnvio = ini.ReadBool(S, "ValidarEsquema", false);

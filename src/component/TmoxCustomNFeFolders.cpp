@@ -47,13 +47,17 @@ void TmoxCustomNFe::SetDiretorioTemplates(const std::string& aValue) { FDiretori
 
 std::string TmoxCustomNFe::DiretorioEsquemas() { return PastaDaVersao(FDiretorioEsquemas, "Esquemas/"); }
 
-std::string TmoxCustomNFe::ArquivoServidoresHom() const {
-  return FArquivoServidoresHom.empty() ? FindDataFile("nfeServidoresHom.ini") : Caminho(FArquivoServidoresHom);
+std::string TmoxCustomNFe::ArquivoDeDados(const std::string& aValor) const {
+  if (aValor.empty()) return {};
+  const std::string proprio = Caminho(aValor);
+  if (IsAbsolutePath(NormalizeSeparators(aValor)) || FileExists(proprio)) return proprio;
+  const std::string instalado = FindDataFile(aValor);
+  return FileExists(instalado) ? instalado : proprio;
 }
 
-std::string TmoxCustomNFe::ArquivoServidoresProd() const {
-  return FArquivoServidoresProd.empty() ? FindDataFile("nfeServidoresProd.ini") : Caminho(FArquivoServidoresProd);
-}
+std::string TmoxCustomNFe::ArquivoServidoresHom() const { return ArquivoDeDados(FArquivoServidoresHom); }
+
+std::string TmoxCustomNFe::ArquivoServidoresProd() const { return ArquivoDeDados(FArquivoServidoresProd); }
 
 std::string TmoxCustomNFe::DiretorioLog() const { return PastaGravavel(FDiretorioLog, "Log/"); }
 

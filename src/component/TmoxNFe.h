@@ -49,6 +49,8 @@ class TmoxNFe : public TmoxCustomNFe {
   virtual void ChecarVersaoEsquema(const std::string& aVersaoEsquema);
   // The "versao" attribute of the batch template.
   std::string GetVersaoNota();
+  // Signs every invoice of the text (at most 50); the signed NFe elements, concatenated.
+  virtual std::string AssinarNota(const std::string& aXML);
 
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
 

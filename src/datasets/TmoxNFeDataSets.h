@@ -27,7 +27,7 @@ class TmoxNFeDataSets {
   // The layout converters of every schema package (CriaLeiauteNFe).
   TmoxNFeDataSets();
   explicit TmoxNFeDataSets(TLayoutFactory aLayoutFactory);
-  ~TmoxNFeDataSets();
+  virtual ~TmoxNFeDataSets();
   TmoxNFeDataSets(const TmoxNFeDataSets&) = delete;
   TmoxNFeDataSets& operator=(const TmoxNFeDataSets&) = delete;
 

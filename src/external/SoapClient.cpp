@@ -118,9 +118,11 @@ std::string PostSoap12(const std::string& aUrl, const std::string& aEnvelope, co
   std::string body = DecodeToUtf8(s.Body());
   std::string fault;
   bool wellFormed = false;
+  bool envelope = false;
   try {
     XmlDocument doc = XmlDocument::Parse(body);
     wellFormed = true;
+    envelope = doc.Root() && LocalName(doc.Root()) == "Envelope";
     fault = FaultText(doc);
   } catch (const EKivoException&) {
   }
@@ -133,6 +135,10 @@ std::string PostSoap12(const std::string& aUrl, const std::string& aEnvelope, co
   if (!wellFormed)
     throw EKivoException("Resposta inválida de " + aUrl + " (HTTP " + std::to_string(status) +
                          "): o conteúdo não é XML bem formado.");
+  // A proxy or portal page can be well-formed XML too; it is no answer from the service.
+  if (!envelope)
+    throw EKivoException("Resposta inválida de " + aUrl + " (HTTP " + std::to_string(status) +
+                         "): o conteúdo não é um envelope SOAP.");
   return body;
 }
 

@@ -1,15 +1,19 @@
 #pragma once
 // What the sandbox has authorized and registered, kept in a folder so that it survives a
 // restart: notes and their protocols, batch receipts, events, voided ranges, the documents of
-// interest of each party with their NSU, and the number sequences. Every record is a file of
-// its own written atomically; the folder is read once at start.
+// interest of each party with their NSU, and the number sequences. The records live in an
+// SQLite database ("estado.db", WAL) that is read once at start.
 //
-// Callers take Trava() around each check-then-write sequence; every other member expects that
-// lock to be held.
+// Callers take Trava() around each check-then-write sequence (one request); every other member
+// expects it to be held. What a request writes is one transaction: it is committed when the
+// Trava ends normally and rolled back when it ends by an exception, so a request that is
+// interrupted, even by a kill, leaves all of its effects or none.
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
+
+struct sqlite3;
 
 namespace mox::sandbox {
 
@@ -49,16 +53,33 @@ struct TDocumentoDFe {
   std::string Chave, IdEvento;
 };
 
+class EstadoSandbox;
+
+// The lock of the state and the transaction of one request.
+class TTransacaoEstado {
+ public:
+  explicit TTransacaoEstado(EstadoSandbox& aEstado);
+  ~TTransacaoEstado() noexcept(false);
+  TTransacaoEstado(const TTransacaoEstado&) = delete;
+  TTransacaoEstado& operator=(const TTransacaoEstado&) = delete;
+
+ private:
+  EstadoSandbox& estado_;
+  std::unique_lock<std::mutex> trava_;
+  int excecoesAntes_;
+};
+
 class EstadoSandbox {
  public:
   // Creates the folder when needed and reads what it holds; raises std::runtime_error naming
-  // a file that cannot be read, or when another sandbox is using the folder.
+  // a file that cannot be read, or when another sandbox is using the folder. A folder of the
+  // former layout (one JSON file per record) is moved into the database once.
   explicit EstadoSandbox(std::string aPasta);
   ~EstadoSandbox();
   EstadoSandbox(const EstadoSandbox&) = delete;
   EstadoSandbox& operator=(const EstadoSandbox&) = delete;
 
-  std::unique_lock<std::mutex> Trava() { return std::unique_lock(mutex_); }
+  TTransacaoEstado Trava() { return TTransacaoEstado(*this); }
 
   // Fifteen digits: the UF code, "1" and a sequence.
   std::string NovoRecibo(const std::string& aCodigoUF);
@@ -90,12 +111,21 @@ class EstadoSandbox {
   const std::vector<TDocumentoDFe>& DocumentosDFe(const std::string& aInteressado) const;
 
  private:
+  friend class TTransacaoEstado;
+  void Inicia();
+  void Confirma();
+  void Desfaz();
+  void Esvazia();
   void Carrega();
+  void MigraArquivosAntigos();
+  void Grava(const std::string& aTipo, const std::string& aId, const std::string& aDados);
   void GravaContadores();
-  std::string Arquivo(const std::string& aSubpasta, const std::string& aNome) const;
+  void Executa(const char* aSql);
 
   std::string pasta_;
   int trava_ = -1;  // the folder's lock file, held while the sandbox runs
+  sqlite3* banco_ = nullptr;
+  bool alterado_ = false;  // the open transaction has written something
   std::mutex mutex_;
   unsigned long long recibos_ = 0, protocolos_ = 0;
   std::map<std::string, TNotaRegistrada> notas_;

@@ -17,7 +17,11 @@ namespace mox::sandbox {
 namespace {
 
 constexpr size_t kMaiorRequisicao = 16u << 20;
-constexpr size_t kLinhasDeAtendimento = 16;
+// Each connection holds a worker while it is read, so idle or slow clients must neither keep
+// all of them nor keep one for long: many workers, short handshake, read and keep-alive waits.
+constexpr size_t kLinhasDeAtendimento = 128;
+constexpr time_t kEsperaLeituraSegundos = 2;
+constexpr time_t kEsperaConexaoOciosaSegundos = 2;
 const unsigned char kContextoSessao[] = "moxnfe-sandbox";
 
 // CNPJ (or CPF) of the client's certificate.
@@ -63,6 +67,8 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
   if (!servidor_->is_valid()) throw std::runtime_error("Não foi possível preparar o TLS com o certificado do servidor.");
   servidor_->new_task_queue = [] { return new httplib::ThreadPool(kLinhasDeAtendimento); };
   servidor_->set_payload_max_length(kMaiorRequisicao);
+  servidor_->set_read_timeout(kEsperaLeituraSegundos);
+  servidor_->set_keep_alive_timeout(kEsperaConexaoOciosaSegundos);
   // Answers go out in more than one write; without this each waits for a delayed ACK.
   servidor_->set_tcp_nodelay(true);
   // Reuse of an address in TIME_WAIT only: with SO_REUSEPORT a second sandbox on the same port

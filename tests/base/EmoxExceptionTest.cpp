@@ -1,6 +1,9 @@
 // The exception family and its error-log lines.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include <regex>
 #include <sstream>
@@ -126,4 +129,21 @@ TEST(MoxFormat, Directives) {
   EXPECT_EQ(moxFormat("%.2f|%5s|%-3d|", {3.14159, "ab", 7}), "3.14|   ab|7  |");
   EXPECT_EQ(moxFormat("falta %s e %s", {"um"}), "falta um e %s");
   EXPECT_EQ(moxFormat("%3.3d", {5}), "005");
+}
+
+TEST(EmoxExceptionLog, AHugeQuotedInputAddsOneShortPrivateLine) {
+  moxtest::TempDir dir;
+  const std::string huge(10u << 20, 'x');
+  const std::string message = "Linha inválida: " + huge + "\nCPF 12345678909";
+  EmoxNFeConvTX2 e(message, dir.str());
+  EXPECT_EQ(e.what(), message);  // the exception keeps the whole text; only the log line is cut
+  const std::string file = dir.file("nfe_exception.log");
+  auto lines = Lines(file);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_LT(lines[0].size(), 2500u);
+  EXPECT_NE(lines[0].find("EmoxNFeConvTX2 : Linha inválida: xxx"), std::string::npos);
+  EXPECT_NE(lines[0].find("bytes omitidos]"), std::string::npos);
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }

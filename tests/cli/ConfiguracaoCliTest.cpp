@@ -98,29 +98,34 @@ TEST_F(CliConfiguracaoNovoUsuario, TypedNamesAreTakenFromTheCurrentFolder) {
 }
 
 TEST_F(CliConfiguracaoNovoUsuario, AFreshConfigurationPassesItsCheck) {
-  // The servers file found as read-only data (the user's data folder before the installed one).
-  std::filesystem::create_directories(dados);
-  moxtest::WriteText(dados + "nfeServidoresHom.ini", "[SP]\n");
   moxtest::InDir aqui(trabalho);
   auto criar = Moxnfe({"configuracao", "criar", "--cnpj", "12345678000195"});
   ASSERT_EQ(criar.status, 0) << criar.err;
   EXPECT_EQ(criar.out, "Configuração gravada em " + config + "nfeConfig.ini\n");
 
+  // The servers files installed with the programs (beside them in a build).
   auto ok = Moxnfe({"configuracao", "verificar"});
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, "Configuração válida: " + config + "nfeConfig.ini\n");
   auto json = nlohmann::json::parse(Moxnfe({"configuracao", "mostrar", "--json"}).out);
+  EXPECT_EQ(json["ArquivoServidoresHom"], std::string(MOXNFE_BINARY_DIR) + "/nfeServidoresHom.ini");
+  EXPECT_EQ(json["DiretorioTemplates"], std::string(MOXNFE_BINARY_DIR) + "/Templates/vm50a/");
+
+  // The user's own copy of a read-only data file comes first.
+  std::filesystem::create_directories(dados);
+  moxtest::WriteText(dados + "nfeServidoresHom.ini", "[SP]\n");
+  json = nlohmann::json::parse(Moxnfe({"configuracao", "mostrar", "--json"}).out);
   EXPECT_EQ(json["ArquivoServidoresHom"], dados + "nfeServidoresHom.ini");
 
   // A failure: the message on standard error, and for scripts as JSON too; the component's
   // error log goes to the user's data folder.
-  std::filesystem::remove(dados + "nfeServidoresHom.ini");
+  ASSERT_EQ(Moxnfe({"configuracao", "criar", "--cnpj", "123", "--substituir"}).status, 0);
   auto falha = Moxnfe({"configuracao", "verificar", "--json"});
   EXPECT_EQ(falha.status, 1);
-  const std::string mensagem = "Caminho dos servidores de Homologação inválido. ";
+  const std::string mensagem = "O CNPJ não possui 14 digitos. 123";
   EXPECT_NE(falha.err.find(mensagem), std::string::npos) << falha.err;
   auto erro = nlohmann::json::parse(falha.out);
-  EXPECT_NE(erro["erro"].get<std::string>().find(mensagem), std::string::npos);
+  EXPECT_EQ(erro["erro"], mensagem);
   EXPECT_EQ(erro["codigo"], 1);
   EXPECT_NE(moxtest::ReadText(dados + "LogErro/nfe_exception.log").find(mensagem), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(trabalho)) << "nothing is left in the folder the user works in";

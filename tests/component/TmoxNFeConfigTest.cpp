@@ -120,7 +120,7 @@ TEST_F(ComponentConfig, DefaultsAfterConstruction) {
   EXPECT_EQ(n.DiretorioLog(), dados + "Log/");
   EXPECT_EQ(n.DiretorioTemplates(), instalados + "Templates/vm50/");
   EXPECT_EQ(n.DiretorioEsquemas(), instalados + "Esquemas/vm50/");
-  EXPECT_EQ(n.ArquivoServidoresHom(), instalados + "nfeServidoresHom.ini");
+  EXPECT_EQ(n.ArquivoServidoresHom(), "") << "not set until a configuration names it";
   EXPECT_EQ(n.DiretorioLogErro(), dados + "LogErro/");
   EXPECT_EQ(n.DiretorioXmlDestinatario(), dados + "XmlDestinatario/");
   EXPECT_EQ(n.DiretorioDownloads(), dados + "Downloads/");
@@ -224,6 +224,10 @@ TEST_F(ComponentConfig, FileWithoutKeysGivesTheLoadDefaults) {
   EXPECT_TRUE(n.ConexaoSegura());
   EXPECT_EQ(n.VersaoManual(), TVersaoManual::vm50) << "the prior version stays";
   EXPECT_EQ(n.TipoCertificado(), TCertificadoKind::ckFile);
+  // The default name, looked up beside the file, then among the user's and the installed data.
+  EXPECT_EQ(n.ArquivoServidoresHom(), dir.str() + "nfeServidoresHom.ini") << "found nowhere: named beside the file";
+  std::filesystem::create_directories(instalados);
+  moxtest::WriteText(instalados + "nfeServidoresHom.ini", "[SP]\n");
   EXPECT_EQ(n.ArquivoServidoresHom(), instalados + "nfeServidoresHom.ini");
   EXPECT_EQ(n.DiretorioTemplates(), instalados + "Templates/vm50/");
   EXPECT_EQ(n.DiretorioLogErro(), dados + "LogErro/");
@@ -232,9 +236,12 @@ TEST_F(ComponentConfig, FileWithoutKeysGivesTheLoadDefaults) {
   EXPECT_TRUE(n.DanfeSettings().MensagemPartilhaAutomatica());
   EXPECT_EQ(n.DiretorioDownloads(), dados + "Downloads/");
 
-  // The user's own copy of a read-only data file comes before the installed one.
+  // The user's own copy of a read-only data file comes before the installed one, and a file
+  // beside the configuration before both.
   moxtest::WriteText(dados + "nfeServidoresHom.ini", "[SP]\n");
   EXPECT_EQ(n.ArquivoServidoresHom(), dados + "nfeServidoresHom.ini");
+  moxtest::WriteText(dir.str() + "nfeServidoresHom.ini", "[SP]\n");
+  EXPECT_EQ(n.ArquivoServidoresHom(), dir.str() + "nfeServidoresHom.ini");
 }
 
 TEST_F(ComponentConfig, PathsInsideAFileAreRelativeToItsFolder) {

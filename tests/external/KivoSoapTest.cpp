@@ -77,6 +77,9 @@ class SefazLikeServer {
     server_->Post("/html", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("<html><body>Manutencao<br></body></html>", "text/html");
     });
+    server_->Post("/portal", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("<html><body><p>Manutencao programada</p></body></html>", "application/xhtml+xml");
+    });
     server_->Post("/lento", [this](const httplib::Request&, httplib::Response& res) {
       std::unique_lock lock(mutex_);
       released_.wait_for(lock, std::chrono::seconds(20), [this] { return release_; });
@@ -163,6 +166,7 @@ TEST_F(KivoSoap, FailuresNameTheAddressAndTheHttpStatus) {
                   "Servico paralisado momentaneamente"}},
       {"/nao-existe", {"Erro HTTP em " + server_.Url("/nao-existe"), "Not Found (404)"}},
       {"/html", {"Resposta inválida de " + server_.Url("/html"), "HTTP 200", "não é XML bem formado"}},
+      {"/portal", {"Resposta inválida de " + server_.Url("/portal"), "HTTP 200", "não é um envelope SOAP"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);

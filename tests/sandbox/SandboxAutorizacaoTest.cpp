@@ -116,7 +116,13 @@ TEST_F(SandboxAutorizacao, RejectsEachFaultyNoteOfABatchWithItsCodeAndAuthorizes
   struct Caso {
     std::string nome, nota, cStat;
   };
-  const std::string agora = Campo(NotaDeTeste(1), "dhEmi");
+  // The emission time is "now" when each note is made, so it is replaced whatever it holds.
+  auto emitidaEm = [](const std::string& aDataHora) {
+    return [=](std::string& aNota) {
+      const size_t inicio = aNota.find("<dhEmi>") + 7;
+      aNota.replace(inicio, aNota.find("</dhEmi>") - inicio, aDataHora);
+    };
+  };
   std::vector<Caso> casos{
       {"válida", Assina(NotaDeTeste(Numero()), "infNFe"), "100"},
       {"digest alterado", Assina(NotaDeTeste(Numero()), "infNFe"), "297"},
@@ -130,7 +136,7 @@ TEST_F(SandboxAutorizacao, RejectsEachFaultyNoteOfABatchWithItsCodeAndAuthorizes
       {"destinatário sem o texto de homologação",
        Assina(NotaDeTeste(Numero(), altera(kNomeHomologacao, "CLIENTE DE TESTE")), "infNFe"), "598"},
       {"emitida no futuro",
-       Assina(NotaDeTeste(Numero(), altera(agora, "2099-01-01T10:00:00-03:00")), "infNFe"), "703"},
+       Assina(NotaDeTeste(Numero(), emitidaEm("2099-01-01T10:00:00-03:00")), "infNFe"), "703"},
       {"contingência SVC no autorizador normal",
        Assina(NotaDeTeste(Numero(), altera("<tpEmis>1</tpEmis>", "<tpEmis>6</tpEmis>")), "infNFe"), "570"},
   };

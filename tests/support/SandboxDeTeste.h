@@ -64,6 +64,8 @@ class ClienteDeTeste {
   // the namespace alone) and returns the content of aResultado in the answer.
   std::string Posta(const std::string& aEndereco, const std::string& aServico, const std::string& aMetodo,
                     const std::string& aResultado, const std::string& aEnvelope);
+  // How long a post may take before the client gives up (30 s unless told).
+  void DefineTempoLimite(int aMilissegundos) { kivo_.HttpSettings.Timeout = aMilissegundos; }
 
  private:
   TempDir pasta_;

@@ -1,0 +1,157 @@
+#include "webservices/moxAssinaturaNFe.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "base/EmoxException.h"
+#include "base/moxFormat.h"
+#include "external/AsciiCase.h"
+#include "external/EKivoException.h"
+#include "external/TmoxKivoUtils.h"
+#include "external/TmoxKivoX.h"
+#include "external/Utf8Text.h"
+#include "utils/TmoxNFeXmlUtils.h"
+#include "utils/moxXmlLookup.h"
+#include "webservices/TmoxNFEInterface.h"
+
+namespace mox {
+
+namespace {
+
+void ReplaceAll(std::string& aTexto, const std::string& aDe, const std::string& aPara) {
+  for (auto p = aTexto.find(aDe); p != std::string::npos; p = aTexto.find(aDe, p + aPara.size()))
+    aTexto.replace(p, aDe.size(), aPara);
+}
+
+// Case-insensitive replacement of every occurrence (ASCII letters).
+void ReplaceAllIgnoreCase(std::string& aTexto, const std::string& aDe, const std::string& aPara) {
+  const std::string de = LowerAscii(aDe);
+  std::string minusculo = LowerAscii(aTexto);
+  for (auto p = minusculo.find(de); p != std::string::npos; p = minusculo.find(de, p + aPara.size())) {
+    aTexto.replace(p, aDe.size(), aPara);
+    minusculo.replace(p, de.size(), LowerAscii(aPara));
+  }
+}
+
+bool Contem(const std::string& aTexto, const char* aParte) { return aTexto.find(aParte) != std::string::npos; }
+
+void ConfereChave(const std::string& aNota, const TContextoAssinatura& aContexto) {
+  std::string id;
+  aContexto.Utils.XPathSelectSingleNode(aNota, ".//*[local-name()=\"infNFe\"]/@Id", id, "", true);
+  if (id.size() <= 3) return;
+  const bool digitos =
+      id.size() == 47 && std::all_of(id.begin() + 3, id.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!digitos)
+    throw EmoxSignatureException("Chave inválida, a chave deve conter apenas números, e conter 44 caracteres",
+                                 aContexto.DiretorioLogErro);
+}
+
+}  // namespace
+
+std::string PrepararXMLAssinar(const std::string& aNota, const TContextoAssinatura& aContexto) {
+  std::string nota = aNota;
+  ReplaceAll(nota, "º", "o");
+  return moxFormat(aContexto.LoadTemplate("assinar_nota.xml"), {nota, ""});
+}
+
+void ValidarRegraDeNegocioNFe(const std::string& aXML, TVersaoManual aVersaoManual, TModoOperacao aModoOperacao,
+                              const std::string& aDiretorioLogErro) {
+  const std::string tpEmis = GetValueTag("tpEmis", aXML);
+  if (aVersaoManual == TVersaoManual::vm40 || aVersaoManual == TVersaoManual::vm50 ||
+      aVersaoManual == TVersaoManual::vm50a) {
+    const bool contingencia = Contem(aXML, "xJust") || Contem(aXML, "dhCon");
+    static const char* const kTipos[] = {"1", "2", "3", "4", "5", "6", "7"};
+    const bool listado = std::any_of(std::begin(kTipos), std::end(kTipos),
+                                     [&](const char* t) { return EqualsIgnoreCase(tpEmis, t); });
+    if (tpEmis == "1") {
+      if (contingencia)
+        throw EmoxNFeException(
+            "556 - Rejeição: Justificativa de entrada em contingência não deve ser informada para tipo de emissão "
+            "normal",
+            aDiretorioLogErro);
+    } else if (!listado) {
+      throw EmoxNFeException::CreateFmt("Tipo de Emissão %s é válido. Utilize (1,2,3,4 ou 5)", {tpEmis},
+                                        aDiretorioLogErro);
+    } else {
+      if (!contingencia)
+        throw EmoxNFeException("557 - Rejeição: A Justificativa de entrada em contingência deve ser informada",
+                               aDiretorioLogErro);
+      if (CodePointCount(GetValueTag("xJust", aXML)) < 15)
+        throw EmoxNFeException("A justificativa para entrada em contingência deve ter no mínimo 15 dígitos.",
+                               aDiretorioLogErro);
+    }
+  }
+  switch (aModoOperacao) {
+    case TModoOperacao::moSVCAN:
+      if (tpEmis != "6")
+        throw EmoxNFeModoOperacaoException(
+            "No Modo Operação SVCAN (SVC-AN), o tipo emissão (tpEmis) deve ser igual a 6.");
+      break;
+    case TModoOperacao::moSVCRS:
+      if (tpEmis != "7")
+        throw EmoxNFeModoOperacaoException(
+            "No Modo Operação SVCRS (SVC-RS), o tipo emissão (tpEmis) deve ser igual a 7.");
+      break;
+    case TModoOperacao::moEPEC:
+      if (tpEmis != "4")
+        throw EmoxNFeModoOperacaoException("No Modo Operação EPEC, o tipo emissão (tpEmis) deve ser igual a 4.");
+      break;
+    case TModoOperacao::moNormal: break;
+  }
+}
+
+void RemoveEspacosAssinatura(std::string& aXmlAssinado) {
+  const TmoxKivoUtils utils;
+  for (const char* tag : {"KeyInfo", "SignatureValue"}) {
+    const std::string original = utils.GetValueTag(tag, aXmlAssinado);
+    if (original.empty()) continue;
+    std::string limpo = original;
+    while (limpo.find("  ") != std::string::npos) ReplaceAll(limpo, "  ", "");
+    if (limpo != original) ReplaceAllIgnoreCase(aXmlAssinado, original, limpo);
+  }
+}
+
+void LimparXMLAssinado(std::string& aXmlSujo) {
+  RemoveEspacosAssinatura(aXmlSujo);
+  aXmlSujo = TmoxNFEInterface::LimparXML(aXmlSujo);
+}
+
+std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aContexto) {
+  if (aXML.empty())
+    throw EmoxSignatureException("XML informado está vazio ou inválido", aContexto.DiretorioLogErro);
+  const std::string xml =
+      aContexto.Utils.Escape(aContexto.Utils.DynamicRemoveAccents(aXML, aContexto.CaracteresRemoverAcentos));
+  const int quantidade = TmoxNFeXmlUtils::GetNumNotas(xml);
+  std::vector<std::string> notas;
+  for (int i = 0; i < quantidade; ++i) {
+    notas.push_back(TmoxNFeXmlUtils::GetNota(i, xml, false));
+    ConfereChave(notas.back(), aContexto);
+  }
+  aContexto.CheckCertificate();
+  if (quantidade > 50)
+    throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
+  if (quantidade == 0)
+    throw EmoxNFeException("Não foi possível encontrar notas fiscais no arquivo", aContexto.DiretorioLogErro);
+
+  std::string resultado;
+  for (const std::string& nota : notas) {
+    if (nota.empty()) continue;
+    const std::string preparada = PrepararXMLAssinar(nota, aContexto);
+    ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
+    aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
+    std::string id;
+    if (!aContexto.Utils.XPathSelectSingleNode(preparada, "//@Id", id, "", true))
+      throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
+    std::string assinada;
+    try {
+      assinada = aContexto.Kivo.SignXmlById(preparada, id);
+    } catch (const EKivoException& e) {
+      throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
+    }
+    LimparXMLAssinado(assinada);
+    resultado += assinada;
+  }
+  return resultado;
+}
+
+}  // namespace mox

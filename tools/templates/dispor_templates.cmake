@@ -1,0 +1,23 @@
+# Lays out the installed templates folder from data/Templates:
+#   cmake -DORIGEM=<data/Templates> -DDESTINO=<folder> -P dispor_templates.cmake
+# Each manual version keeps one set of request templates in its "UF" folder; every UF (and AN)
+# gets its own copy of that set, and a folder named after a UF overrides files of the set.
+set(UFS AC AL AM AP BA CE DF ES GO MA MG MS MT PA PB PE PI PR RJ RN RO RR RS SC SE SP TO AN)
+file(REMOVE_RECURSE ${DESTINO})
+file(COPY ${ORIGEM}/ DESTINATION ${DESTINO})
+file(GLOB versoes LIST_DIRECTORIES true ${ORIGEM}/*)
+foreach(versao IN LISTS versoes)
+  if(NOT IS_DIRECTORY ${versao}/UF)
+    continue()
+  endif()
+  get_filename_component(nome ${versao} NAME)
+  file(GLOB comuns ${versao}/UF/*)
+  foreach(uf IN LISTS UFS)
+    file(COPY ${comuns} DESTINATION ${DESTINO}/${nome}/${uf})
+    if(IS_DIRECTORY ${versao}/${uf})
+      file(GLOB proprios ${versao}/${uf}/*)
+      file(COPY ${proprios} DESTINATION ${DESTINO}/${nome}/${uf})
+    endif()
+  endforeach()
+  file(REMOVE_RECURSE ${DESTINO}/${nome}/UF)
+endforeach()
