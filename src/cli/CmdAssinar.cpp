@@ -18,9 +18,7 @@ const std::vector<std::string> kElements{"infNFe", "infCanc", "infInut", "infEve
 
 std::string ReadInput(const std::string& aFile, CliIo& aIo) {
   if (aFile != "-") return mox::RemoveUtf8Bom(mox::ReadFileBytes(aFile));
-  std::ostringstream in;
-  in << aIo.in.rdbuf();
-  return mox::RemoveUtf8Bom(in.str());
+  return mox::RemoveUtf8Bom(mox::ReadStreamBytes(aIo.in, "A entrada padrão"));
 }
 
 // Ids of the elements named aElement, in document order.

@@ -29,7 +29,7 @@ std::string DicionarioInstalado(mox::TVersaoEsquema aVersao, bool aExportacao) {
 std::string LeEntrada(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo TX2"};
   if (aArgs.Positional().empty() || aArgs.Positional().front() == "-")
-    return std::string(std::istreambuf_iterator<char>(aIo.in), std::istreambuf_iterator<char>());
+    return mox::ReadStreamBytes(aIo.in, "A entrada padrão");
   const std::string& arquivo = aArgs.Positional().front();
   if (!mox::FileExists(arquivo)) throw CliUsageError{"arquivo não encontrado: " + arquivo};
   return mox::ReadFileBytes(arquivo);
@@ -133,7 +133,7 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
   const std::string arquivo = mox::FindDataFile("Exemplos/tx2/" + nome + ".tx2");
   if (!mox::FileExists(arquivo))
     throw std::runtime_error("exemplo não encontrado: " + arquivo +
-                             " (há venda-simples, varios-itens-parcelas e duas-notas)");
+                             " (há venda-simples, varios-itens-parcelas, duas-notas e nfce)");
   aIo.out << mox::ReadFileBytes(arquivo);
   return 0;
 }
@@ -141,7 +141,7 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
 CliRegistrar exemplo{{{"tx2", "exemplo"},
                       "mostra um exemplo de TX2 pronto para copiar e adaptar",
                       "[NOME]",
-                      "NOME: venda-simples (padrão), varios-itens-parcelas ou duas-notas. Por exemplo:\n"
+                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce. Por exemplo:\n"
                       "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2",
                       {},
                       Exemplo}};

@@ -2,6 +2,7 @@
 
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
+#include "datasets/TmoxNFeConverter.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -18,6 +19,13 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
 }
 
 TmoxNFe::~TmoxNFe() { FXmlUtil.reset(); }
+
+TmoxNFeConverter& TmoxNFe::GetConversor() {
+  if (!FConversor) FConversor = std::make_unique<TmoxNFeConverter>();
+  FConversor->SetDiretorioTemplates(DiretorioTemplates());
+  FConversor->SetDiretorioLogErro(DiretorioLogErro());
+  return *FConversor;
+}
 
 void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
   TmoxCustomNFe::SetVersaoManual(aValue);

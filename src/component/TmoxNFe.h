@@ -10,6 +10,7 @@
 namespace mox {
 
 class TmoxNFeXmlUtils;
+class TmoxNFeConverter;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -53,6 +54,8 @@ class TmoxNFe : public TmoxCustomNFe {
   virtual std::string AssinarNota(const std::string& aXML);
 
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
+  // The converter front, created on first use; its templates folder follows the component's.
+  TmoxNFeConverter& GetConversor();
 
  protected:
   void LerConfiguracoes(TmoxIniFile& aIni) override;
@@ -62,6 +65,7 @@ class TmoxNFe : public TmoxCustomNFe {
   void SecaoPadrao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
+  std::unique_ptr<TmoxNFeConverter> FConversor;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;

@@ -62,8 +62,23 @@ class TmoxNFeXMLField : public TXmlFieldNFe {
   // True when one of the items equals aItem, letter case ignored.
   bool TemPosicao(std::string_view aItem) const;
 
+  // For a field kept outside the layout (invisible): the field of the layout that is the same
+  // element and receives what is typed here ("equivale"), or the one to fill in its place
+  // ("substituto"). Both empty for the layout's own fields.
+  const std::string& Equivale() const { return fEquivale; }
+  void SetEquivale(std::string aValue) { fEquivale = std::move(aValue); }
+  const std::string& Substituto() const { return fSubstituto; }
+  void SetSubstituto(std::string aValue) { fSubstituto = std::move(aValue); }
+  // The first schema package of the dictionary's manual version that has the field ("pl_008g"),
+  // when the older ones lack it; empty when every package has it.
+  const std::string& Desde() const { return fDesde; }
+  void SetDesde(std::string aValue) { fDesde = std::move(aValue); }
+
  private:
   std::string fRec;
+  std::string fEquivale;
+  std::string fSubstituto;
+  std::string fDesde;
 };
 
 }  // namespace mox

@@ -127,8 +127,10 @@ std::string TmoxDS_pl005a::ConvPartB() {
 
 std::string TmoxDS_pl005a::ConvPartRef() {
   // The 1.10 layout references NF-e and model 1 notes only; a record without a key is a model 1.
+  // The references are optional: a record without any value references nothing.
   TXmlDataSetNFe& nref = FindDataSet("NREF");
   return CadaRegistro(nref, [&] {
+    if (!PossuiDadosCampo(nref)) return std::string();
     std::string ref;
     if (!nref.XmlFieldByName("refNFe_B13").TextView().empty()) ref = ConvertFieldParaXML(nref, "refNFe_B13");
     if (ref.empty())
@@ -148,11 +150,15 @@ std::string TmoxDS_pl005a::ConvPartC() {
 std::string TmoxDS_pl005a::ConvPartD() { return Registro(*D(), "avulsa"); }
 
 std::string TmoxDS_pl005a::ConverteDestinatario(std::initializer_list<std::string_view> aIdentificacao,
-                                                std::initializer_list<std::string_view> aDepoisDoEndereco) {
-  return "<dest>" + ConvertFieldsParaXML(*E(), aIdentificacao) + "<enderDest>" +
-         ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11", "UF_E12",
-                                     "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"}) +
-         "</enderDest>" + ConvertFieldsParaXML(*E(), aDepoisDoEndereco) + "</dest>";
+                                                std::initializer_list<std::string_view> aDepoisDoEndereco,
+                                                bool aOpcional) {
+  if (aOpcional && !PossuiDadosCampo(*E())) return {};
+  const std::string endereco =
+      ConvertFieldsParaXML(*E(), {"xLgr_E06", "nro_E07", "xCpl_E08", "xBairro_E09", "cMun_E10", "xMun_E11", "UF_E12",
+                                  "CEP_E13", "cPais_E14", "xPais_E15", "fone_E16"});
+  return "<dest>" + ConvertFieldsParaXML(*E(), aIdentificacao) +
+         (aOpcional ? EnvolverSePreenchido("enderDest", endereco) : Envolver("enderDest", endereco)) +
+         ConvertFieldsParaXML(*E(), aDepoisDoEndereco) + "</dest>";
 }
 
 std::string TmoxDS_pl005a::ConvPartE() {

@@ -84,10 +84,11 @@ class TmoxDS_pl005a : public TmoxNFeCustomDataSet {
     std::vector<std::string_view> refECF;
   };
   std::string ConverteReferencias(const TCamposReferencia& aCampos);
-  // "<dest>", the identification fields, the address, the fields after it, "</dest>"; written even
-  // without values.
+  // "<dest>", the identification fields, the address, the fields after it, "</dest>". Where the
+  // layout makes the recipient and its address optional (aOpcional), each is left out when it
+  // has no value; otherwise both are written even without values.
   std::string ConverteDestinatario(std::initializer_list<std::string_view> aIdentificacao,
-                                   std::initializer_list<std::string_view> aDepoisDoEndereco);
+                                   std::initializer_list<std::string_view> aDepoisDoEndereco, bool aOpcional = false);
   // "<ide>", the identification fields around the references, "</ide>".
   std::string ConverteIdentificacao(std::initializer_list<std::string_view> aAntes,
                                     std::initializer_list<std::string_view> aDepois, bool aReferenciasNoFim);

@@ -22,8 +22,11 @@ std::string ICMSTot310(bool aUFDestino) {
 // --- pl_008a ------------------------------------------------------------------------------------
 
 void TmoxDS_pl008a::AddDataSetsListaNFE() {
-  AddParts(fPartsNFe, {"A", "B", "C", "D", "E", "F", "G", "AUTXML", "X", "W", "Y", "Z", "REBOQUE", "VOL", "LACRE",
-                       "PROCREF", "OBSCONT", "MANAGER"});
+  AddParts(fPartsNFe, {"A", "B", "C", "D", "E", "F", "G", "AUTXML", "X", "W", "Y"});
+  // The first payment is typed with the note, like the first volume; dictionaries made before
+  // the payment group have none.
+  if (TXmlDataSetNFe* pagamento = DataSetOrNull("YA")) fPartsNFe.push_back(pagamento);
+  AddParts(fPartsNFe, {"Z", "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER"});
 }
 
 void TmoxDS_pl008a::AddDataSetsListaItemNFe() {
@@ -57,8 +60,9 @@ std::string TmoxDS_pl008a::ConvPartRef() {
 
 std::string TmoxDS_pl008a::ConvPartE() {
   // Without CNPJ, CPF or foreign identifier the empty idEstrangeiro follows the identification.
+  // A consumer note may have no recipient, or one without address.
   return ConverteDestinatario({"CNPJ_E02", "CPF_E03", "idEstrangeiro_E03a", "xNome_E04"},
-                              {"indIEDest_E16a", "IE_E17", "ISUF_E18", "IM_E18a", "email_E19"});
+                              {"indIEDest_E16a", "IE_E17", "ISUF_E18", "IM_E18a", "email_E19"}, true);
 }
 
 std::string TmoxDS_pl008a::ConvExporta() {
@@ -117,6 +121,26 @@ std::string TmoxDS_pl008a::ConvPartUB() {
 
 std::string TmoxDS_pl008a::ConvPartW() { return ConverteTotais(ICMSTot310(false), {MOX_ISSQNTOT_310}); }
 
+// PIS and COFINS are optional from 3.10 on: an item without any of their values has none. An item
+// with values but no known code keeps the empty group, which the schema refuses, rather than
+// losing the values.
+std::string TmoxDS_pl008a::ConvPartQ() { return PossuiDadosCampo(*Q()) ? TmoxDS_pl006s::ConvPartQ() : std::string(); }
+
+std::string TmoxDS_pl008a::ConvPartS() { return PossuiDadosCampo(*S()) ? TmoxDS_pl006s::ConvPartS() : std::string(); }
+
+std::string TmoxDS_pl008a::ConvPartY() { return TmoxDS_pl006s::ConvPartY() + ConvPartYA(); }
+
+std::string TmoxDS_pl008a::ConvPartYA() { return Pagamentos({"CNPJ_YA05", "tBand_YA06", "cAut_YA07"}); }
+
+std::string TmoxDS_pl008a::Pagamentos(std::initializer_list<std::string_view> aCartao) {
+  TXmlDataSetNFe* pagamento = DataSetOrNull("YA");
+  if (!pagamento) return {};
+  return CadaRegistro(*pagamento, [&] {
+    return EnvolverSePreenchido("pag", ConvertFieldsParaXML(*pagamento, {"tPag_YA02", "vPag_YA03"}) +
+                                           EnvolverSePreenchido("card", ConvertFieldsParaXML(*pagamento, aCartao)));
+  });
+}
+
 // --- pl_008g ------------------------------------------------------------------------------------
 
 void TmoxDS_pl008g::AddDataSetsListaItemNFe() {
@@ -141,6 +165,10 @@ std::string TmoxDS_pl008g::ConvPartItens() {
                ConvPartS() + ConvPartT() + convPartNA();
       },
       [this] { return ConvPartUB(); });
+}
+
+std::string TmoxDS_pl008g::ConvPartYA() {
+  return Pagamentos({"tpIntegra_YA04a", "CNPJ_YA05", "tBand_YA06", "cAut_YA07"});
 }
 
 std::string TmoxDS_pl008g::convPartNA() {

@@ -20,7 +20,13 @@ class TmoxDS_pl008a : public TmoxDS_pl006s {
   std::string ConvPartI() override;
   std::string ConvPartL1() override;
   std::string ConvPartN() override;
+  std::string ConvPartQ() override;
+  std::string ConvPartS() override;
   std::string ConvPartW() override;
+  // Billing followed by the payments.
+  std::string ConvPartY() override;
+  // The payments ("pag", data set "YA"), one group per record, each with its card.
+  virtual std::string ConvPartYA();
   // The RECOPI number of paper for printing.
   virtual std::string ConvPartL2();
   // The tax returned with goods sent back.
@@ -35,6 +41,8 @@ class TmoxDS_pl008a : public TmoxDS_pl006s {
   std::string ProdutoLeiaute310(bool aComCEST);
   // The 3.10 fuel fields and CIDE, with what aFinal adds inside comb.
   std::string CombustivelLeiaute310(const std::string& aFinal);
+  // The payment groups with the card fields of the package.
+  std::string Pagamentos(std::initializer_list<std::string_view> aCartao);
 };
 
 class TmoxDS_pl008b : public TmoxDS_pl008a {
@@ -70,6 +78,8 @@ class TmoxDS_pl008g : public TmoxDS_pl008f {
   std::string ConvPartI() override;
   std::string ConvPartL1() override;
   std::string ConvPartItens() override;
+  // The card also tells how the payment was integrated with the sale.
+  std::string ConvPartYA() override;
   // The ICMS shared with the state of a final consumer who pays no ICMS.
   virtual std::string convPartNA();
 

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/EmoxException.h"
+#include "datasets/moxLinhasTexto.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"
@@ -13,18 +14,6 @@
 namespace mox {
 
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& aText) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < aText.size()) {
-    size_t end = aText.find_first_of("\r\n", start);
-    lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) break;
-    start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  return lines;
-}
 
 // A number written with a decimal comma ("79,80", "1.234,56") in a value field ("v", "q" or "p"
 // and a capital: vNF_W16, qCom_I10, pICMS_N16; the weights pesoL/pesoB). SEFAZ rejects it, so it
@@ -53,7 +42,7 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
       throw EmoxNFeDataSetException("O campo " + campo + " é numérico e usa ponto decimal, não vírgula: " + valor);
-    aDS.Campo(campo).SetAsString(EscapeCaracteres(valor));
+    aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
                                     {std::to_string(aIndice), aLinha, e.what()}, aDiretorioLogErro);
@@ -91,7 +80,7 @@ void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
     if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
     text = FUtils->LoadFromFileUTF8(aValue);
   }
-  fLines = SplitLines(text);
+  fLines = LinhasDoTexto(text);
   fTXT = aValue;
   if (std::all_of(fLines.begin(), fLines.end(), [](const std::string& l) { return l.empty(); }))
     throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);

@@ -1,6 +1,7 @@
 #include "datasets/TmoxNFeCustomDataSet.h"
 
 #include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "utils/moxChaveNFe.h"
 
 namespace mox {
@@ -41,10 +42,11 @@ std::unique_ptr<TXmlFieldNFe> TmoxNFeCustomDataSet::CreateXmlField(TXmlDataSetNF
 
 void TmoxNFeCustomDataSet::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFieldNFe& aField) {
   TmoxXMLDataSetNFe::GetAtributosComplementares(aXMLNode, aField);
-  xmlChar* rec = xmlGetProp(aXMLNode, reinterpret_cast<const xmlChar*>("rec"));
-  if (!rec) return;
-  static_cast<TmoxNFeXMLField&>(aField).SetRec(reinterpret_cast<const char*>(rec));
-  xmlFree(rec);
+  auto& field = static_cast<TmoxNFeXMLField&>(aField);
+  field.SetRec(XmlTexto(aXMLNode, "rec"));
+  field.SetEquivale(XmlTexto(aXMLNode, "equivale"));
+  field.SetSubstituto(XmlTexto(aXMLNode, "substituto"));
+  field.SetDesde(XmlTexto(aXMLNode, "desde"));
 }
 
 void TmoxNFeCustomDataSet::CreateListDataSets() {
@@ -96,6 +98,27 @@ TmoxNFeXMLField& TmoxNFeCustomDataSet::Campo(std::string_view aGrupo, int aPosic
     }
   throw EmoxDataSetFieldNotFoundException::CreateFmt(
       "Não foi encontrado campo configurado para o Grupo %s na posição %s", {aGrupo, posicao}, DiretorioLogErro());
+}
+
+// --- Fields typed by the user -------------------------------------------------------------------
+
+TmoxNFeXMLField& TmoxNFeCustomDataSet::CampoDeEntrada(std::string_view aNome) const {
+  TmoxNFeXMLField& campo = Campo(aNome);
+  if (campo.Visible()) {
+    // A field newer than the note's schema package has no place in its XML.
+    if (!campo.Desde().empty() && fVersaoEsquema < StrToVersaoEsquema(campo.Desde()))
+      throw EmoxDataSetException::CreateFmt("O campo %s não existe no leiaute do pacote %s; existe a partir do %s.",
+                                            {campo.FieldName(), VersaoEsquemaToStr(fVersaoEsquema), campo.Desde()},
+                                            DiretorioLogErro());
+    return campo;
+  }
+  if (!campo.Equivale().empty()) return Campo(campo.Equivale());
+  // Anything else typed here would be kept and never written: refuse it.
+  if (!campo.Substituto().empty())
+    throw EmoxDataSetException::CreateFmt("O campo %s não é gravado no XML deste leiaute; informe o campo %s.",
+                                          {campo.FieldName(), campo.Substituto()}, DiretorioLogErro());
+  throw EmoxDataSetException::CreateFmt("O campo %s não é gravado no XML deste leiaute.", {campo.FieldName()},
+                                        DiretorioLogErro());
 }
 
 // --- Commands -----------------------------------------------------------------------------------

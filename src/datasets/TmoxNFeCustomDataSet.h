@@ -57,6 +57,11 @@ class TmoxNFeCustomDataSet : public TmoxXMLDataSetNFe {
   TmoxNFeXMLField& Campo(std::string_view aNome) const {
     return static_cast<TmoxNFeXMLField&>(TmoxXMLDataSetNFe::Campo(aNome));
   }
+  // The field that stores a value the user types for aNome: the field itself when the layout
+  // writes it; for a field kept outside the layout, the layout's field for the same element.
+  // Fails for a field the layout never writes (naming the one to fill instead when there is one)
+  // and for a field newer than the note's schema package.
+  TmoxNFeXMLField& CampoDeEntrada(std::string_view aNome) const;
   // The field whose record-layout positions list aGrupo=aPosicao.
   TmoxNFeXMLField& Campo(std::string_view aGrupo, int aPosicao) const;
 

@@ -60,6 +60,7 @@ class TmoxNFeDataSets {
   TXmlDataSetNFe& FindDataSet(std::string_view aName) const { return fActiveDSVersao->FindDataSet(aName); }
   const std::vector<std::unique_ptr<TXmlDataSetNFe>>& ListDataSets() const { return fActiveDSVersao->ListDataSets(); }
   TmoxNFeXMLField& Campo(std::string_view aNome) const { return fActiveDSVersao->Campo(aNome); }
+  TmoxNFeXMLField& CampoDeEntrada(std::string_view aNome) const { return fActiveDSVersao->CampoDeEntrada(aNome); }
   TmoxNFeXMLField& Campo(std::string_view aGrupo, int aPosicao) const {
     return fActiveDSVersao->Campo(aGrupo, aPosicao);
   }

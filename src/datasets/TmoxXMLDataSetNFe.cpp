@@ -154,6 +154,8 @@ void TmoxXMLDataSetNFe::GetAtributosComplementares(xmlNodePtr aXMLNode, TXmlFiel
 
 bool TmoxXMLDataSetNFe::XmlBoolean(xmlNodePtr aNode, const char* aName) { return Attribute(aNode, aName) == "s"; }
 
+std::string TmoxXMLDataSetNFe::XmlTexto(xmlNodePtr aNode, const char* aName) { return Attribute(aNode, aName); }
+
 void TmoxXMLDataSetNFe::AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet) {
   TXmlDataSetNFe* ds = aDataSet.get();
   fListDataSets.push_back(std::move(aDataSet));

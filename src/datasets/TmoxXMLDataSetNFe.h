@@ -86,6 +86,8 @@ class TmoxXMLDataSetNFe {
 
   // True only for the exact attribute value "s".
   static bool XmlBoolean(xmlNodePtr aNode, const char* aName);
+  // The text of an attribute of a dictionary node; empty when absent.
+  static std::string XmlTexto(xmlNodePtr aNode, const char* aName);
   // The record checks: required fields and allowed values, field by field.
   void ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const;
   TmoxKivoUtils& Utils() const;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "external/EKivoException.h"
@@ -53,7 +54,58 @@ void WriteAll(int fd, const std::string& aContent, const std::string& aFileName)
   }
 }
 
+constexpr size_t kDefaultInputLimitMiB = 512;
+
+std::atomic<size_t>& InputLimitStore() {
+  static std::atomic<size_t> limit{[] {
+    const char* mb = std::getenv("MOXNFE_LIMITE_ENTRADA_MB");
+    const long long value = mb ? std::atoll(mb) : 0;
+    return (value > 0 ? static_cast<size_t>(value) : kDefaultInputLimitMiB) << 20;
+  }()};
+  return limit;
+}
+
+[[noreturn]] void RaiseTooLarge(const std::string& aName) {
+  throw EKivoException(aName + " passa do limite de entrada de " + std::to_string(InputLimit() >> 20) +
+                       " MiB; para aceitar entradas maiores defina MOXNFE_LIMITE_ENTRADA_MB.");
+}
+
+// Reads to the end of aFd, refusing more than the input limit.
+std::string ReadToEnd(int aFd, const std::string& aName, const std::string& aPathForErrors) {
+  const size_t limit = InputLimit();
+  std::string out;
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(aFd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      RaiseIo("Não foi possível ler o arquivo", aPathForErrors, errno);
+    }
+    if (n == 0) break;
+    if (out.size() + static_cast<size_t>(n) > limit) RaiseTooLarge(aName);
+    out.append(buf, static_cast<size_t>(n));
+  }
+  return out;
+}
+
 }  // namespace
+
+size_t InputLimit() { return InputLimitStore().load(); }
+void SetInputLimit(size_t aBytes) { InputLimitStore() = aBytes; }
+
+std::string ReadDescriptorBytes(int aFd, const std::string& aName) { return ReadToEnd(aFd, aName, aName); }
+
+std::string ReadStreamBytes(std::istream& aIn, const std::string& aName) {
+  const size_t limit = InputLimit();
+  std::string out;
+  char buf[65536];
+  while (aIn.read(buf, sizeof buf) || aIn.gcount() > 0) {
+    if (out.size() + static_cast<size_t>(aIn.gcount()) > limit) RaiseTooLarge(aName);
+    out.append(buf, static_cast<size_t>(aIn.gcount()));
+  }
+  if (aIn.bad()) throw EKivoException("Não foi possível ler " + aName + ".");
+  return out;
+}
 
 std::string ReadFileBytes(const std::string& aFileName) {
   const std::string path = NormalizeSeparators(aFileName);
@@ -64,19 +116,9 @@ std::string ReadFileBytes(const std::string& aFileName) {
   }
   struct stat st {};
   if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) throw EKivoException("O caminho é uma pasta, não um arquivo: " + path);
-  std::string out;
-  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseIo("Não foi possível ler o arquivo", path, errno);
-    }
-    if (n == 0) break;
-    out.append(buf, static_cast<size_t>(n));
-  }
-  return out;
+  const std::string name = "O arquivo " + path;
+  if (S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) > InputLimit()) RaiseTooLarge(name);
+  return ReadToEnd(fd.get(), name, path);
 }
 
 std::string ReadFileBytesStable(const std::string& aFileName) {

@@ -1,12 +1,23 @@
 #pragma once
 // Whole-file reads and writes. Writes are atomic: a reader sees the old file or the new one.
+#include <istream>
 #include <string>
 #include <sys/types.h>
 
 namespace mox {
 
-// The file's bytes; raises EKivoException when it cannot be read.
+// Inputs larger than this are refused instead of read until memory runs out (endless devices,
+// pipes, a wrong file). 512 MiB unless MOXNFE_LIMITE_ENTRADA_MB or SetInputLimit says otherwise.
+size_t InputLimit();
+void SetInputLimit(size_t aBytes);
+
+// The file's bytes; raises EKivoException when it cannot be read or passes InputLimit().
 std::string ReadFileBytes(const std::string& aFileName);
+
+// Everything an open descriptor (standard input, a pipe) gives until its end, within
+// InputLimit(); aName names it in messages.
+std::string ReadDescriptorBytes(int aFd, const std::string& aName);
+std::string ReadStreamBytes(std::istream& aIn, const std::string& aName);
 
 // As ReadFileBytes, but a file that changes while it is read (another program writing it) is
 // read again; raises EKivoException when it keeps changing.

@@ -122,8 +122,13 @@ std::string TmoxKivoUtils::GetValueTag(const std::string& aTag, const std::strin
 std::string TmoxKivoUtils::GetXMLAttributeByIndex(const std::string& aXml, const std::string& /*aNamespace*/,
                                                   int aIndex) const {
   XmlDocument doc = XmlDocument::Parse(aXml);
+  xmlNodePtr root = doc.Root();
+  // Namespace declarations count as attributes and come first, as they do in a node's own XML
+  // ("<det xmlns=... nItem=...>": nItem is at index 1).
   int i = 0;
-  for (xmlAttrPtr a = doc.Root()->properties; a; a = a->next, ++i)
+  for (xmlNsPtr ns = root->nsDef; ns; ns = ns->next, ++i)
+    if (i == aIndex) return ns->href ? reinterpret_cast<const char*>(ns->href) : "";
+  for (xmlAttrPtr a = root->properties; a; a = a->next, ++i)
     if (i == aIndex) return NodeText(reinterpret_cast<xmlNodePtr>(a));
   return {};
 }

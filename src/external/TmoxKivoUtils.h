@@ -34,7 +34,8 @@ class TmoxKivoUtils {
   // one is given; empty when there is none.
   std::string GetValueTag(const std::string& aTag, const std::string& aXml, const std::string& aParentTag = {},
                           int aIndex = 0) const;
-  // Value of the root element's attribute at aIndex (namespace declarations are not attributes).
+  // Value of the root element's attribute at aIndex (from 0); the root's namespace declarations
+  // count as attributes and come before the others.
   std::string GetXMLAttributeByIndex(const std::string& aXml, const std::string& aNamespace, int aIndex) const;
   std::string GetXMLNamespace(const std::string& aXml) const;
   std::string GetNodeNamespaceURI(const std::string& aXml) const;

@@ -24,6 +24,16 @@ int Porta(const std::string& aTexto) {
   throw EUsoInvalido("porta inválida: " + aTexto);
 }
 
+long long NumeroPositivo(const std::string& aTexto, const std::string& aOpcao) {
+  try {
+    size_t fim = 0;
+    const long long n = std::stoll(aTexto, &fim);
+    if (fim == aTexto.size() && n > 0) return n;
+  } catch (const std::exception&) {
+  }
+  throw EUsoInvalido(aOpcao + " espera um número positivo: " + aTexto);
+}
+
 // The host clients write in the address: a wildcard address is reached through loopback.
 std::string HostDoEndereco(const std::string& aEndereco) {
   if (aEndereco == "0.0.0.0") return "127.0.0.1";
@@ -47,6 +57,8 @@ int ComandoIniciar(const ArgumentosSandbox& aArgumentos) {
   configuracao.Autoridade = LeCredencialPem(aArgumentos.Obrigatoria("ca"));
   configuracao.Servidor = LeCredencialPem(aArgumentos.Obrigatoria("certificado"), aArgumentos.Obrigatoria("chave"));
   EstadoSandbox estado(aArgumentos.Obrigatoria("estado"));
+  if (const std::string queda = aArgumentos.Opcional("queda-apos-gravacoes"); !queda.empty())
+    estado.DefineQuedaAposGravacoes(NumeroPositivo(queda, "--queda-apos-gravacoes"));
   VerificadorAssinaturas assinaturas(configuracao.Autoridade.Certificate.get());
   TRecursos recursos{estado, esquemas, assinaturas};
 

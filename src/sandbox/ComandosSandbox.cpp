@@ -20,8 +20,10 @@ const std::vector<TComando>& Comandos() {
        "  --certificado ARQUIVO certificado do servidor (PEM)\n"
        "  --chave ARQUIVO       chave privada do servidor (PEM)\n"
        "  --porta N             porta (padrão 0: uma porta livre)\n"
-       "  --endereco IP         endereço de escuta (padrão 127.0.0.1)\n",
-       {"estado", "esquemas", "ca", "certificado", "chave", "porta", "endereco"},
+       "  --endereco IP         endereço de escuta (padrão 127.0.0.1)\n"
+       "  --queda-apos-gravacoes N  simula uma queda: o processo morre (SIGKILL) logo depois da\n"
+       "                        N-ésima gravação no estado, no meio da requisição (testes de falha)\n",
+       {"estado", "esquemas", "ca", "certificado", "chave", "porta", "endereco", "queda-apos-gravacoes"},
        ComandoIniciar},
       {"certificados", "cria a autoridade, o certificado do servidor e e-CNPJs de teste (PKCS#12)",
        "Uso: moxnfe-sandbox certificados --saida PASTA --cnpj CNPJ [--cnpj CNPJ...] [--nome NOME]\n"

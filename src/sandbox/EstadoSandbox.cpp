@@ -1,6 +1,7 @@
 #include "sandbox/EstadoSandbox.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <nlohmann/json.hpp>
 #include <sys/file.h>
 #include <unistd.h>
@@ -124,6 +125,7 @@ void EstadoSandbox::Grava(const std::string& aTipo, const std::string& aId, cons
   sqlite3_finalize(comando);
   if (!ok) throw std::runtime_error("Não foi possível gravar o estado do sandbox: " + std::string(sqlite3_errmsg(banco_)));
   alterado_ = true;
+  if (quedaAposGravacoes_ > 0 && ++gravacoes_ == quedaAposGravacoes_) ::raise(SIGKILL);
 }
 
 void EstadoSandbox::Esvazia() {

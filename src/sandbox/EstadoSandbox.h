@@ -110,6 +110,9 @@ class EstadoSandbox {
   unsigned long long NovoDocumentoDFe(const std::string& aInteressado, TDocumentoDFe aDocumento);
   const std::vector<TDocumentoDFe>& DocumentosDFe(const std::string& aInteressado) const;
 
+  // Fault injection for crash tests: the process kills itself right after the N-th write.
+  void DefineQuedaAposGravacoes(long long aGravacoes) { quedaAposGravacoes_ = aGravacoes; }
+
  private:
   friend class TTransacaoEstado;
   void Inicia();
@@ -126,6 +129,7 @@ class EstadoSandbox {
   int trava_ = -1;  // the folder's lock file, held while the sandbox runs
   sqlite3* banco_ = nullptr;
   bool alterado_ = false;  // the open transaction has written something
+  long long quedaAposGravacoes_ = 0, gravacoes_ = 0;
   std::mutex mutex_;
   unsigned long long recibos_ = 0, protocolos_ = 0;
   std::map<std::string, TNotaRegistrada> notas_;

@@ -45,7 +45,8 @@ TEST(LeiautesNFe, CadaPacoteTemSuaClasseNaFamiliaDoLeiaute) {
   for (const Caso& caso : casos) {
     auto leiaute = mox::CriaLeiauteNFe(caso.versao);
     ASSERT_NE(leiaute, nullptr);
-    EXPECT_EQ(typeid(*leiaute), caso.classe) << mox::VersaoEsquemaToStr(caso.versao);
+    const auto& objeto = *leiaute;
+    EXPECT_EQ(typeid(objeto), caso.classe) << mox::VersaoEsquemaToStr(caso.versao);
     EXPECT_EQ(leiaute->VersaoEsquema(), caso.versao);
   }
   // The families branch: pl_006e starts from pl_005d, pl_008a from pl_006s.
@@ -60,7 +61,8 @@ TEST(LeiautesNFe, CadaPacoteTemSuaClasseNaFamiliaDoLeiaute) {
 TEST(LeiautesNFe, FachadaSemFabricaUsaOsLeiautesDeCadaPacote) {
   mox::TmoxNFeDataSets ds;
   ds.SetVersaoEsquema(V::pl_006r);
-  EXPECT_EQ(typeid(ds.ActiveDSVersao()), typeid(mox::TmoxDS_pl006r));
+  const auto& ativo = ds.ActiveDSVersao();
+  EXPECT_EQ(typeid(ativo), typeid(mox::TmoxDS_pl006r));
 }
 
 // The data sets a new note and a new item open, per family.
@@ -70,8 +72,9 @@ TEST(LeiautesNFe, ListasDaNotaEDoItemPorFamilia) {
                       "Y", "Z", "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER"};
   Lista nota006 = nota005;
   nota006.push_back("CANA");
-  const Lista nota008{"A", "B", "C",       "D",   "E",     "F",       "G",       "AUTXML",  "X",   "W",
-                      "Y", "Z", "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER", "CANA"};
+  // From 3.10 on the payments follow the billing.
+  const Lista nota008{"A", "B", "C",       "D",   "E",     "F",       "G",       "AUTXML",  "X",    "W",
+                      "Y", "YA", "Z",      "REBOQUE", "VOL", "LACRE", "PROCREF", "OBSCONT", "MANAGER", "CANA"};
   const Lista item005{"H", "I", "J", "K", "L", "M", "N", "O", "P", "Q", "R", "S", "T", "U", "V", "DI", "ADI", "L1"};
   const Lista item008a{"H", "I", "NVE", "J",  "K", "L",  "M",   "N",         "O",         "P",  "Q", "R",
                        "S", "T", "U",   "UB", "V", "DI", "ADI", "DETEXPORT", "EXPORTIND", "L1", "L2"};
@@ -184,8 +187,12 @@ const CasoDeGrupo kCasosDeGrupo[] = {
      "cProdANP_L102=320102001\nvBCICMS_L110=10.00\nvICMS_L111=1.80\nvBCICMSST_L112=10.00\nvICMSST_L113=0.50\n", "comb",
      "<comb><cProdANP>320102001</cProdANP><ICMSComb><vBCICMS>10.00</vBCICMS><vICMS>1.80</vICMS>"
      "<vBCICMSST>10.00</vBCICMSST><vICMSST>0.50</vICMSST></ICMSComb></comb>"},
-    // PIS without a known code stays as an empty group; IPI without one is left out.
-    {"PISSemCodigoVaiVazio", V::pl_008i1, "310", std::string(kICMS00), "PIS", "<PIS></PIS>"},
+    // PIS with values but without a known code stays as an empty group, which the schema
+    // refuses, rather than losing the values; IPI without a code is left out.
+    {"PISSemCodigoVaiVazio", V::pl_008i1, "310", std::string(kICMS00) + "vBC_Q07=10.00\n", "PIS", "<PIS></PIS>"},
+    {"PISSemCodigoVaiVazioEm200", V::pl_006v, "200", std::string(kICMS00), "PIS", "<PIS></PIS>"},
+    {"ItemSemValoresDePISNaoTemPISDesde310", V::pl_008a, "310", std::string(kICMS00), "PIS", ""},
+    {"ItemSemValoresDeCOFINSNaoTemCOFINSDesde310", V::pl_008i1, "310", std::string(kICMS00), "COFINS", ""},
     {"IPISemCodigoNaoSaiNaNota", V::pl_008i1, "310", std::string(kICMS00) + "cEnq_O06=999\n", "IPI", ""},
     {"PIS49SoExisteDesdePl006g", V::pl_006e, "200", "CST_Q06=49\nvBC_Q07=10.00\npPIS_Q08=0.65\nvPIS_Q09=0.07\n", "PIS",
      "<PIS></PIS>"},
@@ -236,8 +243,9 @@ const CasoDeGrupo kCasosDeGrupo[] = {
      "<NFref><refNFP><cUF>35</cUF><AAMM>1205</AAMM><CNPJ>11222333000181</CNPJ><IE>ISENTO</IE><mod>04</mod>"
      "<serie>0</serie><nNF>77</nNF></refNFP></NFref>"},
     {"ReferenciaSemValoresNaoSaiDesde200", V::pl_006g, "200", "INCLUIRPARTE=NREF\nSALVARPARTE=NREF\n", "NFref", ""},
-    {"ReferenciaSemValoresViraRefNFVazioEm110", V::pl_005f, "110", "INCLUIRPARTE=NREF\nSALVARPARTE=NREF\n", "NFref",
-     "<NFref><refNF></refNF></NFref>"},
+    {"ReferenciaSemValoresNaoSaiEm110", V::pl_005f, "110", "INCLUIRPARTE=NREF\nSALVARPARTE=NREF\n", "NFref", ""},
+    {"ReferenciaIncompletaContinuaRefNFEm110", V::pl_005f, "110", "INCLUIRPARTE=NREF\ncUF_B15=35\nSALVARPARTE=NREF\n",
+     "NFref", "<NFref><refNF><cUF>35</cUF></refNF></NFref>"},
     // Volumes: one without values is left out with its seals; each seal has its own lacres.
     {"VolumeSemValoresSaiComSeusLacres", V::pl_008i1, "310",
      "qVol_X27=1\nesp_X28=CAIXA\nnLacre_X34=L1\nINCLUIRPARTE=LACRE\nnLacre_X34=L2\nSALVARPARTE=LACRE\n"

@@ -18,17 +18,25 @@ using V = TVersaoEsquema;
 const char* const kArquivos[] = {"NFeDataSets.xml", "NFeDataSets_Exportacao.xml"};
 const char* const kVersoesManual[] = {"vm30", "vm40", "vm50", "vm50a"};
 
-TEST(DicionariosEntregues, CarregamNoLeiauteDeCadaPacoteDaSuaVersao) {
+// Calls aVerifica with the data sets of every schema package on each of its delivered dictionaries.
+template <class TVerifica>
+void EmCadaPacote(TVerifica aVerifica) {
   for (int v = 0; v <= static_cast<int>(V::pl_008i1); ++v)
     for (bool exportacao : {false, true}) {
       const auto versao = static_cast<V>(v);
       SCOPED_TRACE(mox::VersaoEsquemaToStr(versao) + (exportacao ? " exportação" : ""));
       auto ds = moxtest::DataSetsEntregues(versao, exportacao);
-      EXPECT_NE(ds->Z(), nullptr);
-      // Every note-level and item-level group the commands walk exists.
-      EXPECT_NO_THROW(ds->Incluir());
-      EXPECT_NO_THROW(ds->IncluirItem());
+      aVerifica(*ds);
     }
+}
+
+TEST(DicionariosEntregues, CarregamNoLeiauteDeCadaPacoteDaSuaVersao) {
+  EmCadaPacote([](mox::TmoxNFeDataSets& aDs) {
+    EXPECT_NE(aDs.Z(), nullptr);
+    // Every note-level and item-level group the commands walk exists.
+    EXPECT_NO_THROW(aDs.Incluir());
+    EXPECT_NO_THROW(aDs.IncluirItem());
+  });
 }
 
 TEST(DicionariosEntregues, VerificadorNaoApontaProblemas) {
@@ -100,7 +108,9 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
       {V::pl_008i1, "BA19", 2, "refCTe_BA19"}, {V::pl_008i1, "N10a", 16, "UFST_N24"},
       {V::pl_008i1, "JA", 2, "tpOp_J02"},      {V::pl_008i1, "LA11", 6, "vEncFin_LA16"},
       {V::pl_008i1, "O10", 3, "pIPI_O13"},     {V::pl_008i1, "X25b", 2, "balsa_X25b"},
-      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},    {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
+      {V::pl_008i1, "ZC04", 2, "dia_ZC05"},    {V::pl_008i1, "YA", 2, "tPag_YA02"},
+      {V::pl_008i1, "YA", 6, "cAut_YA07"},     {V::pl_008i1, "YA", 7, "tpIntegra_YA04a"},
+      {V::pl_006v, "B", 11, "hSaiEnt_B10a"},
       {V::pl_006v, "B13", 2, "refNFe_B13"},    {V::pl_006v, "B20a", 4, "IE_B20f"},
       {V::pl_006v, "B20d", 2, "CNPJ_B20d"},    {V::pl_006v, "L01", 5, "UFCons_L120"},
       {V::pl_006v, "L105", 4, "vCIDE_L108"},   {V::pl_006j, "U", 7, "cSitTrib_U07"},
@@ -114,22 +124,76 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
 }
 
 // Fields that rules and readers name outside the version's own layout are declared, but never
-// reach the XML.
+// reach the XML: a value typed into one goes to the layout's field of the same element, or is
+// refused naming the field to fill.
 TEST(DicionariosEntregues, CamposDeOutrosLeiautesFicamForaDoXml) {
   struct Caso {
     V versao;
     const char* campo;
     const char* grupo;
+    const char* equivale;
+    const char* substituto;
   };
-  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B"},    {V::pl_008i1, "refNFe_B13", "NREF"},
-                        {V::pl_008i1, "AAMM_B16", "NREF"}, {V::pl_008i1, "CNPJ_B17", "NREF"},
-                        {V::pl_008i1, "CST_Q02", "Q"},     {V::pl_005f, "idEstrangeiro_E03a", "E"}};
+  const Caso casos[] = {{V::pl_008i1, "dEmi_B09", "B", "", "dhEmi_B09"},
+                        {V::pl_008i1, "refNFe_B13", "NREF", "refNFe_BA02", ""},
+                        {V::pl_008i1, "AAMM_B16", "NREF", "AAMM_BA05", ""},
+                        {V::pl_008i1, "CNPJ_B17", "NREF", "CNPJ_BA06", ""},
+                        {V::pl_008i1, "CNPJ_B20d", "NREF", "CNPJ_BA13", ""},
+                        {V::pl_008i1, "nCOO_B20m", "NREF", "nCOO_BA23", ""},
+                        {V::pl_008i1, "CST_Q02", "Q", "CST_Q06", ""},
+                        {V::pl_005f, "idEstrangeiro_E03a", "E", "", ""}};
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.campo);
     auto ds = moxtest::DataSetsEntregues(caso.versao);
     mox::TmoxNFeXMLField& campo = ds->Campo(caso.campo);
     EXPECT_EQ(campo.DataSet(), &ds->FindDataSet(caso.grupo));
     EXPECT_FALSE(campo.Visible());
+    EXPECT_EQ(campo.Equivale(), caso.equivale);
+    EXPECT_EQ(campo.Substituto(), caso.substituto);
+  }
+}
+
+// Every field the layout does not write is a control field or names a written field of its own
+// group; nothing typed into a dictionary field can vanish without a word.
+TEST(DicionariosEntregues, CampoForaDoXmlApontaCampoGravado) {
+  EmCadaPacote([](mox::TmoxNFeDataSets& aDs) {
+    for (const auto& grupo : aDs.ListDataSets())
+      for (size_t i = 0; i < grupo->FieldCount(); ++i) {
+        const auto& campo = static_cast<const mox::TmoxNFeXMLField&>(grupo->XmlField(i));
+        if (campo.Visible() || campo.FieldName() == "handle" || campo.FieldName() == grupo->XMLKeyField()) continue;
+        SCOPED_TRACE(campo.FieldName());
+        if (campo.Equivale().empty()) {
+          EXPECT_THROW(aDs.CampoDeEntrada(campo.FieldName()), mox::EmoxDataSetException);
+          continue;
+        }
+        const mox::TmoxNFeXMLField& gravado = aDs.CampoDeEntrada(campo.FieldName());
+        EXPECT_EQ(gravado.FieldName(), campo.Equivale());
+        EXPECT_TRUE(gravado.Visible());
+        EXPECT_EQ(gravado.DataSet(), grupo.get());
+      }
+  });
+}
+
+// A field that the older packages of a manual version lack is refused for them, naming the first
+// package that has it, and accepted from that package on.
+TEST(DicionariosEntregues, CampoDePacoteMaisNovoSoEntraDesseEmDiante) {
+  struct Caso {
+    const char* campo;
+    V ultimoSem, primeiroCom;
+  };
+  const Caso casos[] = {{"vTotDed_ZC14", V::pl_006e, V::pl_006g},   {"vTotTrib_M02", V::pl_006q, V::pl_006r},
+                        {"vTotTrib_W16a", V::pl_006q, V::pl_006r},  {"nFCI_I70", V::pl_006r, V::pl_006s},
+                        {"nBico_LA12", V::pl_008f, V::pl_008g},     {"tpIntegra_YA04a", V::pl_008f, V::pl_008g},
+                        {"CEST_I05c", V::pl_008g, V::pl_008h},      {"vICMSUFDest_NA15", V::pl_008g, V::pl_008h},
+                        {"vFCPUFDest_W04c", V::pl_008g, V::pl_008h}};
+  for (const Caso& caso : casos) {
+    SCOPED_TRACE(caso.campo);
+    EXPECT_EQ(moxtest::MensagemDe<mox::EmoxDataSetException>(
+                  [&] { moxtest::DataSetsEntregues(caso.ultimoSem)->CampoDeEntrada(caso.campo); }),
+              std::string("O campo ") + caso.campo + " não existe no leiaute do pacote " +
+                  mox::VersaoEsquemaToStr(caso.ultimoSem) + "; existe a partir do " +
+                  mox::VersaoEsquemaToStr(caso.primeiroCom) + ".");
+    EXPECT_EQ(moxtest::DataSetsEntregues(caso.primeiroCom)->CampoDeEntrada(caso.campo).FieldName(), caso.campo);
   }
 }
 

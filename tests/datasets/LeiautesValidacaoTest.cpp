@@ -37,7 +37,7 @@ const std::vector<NotaDaFamilia> kNotas310{
     {"310/venda-industria.txt", V::pl_008a, false}, {"310/simples-nacional.txt", V::pl_008a, false},
     {"310/importacao.txt", V::pl_008a, false},      {"310/exportacao.txt", V::pl_008a, true},
     {"310/servicos.txt", V::pl_008a, false},        {"310/avulsa-cana.txt", V::pl_008a, false},
-    {"310/consumidor-final.txt", V::pl_008h, false}};
+    {"310/consumidor-final.txt", V::pl_008h, false}, {"310/nfce.txt", V::pl_008a, false}};
 
 struct Pacote {
   const char* pasta;  // folder of the official package

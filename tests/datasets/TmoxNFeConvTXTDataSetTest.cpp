@@ -126,7 +126,7 @@ TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
     size_t notas;
   };
   const std::vector<Exemplo> exemplos = {
-      {"venda-simples.tx2", 1}, {"varios-itens-parcelas.tx2", 1}, {"duas-notas.tx2", 2}};
+      {"venda-simples.tx2", 1}, {"varios-itens-parcelas.tx2", 1}, {"duas-notas.tx2", 2}, {"nfce.tx2", 1}};
   const std::string esquema = (moxtest::SchemasDir() / "PL_008i2" / "nfe_v3.10.xsd").string();
   moxtest::AssinadorDeNotas assinador;
   for (const auto& e : exemplos) {

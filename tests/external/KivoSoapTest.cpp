@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -86,7 +87,10 @@ class SefazLikeServer {
       res.set_content(Envelope("<tarde/>"), "application/soap+xml");
     });
     port_ = server_->bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_->listen_after_bind(); });
+    thread_ = std::thread([this] {
+      server_->listen_after_bind();
+      listenerEnded_ = true;
+    });
   }
 
   ~SefazLikeServer() {
@@ -95,6 +99,9 @@ class SefazLikeServer {
       release_ = true;
     }
     released_.notify_all();
+    // A stop that comes before the listener runs is lost and the join would wait forever, which
+    // happens under load when a test never calls the server.
+    while (!server_->is_running() && !listenerEnded_) std::this_thread::yield();
     server_->stop();
     thread_.join();
   }
@@ -109,6 +116,7 @@ class SefazLikeServer {
   std::unique_ptr<httplib::SSLServer> server_;
   int port_ = 0;
   std::thread thread_;
+  std::atomic<bool> listenerEnded_{false};
   std::mutex mutex_;
   std::condition_variable released_;
   bool release_ = false;

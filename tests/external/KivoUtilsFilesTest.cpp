@@ -1,16 +1,21 @@
 // Files, paths, the cipher and transaction logs of the utility server.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "external/EKivoException.h"
+#include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
+#include "support/MensagemDe.h"
 #include "support/TestSupport.h"
 
 using mox::EKivoException;
@@ -136,4 +141,44 @@ TEST(KivoUtilsLog, WritesUtf8WithBomAndCrLf) {
   EXPECT_FALSE(std::filesystem::exists(folder + skipped));
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0], "content sta  fixo-sta.xml <x/>");
+}
+
+TEST(KivoUtilsFiles, InputsPastTheLimitAreRefusedNotReadForever) {
+  moxtest::TempDir dir;
+  const size_t antes = mox::InputLimit();
+  mox::SetInputLimit(1u << 20);
+  moxtest::WriteText(dir.file("grande.xml"), std::string((1u << 20) + 1, 'a'));
+  moxtest::WriteText(dir.file("cabe.xml"), std::string(1u << 20, 'a'));
+  auto porDescritor = [](const std::string& aArquivo) {
+    const int fd = ::open(aArquivo.c_str(), O_RDONLY);
+    std::string lido;
+    try {
+      lido = mox::ReadDescriptorBytes(fd, "A entrada padrão");
+    } catch (...) {
+      ::close(fd);
+      throw;
+    }
+    ::close(fd);
+    return lido;
+  };
+  const struct {
+    std::function<std::string()> leitura;
+    std::string mensagem;  // empty: reads fine
+  } casos[] = {
+      {[&] { return mox::ReadFileBytes(dir.file("grande.xml")); }, "grande.xml passa do limite de entrada de 1 MiB"},
+      {[&] { return mox::ReadFileBytes("/dev/zero"); }, "/dev/zero passa do limite de entrada de 1 MiB"},
+      {[&] { return mox::ReadFileBytes(dir.file("cabe.xml")); }, ""},
+      {[&] { return porDescritor("/dev/zero"); }, "A entrada padrão passa do limite de entrada de 1 MiB"},
+      {[&] { return porDescritor(dir.file("cabe.xml")); }, ""},
+  };
+  for (const auto& c : casos) {
+    if (c.mensagem.empty()) {
+      EXPECT_NO_THROW(c.leitura());
+      continue;
+    }
+    const std::string m = moxtest::MensagemDe<mox::EKivoException>(c.leitura);
+    EXPECT_NE(m.find(c.mensagem), std::string::npos) << m;
+    EXPECT_NE(m.find("MOXNFE_LIMITE_ENTRADA_MB"), std::string::npos) << m;
+  }
+  mox::SetInputLimit(antes);
 }

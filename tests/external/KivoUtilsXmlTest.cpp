@@ -77,7 +77,8 @@ TEST(KivoUtilsXPath, SelectNodesGivesSelfContainedXml) {
     SCOPED_TRACE(i);
     EXPECT_TRUE(utils.IsValidXml(nodes[i]));
     EXPECT_EQ(utils.GetNodeNamespaceURI(nodes[i]), TmoxKivoUtils::kNFeNamespace);
-    EXPECT_EQ(utils.GetXMLAttributeByIndex(nodes[i], "", 0), std::to_string(i + 1));
+    EXPECT_EQ(utils.GetXMLAttributeByIndex(nodes[i], "", 0), TmoxKivoUtils::kNFeNamespace);
+    EXPECT_EQ(utils.GetXMLAttributeByIndex(nodes[i], "", 1), std::to_string(i + 1)) << "nItem after xmlns";
   }
   EXPECT_FALSE(utils.XPathSelectNodes(Nfe310(), "//nfx:nada", nodes, kNfx, false));
   EXPECT_TRUE(nodes.empty());
@@ -117,9 +118,11 @@ TEST(KivoUtilsXml, TagsAttributesAndNamespaces) {
   EXPECT_EQ(utils.GetValueTag("nada", xml), "");
 
   const std::string infNFe = R"(<infNFe xmlns="http://www.portalfiscal.inf.br/nfe" Id="NFe1" versao="3.10"/>)";
-  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 0), "NFe1");
-  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 1), "3.10");
-  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 2), "");
+  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 0), TmoxKivoUtils::kNFeNamespace);
+  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 1), "NFe1");
+  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 2), "3.10");
+  EXPECT_EQ(utils.GetXMLAttributeByIndex(infNFe, "", 3), "");
+  EXPECT_EQ(utils.GetXMLAttributeByIndex(R"(<det nItem="7"/>)", "", 0), "7") << "no declaration, nothing before";
   EXPECT_EQ(utils.GetXMLNamespace(infNFe), TmoxKivoUtils::kNFeNamespace);
   EXPECT_EQ(utils.GetNodeNamespaceURI("<a/>"), "");
   EXPECT_TRUE(utils.IsValidXml("\xEF\xBB\xBF<a>x</a>"));

@@ -15,16 +15,7 @@ std::string Descompacta(const std::string& aBase64) { return mox::GzipDecompress
 class SandboxDFe : public TesteComSandbox {
  protected:
   std::string Distribuicao(int aUltimoNSU, ClienteDeTeste& aCliente, const std::string& aCnpj = kCnpjDestinatario) {
-    const std::string nsu = std::to_string(aUltimoNSU);
-    const std::string pedido = "<distDFeInt xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.01\"><tpAmb>2</tpAmb>"
-                               "<cUFAutor>33</cUFAutor><CNPJ>" + aCnpj + "</CNPJ><distNSU><ultNSU>" + std::string(15 - nsu.size(), '0') + nsu +
-                               "</ultNSU></distNSU></distDFeInt>";
-    const std::string ns = std::string(kWsdl) + "NFeDistribuicaoDFe";
-    const std::string envelope =
-        "<soap12:Envelope xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\"><soap12:Body><nfeDistDFeInteresse "
-        "xmlns=\"" + ns + "\"><nfeDadosMsg>" + pedido + "</nfeDadosMsg></nfeDistDFeInteresse></soap12:Body></soap12:Envelope>";
-    const std::string ret = aCliente.Posta(sandbox_->Endereco("AN", "NFeDistribuicaoDFe"), "NFeDistribuicaoDFe", "",
-                                           "nfeDistDFeInteresseResult", envelope);
+    const std::string ret = DistribuicaoDFe(aCliente, *sandbox_, aCnpj, aUltimoNSU);
     EXPECT_TRUE(ValidaContraEsquema(ret, "PL_008i2/retDistDFeInt_v1.01.xsd"));
     return ret;
   }

@@ -37,6 +37,14 @@ BackgroundProcess::~BackgroundProcess() {
   if (out_ >= 0) ::close(out_);
 }
 
+void BackgroundProcess::Kill() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGKILL);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
+
 std::string BackgroundProcess::ReadLine(std::chrono::milliseconds aTimeout) {
   auto deadline = std::chrono::steady_clock::now() + aTimeout;
   for (;;) {

@@ -20,6 +20,8 @@ class BackgroundProcess {
   // The next line of its standard output, without the line break. Throws when the program
   // closes its output or nothing arrives in time.
   std::string ReadLine(std::chrono::milliseconds aTimeout = std::chrono::seconds(20));
+  // Ends it at once with SIGKILL, as a crash or a power cut would, and waits for it.
+  void Kill();
 
  private:
   pid_t pid_ = -1;

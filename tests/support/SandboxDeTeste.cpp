@@ -38,11 +38,11 @@ SandboxDeTeste::SandboxDeTeste() {
 }
 
 void SandboxDeTeste::Inicia() {
-  processo_ = std::make_unique<BackgroundProcess>(
-      BuiltProgram("moxnfe-sandbox"),
-      std::vector<std::string>{"iniciar", "--estado", pasta_.file("estado"), "--esquemas", SchemasDir().string(),
-                               "--porta", "0", "--ca", pasta_.file("ac.pem"), "--certificado",
-                               pasta_.file("servidor.pem"), "--chave", pasta_.file("servidor.key")});
+  std::vector<std::string> argumentos{"iniciar", "--estado", pasta_.file("estado"), "--esquemas", SchemasDir().string(),
+                                      "--porta", "0", "--ca", pasta_.file("ac.pem"), "--certificado",
+                                      pasta_.file("servidor.pem"), "--chave", pasta_.file("servidor.key")};
+  argumentos.insert(argumentos.end(), opcoes_.begin(), opcoes_.end());
+  processo_ = std::make_unique<BackgroundProcess>(BuiltProgram("moxnfe-sandbox"), argumentos);
   const std::string linha = processo_->ReadLine();
   const std::string prefixo = "PRONTO ";
   if (linha.compare(0, prefixo.size(), prefixo) != 0) throw std::runtime_error("sandbox answered: " + linha);
@@ -50,7 +50,14 @@ void SandboxDeTeste::Inicia() {
   url_ = linha.substr(prefixo.size());
 }
 
-void SandboxDeTeste::Reinicia() {
+void SandboxDeTeste::Reinicia(const std::function<void()>& aParado) {
+  processo_.reset();
+  if (aParado) aParado();
+  Inicia();
+}
+
+void SandboxDeTeste::Derruba() {
+  processo_->Kill();
   processo_.reset();
   Inicia();
 }
@@ -111,6 +118,20 @@ std::string ConsultaNota(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbo
                         Envelope("NfeConsulta3", "35", "3.10",
                                  "<consSitNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><tpAmb>2</tpAmb>"
                                  "<xServ>CONSULTAR</xServ><chNFe>" + aChave + "</chNFe></consSitNFe>"));
+}
+
+std::string DistribuicaoDFe(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aCnpj,
+                            unsigned long long aUltimoNSU) {
+  const std::string nsu = std::to_string(aUltimoNSU);
+  const std::string pedido = "<distDFeInt xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"1.01\"><tpAmb>2</tpAmb>"
+                             "<cUFAutor>33</cUFAutor><CNPJ>" + aCnpj + "</CNPJ><distNSU><ultNSU>" +
+                             std::string(15 - nsu.size(), '0') + nsu + "</ultNSU></distNSU></distDFeInt>";
+  const std::string ns = std::string(kWsdl) + "NFeDistribuicaoDFe";
+  const std::string envelope =
+      "<soap12:Envelope xmlns:soap12=\"http://www.w3.org/2003/05/soap-envelope\"><soap12:Body><nfeDistDFeInteresse "
+      "xmlns=\"" + ns + "\"><nfeDadosMsg>" + pedido + "</nfeDadosMsg></nfeDistDFeInteresse></soap12:Body></soap12:Envelope>";
+  return aCliente.Posta(aSandbox.Endereco("AN", "NFeDistribuicaoDFe"), "NFeDistribuicaoDFe", "",
+                        "nfeDistDFeInteresseResult", envelope);
 }
 
 std::string Autoriza(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aNota) {

@@ -28,8 +28,13 @@ const mox::CertificateCredential& OutraEmpresa();
 class SandboxDeTeste {
  public:
   SandboxDeTeste();
-  // Stops the sandbox with SIGTERM and starts it again on the same state folder.
-  void Reinicia();
+  // Stops the sandbox with SIGTERM and starts it again on the same state folder; aParado runs
+  // while it is stopped.
+  void Reinicia(const std::function<void()>& aParado = {});
+  // Kills the sandbox with SIGKILL, wherever it is, and starts it again on the same state folder.
+  void Derruba();
+  // Options added to the sandbox's command line from its next start on.
+  void DefineOpcoes(std::vector<std::string> aOpcoes) { opcoes_ = std::move(aOpcoes); }
   // "https://127.0.0.1:PORT/ws/SP/NfeStatusServico2"
   std::string Endereco(const std::string& aSecao, const std::string& aServico) const;
   const std::string& Url() const { return url_; }
@@ -40,6 +45,7 @@ class SandboxDeTeste {
 
   TempDir pasta_;
   std::unique_ptr<BackgroundProcess> processo_;
+  std::vector<std::string> opcoes_;
   std::string url_;
 };
 
@@ -79,6 +85,9 @@ std::string EnviaLote(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, 
                       const std::string& aIndSinc = "0");
 std::string ConsultaRecibo(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aRecibo);
 std::string ConsultaNota(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aChave);
+// The DF-e distribution of the party aCnpj after NSU aUltimoNSU (retDistDFeInt).
+std::string DistribuicaoDFe(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aCnpj,
+                            unsigned long long aUltimoNSU);
 // Sends the signed note in a batch of its own and returns its protocol (protNFe) from the
 // receipt query.
 std::string Autoriza(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbox, const std::string& aNota);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +55,9 @@ InDir::~InDir() { std::filesystem::current_path(before_); }
 
 ProgramResult RunProgram(const std::string& aProgram, const std::vector<std::string>& aArgs,
                          const std::string& aInput) {
+  // A program may stop reading its input early (a refused input); that must not kill the test.
+  static const bool semSigpipe = (::signal(SIGPIPE, SIG_IGN), true);
+  (void)semSigpipe;
   int in[2], out[2], err[2];
   if (::pipe(in) || ::pipe(out) || ::pipe(err)) throw std::runtime_error("pipe failed");
   pid_t pid = ::fork();

@@ -17,8 +17,14 @@ What comes from where:
 - "enum": the enumerations of the field's type (merged where one tag serves several alternatives);
 - "display" and "dica": the layout's own description of the field: the display label is its first
   phrase, the hint the whole description when it says more than the label;
+- "equivale" and "substituto": on the fields kept outside the version's layout (leiautes.EXTRA_FIELDS),
+  the layout's field for the same element, which receives what is typed there, or the field to
+  fill instead (leiautes.EQUIVALENTS, leiautes.SUBSTITUTES);
+- "desde": the first package of the manual version whose schema has the field, when the oldest
+  one at hand lacks it (leiautes.MANUALS);
 - "rec": the field's positions in the national TXT record layout. For 3.10 they are the published
-  layout (../shared/reference/txtstructure310.json). No TXT layout is published for 1.10 and 2.00
+  layout (../shared/reference/txtstructure310.json), completed where it leaves groups out as its
+  4.00 edition does (leiautes.RECORD_SUPPLEMENT_310). No TXT layout is published for 1.10 and 2.00
   in our references, so their records are derived the way the 3.10 layout is built: one record per
   group, named by the group's item number without a trailing "01" (group "B01" gives record "B"),
   holding the group's own fields in schema order from position 2; a field that is one of several
@@ -82,8 +88,13 @@ class Field:
         self.visible = visible
         self.recs = []
         self.overrides = {}
+        self.paths = []  # schema paths of the elements the field stands for
+        self.equivalent = ''  # field of the layout that receives a value typed here
+        self.substitute = ''  # field of the layout to fill instead of this one
+        self.since = ''  # first package of the manual version that has the field, when not all do
 
     def merge(self, other):
+        self.paths += [path for path in other.paths if path not in self.paths]
         self.size = max(self.size, other.size)
         self.required = self.required and other.required
         self.empty_tag = self.empty_tag or other.empty_tag
@@ -171,6 +182,7 @@ def build_fields(root):
                      name not in leiautes.NO_EMPTY_TAG)
         field = Field(name, node.facets.size(), 'elemento' if node.kind == 'element' else 'atributo', node.doc,
                       required, node.facets.enums, True, empty_tag)
+        field.paths = [node.path()]
         fields = data_sets[ds]
         if name in fields:
             fields[name].merge(field)
@@ -234,10 +246,12 @@ def _alternative_branch(field):
     return node if all(leaf.is_field() for leaf in leaves) else None
 
 
-def published_records(root, by_node, layout_file):
-    """Positions from the published TXT record layout of the version."""
+def published_records(root, by_node, layout_file, supplement):
+    """Positions from the published TXT record layout of the version, with the supplementary lines
+    for the groups it leaves out (a supplementary line extends or adds a record)."""
     with open(layout_file, encoding='utf-8') as f:
         layout = json.load(f)
+    layout.update(supplement)
     items = {node.item.upper(): node for node in [root] + list(root.walk())}
     missing = []
     for key, line in layout.items():
@@ -280,12 +294,19 @@ def attribute_text(field):
     attrs.append(('display', label))
     if field.recs:
         attrs.append(('rec', ','.join(field.recs)))
+    if field.equivalent:
+        attrs.append(('equivale', field.equivalent))
+    if field.substitute:
+        attrs.append(('substituto', field.substitute))
+    if field.since:
+        attrs.append(('desde', field.since))
     values = dict(attrs)
     for key, value in field.overrides.items():
         values[key] = value
     if values.get('requerido') == 'n':
         del values['requerido']
-    order = ['nome', 'tamanho', 'requerido', 'tagvazia', 'visible', 'tpnode', 'enum', 'dica', 'display', 'rec']
+    order = ['nome', 'tamanho', 'requerido', 'tagvazia', 'visible', 'tpnode', 'enum', 'dica', 'display', 'rec',
+             'equivale', 'substituto', 'desde']
     return ' '.join('%s=%s' % (k, quoteattr(values[k])) for k in order if k in values)
 
 
@@ -323,21 +344,55 @@ def build_manual(manual, schemas, reference):
     data_sets, by_node = build_fields(root)
     missing = []
     if 'record_layout' in config:
-        missing = published_records(root, by_node, os.path.join(reference, config['record_layout']))
+        missing = published_records(root, by_node, os.path.join(reference, config['record_layout']),
+                                    config.get('record_supplement', {}))
     else:
         derived_records(root, by_node)
+    mark_first_packages(config, schemas, by_node)
     return data_sets, missing
 
 
+def mark_first_packages(config, schemas, by_node):
+    """Marks the fields that the oldest package of the version at hand lacks with the first
+    package that has them."""
+    packages = []
+    for package in config['packages']:
+        path = os.path.join(schemas, package, config['schema'])
+        if os.path.exists(path):
+            tree = Schema(path).tree()
+            packages.append((package, {node.path() for node in tree.walk()}))
+    for field in set(by_node.values()):
+        first = next((package for package, paths in packages if set(field.paths) & paths), None)
+        if first is None:
+            raise ValueError('%s: no package has %s' % (config['package'], field.name))
+        if first != packages[0][0]:
+            field.since = first.lower()
+
+
 def add_extra_fields(manual, data_sets, built):
+    equivalents = leiautes.EQUIVALENTS.get(manual, {})
+    substitutes = leiautes.SUBSTITUTES.get(manual, {})
     for ds, name, size, label, source in leiautes.EXTRA_FIELDS.get(manual, []):
         if source:
             original = built[source][0][ds][name]
             field = Field(name, original.size, original.tpnode, original.doc, False, original.enums, False)
+            field.paths = list(original.paths)
         else:
             field = Field(name, size, 'elemento', label, False, None, False)
         field.doc = (field.doc.rstrip('.') + '. ' if field.doc else '') + leiautes.KEPT_FOR_RULES
+        field.equivalent = equivalents.get(name) or _same_element(data_sets[ds], field.paths)
+        field.substitute = substitutes.get(name, '')
+        if field.equivalent and field.substitute:
+            raise ValueError('%s: %s has both an equivalent and a substitute' % (manual, name))
         data_sets[ds][name] = field
+
+
+def _same_element(fields, paths):
+    """The visible field of a data set that stands for one of these schema paths, or ''."""
+    found = {f.name for f in fields.values() if f.visible and set(f.paths) & set(paths)}
+    if len(found) > 1:
+        raise ValueError('several fields for %s: %s' % (paths, sorted(found)))
+    return found.pop() if found else ''
 
 
 def export_variant(manual, data_sets):

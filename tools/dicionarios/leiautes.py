@@ -84,7 +84,7 @@ ANCHORS_310 = {
     'total/ISSQNtot/vDescCond': 'W22e', 'total/ISSQNtot/vISSRet': 'W22f', 'total/ISSQNtot/cRegTrib': 'W22g',
     'total/retTrib': 'W23',
     'transp': 'X01', 'transp/vagao': 'X25a', 'transp/balsa': 'X25b', 'transp/vol': 'X26',
-    'cobr': 'Y01', 'pag': 'YA01',
+    'cobr': 'Y01', 'pag': 'YA01', 'pag/card/tpIntegra': 'YA04a',
     'infAdic': 'Z01', 'exporta': 'ZA01', 'compra': 'ZB01', 'cana': 'ZC01',
 }
 
@@ -119,7 +119,7 @@ COMMON_DATA_SETS = {
     'total': 'W',
     'transp': 'X', 'transp/reboque': 'REBOQUE', 'transp/vol': 'VOL', 'transp/vol/lacres': 'LACRE',
     'cobr': 'Y', 'cobr/dup': 'DUP',
-    'pag': None,  # payment (NFC-e): no converter writes it
+    'pag': 'YA',
     'infAdic': 'Z', 'infAdic/obsCont': 'OBSCONT', 'infAdic/obsFisco': 'OBSFISCO', 'infAdic/procRef': 'PROCREF',
     'exporta': 'Z', 'compra': 'Z',
     'cana': 'CANA', 'cana/forDia': 'FORDIA', 'cana/deduc': 'DEDUC',
@@ -131,7 +131,7 @@ DATA_SET_ORDER = [
     'A', 'B', 'NREF', 'C', 'D', 'E', 'F', 'G', 'AUTXML',
     'H', 'I', 'NVE', 'DI', 'ADI', 'DETEXPORT', 'EXPORTIND', 'J', 'K', 'L', 'L1', 'L2',
     'M', 'N', 'NA', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'UB', 'V',
-    'W', 'X', 'REBOQUE', 'VOL', 'LACRE', 'Y', 'DUP', 'Z', 'OBSCONT', 'OBSFISCO', 'PROCREF',
+    'W', 'X', 'REBOQUE', 'VOL', 'LACRE', 'Y', 'DUP', 'YA', 'Z', 'OBSCONT', 'OBSFISCO', 'PROCREF',
     'CANA', 'FORDIA', 'DEDUC', 'MANAGER',
 ]
 
@@ -176,12 +176,30 @@ RECORD_GROUPS_310 = {'JA': 'J01'}
 # Field names of the 3.10 record layout that differ from the tag.
 RECORD_ALIASES = {'item': 'nItem'}
 
+# Record lines the published 3.10 layout leaves out, written as its 4.00 edition writes them: the
+# avulsa group whole, and the interstate-sale totals after the last item of W02.
+RECORD_SUPPLEMENT_310 = {
+    'D': 'D|CNPJ|xOrgao|matr|xAgente|fone|UF|nDAR|dEmi|vDAR|repEmi|dPag|',
+    'W02': 'W02|vBC|vICMS|vICMSDeson|vBCST|vST|vProd|vFrete|vSeg|vDesc|vII|vIPI|vPIS|vCOFINS|vOutro|vNF|vTotTrib|'
+           'vFCPUFDest|vICMSUFDest|vICMSUFRemet|',
+}
+
+# Each manual version: the package its dictionaries are made from (the newest), and all the
+# packages that read them, oldest first. A field that the oldest of those packages (with its
+# schemas at hand) lacks is marked with the first package that has it ("desde"), and data entry
+# refuses it for the packages before.
 MANUALS = {
-    'vm30': {'package': 'PL_005f', 'schema': 'leiauteNFe_v1.10.xsd', 'anchors': ANCHORS_110},
-    'vm40': {'package': 'PL_006j', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
-    'vm50': {'package': 'PL_006v', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200},
+    'vm30': {'package': 'PL_005f', 'schema': 'leiauteNFe_v1.10.xsd', 'anchors': ANCHORS_110,
+             'packages': ['PL_005a', 'PL_005b', 'PL_005c', 'PL_005d', 'PL_005f']},
+    'vm40': {'package': 'PL_006j', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200,
+             'packages': ['PL_006e', 'PL_006f', 'PL_006g', 'PL_006i', 'PL_006j']},
+    'vm50': {'package': 'PL_006v', 'schema': 'leiauteNFe_v2.00.xsd', 'anchors': ANCHORS_200,
+             'packages': ['PL_006m', 'PL_006n', 'PL_006p', 'PL_006q', 'PL_006r', 'PL_006s', 'PL_006t', 'PL_006u',
+                          'PL_006v']},
     'vm50a': {'package': 'PL_008i1', 'schema': 'leiauteNFe_v3.10.xsd', 'anchors': ANCHORS_310,
-              'record_layout': 'txtstructure310.json'},
+              'record_layout': 'txtstructure310.json', 'record_supplement': RECORD_SUPPLEMENT_310,
+              'packages': ['PL_008a', 'PL_008b', 'PL_008c', 'PL_008d', 'PL_008e', 'PL_008f', 'PL_008g', 'PL_008h',
+                           'PL_008i', 'PL_008i1']},
 }
 
 # Fields outside the version's own layout that its converters, readers or rules still name.
@@ -209,6 +227,19 @@ EXTRA_FIELDS = {
         ('NREF', 'nCOO_B20m', None, None, 'vm50'),
         ('Q', 'CST_Q02', 2, 'Código de Situação Tributária do PIS no grupo PISAliq', None),
     ],
+}
+
+# What data entry does with a value typed into one of those fields, since it never reaches the
+# XML. A field copied from another version's layout is the same element as the field of this
+# version at the same schema path ("equivale"), and entry stores the value there. The entries
+# below name that field where the paths do not tell it; a field listed in SUBSTITUTES has no
+# equal here, and entry refuses it naming the field to fill instead ("substituto"). Any other
+# extra field is refused without a substitute.
+EQUIVALENTS = {
+    'vm50a': {'CST_Q02': 'CST_Q06'},  # the PISAliq situation of the 3.10 record layout
+}
+SUBSTITUTES = {
+    'vm50a': {'dEmi_B09': 'dhEmi_B09'},  # 3.10 has the date with time and zone only
 }
 
 # The export variant: the dictionary for notes whose counterpart is abroad (exports, and imports
