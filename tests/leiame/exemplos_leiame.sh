@@ -16,7 +16,7 @@ chmod 755 "$trabalho"
 casa="$trabalho/casa"
 pasta="$trabalho/pasta"
 mkdir -p "$casa/.local/share/moxnfe" "$pasta"
-ln -s "$esquemas" "$casa/.local/share/moxnfe/Esquemas"
+ln -s "$esquemas" "$casa/.local/share/moxnfe/pacotes"
 
 # The README's sh blocks, one script; background jobs it started end with it.
 roteiro="$trabalho/roteiro.sh"
