@@ -4,10 +4,27 @@
 # recibo com os protocolos, consulta e cancelamento de uma delas, tudo pelo componente. Sai com
 # erro em qualquer falha.
 #
+# Os arquivos que a demonstração faz (notas assinadas, respostas da SEFAZ, registro do sandbox)
+# ficam numa pasta que ela mostra no fim; --limpar apaga essa pasta ao terminar.
+#
 # Variáveis: MOXNFE_SCHEMAS (pacotes de esquemas oficiais; padrão ../shared/schemas),
 # MOXNFE_PROGRAMAS (pasta com moxnfe e moxnfe-sandbox já compilados: dispensa instalação e
-# compilação), MOXNFE_DEMO_MANTER=1 (mantém a pasta de trabalho para examinar os arquivos).
+# compilação).
 set -euo pipefail
+limpar=0
+for argumento in "$@"; do
+  case "$argumento" in
+    --limpar) limpar=1 ;;
+    -h | --help)
+      echo "Uso: bash scripts/demo.sh [--limpar]   (--limpar apaga os arquivos da demonstração ao terminar)"
+      exit 0
+      ;;
+    *)
+      echo "Opção desconhecida: $argumento (use --limpar ou --help)" >&2
+      exit 2
+      ;;
+  esac
+done
 cd "$(dirname "$0")/.."
 raiz=$(pwd)
 
@@ -32,20 +49,31 @@ encerra() {
     kill "$sandbox_pid" 2> /dev/null || true
     wait "$sandbox_pid" 2> /dev/null || true
   fi
-  if [ "${MOXNFE_DEMO_MANTER:-}" = "1" ]; then
-    echo "Arquivos da demonstração em $trabalho"
-  else
+  if [ "$limpar" = "1" ]; then
     rm -rf "$trabalho"
+    echo "Arquivos da demonstração apagados (--limpar)."
+  else
+    echo
+    echo "Arquivos da demonstração em $trabalho:"
+    echo "  notas assinadas: $trabalho/nota-*-assinada.xml"
+    echo "  respostas de cada passo: $trabalho/respostas/"
+    echo "  registro do sandbox: $trabalho/sandbox.log"
+    echo "Para apagá-los: rm -rf $trabalho (ou rode a demonstração com --limpar)."
   fi
 }
 trap encerra EXIT
 
 passo() { printf '\n== %s\n' "$*"; }
 
-# Runs a command, shows its output and keeps it in $saida; a failure ends the demonstration.
-saida="$trabalho/saida.txt"
+# Runs a command, shows its output and keeps it in respostas/NN-NAME.txt ($saida); a failure ends
+# the demonstration.
+mkdir -p "$trabalho/respostas"
+passos=0
 executa() {
-  local status=0
+  local nome=$1 status=0
+  shift
+  passos=$((passos + 1))
+  saida="$trabalho/respostas/$(printf '%02d' "$passos")-$nome.txt"
   "$@" > "$saida" || status=$?
   cat "$saida"
   if [ "$status" -ne 0 ]; then
@@ -59,7 +87,7 @@ senha=demo
 certificados="$trabalho/certificados"
 
 passo "Certificados de teste: autoridade, servidor e e-CNPJ $cnpj"
-executa "$bin/moxnfe-sandbox" certificados --saida "$certificados" --cnpj "$cnpj" \
+executa certificados "$bin/moxnfe-sandbox" certificados --saida "$certificados" --cnpj "$cnpj" \
   --nome "EMPRESA DEMONSTRACAO LTDA" --senha "$senha"
 
 passo "Sandbox SEFAZ (homologação) numa porta livre"
@@ -83,27 +111,27 @@ echo "Sandbox em $url"
 
 passo "Arquivo de servidores apontando para o sandbox"
 servidores="$trabalho/nfeServidoresHom.ini"
-executa "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servidores"
+executa servidores "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servidores"
 
 opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem")
 
 passo "moxnfe sefaz status"
-executa "$bin/moxnfe" sefaz status "${opcoes[@]}"
+executa status "$bin/moxnfe" sefaz status "${opcoes[@]}"
 
 passo "Duas NF-e 3.10 digitadas em TX2: conversão, chave de acesso e assinatura"
 # The TX2 example of two notes, dated now (Brasília time), as a user's system would write it.
 agora=$(date -u -d '-3 hours' +%Y-%m-%dT%H:%M:%S-03:00)
-sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" tests/fixtures/tx2/duas-notas.tx2 > "$trabalho/notas.tx2"
-executa "$bin/moxnfe" tx2 converter "$trabalho/notas.tx2" --esquema pl_008i1 --silencioso --saida "$trabalho/lote.txt"
+"$bin/moxnfe" tx2 exemplo duas-notas | sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" > "$trabalho/notas.tx2"
+executa tx2-converter "$bin/moxnfe" tx2 converter "$trabalho/notas.tx2" --esquema pl_008i1 --silencioso --saida "$trabalho/lote.txt"
 notas=()
 chaves=()
 n=0
 while IFS= read -r infnfe; do
   n=$((n + 1))
   chave=$(printf '%s' "$infnfe" | sed -n 's/^<infNFe Id="NFe\([0-9]\{44\}\)".*/\1/p')
-  executa "$bin/moxnfe" chave validar "$chave"
+  executa "chave-$n" "$bin/moxnfe" chave validar "$chave"
   printf '<NFe xmlns="http://www.portalfiscal.inf.br/nfe">%s</NFe>\n' "$infnfe" > "$trabalho/nota-$n.xml"
-  executa "$bin/moxnfe" assinar "$trabalho/nota-$n.xml" --pfx "$certificados/$cnpj.pfx" --senha "$senha" \
+  executa "assinar-$n" "$bin/moxnfe" assinar "$trabalho/nota-$n.xml" --pfx "$certificados/$cnpj.pfx" --senha "$senha" \
     --saida "$trabalho/nota-$n-assinada.xml"
   notas+=("$trabalho/nota-$n-assinada.xml")
   chaves+=("$chave")
@@ -120,24 +148,24 @@ for nota in "${notas[@]}"; do
 done
 
 passo "moxnfe sefaz enviar-lote (as duas notas num lote)"
-executa "$bin/moxnfe" sefaz enviar-lote "${notas[@]}" --lote 1 "${opcoes[@]}"
+executa enviar-lote "$bin/moxnfe" sefaz enviar-lote "${notas[@]}" --lote 1 "${opcoes[@]}"
 recibo=$(sed -n 's/^Recibo: //p' "$saida")
 [ -n "$recibo" ] || { echo "O envio não devolveu recibo." >&2; exit 1; }
 
 passo "moxnfe sefaz consultar-recibo $recibo (protocolos das notas)"
-executa "$bin/moxnfe" sefaz consultar-recibo "$recibo" "${opcoes[@]}"
+executa consultar-recibo "$bin/moxnfe" sefaz consultar-recibo "$recibo" "${opcoes[@]}"
 
 passo "moxnfe sefaz consultar-nfe ${chaves[0]}"
-executa "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
+executa consultar-nfe "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
 protocolo=$(sed -n 's/.*(protocolo \([0-9]*\)).*/\1/p' "$saida" | head -n 1)
 [ -n "$protocolo" ] || { echo "A consulta não trouxe o protocolo." >&2; exit 1; }
 
 passo "moxnfe sefaz cancelar ${chaves[0]} (evento de cancelamento)"
-executa "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$protocolo" \
+executa cancelar "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$protocolo" \
   --justificativa "Cancelamento de demonstracao do moxnfe" "${opcoes[@]}"
 
 passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
-executa "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
+executa consultar-nfe-cancelada "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
 
 passo "Registro do sandbox (uma linha por requisição)"
 cat "$trabalho/sandbox.log"

@@ -21,6 +21,7 @@ packages=(
   python3 python3-aiosmtpd
   poppler-utils
   clang libclang-rt-14-dev ccache
+  dpkg-dev
 )
 
 missing=()

@@ -19,12 +19,11 @@ std::string FormatErrorLogLine(const char* aClassName, const std::string& aMessa
 }
 
 std::string DefaultErrorLogFolder() {
-  // Installed programs usually live in folders their users cannot write; the log then goes to
-  // the component's data folder, which is created on demand.
-  if (::access(ProgramDir().c_str(), W_OK) == 0) return ProgramDir();
-  const std::string data = TmoxKivoUtils().GetSpecialDirectories(1);
-  CreateDirectories(data);
-  return data;
+  // Programs are installed where their users cannot write; the log goes to the per-user data
+  // folder, as the component's own error-log folder does by default.
+  const std::string folder = UserDataDir() + "LogErro/";
+  CreateDirectories(folder);
+  return folder;
 }
 
 EmoxException::EmoxException(const char* aClassName, std::string aNomeLog, const std::string& Msg,

@@ -39,8 +39,8 @@ class EmoxException : public std::runtime_error {
 // The error log line: "[dd/mm/yyyy hh:nn:ss:zzz] <thread id> - <class name> : <message>".
 std::string FormatErrorLogLine(const char* aClassName, const std::string& aMessage);
 
-// Folder of the error log when the caller names none: the program's folder, or the component's
-// data folder when the program's folder is not writable.
+// Folder of the error log when the caller names none: "LogErro/" in the per-user data folder,
+// created on demand.
 std::string DefaultErrorLogFolder();
 
 // Declares an exception class: the message constructor, Create and CreateFmt, and the

@@ -1,6 +1,7 @@
 #include "base/TDanfeSettings.h"
 
 #include "external/TmoxKivoUtils.h"
+#include "external/moxPaths.h"
 
 namespace mox {
 
@@ -13,12 +14,12 @@ TmoxKivoUtils& TDanfeSettings::Utils() {
 }
 
 const std::string& TDanfeSettings::ModeloRetrato() {
-  if (FModeloRetrato.empty()) FModeloRetrato = Utils().ExpandPath("Templates\\vm50a\\Danfe\\retrato.rtm");
+  if (FModeloRetrato.empty()) FModeloRetrato = FindDataFile("Templates/vm50a/Danfe/retrato.rtm");
   return FModeloRetrato;
 }
 
 const std::string& TDanfeSettings::ModeloPaisagem() {
-  if (FModeloPaisagem.empty()) FModeloPaisagem = Utils().ExpandPath("Templates\\vm50a\\Danfe\\paisagem.rtm");
+  if (FModeloPaisagem.empty()) FModeloPaisagem = FindDataFile("Templates/vm50a/Danfe/paisagem.rtm");
   return FModeloPaisagem;
 }
 

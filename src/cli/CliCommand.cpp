@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
+
+#include "external/SystemErrorText.h"
+#include "external/moxPaths.h"
 
 namespace moxcli {
 
@@ -104,6 +108,14 @@ std::string JsonEscape(const std::string& aText) {
   return out;
 }
 
+std::string ParaTerminal(std::string aTexto) {
+  for (char& c : aTexto)
+    if (c == '\r') c = '\n';
+  return aTexto;
+}
+
+std::string CaminhoDigitado(const std::string& aTexto) { return mox::AbsolutePath(aTexto); }
+
 namespace {
 
 std::string Joined(const std::vector<std::string>& aPath) {
@@ -154,6 +166,20 @@ bool IsGroup(const std::string& aWord) {
   return false;
 }
 
+bool PediuJson(const std::vector<std::string>& aArgs) {
+  for (const auto& a : aArgs) {
+    if (a == "--") return false;
+    if (a == "--json") return true;
+  }
+  return false;
+}
+
+// A script that asked for JSON gets the failure as JSON on standard output too.
+int Falha(const std::vector<std::string>& aArgs, CliIo& aIo, const std::string& aMensagem, int aCodigo) {
+  if (PediuJson(aArgs)) aIo.out << "{\"erro\":\"" << JsonEscape(aMensagem) << "\",\"codigo\":" << aCodigo << "}\n";
+  return aCodigo;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& aArgs, CliIo& aIo) {
@@ -177,6 +203,7 @@ int RunCli(const std::vector<std::string>& aArgs, CliIo& aIo) {
     return 2;
   }
   std::vector<std::string> rest(aArgs.begin() + static_cast<long>(consumed), aArgs.end());
+  const std::string nome = "moxnfe " + Joined(command->path);
   try {
     CliArgs args = CliParser::Parse(*command, rest);
     if (args.Flag("help")) {
@@ -185,12 +212,17 @@ int RunCli(const std::vector<std::string>& aArgs, CliIo& aIo) {
     }
     return command->run(args, aIo);
   } catch (const CliUsageError& e) {
-    aIo.err << "moxnfe " << Joined(command->path) << ": " << e.message << "\nUse moxnfe " << Joined(command->path)
-            << " --help para ver as opções.\n";
-    return 2;
+    aIo.err << nome << ": " << e.message << "\nUse " << nome << " --help para ver as opções.\n";
+    return Falha(rest, aIo, e.message, 2);
+  } catch (const std::filesystem::filesystem_error& e) {
+    // The library's own text is English; the path and the system's reason are what matter.
+    const std::string mensagem = "erro em " + e.path1().string() + ": " + mox::SystemErrorText(e.code());
+    aIo.err << nome << ": " << mensagem << "\n";
+    return Falha(rest, aIo, mensagem, 1);
   } catch (const std::exception& e) {
-    aIo.err << "moxnfe " << Joined(command->path) << ": " << e.what() << "\n";
-    return 1;
+    const std::string mensagem = ParaTerminal(e.what());
+    aIo.err << nome << ": " << mensagem << "\n";
+    return Falha(rest, aIo, mensagem, 1);
   }
 }
 

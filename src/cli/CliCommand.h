@@ -73,4 +73,14 @@ int RunCli(const std::vector<std::string>& aArgs, CliIo& aIo);
 // Text output helpers shared by the subcommands.
 std::string JsonEscape(const std::string& aText);
 
+// The component's messages break lines with a bare carriage return, which a terminal would draw
+// over the same line; they become line feeds.
+std::string ParaTerminal(std::string aTexto);
+
+// A path the user typed, made absolute against the current folder (empty stays empty).
+std::string CaminhoDigitado(const std::string& aTexto);
+
+// The manual version every command assumes when none is given.
+inline constexpr const char* kVersaoManualPadrao = "5.0a";
+
 }  // namespace moxcli

@@ -114,7 +114,7 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::Tm
   const bool producao = nfe.Ambiente() == mox::TAmbienteKind::akProducao;
   std::string servidores = aArgs.OptionOr("servidores", "");
   if (servidores.empty() && (producao ? nfe.ArquivoServidoresProd() : nfe.ArquivoServidoresHom()).empty())
-    servidores = mox::ProgramDir() + (producao ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
+    servidores = mox::FindDataFile(producao ? "nfeServidoresProd.ini" : "nfeServidoresHom.ini");
   if (!servidores.empty())
     producao ? nfe.SetArquivoServidoresProd(Absoluto(servidores)) : nfe.SetArquivoServidoresHom(Absoluto(servidores));
   const std::string timeout = aArgs.OptionOr("timeout", "0");

@@ -2,6 +2,7 @@
 // digit, and its fields back from a key.
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,7 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "utils/moxChaveNFe.h"
+#include "external/TaxIdCheck.h"
 #include "utils/moxCodigoUF.h"
 
 namespace {
@@ -18,25 +20,18 @@ namespace {
 using moxcli::CliArgs;
 using moxcli::CliIo;
 using moxcli::CliUsageError;
+using moxcli::ParaTerminal;
 using nlohmann::json;
 
 const moxcli::CliOption kVersaoManual{"versao-manual", "VERSAO",
                                       "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a)"};
-
-// The component's messages separate lines with a bare carriage return, which a terminal would
-// draw over the same line.
-std::string ParaTerminal(std::string aTexto) {
-  for (char& c : aTexto)
-    if (c == '\r') c = '\n';
-  return aTexto;
-}
 
 void PrintJson(std::ostream& aOut, const json& aValor) {
   aOut << aValor.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
 }
 
 mox::TVersaoManual VersaoManual(const CliArgs& aArgs) {
-  const std::string texto = aArgs.OptionOr("versao-manual", "5.0a");
+  const std::string texto = aArgs.OptionOr("versao-manual", moxcli::kVersaoManualPadrao);
   try {
     return mox::StrToVersaoManual(texto);
   } catch (const mox::EmoxException& e) {
@@ -69,26 +64,64 @@ std::string SiglaDaUF(const std::string& aCodigo) {
   return {};
 }
 
+// Impossible input is a failure of the command (status 1), as a wrong check digit is.
+[[noreturn]] void Recusa(const std::string& aMensagem) { throw std::runtime_error(aMensagem); }
+
 std::string CodigoDaUF(const std::string& aUF) {
-  if (aUF.size() == 2 && SoDigitos(aUF)) return aUF;
-  std::string codigo = mox::GetCodeUF(aUF);
-  if (codigo.empty()) throw CliUsageError{"UF desconhecida: " + aUF};
-  return codigo;
+  const bool codigo = aUF.size() == 2 && SoDigitos(aUF);
+  if (codigo ? SiglaDaUF(aUF).empty() : mox::GetCodeUF(aUF).empty())
+    Recusa("UF desconhecida: " + aUF + " (use a sigla, como SP, ou o código IBGE, como 35)");
+  return codigo ? aUF : mox::GetCodeUF(aUF);
+}
+
+int Numero(const std::string& aTexto, size_t aInicio, size_t aTamanho) {
+  return std::stoi(aTexto.substr(aInicio, aTamanho));
+}
+
+// The calendar is checked here; the lengths the key accepts are the key routine's own check.
+void ConfereData(const std::string& aData) {
+  if (aData.size() != 10 && aData.size() != 25) return;
+  auto digitos = [&](size_t aInicio, size_t aTamanho) { return SoDigitos(aData.substr(aInicio, aTamanho)); };
+  if (!digitos(0, 4) || aData[4] != '-' || !digitos(5, 2) || aData[7] != '-' || !digitos(8, 2))
+    Recusa("data de emissão em formato inválido: " + aData + " (use AAAA-MM-DD ou AAAA-MM-DDThh:mm:ss-03:00)");
+  using namespace std::chrono;
+  const year_month_day dia{year{Numero(aData, 0, 4)}, month{static_cast<unsigned>(Numero(aData, 5, 2))},
+                           day{static_cast<unsigned>(Numero(aData, 8, 2))}};
+  if (!dia.ok()) Recusa("data de emissão impossível: " + aData.substr(0, 10));
+  if (aData.size() == 25 && aData[10] == 'T' && digitos(11, 2) && digitos(14, 2) && digitos(17, 2) &&
+      (Numero(aData, 11, 2) > 23 || Numero(aData, 14, 2) > 59 || Numero(aData, 17, 2) > 59))
+    Recusa("hora de emissão impossível: " + aData);
 }
 
 // The emission date from --data, or the first day of the month from --aamm.
 std::string DataEmissao(const CliArgs& aArgs) {
   auto data = aArgs.Option("data"), aamm = aArgs.Option("aamm");
   if (data.has_value() == aamm.has_value()) throw CliUsageError{"informe --data ou --aamm (apenas um deles)"};
-  // The key takes the year and month by position; a date written otherwise would make digits
-  // out of its separators.
   if (data) {
-    if (data->size() < 7 || !SoDigitos(data->substr(0, 4)) || (*data)[4] != '-' || !SoDigitos(data->substr(5, 2)))
-      throw CliUsageError{"--data deve ser AAAA-MM-DD ou AAAA-MM-DDThh:mm:ssTZD: " + *data};
+    ConfereData(*data);
     return *data;
   }
-  if (aamm->size() != 4 || !SoDigitos(*aamm)) throw CliUsageError{"--aamm deve ter 4 dígitos (ano e mês): " + *aamm};
+  if (aamm->size() != 4 || !SoDigitos(*aamm)) Recusa("--aamm deve ter 4 dígitos (ano e mês): " + *aamm);
+  const int mes = Numero(*aamm, 2, 2);
+  if (mes < 1 || mes > 12) Recusa("ano e mês impossíveis: " + *aamm + " (mês " + aamm->substr(2) + ")");
   return "20" + aamm->substr(0, 2) + "-" + aamm->substr(2, 2) + "-01";
+}
+
+// The issuer's number as the key holds it: the CNPJ, or the CPF zero-filled to 14 digits. A
+// number of digits is checked here; anything else reaches the key routine and its message.
+std::string Emitente(const CliArgs& aArgs) {
+  auto cnpj = aArgs.Option("cnpj"), cpf = aArgs.Option("cpf");
+  if (cnpj.has_value() == cpf.has_value()) throw CliUsageError{"informe --cnpj ou --cpf (apenas um deles)"};
+  if (cpf) {
+    if (cpf->size() != 11 || !SoDigitos(*cpf)) Recusa("o CPF deve ter 11 dígitos: " + *cpf);
+    if (!mox::IsValidCPF(*cpf)) Recusa("CPF inválido (dígitos verificadores não conferem): " + *cpf);
+    return "000" + *cpf;
+  }
+  if (SoDigitos(*cnpj)) {
+    if (cnpj->size() != 14) Recusa("o CNPJ deve ter 14 dígitos: " + *cnpj);
+    if (!mox::IsValidCNPJ(*cnpj)) Recusa("CNPJ inválido (dígitos verificadores não conferem): " + *cnpj);
+  }
+  return *cnpj;
 }
 
 // The check digit of a key's first 43 digits, or empty when they are not all digits.
@@ -99,8 +132,8 @@ std::string DigitoCalculado(const std::string& aChave) {
 
 int Calcular(const CliArgs& aArgs, CliIo& aIo) {
   const mox::TVersaoManual versao = VersaoManual(aArgs);
-  const std::string data = DataEmissao(aArgs), uf = CodigoDaUF(aArgs.Required("uf"));
-  const std::string cnpj = aArgs.Required("cnpj"), modelo = aArgs.OptionOr("modelo", "55");
+  const std::string uf = CodigoDaUF(aArgs.Required("uf")), data = DataEmissao(aArgs);
+  const std::string cnpj = Emitente(aArgs), modelo = aArgs.OptionOr("modelo", "55");
   const std::string serie = aArgs.Required("serie"), numero = aArgs.Required("numero");
   const std::string codigo = aArgs.Required("codigo");
   std::string chave;
@@ -197,27 +230,21 @@ int Decodificar(const CliArgs& aArgs, CliIo& aIo) {
   return confere ? 0 : 1;
 }
 
-// Errors of the component reach the terminal with their line breaks.
-template <int (*Run)(const CliArgs&, CliIo&)>
-int ComMensagens(const CliArgs& aArgs, CliIo& aIo) {
-  try {
-    return Run(aArgs, aIo);
-  } catch (const mox::EmoxException& e) {
-    throw std::runtime_error(ParaTerminal(e.what()));
-  }
-}
-
 const moxcli::CliRegistrar kCalcular{{
     {"chave", "calcular"},
     "calcula a chave de acesso de 44 dígitos a partir dos campos da nota",
-    "--uf UF (--data DATA | --aamm AAMM) --cnpj CNPJ --serie SERIE --numero NUMERO --codigo CODIGO [opções]",
+    "--uf UF (--data DATA | --aamm AAMM) (--cnpj CNPJ | --cpf CPF) --serie SERIE --numero NUMERO --codigo CODIGO "
+    "[opções]",
     "A partir da versão 4.0 do Manual a chave leva o tipo de emissão e um código numérico de 8 dígitos;\n"
-    "nas versões 2.0.2a e 3.0, o código numérico tem 9 dígitos e não há tipo de emissão.",
+    "nas versões 2.0.2a e 3.0, o código numérico tem 9 dígitos e não há tipo de emissão.\n"
+    "Sai com 1, sem chave, quando a UF não existe, a data é impossível ou os dígitos verificadores\n"
+    "do CNPJ ou do CPF não conferem.",
     {
         {"uf", "UF", "sigla da UF do emitente (SP) ou seu código IBGE (35)"},
         {"data", "DATA", "data de emissão: AAAA-MM-DD ou AAAA-MM-DDThh:mm:ss-03:00"},
         {"aamm", "AAMM", "ano e mês de emissão, no lugar de --data (ex.: 1403)"},
         {"cnpj", "CNPJ", "CNPJ do emitente, 14 dígitos"},
+        {"cpf", "CPF", "ou: CPF do emitente pessoa física, 11 dígitos"},
         {"modelo", "MODELO", "modelo do documento (padrão 55)"},
         {"serie", "SERIE", "série, até 3 dígitos"},
         {"numero", "NUMERO", "número da nota, até 9 dígitos"},
@@ -225,7 +252,7 @@ const moxcli::CliRegistrar kCalcular{{
         {"codigo", "CODIGO", "código numérico (cNF)"},
         kVersaoManual,
     },
-    ComMensagens<Calcular>,
+    Calcular,
 }};
 
 const moxcli::CliRegistrar kValidar{{
@@ -234,7 +261,7 @@ const moxcli::CliRegistrar kValidar{{
     "[opções] CHAVE",
     "Espaços e o prefixo NFe da chave são ignorados. Sai com 1 quando a chave é inválida.",
     {kVersaoManual},
-    ComMensagens<Validar>,
+    Validar,
 }};
 
 const moxcli::CliRegistrar kDecodificar{{
@@ -243,7 +270,7 @@ const moxcli::CliRegistrar kDecodificar{{
     "[opções] CHAVE",
     "Espaços e o prefixo NFe da chave são ignorados. Sai com 1 quando o dígito verificador não confere.",
     {kVersaoManual},
-    ComMensagens<Decodificar>,
+    Decodificar,
 }};
 
 }  // namespace

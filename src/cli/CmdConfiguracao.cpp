@@ -1,5 +1,7 @@
 // moxnfe configuracao mostrar|verificar|criar: the component's configuration file.
+#include <filesystem>
 #include <ostream>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -71,9 +73,19 @@ std::vector<Par> Configuracao(mox::TmoxNFe& n) {
 std::unique_ptr<mox::TmoxNFe> Carrega(const CliArgs& aArgs) {
   if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de configuração"};
   auto n = std::make_unique<mox::TmoxNFe>();
+  n->SetVersaoManual(mox::StrToVersaoManual(kVersaoManualPadrao));
   n->SetSectionINI(aArgs.OptionOr("secao", "NFE"));
-  n->LoadConfig(aArgs.Positional().empty() ? std::string() : aArgs.Positional().front());
+  n->LoadConfig(aArgs.Positional().empty() ? std::string() : CaminhoDigitado(aArgs.Positional().front()));
   return n;
+}
+
+// A file the user typed, as the configuration file will name it: relative to the configuration's
+// folder when it lies there (the two can move together), absolute otherwise.
+std::string ArquivoReferido(const std::string& aDigitado, const std::string& aConfiguracao) {
+  const std::filesystem::path arquivo = CaminhoDigitado(aDigitado);
+  const std::filesystem::path relativo = arquivo.lexically_relative(std::filesystem::path(aConfiguracao).parent_path());
+  if (!relativo.empty() && *relativo.begin() != "..") return relativo.string();
+  return arquivo.string();
 }
 
 int Mostrar(const CliArgs& aArgs, CliIo& aIo) {
@@ -102,16 +114,25 @@ int Verificar(const CliArgs& aArgs, CliIo& aIo) {
 }
 
 int Criar(const CliArgs& aArgs, CliIo& aIo) {
-  if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo de configuração a criar"};
+  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de configuração"};
   mox::TmoxNFe n;
+  const std::string arquivo =
+      n.GetINIFilePath(aArgs.Positional().empty() ? std::string() : CaminhoDigitado(aArgs.Positional().front()));
+  if (mox::FileExists(arquivo) && !aArgs.Flag("substituir"))
+    throw std::runtime_error("o arquivo " + arquivo + " já existe (use --substituir para gravar por cima)");
+  n.SetVersaoManual(mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", kVersaoManualPadrao)));
   n.SetUF(aArgs.OptionOr("uf", "SP"));
   n.SetCNPJ(aArgs.OptionOr("cnpj", ""));
-  n.SetArquivoServidoresHom(aArgs.OptionOr("servidores-hom", "nfeServidoresHom.ini"));
-  n.SetArquivoServidoresProd(aArgs.OptionOr("servidores-prod", "nfeServidoresProd.ini"));
-  if (auto v = aArgs.Option("versao-manual")) n.SetVersaoManual(mox::StrToVersaoManual(*v));
-  if (auto c = aArgs.Option("certificado")) n.SetCaminhoCertificado(*c);
-  const std::string arquivo = aArgs.Positional().front();
-  if (auto barra = arquivo.find_last_of("/\\"); barra != std::string::npos) mox::CreateDirectories(arquivo.substr(0, barra));
+  // Without these, the names the component looks up beside the file and then among the
+  // installed data.
+  auto servidores = [&](const char* aOpcao, const char* aPadrao) {
+    auto v = aArgs.Option(aOpcao);
+    return v ? ArquivoReferido(*v, arquivo) : std::string(aPadrao);
+  };
+  n.SetArquivoServidoresHom(servidores("servidores-hom", "nfeServidoresHom.ini"));
+  n.SetArquivoServidoresProd(servidores("servidores-prod", "nfeServidoresProd.ini"));
+  if (auto c = aArgs.Option("certificado")) n.SetCaminhoCertificado(ArquivoReferido(*c, arquivo));
+  mox::CreateDirectories(std::filesystem::path(arquivo).parent_path().string());
   n.SaveConfig(arquivo);
   if (aArgs.Json())
     aIo.out << "{\"arquivo\":\"" << JsonEscape(n.ConfigINI().FileName()) << "\"}\n";
@@ -121,8 +142,10 @@ int Criar(const CliArgs& aArgs, CliIo& aIo) {
 }
 
 const std::string kArquivo =
-    "ARQUIVO é o arquivo de configuração (INI). Sem ele, vale nfeConfig.ini na pasta do programa;\n"
-    "um nome sem pasta também é procurado na pasta do programa.";
+    "ARQUIVO é o arquivo de configuração (INI), a partir da pasta atual. Sem ele, vale\n"
+    "~/.config/moxnfe/nfeConfig.ini. Caminhos escritos dentro do arquivo valem a partir da pasta\n"
+    "do arquivo; sem eles, os arquivos de servidores e os modelos instalados e, para o que o\n"
+    "componente grava, ~/.local/share/moxnfe.";
 
 CliRegistrar mostrar{{{"configuracao", "mostrar"},
                       "carrega um arquivo de configuração e mostra os valores em vigor",
@@ -140,14 +163,15 @@ CliRegistrar verificar{{{"configuracao", "verificar"},
 
 CliRegistrar criar{{{"configuracao", "criar"},
                     "grava um arquivo de configuração com os valores padrão do componente",
-                    "[opções] ARQUIVO",
-                    "",
+                    "[opções] [ARQUIVO]",
+                    kArquivo + "\nNão grava por cima de um arquivo que já existe, a não ser com --substituir.",
                     {{"uf", "UF", "UF do emitente (padrão: SP)"},
                      {"cnpj", "CNPJ", "CNPJ do emitente"},
-                     {"versao-manual", "VERSAO", "2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão: 5.0)"},
+                     {"versao-manual", "VERSAO", "2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão: 5.0a)"},
                      {"certificado", "ARQUIVO", "arquivo PKCS#12 do certificado"},
-                     {"servidores-hom", "ARQUIVO", "arquivo de servidores de homologação"},
-                     {"servidores-prod", "ARQUIVO", "arquivo de servidores de produção"}},
+                     {"servidores-hom", "ARQUIVO", "arquivo de servidores de homologação (padrão: o instalado)"},
+                     {"servidores-prod", "ARQUIVO", "arquivo de servidores de produção (padrão: o instalado)"},
+                     {"substituir", "", "grava por cima de um arquivo existente"}},
                     Criar}};
 
 }  // namespace

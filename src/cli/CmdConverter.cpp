@@ -27,13 +27,6 @@ struct NotaConvertida {
   std::vector<std::string> autorizacao;
 };
 
-// The component's messages break lines with a carriage return; a terminal wants line feeds.
-std::string ParaTerminal(std::string aTexto) {
-  for (char& c : aTexto)
-    if (c == '\r') c = '\n';
-  return aTexto;
-}
-
 std::vector<std::string> LinhasDoLote(const std::string& aLote) {
   std::vector<std::string> notas;
   size_t inicio = 0;

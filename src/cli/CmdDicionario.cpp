@@ -8,7 +8,9 @@
 
 #include "cli/CliCommand.h"
 #include "base/EmoxException.h"
+#include "base/moxEnumTexts.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
+#include "external/moxPaths.h"
 
 namespace {
 
@@ -42,9 +44,18 @@ std::vector<std::string> Problemas(const mox::TXmlDataSetNFe& aDs) {
   return problemas;
 }
 
+// The file given, or the dictionary installed for a manual version.
+std::string Dicionario(const CliArgs& aArgs) {
+  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de dicionário"};
+  if (!aArgs.Positional().empty()) return aArgs.Positional().front();
+  const mox::TVersaoManual versao =
+      mox::StrToVersaoManual(aArgs.OptionOr("versao-manual", moxcli::kVersaoManualPadrao));
+  return mox::FindDataFile("Templates/" + mox::PastaVersaoManual(versao) + "/Conversor/" +
+                           (aArgs.Flag("exportacao") ? "NFeDataSets_Exportacao.xml" : "NFeDataSets.xml"));
+}
+
 int Verificar(const CliArgs& aArgs, CliIo& aIo) {
-  if (aArgs.Positional().size() != 1) throw CliUsageError{"informe o arquivo do dicionário"};
-  const std::string arquivo = aArgs.Positional().front();
+  const std::string arquivo = Dicionario(aArgs);
   mox::TmoxXMLDataSetNFe dicionario;
   std::vector<std::string> problemas;
   try {
@@ -91,11 +102,13 @@ int Verificar(const CliArgs& aArgs, CliIo& aIo) {
 const moxcli::CliRegistrar kVerificar{{
     {"dicionario", "verificar"},
     "carrega um dicionário de campos e confere grupos, campos e ligações mestre-detalhe",
-    "[opções] ARQUIVO",
+    "[opções] [ARQUIVO]",
     "Lista os grupos do dicionário com seus campos e ligações e aponta o que impediria a digitação\n"
     "das notas: erros de carga, mestre ou campo de ligação inexistente, grupo sem o campo handle,\n"
-    "campos de controle visíveis. Sai com 1 quando encontra algum problema.",
-    {},
+    "campos de controle visíveis. Sem ARQUIVO, confere o dicionário instalado da versão do Manual.\n"
+    "Sai com 1 quando encontra algum problema.",
+    {{"versao-manual", "VERSAO", "sem ARQUIVO: versão do Manual do dicionário instalado (padrão 5.0a)"},
+     {"exportacao", "", "sem ARQUIVO: o dicionário de exportação (NFeDataSets_Exportacao.xml)"}},
     Verificar,
 }};
 

@@ -136,8 +136,8 @@ void TmoxCustomNFe::ConfigurarPropriedades() {
   };
   GetKivoUtils().SetSaveLogToFile(FSalvarLogsEmDisco);
   if (!FCaminhoCertificado.empty()) {
-    http.CertificatePath = FCaminhoCertificado;
-    signer.CertificatePath = FCaminhoCertificado;
+    http.CertificatePath = Caminho(FCaminhoCertificado);
+    signer.CertificatePath = http.CertificatePath;
   }
   const std::string nome = NomeSemQuebraFinal(FNomeCertificado->Text());
   if (!nome.empty()) {

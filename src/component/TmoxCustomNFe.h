@@ -56,19 +56,19 @@ class TmoxCustomNFe {
   void SetCaracteresRemoverAcentos(const std::string& aValue) { FCaracteresRemoverAcentos = aValue; }
   TCertificadoKind TipoCertificado() const { return FTipoCertificado; }
   void SetTipoCertificado(TCertificadoKind aValue) { FTipoCertificado = aValue; }
-  // Expanded, with the current manual version's sub-folder.
+  // Absolute, with the current manual version's sub-folder; the installed templates while empty.
   std::string DiretorioTemplates();
   virtual void SetDiretorioTemplates(const std::string& aValue);
   bool IgnoreInvalidCertificates() const { return FIgnoreInvalidCertificates; }
   void SetIgnoreInvalidCertificates(bool aValue) { FIgnoreInvalidCertificates = aValue; }
   const std::string& CNPJ() const { return FCNPJ; }
   void SetCNPJ(const std::string& aValue) { FCNPJ = aValue; }
-  // Expanded to absolute paths.
+  // Absolute paths (see ArquivoDeDados); empty while not set.
   std::string ArquivoServidoresHom() const;
   void SetArquivoServidoresHom(const std::string& aValue) { FArquivoServidoresHom = aValue; }
   std::string ArquivoServidoresProd() const;
   void SetArquivoServidoresProd(const std::string& aValue) { FArquivoServidoresProd = aValue; }
-  // "Log/" while empty; relative folders are expanded where used.
+  // Absolute; the per-user data folder + "Log/" while empty.
   std::string DiretorioLog() const;
   void SetDiretorioLog(const std::string& aValue) { FDiretorioLog = aValue; }
   TAmbienteKind Ambiente() const { return FAmbiente; }
@@ -86,7 +86,7 @@ class TmoxCustomNFe {
   const std::vector<std::string>& ErrosValidador() const { return FErrosValidador; }
   const std::string& SectionINI() const { return FSectionINI; }
   void SetSectionINI(const std::string& aValue) { FSectionINI = aValue; }
-  // Created on first use at the default path (program folder + "nfeConfig.ini").
+  // Created on first use at the default path (per-user configuration folder + "nfeConfig.ini").
   TmoxIniFile& ConfigINI();
   const std::string& Proxy() const { return FProxy; }
   void SetProxy(const std::string& aValue) { FProxy = aValue; }
@@ -103,7 +103,7 @@ class TmoxCustomNFe {
   void SetCaminhoCertificado(const std::string& aValue) { FCaminhoCertificado = aValue; }
   const std::string& SenhaCertificado() const { return FSenhaCertificado; }
   void SetSenhaCertificado(const std::string& aValue) { FSenhaCertificado = aValue; }
-  // Expanded and created; program folder + "LogErro/" while empty.
+  // Absolute and created; the per-user data folder + "LogErro/" while empty.
   std::string DiretorioLogErro();
   void SetDiretorioLogErro(const std::string& aValue);
   // Expanded and created; the shared data folder while empty.
@@ -192,13 +192,25 @@ class TmoxCustomNFe {
   void ConfigurarEmailSettings();
   void ConfigurarPropriedades();
   std::unique_ptr<TmoxNFEInterface> CriarConstrutor();
-  // Expands a configured folder and keeps its manual-version sub-folder current.
-  std::string PastaDaVersao(std::string& aField, const char* aDefault);
+  // A read-only data folder (the installed one while the setting is empty) with the current
+  // manual version's sub-folder.
+  std::string PastaDaVersao(const std::string& aField, const char* aDefault);
+  // A setting's path made absolute against the configuration file's folder (or the current folder).
+  std::string Caminho(const std::string& aValor) const;
+  // A read-only data file named in the settings: a relative name beside the configuration file (or
+  // in the current folder) when it is there, else the user's or the installed data file of that
+  // name; empty stays empty.
+  std::string ArquivoDeDados(const std::string& aValor) const;
+  // A writable folder: the setting made absolute, or the per-user data folder + aPadrao while empty.
+  std::string PastaGravavel(const std::string& aValor, const char* aPadrao) const;
+  // Folder of the configuration file last loaded or saved by name; empty before.
+  const std::string& PastaConfiguracao() const { return FPastaConfiguracao; }
 
   std::vector<std::string>& ErrosValidadorEmUso() { return FErrosValidador; }
 
   TmoxIniFile* FIniEmUso = nullptr;
   TNFeData fNFeData;
+  std::string FPastaConfiguracao;
 
  private:
   std::unique_ptr<TmoxCertStringNFe> FNomeCertificado;

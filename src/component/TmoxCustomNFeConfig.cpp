@@ -48,19 +48,21 @@ class IniDoChamador {
 
 }  // namespace
 
+// The rules of the original program folder, with the per-user configuration folder in its place;
+// a name with a folder is taken from the current folder.
 std::string TmoxCustomNFe::GetINIFilePath(const std::string& aFile) {
-  const std::string prog = ProgramDir();
+  const std::string pastaConfig = UserConfigDir();
   const std::string file = NormalizeSeparators(aFile);
   const std::string nome = NomeDoArquivo(file), pasta = PastaDoArquivo(file);
-  if (file.empty()) return prog + "nfeConfig.ini";
-  if (FileExists(file)) return GetKivoUtils().ExpandPath(file);
-  if (DirectoryExists(file)) return PastaDoArquivo(WithTrailingSlash(file)) + "nfeConfig.ini";
-  if (!pasta.empty() && DirectoryExists(pasta) && !nome.empty()) return file;
-  if (!nome.empty() && FileExists(prog + nome)) return prog + nome;
-  if (!nome.empty() && pasta.empty()) return prog + nome;
-  // A name in a folder that does not exist stays as given: falling back to the program's own
+  if (file.empty()) return pastaConfig + "nfeConfig.ini";
+  if (FileExists(file)) return AbsolutePath(file);
+  if (DirectoryExists(file)) return WithTrailingSlash(AbsolutePath(file)) + "nfeConfig.ini";
+  if (!pasta.empty() && DirectoryExists(pasta) && !nome.empty()) return AbsolutePath(file);
+  if (!nome.empty() && FileExists(pastaConfig + nome)) return pastaConfig + nome;
+  if (!nome.empty() && pasta.empty()) return pastaConfig + nome;
+  // A name in a folder that does not exist stays as given: falling back to the user's own
   // nfeConfig.ini would load another configuration, or overwrite it on save.
-  return nome.empty() ? prog + "nfeConfig.ini" : file;
+  return nome.empty() ? pastaConfig + "nfeConfig.ini" : AbsolutePath(file);
 }
 
 void TmoxCustomNFe::LoadConfig(const std::string& aConfigFile) {
@@ -78,6 +80,7 @@ void TmoxCustomNFe::LoadConfig(const std::string& aConfigFile) {
     throw EmoxConfigINIException::CreateFmt("Arquivo %s incompleto ou inválido na linha: %s",
                                             {path, ini->InvalidLines().front()}, DiretorioLogErro());
   FConfigINI = std::move(ini);
+  FPastaConfiguracao = PastaDoArquivo(path);
   CarregarConfiguracoes();
 }
 
@@ -91,7 +94,13 @@ void TmoxCustomNFe::LoadConfig(TmoxIniFile* aIniContent) {
 }
 
 void TmoxCustomNFe::SaveConfig(const std::string& aConfigFile) {
-  if (!aConfigFile.empty()) FConfigINI = std::make_unique<TmoxIniFile>(GetINIFilePath(aConfigFile));
+  if (!aConfigFile.empty()) {
+    const std::string path = GetINIFilePath(aConfigFile);
+    FConfigINI = std::make_unique<TmoxIniFile>(path);
+    FPastaConfiguracao = PastaDoArquivo(path);
+  }
+  // The per-user configuration folder may not exist yet on a fresh account.
+  if (PastaDoArquivo(ConfigINI().FileName()) == UserConfigDir()) CreateDirectories(UserConfigDir());
   SalvarConfiguracoes();
 }
 
@@ -125,14 +134,17 @@ void TmoxCustomNFe::SalvarConfiguracoes() {
 void TmoxCustomNFe::LerConfiguracoes(TmoxIniFile& ini) {
   {
     const std::string& S = FSectionINI;
+    // A missing folder key means the default place of its kind (installed data or per-user data),
+    // never a folder beside the file; the servers files keep their names, looked up beside the
+    // file and then among the installed data (docs/caminhos.md).
     SetVersaoManual(StrToVersaoManual(ini.ReadString(S, "VersaoManual", VersaoManualToStr(fVersaoManual))));
     FTipoCertificado = StrToTipoCertificado(ini.ReadString(S, "TipoCertificado", ""));
-    SetDiretorioTemplates(ini.ReadString(S, "DiretorioTemplates", "Templates"));
-    FDiretorioEsquemas = ini.ReadString(S, "DiretorioEsquemas", "Esquemas");
+    SetDiretorioTemplates(ini.ReadString(S, "DiretorioTemplates", ""));
+    FDiretorioEsquemas = ini.ReadString(S, "DiretorioEsquemas", "");
     FCNPJ = ini.ReadString(S, "CNPJ", "");
     FArquivoServidoresHom = ini.ReadString(S, "ArquivoServidoresHom", "nfeServidoresHom.ini");
     FArquivoServidoresProd = ini.ReadString(S, "ArquivoServidoresProd", "nfeServidoresProd.ini");
-    FDiretorioLog = ini.ReadString(S, "DiretorioLog", "Log");
+    FDiretorioLog = ini.ReadString(S, "DiretorioLog", "");
     FAmbiente = ini.ReadInteger(S, "Ambiente", 2) == 1 ? TAmbienteKind::akProducao : TAmbienteKind::akHomologacao;
     FValidarEsquemaAntesEnvio = ini.ReadBool(S, "ValidarEsquema", false);
     FIgnoreInvalidCertificates = ini.ReadBool(S, "IgnoreInvalidCertificates", false);
@@ -152,8 +164,8 @@ void TmoxCustomNFe::LerConfiguracoes(TmoxIniFile& ini) {
     SetUF(ini.ReadString(S, "UF", "SP"));
     FCaminhoCertificado = ini.ReadString(S, "CaminhoCertificado", "");
     FSenhaCertificado = ini.ReadString(S, "SenhaCertificado", "");
-    SetDiretorioLogErro(ini.ReadString(S, "DiretorioLogErro", "LogErro"));
-    SetDiretorioTemporario(ini.ReadString(S, "DiretorioTemporario", GetKivoUtils().GetSpecialDirectories(1)));
+    SetDiretorioLogErro(ini.ReadString(S, "DiretorioLogErro", ""));
+    SetDiretorioTemporario(ini.ReadString(S, "DiretorioTemporario", ""));
     FModoOperacao = StrToModoOperacao(ini.ReadString(S, "ModoOperacao", "Normal"));
     FSalvarLogsEmDisco = ini.ReadBool(S, "SalvarLogsEmDisco", true);
 
@@ -271,7 +283,7 @@ void TmoxCustomNFe::CheckConfig() {
   if (FUF.empty()) throw EmoxNFeException("O campo UF está vazio.", log);
   if (FCNPJ.empty()) throw EmoxNFeException("O campo CNPJ está vazio.", log);
   if (FCNPJ.size() != 14) throw EmoxNFeException::CreateFmt("O CNPJ não possui 14 digitos. %s", {FCNPJ}, log);
-  const std::string pastaLog = ExpandPath(DiretorioLog());
+  const std::string pastaLog = DiretorioLog();
   // One level only: the parent of the log folder must already exist.
   if (!DirectoryExists(pastaLog) && ::mkdir(NormalizeSeparators(pastaLog).c_str(), 0755) != 0)
     throw EmoxNFeException::CreateFmt("O diretório para salvar os Logs, é inválido. %s", {pastaLog}, log);

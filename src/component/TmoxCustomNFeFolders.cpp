@@ -10,26 +10,33 @@ namespace mox {
 
 namespace {
 
-// Expands and creates a folder; the folder is returned even when it cannot be created, so the
-// operation that uses it reports the failure in its own words.
+// The folder, created when missing; returned even when it cannot be created, so the operation
+// that uses it reports the failure in its own words.
 std::string PastaCriada(const std::string& aPath) {
-  std::string p = WithTrailingSlash(ExpandPath(aPath));
+  std::string p = WithTrailingSlash(aPath);
   CreateDirectories(p);
   return p;
 }
 
 }  // namespace
 
+// Relative settings are taken from the folder of the configuration file in use, or from the
+// current folder when there is none; an empty setting means the default place (docs/caminhos.md).
+std::string TmoxCustomNFe::Caminho(const std::string& aValor) const { return AbsolutePath(aValor, FPastaConfiguracao); }
+
+std::string TmoxCustomNFe::PastaGravavel(const std::string& aValor, const char* aPadrao) const {
+  return WithTrailingSlash(aValor.empty() ? UserDataDir() + aPadrao : Caminho(aValor));
+}
+
 void TmoxCustomNFe::UpdatePathVersaoManual(std::string& aPath) {
   RemoveVersaoManualDoPath(aPath);
   aPath += PastaVersaoManual(fVersaoManual) + "/";
 }
 
-std::string TmoxCustomNFe::PastaDaVersao(std::string& aField, const char* aDefault) {
-  if (aField.empty()) aField = aDefault;
+std::string TmoxCustomNFe::PastaDaVersao(const std::string& aField, const char* aDefault) {
   // The setting always names a folder, whether or not it exists yet: cutting a missing
-  // "Templates" down to its parent would point every version at the program folder.
-  std::string path = WithTrailingSlash(ExpandPath(aField));
+  // "Templates" down to its parent would point every version at its parent folder.
+  std::string path = WithTrailingSlash(aField.empty() ? FindDataFile(aDefault) : Caminho(aField));
   UpdatePathVersaoManual(path);
   return path;
 }
@@ -40,25 +47,31 @@ void TmoxCustomNFe::SetDiretorioTemplates(const std::string& aValue) { FDiretori
 
 std::string TmoxCustomNFe::DiretorioEsquemas() { return PastaDaVersao(FDiretorioEsquemas, "Esquemas/"); }
 
-std::string TmoxCustomNFe::ArquivoServidoresHom() const { return ExpandPath(FArquivoServidoresHom); }
+std::string TmoxCustomNFe::ArquivoDeDados(const std::string& aValor) const {
+  if (aValor.empty()) return {};
+  const std::string proprio = Caminho(aValor);
+  if (IsAbsolutePath(NormalizeSeparators(aValor)) || FileExists(proprio)) return proprio;
+  const std::string instalado = FindDataFile(aValor);
+  return FileExists(instalado) ? instalado : proprio;
+}
 
-std::string TmoxCustomNFe::ArquivoServidoresProd() const { return ExpandPath(FArquivoServidoresProd); }
+std::string TmoxCustomNFe::ArquivoServidoresHom() const { return ArquivoDeDados(FArquivoServidoresHom); }
 
-std::string TmoxCustomNFe::DiretorioLog() const { return FDiretorioLog.empty() ? "Log/" : FDiretorioLog; }
+std::string TmoxCustomNFe::ArquivoServidoresProd() const { return ArquivoDeDados(FArquivoServidoresProd); }
+
+std::string TmoxCustomNFe::DiretorioLog() const { return PastaGravavel(FDiretorioLog, "Log/"); }
 
 std::string TmoxCustomNFe::DiretorioLogErro() {
-  if (FDiretorioLogErro.empty()) FDiretorioLogErro = GetActualDir() + "LogErro/";
-  FDiretorioLogErro = PastaCriada(FDiretorioLogErro);
-  return FDiretorioLogErro;
+  if (FDiretorioLogErro.empty()) FDiretorioLogErro = PastaGravavel("", "LogErro/");
+  return PastaCriada(FDiretorioLogErro);
 }
 
 void TmoxCustomNFe::SetDiretorioLogErro(const std::string& aValue) {
-  FDiretorioLogErro = PastaCriada(aValue.empty() ? GetActualDir() + "LogErro/" : aValue);
+  FDiretorioLogErro = PastaCriada(PastaGravavel(aValue, "LogErro/"));
 }
 
 std::string TmoxCustomNFe::DiretorioTemporario() {
-  if (fDirTemp.empty()) return PastaCriada(GetKivoUtils().GetSpecialDirectories(1));
-  return PastaCriada(fDirTemp);
+  return PastaCriada(fDirTemp.empty() ? GetKivoUtils().GetSpecialDirectories(1) : fDirTemp);
 }
 
 void TmoxCustomNFe::SetDiretorioTemporario(const std::string& aValue) {
@@ -66,7 +79,7 @@ void TmoxCustomNFe::SetDiretorioTemporario(const std::string& aValue) {
     fDirTemp.clear();
     return;
   }
-  fDirTemp = PastaCriada(aValue);
+  fDirTemp = PastaCriada(Caminho(aValue));
 }
 
 std::string TmoxCustomNFe::GetTemplateFolder() { return DiretorioTemplates() + FUF + (FUF.empty() ? "" : "/"); }

@@ -14,7 +14,7 @@
 namespace mox {
 
 TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
-  SetDiretorioXmlDestinatario("XmlDestinatario/");
+  SetDiretorioXmlDestinatario("");
   fMaxSizeLoteEnvio = 500;
   SetAnexarDanfePDF(true);
 }
@@ -47,7 +47,7 @@ void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
 }
 
 std::string TmoxNFe::DiretorioXmlDestinatario() {
-  std::string p = WithTrailingSlash(ExpandPath(fDiretorioXmlDestinatario));
+  std::string p = PastaGravavel(fDiretorioXmlDestinatario, "XmlDestinatario/");
   CreateDirectories(p);
   return p;
 }
@@ -62,7 +62,7 @@ std::string TmoxNFe::DiretorioDownloads() {
 }
 
 void TmoxNFe::SetDiretorioDownloads(const std::string& aValue) {
-  FDiretorioDownloads = WithTrailingSlash(aValue.empty() ? GetActualDir() + "Downloads/" : ExpandPath(aValue));
+  FDiretorioDownloads = PastaGravavel(aValue, "Downloads/");
   CreateDirectories(FDiretorioDownloads);
 }
 
@@ -93,8 +93,8 @@ void TmoxNFe::SaveConfig(TmoxIniFile* aIniContent) {
 void TmoxNFe::LerConfiguracoes(TmoxIniFile& aIni) {
   TmoxCustomNFe::LerConfiguracoes(aIni);
   fMaxSizeLoteEnvio = static_cast<int>(aIni.ReadInteger(SectionINI(), "MaxSizeLoteEnvio", 500));
-  SetDiretorioXmlDestinatario(aIni.ReadString(SectionINI(), "DiretorioXmlDestinatario", "XmlDestinatario/"));
-  SetDiretorioDownloads(aIni.ReadString(SectionINI(), "DiretorioDownloads", "Downloads/"));
+  SetDiretorioXmlDestinatario(aIni.ReadString(SectionINI(), "DiretorioXmlDestinatario", ""));
+  SetDiretorioDownloads(aIni.ReadString(SectionINI(), "DiretorioDownloads", ""));
 }
 
 void TmoxNFe::EscreverConfiguracoes(TmoxIniFile& aIni) {

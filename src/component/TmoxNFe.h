@@ -26,10 +26,11 @@ class TmoxNFe : public TmoxCustomNFe {
 
   void SetVersaoManual(TVersaoManual aValue) override;
 
-  // Expanded, with a trailing separator, created on demand.
+  // Absolute, with a trailing separator, created on demand; per-user data folder +
+  // "XmlDestinatario/" while empty.
   std::string DiretorioXmlDestinatario();
   void SetDiretorioXmlDestinatario(const std::string& aValue);
-  // Expanded and created; program folder + "Downloads/" while empty.
+  // Absolute and created; per-user data folder + "Downloads/" while empty.
   std::string DiretorioDownloads();
   void SetDiretorioDownloads(const std::string& aValue);
   // Kilobytes.

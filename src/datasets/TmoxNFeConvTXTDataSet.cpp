@@ -15,6 +15,17 @@ namespace mox {
 
 namespace {
 
+// A number written with a decimal comma ("79,80", "1.234,56") in a value field ("v", "q" or "p"
+// and a capital: vNF_W16, qCom_I10, pICMS_N16; the weights pesoL/pesoB). SEFAZ rejects it, so it
+// is refused here with the field's name.
+bool VirgulaDecimalEmCampoNumerico(const std::string& aCampo, const std::string& aValor) {
+  const bool numerico = (aCampo.size() > 1 && (aCampo[0] == 'v' || aCampo[0] == 'q' || aCampo[0] == 'p') &&
+                         std::isupper(static_cast<unsigned char>(aCampo[1]))) ||
+                        aCampo.rfind("pesoL_", 0) == 0 || aCampo.rfind("pesoB_", 0) == 0;
+  return numerico && aValor.find(',') != std::string::npos &&
+         aValor.find_first_not_of("0123456789.,-") == std::string::npos;
+}
+
 // 1-based position, in characters, of the first "&"; 0 when there is none.
 size_t PosicaoDoEComercial(const std::string& aValue) {
   const size_t bytes = aValue.find('&');
@@ -29,6 +40,8 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
     const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
+    if (VirgulaDecimalEmCampoNumerico(campo, valor))
+      throw EmoxNFeDataSetException("O campo " + campo + " é numérico e usa ponto decimal, não vírgula: " + valor);
     aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",

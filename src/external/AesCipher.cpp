@@ -16,6 +16,7 @@
 #include "external/Base64.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
+#include "external/moxPaths.h"
 
 namespace mox {
 
@@ -70,15 +71,7 @@ std::string LoadKey(const std::string& aKeyFile) {
 
 std::string AesCipher::DefaultKeyFile() {
   if (const char* f = std::getenv("MOXNFE_CHAVE"); f && *f) return f;
-  std::string base;
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) {
-    base = x;
-  } else if (const char* h = std::getenv("HOME"); h && *h) {
-    base = std::string(h) + "/.config";
-  } else {
-    base = "/tmp";
-  }
-  return base + "/moxnfe/chave.key";
+  return UserConfigDir() + "chave.key";
 }
 
 AesCipher::AesCipher(std::string aKeyFile) : key_(LoadKey(aKeyFile)) {}

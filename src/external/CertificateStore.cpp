@@ -13,6 +13,7 @@
 #include "external/Pkcs12.h"
 #include "external/moxPaths.h"
 #include "external/AsciiCase.h"
+#include "external/SystemErrorText.h"
 
 namespace mox {
 
@@ -56,9 +57,7 @@ CertificateStore::CertificateStore(std::string aFolder, CertificateCache& aCache
 
 std::string CertificateStore::DefaultFolder() {
   if (std::string own = Env("MOXNFE_CERTIFICADOS"); !own.empty()) return WithTrailingSlash(own);
-  std::string data = Env("XDG_DATA_HOME");
-  if (data.empty()) data = Env("HOME") + "/.local/share";
-  return WithTrailingSlash(data + "/moxnfe/certificados");
+  return UserDataDir() + "certificados/";
 }
 
 std::vector<std::string> CertificateStore::PasswordsFor(const std::string& aFile, const std::string& aPassword) const {
@@ -93,7 +92,7 @@ std::vector<CertificateStore::Entry> CertificateStore::List(const std::string& a
   if (!fs::exists(bare, ec) && !ec) return {};
   for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec))
     if (it->is_regular_file(ec) && IsPkcs12Name(it->path())) files.push_back(it->path().string());
-  if (ec) throw EKivoException("Não foi possível ler o repositório de certificados " + folder_ + ": " + ec.message());
+  if (ec) throw EKivoException("Não foi possível ler o repositório de certificados " + folder_ + ": " + SystemErrorText(ec));
   std::sort(files.begin(), files.end());
   std::vector<Entry> entries;
   for (const auto& f : files) entries.push_back(Open(f, aPassword));
@@ -143,7 +142,7 @@ bool CertificateStore::Remove(const std::string& aName, const std::string& aPass
   const std::string& file = found.front().File;
   std::error_code ec;
   if (!fs::remove(file, ec) || ec)
-    throw EKivoException("Não foi possível remover o certificado " + file + ": " + ec.message());
+    throw EKivoException("Não foi possível remover o certificado " + file + ": " + SystemErrorText(ec));
   fs::remove(file + kPasswordSuffix, ec);
   cache_.Forget(file);
   return true;

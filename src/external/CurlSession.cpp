@@ -6,6 +6,7 @@
 
 #include "external/EKivoException.h"
 #include "external/moxPaths.h"
+#include "external/SystemErrorText.h"
 
 namespace mox {
 
@@ -24,7 +25,7 @@ CurlSession::~CurlSession() {
 }
 
 void CurlSession::Check(CURLcode aCode) const {
-  if (aCode != CURLE_OK) throw EKivoException(std::string("Opção de rede não suportada: ") + curl_easy_strerror(aCode));
+  if (aCode != CURLE_OK) throw EKivoException("Opção de rede não suportada: " + CurlErrorText(aCode, ""));
 }
 
 void CurlSession::AddHeader(const std::string& aLine) {
@@ -99,9 +100,7 @@ CURLcode CurlSession::Perform() {
 std::string CurlSession::ErrorText(CURLcode aCode) const {
   if (aCode == CURLE_OPERATION_TIMEDOUT) return "tempo esgotado após " + std::to_string(timeoutMs_) + " ms";
   if (overflow_) return "resposta maior que " + std::to_string(limit_ / (1024 * 1024)) + " MB";
-  std::string text = curl_easy_strerror(aCode);
-  if (error_[0] && text != error_) text += " (" + std::string(error_) + ")";
-  return text;
+  return CurlErrorText(aCode, error_);
 }
 
 long CurlSession::ResponseCode() const {

@@ -11,6 +11,7 @@
 
 #include "external/EKivoException.h"
 #include "external/moxPaths.h"
+#include "external/SystemErrorText.h"
 
 namespace mox {
 
@@ -36,7 +37,7 @@ class FileDescriptor {
 };
 
 [[noreturn]] void RaiseIo(const char* what, const std::string& aFileName, int err) {
-  throw EKivoException(std::string(what) + " " + aFileName + ": " + std::strerror(err));
+  throw EKivoException(std::string(what) + " " + aFileName + ": " + SystemErrorText(err));
 }
 
 void WriteAll(int fd, const std::string& aContent, const std::string& aFileName) {

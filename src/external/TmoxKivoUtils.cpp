@@ -318,11 +318,8 @@ std::string TmoxKivoUtils::FixSlash(const std::string& aPath) const { return Wit
 std::string TmoxKivoUtils::GetSpecialDirectories(int aId) const {
   if (aId != 1) throw EKivoException("Pasta especial não suportada: " + std::to_string(aId));
   // Machine-wide folders are not writable by ordinary users here, so the shared data folder
-  // is the user's data folder; MOXNFE_DADOS overrides it.
-  if (const char* d = std::getenv("MOXNFE_DADOS"); d && *d) return WithTrailingSlash(d);
-  if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x) return WithTrailingSlash(std::string(x) + "/moxnfe");
-  if (const char* h = std::getenv("HOME"); h && *h) return WithTrailingSlash(std::string(h) + "/.local/share/moxnfe");
-  return "/tmp/moxnfe/";
+  // is the user's data folder.
+  return UserDataDir();
 }
 
 // ---------------------------------------------------------------- compression, cipher

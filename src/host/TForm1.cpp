@@ -67,7 +67,9 @@ TForm1::~TForm1() = default;
 void TForm1::AplicaPropriedadesArmazenadas() {
   using namespace mox;
   TmoxNFe& n = *fmoxNFe;
-  const std::string pasta = ProgramDir();
+  // The folders stored with the form: read-only data in the installed data folder, what the
+  // component writes in the user's data folder.
+  const std::string dados = InstalledDataDir(), usuario = UserDataDir();
   n.SetVersaoManual(TVersaoManual::vm50);
   n.SetAnexarDanfePDF(true);
   TDanfeSettings& d = n.DanfeSettings();
@@ -84,23 +86,23 @@ void TForm1::AplicaPropriedadesArmazenadas() {
   n.SetVersao("8.7.33.49873");
   n.SetCaracteresRemoverAcentos(TmoxCustomNFe::kCaracteresRemoverAcentos);
   n.SetTipoCertificado(TCertificadoKind::ckMemory);
-  n.SetDiretorioTemplates(pasta + "Templates/vm50/");
+  n.SetDiretorioTemplates(dados + "Templates/vm50/");
   n.SetIgnoreInvalidCertificates(false);
-  n.SetDiretorioLog("Log/");
+  n.SetDiretorioLog(usuario + "Log/");
   n.SetAmbiente(TAmbienteKind::akHomologacao);
   n.EmailSettings().Autenticacao = false;
   n.EmailSettings().TimeOut = 0;
   n.EmailSettings().ConteudoHtml = false;
-  n.SetDiretorioEsquemas(pasta + "Esquemas/vm50/");
+  n.SetDiretorioEsquemas(dados + "Esquemas/vm50/");
   n.SetConexaoSegura(false);
   n.SetTimeOut(0);
-  n.SetDiretorioLogErro(pasta + "LogErro/");
+  n.SetDiretorioLogErro(usuario + "LogErro/");
   // The machine-wide data folder of the original platform is the component's data folder here.
   n.SetDiretorioTemporario("");
   n.SetModoOperacao(TModoOperacao::moNormal);
   n.SetEntregaXML(TEntregaXML::exEmail);
-  n.SetDiretorioXmlDestinatario(pasta + "XmlDestinatario/");
-  n.SetDiretorioDownloads(pasta + "Downloads/");
+  n.SetDiretorioXmlDestinatario(usuario + "XmlDestinatario/");
+  n.SetDiretorioDownloads(usuario + "Downloads/");
   n.SetMaxSizeLoteEnvio(500);
   n.SetDanfeSimplificado(false);
 }

@@ -2,7 +2,9 @@
 
 #include <httplib.h>
 #include <openssl/ssl.h>
+#include <sys/socket.h>
 
+#include <cerrno>
 #include <iostream>
 #include <mutex>
 #include <stdexcept>
@@ -69,6 +71,12 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
   servidor_->set_keep_alive_timeout(kEsperaConexaoOciosaSegundos);
   // Answers go out in more than one write; without this each waits for a delayed ACK.
   servidor_->set_tcp_nodelay(true);
+  // Reuse of an address in TIME_WAIT only: with SO_REUSEPORT a second sandbox on the same port
+  // would start and split the requests between two states.
+  servidor_->set_socket_options([](int aSocket) {
+    int sim = 1;
+    ::setsockopt(aSocket, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim);
+  });
   servidor_->Post(".*", [this](const httplib::Request& aPedido, httplib::Response& aResposta) {
     TRequisicaoHttp requisicao{aPedido.path, aPedido.body, aPedido.get_header_value("Content-Type"),
                                aPedido.get_header_value("SOAPAction"), Transmissor(aPedido)};
@@ -82,14 +90,18 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
 ServidorSandbox::~ServidorSandbox() = default;
 
 int ServidorSandbox::Liga() {
+  errno = 0;
   const int porta = configuracao_.Porta == 0 ? servidor_->bind_to_any_port(configuracao_.Endereco.c_str())
                                              : (servidor_->bind_to_port(configuracao_.Endereco.c_str(), configuracao_.Porta)
                                                     ? configuracao_.Porta
                                                     : -1);
-  if (porta <= 0)
-    throw std::runtime_error("Não foi possível escutar em " + configuracao_.Endereco + ":" +
-                             std::to_string(configuracao_.Porta) + ".");
-  return porta;
+  if (porta > 0) return porta;
+  const std::string endereco = configuracao_.Endereco + ":" + std::to_string(configuracao_.Porta);
+  if (errno == EADDRINUSE)
+    throw std::runtime_error("A porta " + std::to_string(configuracao_.Porta) + " já está em uso (" + endereco +
+                             "): outro sandbox ou programa escuta nela. Escolha outra com --porta, ou --porta 0 "
+                             "para uma livre.");
+  throw std::runtime_error("Não foi possível escutar em " + endereco + ".");
 }
 
 void ServidorSandbox::Atende() { servidor_->listen_after_bind(); }

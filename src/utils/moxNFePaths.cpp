@@ -13,6 +13,7 @@
 #include "external/moxPaths.h"
 #include "utils/moxTextoNFe.h"
 #include "external/AsciiCase.h"
+#include "external/SystemErrorText.h"
 
 namespace mox {
 
@@ -54,7 +55,7 @@ bool NameLess(const std::string& a, const std::string& b) {
 }
 
 [[noreturn]] void RaiseWalk(const std::string& aDir, const std::error_code& aError) {
-  throw EmoxNFeException("Não foi possível percorrer os arquivos das pastas " + aDir + ": " + aError.message());
+  throw EmoxNFeException("Não foi possível percorrer os arquivos das pastas " + aDir + ": " + SystemErrorText(aError));
 }
 
 void Walk(const std::string& aDir, const std::string& aMask, bool aRecurse, std::vector<std::string>& aOut) {

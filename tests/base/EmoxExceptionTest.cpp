@@ -91,16 +91,18 @@ TEST(EmoxExceptionLog, BareExceptionWritesNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(EmoxExceptionLog, EmptyFolderMeansProgramFolder) {
-  // Other test programs of this folder log into the same file meanwhile, so the line is
-  // recognised by a message no other test writes.
-  const std::string file = mox::ProgramDir() + "nfe_exception.log";
-  const std::string message = "no diretório do programa " + std::to_string(::getpid());
+TEST(EmoxExceptionLog, EmptyFolderMeansTheUserDataFolder) {
+  // Never beside the program, which users usually cannot write.
+  moxtest::TempDir dados;
+  ::setenv("MOXNFE_DADOS", dados.str().c_str(), 1);
+  const std::string message = "sem pasta de log " + std::to_string(::getpid());
   EmoxNFeDirNotFoundException e(message);
-  size_t found = 0;
-  for (const auto& line : Lines(file))
-    found += line.find("EmoxNFeDirNotFoundException : " + message) != std::string::npos;
-  EXPECT_EQ(found, 1u);
+  ::unsetenv("MOXNFE_DADOS");
+  const auto lines = Lines(dados.str() + "LogErro/nfe_exception.log");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("EmoxNFeDirNotFoundException : " + message), std::string::npos);
+  for (const auto& line : Lines(mox::ProgramDir() + "nfe_exception.log"))
+    EXPECT_EQ(line.find(message), std::string::npos);
 }
 
 TEST(EmoxExceptionLog, UnwritableLogDoesNotHideTheFailure) {

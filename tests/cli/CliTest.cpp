@@ -27,3 +27,37 @@ TEST(Cli, HelpVersionAndUnknownCommands) {
   EXPECT_EQ(unknown.status, 2);
   EXPECT_NE(unknown.err.find("comando desconhecido: nao-existe"), std::string::npos);
 }
+
+// What the system and the network libraries say in English reaches the user in Portuguese.
+TEST(Cli, FailuresAreToldInPortuguese) {
+  moxtest::TempDir dir;
+  const std::string sandbox = moxtest::BuiltProgram("moxnfe-sandbox");
+  ASSERT_EQ(moxtest::RunProgram(sandbox, {"certificados", "--saida", dir.file("cert"), "--cnpj", "12345678000195",
+                                          "--nome", "EMPRESA LTDA", "--senha", "1234"})
+                .status,
+            0);
+  // Nothing listens on port 1 of the loopback.
+  ASSERT_EQ(moxtest::RunProgram(sandbox, {"servidores", "--url", "https://127.0.0.1:1/", "--saida", dir.file("s.ini")})
+                .status,
+            0);
+  struct Caso {
+    std::vector<std::string> args;
+    std::string mensagem;
+  };
+  const std::vector<Caso> casos = {
+      {{"sefaz", "status", "--servidores", dir.file("s.ini"), "--uf", "SP", "--pfx",
+        dir.file("cert/12345678000195.pfx"), "--senha", "1234", "--ca", dir.file("cert/ac.pem")},
+       "conexão recusada"},
+      {{"tx2", "converter", moxtest::Fixture("tx2/venda-simples.tx2").string(), "--saida", "/proc/moxnfe/x.txt"},
+       "/proc/moxnfe/x.txt: arquivo ou pasta não existe"},
+      {{"configuracao", "criar", "/proc/moxnfe/nfeConfig.ini"}, "arquivo ou pasta não existe"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    auto r = Moxnfe(c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.mensagem), std::string::npos) << r.err;
+    for (const char* ingles : {"refused", "Couldn't", "No such file", "Failed to", "Permission denied"})
+      EXPECT_EQ(r.err.find(ingles), std::string::npos) << r.err;
+  }
+}

@@ -45,7 +45,48 @@ TEST(CliTx2, BadInputNamesTheLine) {
       << ruim.err;
   EXPECT_TRUE(ruim.out.empty());
 
+  EXPECT_EQ(ruim.err.rfind("moxnfe tx2 converter: linha 5: campo desconhecido: natOp_XX9", 0), 0u) << ruim.err;
+
   auto esquema = Moxnfe({"tx2", "converter", "--esquema", "pl_009", Exemplo("venda-simples.tx2")});
   EXPECT_EQ(esquema.status, 1);
   EXPECT_NE(esquema.err.find("pl_009"), std::string::npos) << esquema.err;
+}
+
+// Each mistake a user makes while typing TX2, with the line as an editor counts it.
+TEST(CliTx2, MistakesNameTheLineFromOne) {
+  const std::string exemplo = moxtest::ReadText(Exemplo("venda-simples.tx2"));
+  auto troca = [&](const std::string& aDe, const std::string& aPara) {
+    std::string texto = exemplo;
+    texto.replace(texto.find(aDe), aDe.size(), aPara);
+    return texto;
+  };
+  auto linhaDe = [&](const std::string& aTrecho) {
+    return std::to_string(std::count(exemplo.begin(), exemplo.begin() + static_cast<long>(exemplo.find(aTrecho)), '\n') + 1);
+  };
+  const size_t salvar = exemplo.rfind("\nSALVAR");
+  struct Caso {
+    const char* nome;
+    std::string texto, inicio, componente;
+  };
+  const std::vector<Caso> casos = {
+      {"unknown command", troca("INCLUIRITEM", "INCLUIRITENS"),
+       "linha " + linhaDe("INCLUIRITEM") + ": comando desconhecido: INCLUIRITENS\n", "Campo INCLUIRITENS não encontrado"},
+      {"command in lower case", troca("INCLUIRITEM", "incluiritem"),
+       "linha " + linhaDe("INCLUIRITEM") + ": comando em minúsculas: incluiritem (escreva INCLUIRITEM)\n",
+       "Não foi possível converter a Linha: [" + std::to_string(std::stoi(linhaDe("INCLUIRITEM")) - 1) + "] incluiritem"},
+      {"unknown field", troca("natOp_B04", "natOp_B4"), "linha 5: campo desconhecido: natOp_B4 (não está no dicionário",
+       "Erro: Campo natOp_B4 não encontrado"},
+      {"decimal comma", troca("vNF_W16=" , "vNF_W16=1,5\nvNF_W16="),
+       "linha " + linhaDe("vNF_W16=") + "\n", "O campo vNF_W16 é numérico e usa ponto decimal, não vírgula: 1,5"},
+      {"note without SALVAR", exemplo.substr(0, salvar + 1),
+       "linha " + linhaDe("INCLUIR\n") + ": a nota começada aqui não termina com SALVAR\n", "NFe não foi Salva."},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    auto r = Moxnfe({"tx2", "converter", "-"}, c.texto);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("moxnfe tx2 converter: " + c.inicio, 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.componente), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
 }

@@ -7,6 +7,7 @@
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
 #include "external/TmoxIniFile.h"
+#include "external/TmoxKivoX.h"
 #include "external/moxPaths.h"
 #include "support/MensagemDe.h"
 #include "support/TestSupport.h"
@@ -15,12 +16,23 @@ using namespace mox;
 
 namespace {
 
+// The user's folders and the installed data live in the test's own folder.
 class ComponentConfig : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("MOXNFE_CHAVE", dir.file("chave.key").c_str(), 1); }
-  void TearDown() override { ::unsetenv("MOXNFE_CHAVE"); }
+  void SetUp() override {
+    ::setenv("MOXNFE_CHAVE", dir.file("chave.key").c_str(), 1);
+    ::setenv("MOXNFE_DADOS", dados.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+    ::setenv("MOXNFE_DADOS_INSTALADOS", instalados.c_str(), 1);
+  }
+  void TearDown() override {
+    for (const char* v : {"MOXNFE_CHAVE", "MOXNFE_DADOS", "XDG_CONFIG_HOME", "MOXNFE_DADOS_INSTALADOS"}) ::unsetenv(v);
+  }
   moxtest::TempDir dir;
+  const std::string dados = dir.str() + "dados/", instalados = dir.str() + "instalados/";
+  const std::string config = dir.str() + "config/moxnfe/";
 };
+
 
 void Configura(TmoxNFe& n, const std::string& aPasta) {
   n.SetVersaoManual(TVersaoManual::vm40);
@@ -103,12 +115,16 @@ TEST_F(ComponentConfig, DefaultsAfterConstruction) {
   EXPECT_EQ(n.MaxSizeLoteEnvio(), 500);
   EXPECT_FALSE(n.DanfeSimplificado());
   EXPECT_EQ(n.UF(), "");
-  EXPECT_EQ(n.DiretorioLog(), "Log/");
-  EXPECT_EQ(n.DiretorioTemplates(), ProgramDir() + "Templates/vm50/");
-  EXPECT_EQ(n.DiretorioEsquemas(), ProgramDir() + "Esquemas/vm50/");
-  EXPECT_EQ(n.DiretorioLogErro(), ProgramDir() + "LogErro/");
-  EXPECT_EQ(n.DiretorioXmlDestinatario(), ProgramDir() + "XmlDestinatario/");
-  EXPECT_EQ(n.DiretorioDownloads(), ProgramDir() + "Downloads/");
+  // Read-only data comes from the installed data folder, what the component writes goes to the
+  // per-user data folder.
+  EXPECT_EQ(n.DiretorioLog(), dados + "Log/");
+  EXPECT_EQ(n.DiretorioTemplates(), instalados + "Templates/vm50/");
+  EXPECT_EQ(n.DiretorioEsquemas(), instalados + "Esquemas/vm50/");
+  EXPECT_EQ(n.ArquivoServidoresHom(), "") << "not set until a configuration names it";
+  EXPECT_EQ(n.DiretorioLogErro(), dados + "LogErro/");
+  EXPECT_EQ(n.DiretorioXmlDestinatario(), dados + "XmlDestinatario/");
+  EXPECT_EQ(n.DiretorioDownloads(), dados + "Downloads/");
+  EXPECT_EQ(n.ConfigINI().FileName(), config + "nfeConfig.ini");
   EXPECT_EQ(n.LocalList().front(), "AC=12");
   EXPECT_EQ(n.LocalList().back(), "AN=91");
   EXPECT_EQ(n.DanfeSettings().FraseHomologacao(), "SEM VALOR FISCAL");
@@ -208,13 +224,53 @@ TEST_F(ComponentConfig, FileWithoutKeysGivesTheLoadDefaults) {
   EXPECT_TRUE(n.ConexaoSegura());
   EXPECT_EQ(n.VersaoManual(), TVersaoManual::vm50) << "the prior version stays";
   EXPECT_EQ(n.TipoCertificado(), TCertificadoKind::ckFile);
-  EXPECT_EQ(n.ArquivoServidoresHom(), ProgramDir() + "nfeServidoresHom.ini");
-  EXPECT_EQ(n.DiretorioTemplates(), ProgramDir() + "Templates/vm50/");
-  EXPECT_EQ(n.DiretorioLogErro(), ProgramDir() + "LogErro/");
+  // The default name, looked up beside the file, then among the user's and the installed data.
+  EXPECT_EQ(n.ArquivoServidoresHom(), dir.str() + "nfeServidoresHom.ini") << "found nowhere: named beside the file";
+  std::filesystem::create_directories(instalados);
+  moxtest::WriteText(instalados + "nfeServidoresHom.ini", "[SP]\n");
+  EXPECT_EQ(n.ArquivoServidoresHom(), instalados + "nfeServidoresHom.ini");
+  EXPECT_EQ(n.DiretorioTemplates(), instalados + "Templates/vm50/");
+  EXPECT_EQ(n.DiretorioLogErro(), dados + "LogErro/");
   EXPECT_EQ(n.PinCode(), "");
   EXPECT_EQ(n.EmailSettings().TimeOut, 30000);
   EXPECT_TRUE(n.DanfeSettings().MensagemPartilhaAutomatica());
-  EXPECT_EQ(n.DiretorioDownloads(), ProgramDir() + "Downloads/");
+  EXPECT_EQ(n.DiretorioDownloads(), dados + "Downloads/");
+
+  // The user's own copy of a read-only data file comes before the installed one, and a file
+  // beside the configuration before both.
+  moxtest::WriteText(dados + "nfeServidoresHom.ini", "[SP]\n");
+  EXPECT_EQ(n.ArquivoServidoresHom(), dados + "nfeServidoresHom.ini");
+  moxtest::WriteText(dir.str() + "nfeServidoresHom.ini", "[SP]\n");
+  EXPECT_EQ(n.ArquivoServidoresHom(), dir.str() + "nfeServidoresHom.ini");
+}
+
+TEST_F(ComponentConfig, PathsInsideAFileAreRelativeToItsFolder) {
+  const std::string pasta = dir.str() + "empresa/";
+  std::filesystem::create_directories(pasta);
+  moxtest::WriteText(pasta + "nfe.ini",
+                     "[NFE]\nCNPJ=12345678000195\nArquivoServidoresHom=servidores/hom.ini\nDiretorioLog=logs\n"
+                     "DiretorioTemplates=modelos\nDiretorioLogErro=erros\nDiretorioXmlDestinatario=destinatario\n"
+                     "DiretorioDownloads=../baixados\nCaminhoCertificado=empresa.pfx\n");
+  TmoxNFe n;
+  {
+    // Where the program happens to run does not matter once the file is found.
+    moxtest::InDir outra("/");
+    n.LoadConfig(pasta + "nfe.ini");
+  }
+  EXPECT_EQ(n.ArquivoServidoresHom(), pasta + "servidores/hom.ini");
+  EXPECT_EQ(n.DiretorioLog(), pasta + "logs/");
+  EXPECT_EQ(n.DiretorioTemplates(), pasta + "modelos/vm50/");
+  EXPECT_EQ(n.DiretorioLogErro(), pasta + "erros/");
+  EXPECT_EQ(n.DiretorioXmlDestinatario(), pasta + "destinatario/");
+  EXPECT_EQ(n.DiretorioDownloads(), dir.str() + "baixados/");
+  EXPECT_EQ(n.GetKivo().HttpSettings.CertificatePath, pasta + "empresa.pfx");
+
+  // Saved and loaded again from another folder, the file still names the same places.
+  n.SaveConfig(pasta + "nfe.ini");
+  TmoxNFe outra;
+  outra.LoadConfig(pasta + "nfe.ini");
+  EXPECT_EQ(outra.ArquivoServidoresHom(), pasta + "servidores/hom.ini");
+  EXPECT_EQ(outra.DiretorioLog(), pasta + "logs/");
 }
 
 TEST_F(ComponentConfig, LoadFailuresTable) {
@@ -269,19 +325,26 @@ TEST_F(ComponentConfig, CallerIniObjectIsUsedOnceAndNotTaken) {
 
 TEST_F(ComponentConfig, IniPathRules) {
   TmoxNFe n;
-  const std::string prog = ProgramDir();
   moxtest::WriteText(dir.file("existe.ini"), "");
+  std::filesystem::create_directories(dir.file("sub"));
   struct Case {
     std::string input, expected;
   };
+  // The per-user configuration folder takes the place of the program folder; a name that exists
+  // or has a folder is taken from the current folder.
   const std::vector<Case> cases = {
-      {"", prog + "nfeConfig.ini"},
+      {"", config + "nfeConfig.ini"},
       {dir.file("existe.ini"), dir.file("existe.ini")},
+      {"existe.ini", dir.file("existe.ini")},
+      {"./existe.ini", dir.file("existe.ini")},
       {dir.str(), dir.str() + "nfeConfig.ini"},
+      {"sub", dir.str() + "sub/nfeConfig.ini"},
       {dir.file("novo.ini"), dir.file("novo.ini")},
-      {"outro.ini", prog + "outro.ini"},
+      {"sub/novo.ini", dir.file("sub/novo.ini")},
+      {"outro.ini", config + "outro.ini"},
       {"/pasta/que/nao/existe/x.ini", "/pasta/que/nao/existe/x.ini"},
   };
+  moxtest::InDir aqui(dir.path());
   for (const auto& c : cases) EXPECT_EQ(n.GetINIFilePath(c.input), c.expected) << c.input;
 }
 

@@ -93,6 +93,19 @@ TEST(SandboxPrograma, RefusesAStateFolderAnotherSandboxIsUsing) {
   EXPECT_NE(r.err.find("está em uso por outro sandbox"), std::string::npos) << r.err;
 }
 
+TEST(SandboxPrograma, RefusesAPortAnotherSandboxListensOn) {
+  SandboxDeTeste emUso;
+  const std::string url = emUso.Url();
+  const std::string porta = url.substr(url.rfind(':') + 1, url.size() - url.rfind(':') - 2);
+  TempDir outra;
+  const ProgramResult r = Sandbox({"iniciar", "--estado", outra.file("estado"), "--porta", porta, "--esquemas",
+                                   SchemasDir().string(), "--ca", emUso.Pasta().file("ac.pem"), "--certificado",
+                                   emUso.Pasta().file("servidor.pem"), "--chave", emUso.Pasta().file("servidor.key")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("A porta " + porta + " já está em uso"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("PRONTO"), std::string::npos) << "it never said it was ready";
+}
+
 TEST(SandboxPrograma, RefusesToStartOrToRunWithWhatItCannotUse) {
   TempDir pasta;
   struct Caso {

@@ -47,6 +47,12 @@ void WriteText(const std::filesystem::path& aFile, const std::string& aText) {
   out << aText;
 }
 
+InDir::InDir(const std::filesystem::path& aFolder) : before_(std::filesystem::current_path()) {
+  std::filesystem::current_path(aFolder);
+}
+
+InDir::~InDir() { std::filesystem::current_path(before_); }
+
 ProgramResult RunProgram(const std::string& aProgram, const std::vector<std::string>& aArgs,
                          const std::string& aInput) {
   // A program may stop reading its input early (a refused input); that must not kill the test.

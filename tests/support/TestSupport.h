@@ -23,6 +23,18 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Runs the rest of a scope in another current folder (child programs inherit it).
+class InDir {
+ public:
+  explicit InDir(const std::filesystem::path& aFolder);
+  ~InDir();
+  InDir(const InDir&) = delete;
+  InDir& operator=(const InDir&) = delete;
+
+ private:
+  std::filesystem::path before_;
+};
+
 // The official schema packages: MOXNFE_SCHEMAS, else ../shared/schemas beside the repository.
 std::filesystem::path SchemasDir();
 
