@@ -143,8 +143,8 @@ passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 3.10"
 mkdir -p "$trabalho/Esquemas/vm50a"
 ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
 cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
-for nota in "${notas[@]}"; do
-  executa "$bin/moxnfe" validar "$nota" --esquemas "$trabalho/Esquemas"
+for n in "${!notas[@]}"; do
+  executa "validar-$((n + 1))" "$bin/moxnfe" validar "${notas[$n]}" --esquemas "$trabalho/Esquemas"
 done
 
 passo "moxnfe sefaz enviar-lote (as duas notas num lote)"

@@ -96,6 +96,15 @@ void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
     throw CliUsageError{e.what()};
   }
   if (auto pfx = aArgs.Option("pfx")) aNFe.SetCaminhoCertificado(Absoluto(*pfx));
+  // The first use of the services server resets the certificate kind, so it comes before a token
+  // (A3) is chosen.
+  aNFe.GetKivo();
+  // A token's PIN and module come before the name: naming a certificate already opens it.
+  if (auto modulo = aArgs.Option("modulo-pkcs11")) aNFe.SetModuloPKCS11(*modulo);
+  if (aArgs.Flag("a3")) {
+    aNFe.SetTipoCertificado(mox::TCertificadoKind::ckSmartCard);
+    aNFe.SetPinCode(TokenPin(aArgs));
+  }
   if (auto nome = aArgs.Option("nome")) aNFe.NomeCertificado().SetText(*nome);
   const std::string senha = CertificatePassword(aArgs);
   if (!senha.empty()) aNFe.SetSenhaCertificado(senha);

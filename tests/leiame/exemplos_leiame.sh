@@ -64,6 +64,8 @@ pfx=$(ls "$casa"/.local/share/moxnfe/certificados/*.pfx 2> /dev/null || true)
 for item in $(cd "$casa" && find . -mindepth 1 -maxdepth 3 | sort); do
   case "$item" in
     ./.local | ./.local/share | ./.local/share/moxnfe | ./.local/share/moxnfe/* | ./.config | ./.config/moxnfe | ./.config/moxnfe/*) ;;
+    # The system's PKCS#11 modules (OpenSC through p11-kit) keep their cache in the user's cache folder.
+    ./.cache | ./.cache/*) ;;
     *) falha "arquivo inesperado em casa: $item" ;;
   esac
 done
