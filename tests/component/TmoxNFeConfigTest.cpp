@@ -292,6 +292,16 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
        "Arquivo " + dir.file("caso.ini") + " incompleto ou inválido na linha: Ambi"},
       {"file cut in a section", "[NFE]\nUF=SP\n[MAI", "Arquivo " + dir.file("caso.ini") +
                                                        " incompleto ou inválido na linha: [MAI"},
+      // Files that are not INI at all are refused before any of their lines is applied.
+      {"an XML file", "<?xml version=\"1.0\"?>\n<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">\n</NFe>\n",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"XML on one line", "<NFe versao=\"4.00\"><UF>SP</UF></NFe>",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"a JSON file", "{\n\"UF\": \"SP\"\n}\n",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"keys before any section", "UF=SP\n[NFE]\nCNPJ=12345678000195\n",
+       "Arquivo " + dir.file("caso.ini") +
+           " não é um arquivo de configuração INI: a chave UF está fora de uma seção (como [NFE])."},
       {"PIN not written by this component", "[NFE]\nPinCode=1234\n",
        "Erro ao carregar configurações: Valor cifrado inválido ou cifrado com outra chave."},
   };
@@ -303,6 +313,8 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
     EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(dir.file("caso.ini")); }), c.message);
   }
   TmoxNFe n;
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig("/dev/null"); }),
+            "Arquivo /dev/null não é um arquivo comum (dispositivo, pasta ou canal).");
   EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(static_cast<TmoxIniFile*>(nullptr)); }),
             "O parâmetro não pode ser nil para realizar o LoadConfig");
   EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.SaveConfig(static_cast<TmoxIniFile*>(nullptr)); }),
