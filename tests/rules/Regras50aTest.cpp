@@ -257,4 +257,36 @@ void PrintTo(const Caso& aCaso, std::ostream* aSaida) { *aSaida << aCaso.regra; 
 
 INSTANTIATE_TEST_SUITE_P(Catalogo, RegraDoConjunto50a, ::testing::ValuesIn(kCasos));
 
+// The detail groups filled in rightly pass every rule of the set.
+struct Aceita {
+  const char* porque;
+  moxtest::Mudancas mudancas;
+  const char* excecoes;
+};
+
+// clang-format off
+const Aceita kAceitas[] = {
+    {"import by sea through a third party, all details given", {{"@item", DeclaracaoImportacao("dDesemb_I23=2016-07-28\ntpViaTransp_I23a=1\nvAFRMM_I23b=12.50\ntpIntermedio_I23c=2\nCNPJ_I23d=11222333000181\nUFTerceiro_I23e=RJ\n")}}, ""},
+    {"100 import declarations and 100 additions", {{"@item", Repete(100, DeclaracaoImportacao(kDesembaraco, 100))}}, ""},
+    {"120 instalments", {{"@nota", Repete(120, moxtest::Duplicata())}}, ""},
+    {"drawback import with its number", {{"CFOP_I08", "3127"}, {"tpNF_B11", "0"}, {"@item", DeclaracaoImportacao(kDesembaraco, 1, "nDraw_I29a=20160000001\n")}}, "GI08.2;GI08.9;GI08.20;GI08.30;"},
+    {"fuel meter rising", {{"CFOP_I08", "5656"}, {"@item", "cProdANP_LA02=320102001\nUFCons_LA06=SP\nnBico_LA12=1\nnTanque_LA14=1\nvEncIni_LA15=100.000\nvEncFin_LA16=140.000"}}, "GX04.1;"},
+    {"ISSQN totals within half a unit, optional totals matching", ComISSQN({{"vBC_W19", "80.30"}, {"vDeducao_W22b", "1.00"}, {"vISSRet_W22f", "2.00"}}, "\nvDeducao_U07=1.00\nvISSRet_U11=1.00"), ""},
+    {"sender's interstate total within one unit", ComDifal("12.00", {{"vICMSUFRemet_W04g", "1.00"}}), ""},
+};
+// clang-format on
+
+class Aceita50a : public ::testing::TestWithParam<Aceita> {};
+
+TEST_P(Aceita50a, PassaNoConjunto) {
+  moxtest::OpcoesDaVerificacao opcoes;
+  opcoes.excecoes = GetParam().excecoes;
+  const auto falha = moxtest::RegraQueFalha(V::pl_008i1, moxtest::Aplica(NotaBase(), GetParam().mudancas), opcoes);
+  EXPECT_FALSE(falha) << falha->texto;
+}
+
+void PrintTo(const Aceita& aCaso, std::ostream* aSaida) { *aSaida << aCaso.porque; }
+
+INSTANTIATE_TEST_SUITE_P(Catalogo, Aceita50a, ::testing::ValuesIn(kAceitas));
+
 }  // namespace

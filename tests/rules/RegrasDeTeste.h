@@ -80,11 +80,13 @@ inline std::string Repete(int aVezes, const std::string& aParte) {
 }
 
 // An import declaration of the item with its fields aCampos ("campo=valor" lines) and aAdicoes
-// additions.
-inline std::string DeclaracaoImportacao(const std::string& aCampos = {}, int aAdicoes = 1) {
+// additions, each with the fields aCamposAdicao.
+inline std::string DeclaracaoImportacao(const std::string& aCampos = {}, int aAdicoes = 1,
+                                        const std::string& aCamposAdicao = {}) {
   return "INCLUIRPARTE=DI\nnDI_I19=1620123456\ndDI_I20=2016-07-20\nxLocDesemb_I21=SANTOS\nUFDesemb_I22=SP\n"
          "cExportador_I24=EXP-001\n" + aCampos +
-         Repete(aAdicoes, "INCLUIRPARTE=ADI\nnAdicao_I26=1\nnSeqAdic_I27=1\ncFabricante_I28=FAB-01\nSALVARPARTE=ADI") +
+         Repete(aAdicoes, "INCLUIRPARTE=ADI\nnAdicao_I26=1\nnSeqAdic_I27=1\ncFabricante_I28=FAB-01\n" + aCamposAdicao +
+                              "SALVARPARTE=ADI") +
          "\nSALVARPARTE=DI";
 }
 
