@@ -58,6 +58,10 @@ const Caso kRejeitadas[] = {
     {V::pl_006v, "GW08", "535", "Rejeição: Total do Frete difere do somatório dos itens", {{"vFrete_W08", "0.01"}}, {"", true, nullptr}},
     {V::pl_006v, "GW16b", "685", "Rejeição: Total do Valor Aproximado dos Tributos difere do somatório dos itens", {{"vTotTrib_W16a", "12.00"}, {"@item", "vTotTrib_M02=10.00"}}, {"", true, nullptr}},
     {V::pl_006v, "GL101", "660", "Rejeição: CFOP de Combustível e não informado grupo de combustível da NF-e.", {{"CFOP_I08", "5656"}}, {"", true, nullptr}},
+    {V::pl_006j, "GI01", "", "Número de ocorrências da Declaração de Importação maior que 100", {{"@item", moxtest::Repete(101, moxtest::DeclaracaoImportacao("dDesemb_I23=2016-07-28\n"))}}, {"", true, nullptr}},
+    {V::pl_006v, "GI18", "", "Número de ocorrências das Adições maior que 100", {{"@item", moxtest::DeclaracaoImportacao("dDesemb_I23=2016-07-28\n", 101)}}, {"", true, nullptr}},
+    {V::pl_006j, "GY01", "", "Número de ocorrências do Grupo da Duplicata maior que 120", {{"@nota", moxtest::Repete(121, moxtest::Duplicata())}}, {"", true, nullptr}},
+    {V::pl_006j, "GW19", "606", "Rejeição: Total do vBC do ISS difere do somatório dos itens", {{"IM_C19", "12345"}, {"vServ_W18", "79.80"}, {"vBC_W19", "81.00"}, {"vISS_W20", "3.99"}, {"vPIS_W21", "1.32"}, {"vCOFINS_W22", "6.06"}, {"@item", "vBC_U02=79.80\nvAliq_U03=5.00\nvISSQN_U04=3.99\ncMunFG_U05=3550308\ncListServ_U06=101"}}, {"", true, nullptr}},
     {V::pl_006v, "J02c", "615", "Rejeição: Chave de Acesso inválida (Ano < 06 ou Ano maior que Ano corrente).", {}, {"GB09.1;", true, "2015-12-31T12:00"}},
 };
 
@@ -76,6 +80,10 @@ const Aceita kAceitas[] = {
     {V::pl_006v, "GI05.2 takes a full NCM", {{"NCM_I05", "61091000"}}, {"", true, nullptr}},
     {V::pl_006v, "GE10.2 passes 9999999 abroad", {{"UF_E12", "EX"}, {"cMun_E10", "9999999"}, {"cPais_E14", "2496"}, {"xPais_E15", "EUA"}}, {"", true, nullptr}},
     {V::pl_006v, "GB13b first reference alone", {{"@nota", "INCLUIRPARTE=NREF\nrefNFe_B13=35160711222333000181550010000012341000012346\nSALVARPARTE=NREF"}}, {"", true, nullptr}},
+    {V::pl_006j, "GI01 takes 100 import declarations", {{"@item", moxtest::Repete(100, moxtest::DeclaracaoImportacao("dDesemb_I23=2016-07-28\n"))}}, {"", true, nullptr}},
+    {V::pl_006v, "GI18 takes 100 additions", {{"@item", moxtest::DeclaracaoImportacao("dDesemb_I23=2016-07-28\n", 100)}}, {"", true, nullptr}},
+    {V::pl_006j, "GY01 takes 120 instalments", {{"@nota", moxtest::Repete(120, moxtest::Duplicata())}}, {"", true, nullptr}},
+    {V::pl_006j, "GW19 tolerance 1 in 4.0", {{"IM_C19", "12345"}, {"vServ_W18", "79.80"}, {"vBC_W19", "80.80"}, {"vISS_W20", "3.99"}, {"vPIS_W21", "1.32"}, {"vCOFINS_W22", "6.06"}, {"@item", "vBC_U02=79.80\nvAliq_U03=5.00\nvISSQN_U04=3.99\ncMunFG_U05=3550308\ncListServ_U06=101"}}, {"", true, nullptr}},
     {V::pl_006s, "GN28.2 never fails outside 5.0a", {{"motDesICMS_N28", "9"}}, {"", true, nullptr}},
 };
 // clang-format on

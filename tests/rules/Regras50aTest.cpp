@@ -24,6 +24,42 @@ struct Caso {
 
 std::string NotaBase() { return moxtest::ReadText(moxtest::Fixture("tx2/venda-simples.tx2")); }
 
+using moxtest::DeclaracaoImportacao;
+using moxtest::Repete;
+
+// The base note's changes plus aMais.
+moxtest::Mudancas Com(moxtest::Mudancas aBase, const moxtest::Mudancas& aMais) {
+  aBase.insert(aBase.end(), aMais.begin(), aMais.end());
+  return aBase;
+}
+
+// The item also taxed by ISSQN, with its totals.
+moxtest::Mudancas ComISSQN(const moxtest::Mudancas& aMais, const std::string& aItem = {}) {
+  return Com({{"IM_C19", "12345"}, {"vServ_W18", "79.80"}, {"vBC_W19", "79.80"}, {"vISS_W20", "3.99"}, {"vPIS_W21", "1.32"},
+              {"vCOFINS_W22", "6.06"}, {"vNF_W16", "159.60"},
+              {"@item", "vBC_U02=79.80\nvAliq_U03=5.00\nvISSQN_U04=3.99\ncMunFG_U05=3550308\ncListServ_U06=01.01" + aItem}},
+             aMais);
+}
+
+// An interstate sale to a final consumer in RJ with the destination-UF group at the given rate.
+moxtest::Mudancas ComDifal(const std::string& aAliquotaInter, const moxtest::Mudancas& aMais = {}) {
+  return Com({{"idDest_B11a", "2"}, {"UF_E12", "RJ"}, {"cMun_E10", "3304557"}, {"xMun_E11", "RIO DE JANEIRO"},
+              {"CFOP_I08", "6102"},
+              {"@item", "vBCUFDest_NA03=79.80\npFCPUFDest_NA05=0.00\npICMSUFDest_NA07=18.00\npICMSInter_NA09=" +
+                            aAliquotaInter +
+                            "\npICMSInterPart_NA11=40.00\nvFCPUFDest_NA13=0.00\nvICMSUFDest_NA15=0.00\n"
+                            "vICMSUFRemet_NA17=0.00"}},
+             aMais);
+}
+
+const std::string kDesembaraco = "dDesemb_I23=2016-07-28\ntpViaTransp_I23a=4\n";
+
+// The export group of the item with an indirect export of the given key.
+std::string ExportacaoIndireta(const std::string& aChave) {
+  return "INCLUIRPARTE=DETEXPORT\nINCLUIRPARTE=EXPORTIND\nnRE_I53=160123456001\nchNFe_I54=" + aChave +
+         "\nqExport_I55=2.0000\nSALVARPARTE=EXPORTIND\nSALVARPARTE=DETEXPORT";
+}
+
 // clang-format off
 const Caso kCasos[] = {
     {"GB06.1", "450", "Rejeição: Modelo da NF-e diferente de 55", {{"mod_B06", "65"}}, {"", true, nullptr}},
@@ -174,6 +210,32 @@ const Caso kCasos[] = {
     {"GNA01.30", "695", "Rejeição: Informado indevidamente o grupo de ICMS para a UF de destino", {{"@item", "vBCUFDest_NA03=79.80\npFCPUFDest_NA05=0.00\npICMSUFDest_NA07=18.00\npICMSInter_NA09=12.00\npICMSInterPart_NA11=40.00\nvFCPUFDest_NA13=0.00\nvICMSUFDest_NA15=0.00\nvICMSUFRemet_NA17=0.00"}}, {"", true, nullptr}},
     {"NA09.20", "697", "Rejeição: Alíquota interestadual do ICMS com origem diferente do previsto", {{"idDest_B11a", "2"}, {"UF_E12", "RJ"}, {"cMun_E10", "3304557"}, {"xMun_E11", "RIO DE JANEIRO"}, {"CFOP_I08", "6102"}, {"orig_N11", "1"}, {"@item", "vBCUFDest_NA03=79.80\npFCPUFDest_NA05=0.00\npICMSUFDest_NA07=18.00\npICMSInter_NA09=12.00\npICMSInterPart_NA11=40.00\nvFCPUFDest_NA13=0.00\nvICMSUFDest_NA15=0.00\nvICMSUFRemet_NA17=0.00"}}, {"", true, nullptr}},
     {"W04c.10", "798", "Rejeição: Valor total do ICMS relativo Fundo de Combate à Pobreza (FCP) da UF de destino difere do somatório do valor dos itens", {{"idDest_B11a", "2"}, {"UF_E12", "RJ"}, {"cMun_E10", "3304557"}, {"xMun_E11", "RIO DE JANEIRO"}, {"CFOP_I08", "6102"}, {"@item", "vBCUFDest_NA03=79.80\npFCPUFDest_NA05=2.00\npICMSUFDest_NA07=18.00\npICMSInter_NA09=12.00\npICMSInterPart_NA11=40.00\nvFCPUFDest_NA13=1.60\nvICMSUFDest_NA15=0.00\nvICMSUFRemet_NA17=0.00"}}, {"", true, nullptr}},
+    {"GI01", "", "Número de ocorrências da Declaração de Importação maior que 100", {{"@item", Repete(101, DeclaracaoImportacao(kDesembaraco))}}, {"", true, nullptr}},
+    {"GI18", "", "Número de ocorrências das Adições maior que 100", {{"@item", DeclaracaoImportacao(kDesembaraco, 101)}}, {"", true, nullptr}},
+    {"GY01", "", "Número de ocorrências do Grupo da Duplicata maior que 120", {{"@nota", Repete(121, moxtest::Duplicata())}}, {"", true, nullptr}},
+    {"GI23.10", "376", "Rejeição: Data do Desembaraço Aduaneiro inválida", {{"@item", DeclaracaoImportacao("dDesemb_I23=2010-07-28\ntpViaTransp_I23a=4\n")}}, {"", true, nullptr}},
+    {"GI23.10", "376", "Rejeição: Data do Desembaraço Aduaneiro inválida", {{"@item", DeclaracaoImportacao("dDesemb_I23=2016-08-02\ntpViaTransp_I23a=4\n")}}, {"", true, nullptr}},
+    {"GI23.b", "330", "Rejeição: Informar o Valor da AFRMM na importação por via marítima", {{"@item", DeclaracaoImportacao("dDesemb_I23=2016-07-28\ntpViaTransp_I23a=1\ntpIntermedio_I23c=1\n")}}, {"", true, nullptr}},
+    {"GI23.d", "331", "Rejeição: Informar o CNPJ do adquirente ou do encomendante nesta forma de importação", {{"@item", DeclaracaoImportacao(kDesembaraco + "tpIntermedio_I23c=2\nUFTerceiro_I23e=RJ\n")}}, {"", true, nullptr}},
+    {"GI23d.1", "332", "Rejeição: CNPJ do adquirente ou do encomendante da importação inválido", {{"@item", DeclaracaoImportacao(kDesembaraco + "tpIntermedio_I23c=3\nCNPJ_I23d=11222333000180\nUFTerceiro_I23e=RJ\n")}}, {"", true, nullptr}},
+    {"GI23.e", "333", "Rejeição: Informar a UF do adquirente ou do encomendante nesta forma de importação", {{"@item", DeclaracaoImportacao(kDesembaraco + "tpIntermedio_I23c=3\nCNPJ_I23d=11222333000181\n")}}, {"", true, nullptr}},
+    {"GI29.a", "334", "Rejeição: Número do processo de drawback não informado na importação", {{"CFOP_I08", "3127"}, {"tpNF_B11", "0"}, {"@item", DeclaracaoImportacao(kDesembaraco)}}, {"GI08.2;GI08.9;GI08.20;GI08.30;", true, nullptr}},
+    {"GI50", "336", "Rejeição: Informado o grupo de exportação no item para CFOP que não é de exportação", {{"@item", "INCLUIRPARTE=DETEXPORT\nnDraw_I51=20160000003\nSALVARPARTE=DETEXPORT"}}, {"", true, nullptr}},
+    {"GI51", "338", "Rejeição: Número do processo de drawback não informado na exportação", {{"CFOP_I08", "7127"}}, {"GI08.2;GI08.8;GI08.9;GN12;", true, nullptr}},
+    {"GI54", "342", "Rejeição: Chave de Acesso informada na Exportação Indireta com DV inválido", {{"CFOP_I08", "5501"}, {"@item", ExportacaoIndireta("35160811222333000181550010000005551000005559")}}, {"", true, nullptr}},
+    {"GI54.1", "343", "Rejeição: Modelo da NF-e informada na Exportação Indireta diferente de 55", {{"CFOP_I08", "5501"}, {"@item", ExportacaoIndireta("35160812345678000195650010000000011100000006")}}, {"", true, nullptr}},
+    {"GLA16.10", "380", "Rejeição: Valor do Encerrante final não é superior ao Encerrante inicial", {{"CFOP_I08", "5656"}, {"@item", "cProdANP_LA02=320102001\nUFCons_LA06=SP\nnBico_LA12=1\nnTanque_LA14=1\nvEncIni_LA15=100.000\nvEncFin_LA16=99.999"}}, {"GX04.1;", true, nullptr}},
+    {"GW19", "606", "Rejeição: Total do vBC do ISS difere do somatório dos itens", ComISSQN({{"vBC_W19", "80.31"}}), {"", true, nullptr}},
+    {"GW20", "607", "Rejeição: Total do ISS difere do somatório dos itens", ComISSQN({{"vISS_W20", "4.50"}}), {"", true, nullptr}},
+    {"GW21", "608", "Rejeição: Total do PIS difere do somatório dos itens sujeitos ao ISSQN", ComISSQN({{"vPIS_W21", "1.83"}}), {"", true, nullptr}},
+    {"GW22", "609", "Rejeição: Total do COFINS difere do somatório dos itens sujeitos ao ISSQN", ComISSQN({{"vCOFINS_W22", "6.57"}}), {"", true, nullptr}},
+    {"GW22b", "364", "Rejeição: Total do valor da dedução do ISS difere do somatório dos itens", ComISSQN({{"vDeducao_W22b", "2.01"}}, "\nvDeducao_U07=1.00"), {"", true, nullptr}},
+    {"GW22c", "365", "Rejeição: Total de outras retenções difere do somatório dos itens", ComISSQN({{"vOutro_W22c", "2.01"}}, "\nvOutro_U08=1.00"), {"", true, nullptr}},
+    {"GW22d", "366", "Rejeição: Total do desconto incondicionado ISS difere do somatório dos itens", ComISSQN({{"vDescIncond_W22d", "2.01"}}, "\nvDescIncond_U09=1.00"), {"", true, nullptr}},
+    {"GW22e", "367", "Rejeição: Total do desconto condicionado ISS difere do somatório dos itens", ComISSQN({{"vDescCond_W22e", "2.01"}}, "\nvDescCond_U10=1.00"), {"", true, nullptr}},
+    {"GW22f", "368", "Rejeição: Total de ISS retido difere do somatório dos itens", ComISSQN({{"vISSRet_W22f", "2.01"}}, "\nvISSRet_U11=1.00"), {"", true, nullptr}},
+    {"GNA09.30", "698", "Rejeição: Alíquota interestadual do ICMS imcompátivel com as UF envolvidas na operação", ComDifal("7.00", {{"UF_C12", "BA"}, {"cMun_C10", "2927408"}, {"xMun_C11", "SALVADOR"}}), {"GC10.1;", true, nullptr}},
+    {"W04g.10", "800", "Rejeição: Valor total do ICMS Interestadual da UF do remetente difere do somatório dos itens", ComDifal("12.00", {{"vICMSUFRemet_W04g", "1.01"}}), {"", true, nullptr}},
 };
 // clang-format on
 
@@ -194,5 +256,37 @@ TEST_P(RegraDoConjunto50a, AMenorMudancaFalhaComCodigoEMensagem) {
 void PrintTo(const Caso& aCaso, std::ostream* aSaida) { *aSaida << aCaso.regra; }
 
 INSTANTIATE_TEST_SUITE_P(Catalogo, RegraDoConjunto50a, ::testing::ValuesIn(kCasos));
+
+// The detail groups filled in rightly pass every rule of the set.
+struct Aceita {
+  const char* porque;
+  moxtest::Mudancas mudancas;
+  const char* excecoes;
+};
+
+// clang-format off
+const Aceita kAceitas[] = {
+    {"import by sea through a third party, all details given", {{"@item", DeclaracaoImportacao("dDesemb_I23=2016-07-28\ntpViaTransp_I23a=1\nvAFRMM_I23b=12.50\ntpIntermedio_I23c=2\nCNPJ_I23d=11222333000181\nUFTerceiro_I23e=RJ\n")}}, ""},
+    {"100 import declarations and 100 additions", {{"@item", Repete(100, DeclaracaoImportacao(kDesembaraco, 100))}}, ""},
+    {"120 instalments", {{"@nota", Repete(120, moxtest::Duplicata())}}, ""},
+    {"drawback import with its number", {{"CFOP_I08", "3127"}, {"tpNF_B11", "0"}, {"@item", DeclaracaoImportacao(kDesembaraco, 1, "nDraw_I29a=20160000001\n")}}, "GI08.2;GI08.9;GI08.20;GI08.30;"},
+    {"fuel meter rising", {{"CFOP_I08", "5656"}, {"@item", "cProdANP_LA02=320102001\nUFCons_LA06=SP\nnBico_LA12=1\nnTanque_LA14=1\nvEncIni_LA15=100.000\nvEncFin_LA16=140.000"}}, "GX04.1;"},
+    {"ISSQN totals within half a unit, optional totals matching", ComISSQN({{"vBC_W19", "80.30"}, {"vDeducao_W22b", "1.00"}, {"vISSRet_W22f", "2.00"}}, "\nvDeducao_U07=1.00\nvISSRet_U11=1.00"), ""},
+    {"sender's interstate total within one unit", ComDifal("12.00", {{"vICMSUFRemet_W04g", "1.00"}}), ""},
+};
+// clang-format on
+
+class Aceita50a : public ::testing::TestWithParam<Aceita> {};
+
+TEST_P(Aceita50a, PassaNoConjunto) {
+  moxtest::OpcoesDaVerificacao opcoes;
+  opcoes.excecoes = GetParam().excecoes;
+  const auto falha = moxtest::RegraQueFalha(V::pl_008i1, moxtest::Aplica(NotaBase(), GetParam().mudancas), opcoes);
+  EXPECT_FALSE(falha) << falha->texto;
+}
+
+void PrintTo(const Aceita& aCaso, std::ostream* aSaida) { *aSaida << aCaso.porque; }
+
+INSTANTIATE_TEST_SUITE_P(Catalogo, Aceita50a, ::testing::ValuesIn(kAceitas));
 
 }  // namespace

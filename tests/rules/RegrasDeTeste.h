@@ -72,6 +72,29 @@ inline std::string Aplica(std::string aTexto, const Mudancas& aMudancas) {
   return aTexto;
 }
 
+// aVezes copies of a part, one after another: the notes with many parts are built, not written.
+inline std::string Repete(int aVezes, const std::string& aParte) {
+  std::string texto;
+  for (int i = 0; i < aVezes; ++i) texto += (i ? "\n" : "") + aParte;
+  return texto;
+}
+
+// An import declaration of the item with its fields aCampos ("campo=valor" lines) and aAdicoes
+// additions, each with the fields aCamposAdicao.
+inline std::string DeclaracaoImportacao(const std::string& aCampos = {}, int aAdicoes = 1,
+                                        const std::string& aCamposAdicao = {}) {
+  return "INCLUIRPARTE=DI\nnDI_I19=1620123456\ndDI_I20=2016-07-20\nxLocDesemb_I21=SANTOS\nUFDesemb_I22=SP\n"
+         "cExportador_I24=EXP-001\n" + aCampos +
+         Repete(aAdicoes, "INCLUIRPARTE=ADI\nnAdicao_I26=1\nnSeqAdic_I27=1\ncFabricante_I28=FAB-01\n" + aCamposAdicao +
+                              "SALVARPARTE=ADI") +
+         "\nSALVARPARTE=DI";
+}
+
+// A bill's instalment of the note.
+inline std::string Duplicata() {
+  return "INCLUIRCOBRANCA\nnDup_Y08=001\ndVenc_Y09=2016-09-01\nvDup_Y10=1.00\nSALVARCOBRANCA";
+}
+
 struct FalhaDeRegra {
   std::string regra, codigo, mensagem, campo, texto;
 };
