@@ -502,3 +502,26 @@ TEST_F(ComponentConfig, TemplatesAndPrintParameters) {
   EXPECT_EQ(p[12], "ImprimirDuplicata=-1");
   EXPECT_EQ(p[14], "ImprimirUnidadeTributada=0");
 }
+
+TEST_F(ComponentConfig, ReadOnlyLoadCreatesNoFolderWhileTheOrdinaryOneStillDoes) {
+  const std::string pasta = dir.str() + "cfg/";
+  std::filesystem::create_directories(pasta);
+  moxtest::WriteText(pasta + "nfe.ini",
+                     "[NFE]\nUF=SP\nDiretorioLogErro=erros\nDiretorioTemporario=tmp/a\n"
+                     "DiretorioXmlDestinatario=dest\nDiretorioDownloads=baixados\n");
+  const std::vector<std::string> pastas = {pasta + "erros", pasta + "tmp/a", pasta + "dest", pasta + "baixados"};
+  for (const bool somenteLeitura : {true, false}) {
+    SCOPED_TRACE(somenteLeitura ? "read-only" : "ordinary");
+    TmoxNFe n;
+    n.SetSomenteLeitura(somenteLeitura);
+    n.LoadConfig(pasta + "nfe.ini");
+    EXPECT_EQ(n.DiretorioLogErro(), pasta + "erros/");
+    EXPECT_EQ(n.DiretorioTemporario(), pasta + "tmp/a/");
+    EXPECT_EQ(n.DiretorioXmlDestinatario(), pasta + "dest/");
+    EXPECT_EQ(n.DiretorioDownloads(), pasta + "baixados/");
+    for (const auto& p : pastas) EXPECT_EQ(std::filesystem::is_directory(p), !somenteLeitura) << p;
+    if (somenteLeitura) {
+      EXPECT_FALSE(std::filesystem::exists(dados)) << "no per-user data folder either";
+    }
+  }
+}
