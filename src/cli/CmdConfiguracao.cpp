@@ -168,9 +168,10 @@ CliRegistrar mostrar{{{"configuracao", "mostrar"},
                       Mostrar}};
 
 CliRegistrar verificar{{{"configuracao", "verificar"},
-                        "carrega um arquivo de configuração e confere UF, CNPJ, pastas e servidores",
+                        "carrega um arquivo de configuração e confere UF, CNPJ, pastas, servidores e certificado",
                         "[opções] [ARQUIVO]",
-                        kArquivo + "\nTermina com status 1 e a mensagem do primeiro problema encontrado.",
+                        kArquivo + "\nSó lê: as pastas que faltam são conferidas, não criadas.\n"
+                                   "Termina com status 1 e a mensagem do primeiro problema encontrado.",
                         {{"secao", "SECAO", "seção principal do arquivo (padrão: NFE)"}},
                         Verificar}};
 
