@@ -37,6 +37,8 @@ void EmoxException::WriteLogLine(const std::string& aPathLog) const {
   // Folder and file name are joined as given: callers pass folders that end in a separator.
   const std::string file = NormalizeSeparators(folder) + FNomeLog;
   try {
+    // Programs that only read leave the error-log folder uncreated until a line is written.
+    CreateDirectories(NormalizeSeparators(folder));
     // Bounded and private: failures quote customer data, and a long input must not grow the log
     // without end.
     AppendRotatingLogLine(file, FormatErrorLogLine(FClassName, what()));

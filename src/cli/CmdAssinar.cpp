@@ -18,8 +18,13 @@ namespace {
 const std::vector<std::string> kElements{"infNFe", "infCanc", "infInut", "infEvento"};
 
 std::string ReadInput(const std::string& aFile, CliIo& aIo) {
-  if (aFile != "-") return mox::RemoveUtf8Bom(mox::ReadFileBytes(aFile));
-  return mox::RemoveUtf8Bom(mox::ReadStreamBytes(aIo.in, "A entrada padrão"));
+  std::string xml = aFile != "-" ? mox::RemoveUtf8Bom(mox::ReadFileBytes(aFile))
+                                 : mox::RemoveUtf8Bom(mox::ReadStreamBytes(aIo.in, "A entrada padrão"));
+  if (xml.find_first_not_of(" \t\r\n") == std::string::npos)
+    throw mox::EKivoException((aFile == "-" ? std::string("A entrada padrão está vazia")
+                                            : "O arquivo " + aFile + " está vazio") +
+                              ": não há XML para assinar.");
+  return xml;
 }
 
 // Ids of the elements named aElement, in document order.

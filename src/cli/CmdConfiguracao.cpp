@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/EmoxException.h"
 #include "cli/CliCommand.h"
 #include "component/TmoxNFe.h"
 #include "base/moxEnumTexts.h"
@@ -73,6 +74,8 @@ std::vector<Par> Configuracao(mox::TmoxNFe& n) {
 std::unique_ptr<mox::TmoxNFe> Carrega(const CliArgs& aArgs) {
   if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo de configuração"};
   auto n = std::make_unique<mox::TmoxNFe>();
+  // Showing or checking a configuration must not create the folders it names.
+  n->SetSomenteLeitura(true);
   n->SetVersaoManual(mox::StrToVersaoManual(kVersaoManualPadrao));
   n->SetSectionINI(aArgs.OptionOr("secao", "NFE"));
   n->LoadConfig(aArgs.Positional().empty() ? std::string() : CaminhoDigitado(aArgs.Positional().front()));
@@ -103,9 +106,19 @@ int Mostrar(const CliArgs& aArgs, CliIo& aIo) {
   return 0;
 }
 
+// The certificate file the configuration names must be there: signing would fail later.
+void VerificaCertificado(mox::TmoxNFe& n) {
+  const std::string certificado = n.CaminhoCertificadoCompleto();
+  if (certificado.empty() || mox::FileExists(certificado)) return;
+  const char* motivo = mox::DirectoryExists(certificado) ? "é uma pasta, não um arquivo" : "não existe";
+  throw mox::EmoxNFeCheckParams::CreateFmt("O certificado informado em CaminhoCertificado %s: %s", {motivo, certificado},
+                                           n.DiretorioLogErro());
+}
+
 int Verificar(const CliArgs& aArgs, CliIo& aIo) {
   auto n = Carrega(aArgs);
   n->CheckConfig();
+  VerificaCertificado(*n);
   if (aArgs.Json())
     aIo.out << "{\"valida\":true,\"arquivo\":\"" << JsonEscape(n->ConfigINI().FileName()) << "\"}\n";
   else
@@ -155,9 +168,10 @@ CliRegistrar mostrar{{{"configuracao", "mostrar"},
                       Mostrar}};
 
 CliRegistrar verificar{{{"configuracao", "verificar"},
-                        "carrega um arquivo de configuração e confere UF, CNPJ, pastas e servidores",
+                        "carrega um arquivo de configuração e confere UF, CNPJ, pastas, servidores e certificado",
                         "[opções] [ARQUIVO]",
-                        kArquivo + "\nTermina com status 1 e a mensagem do primeiro problema encontrado.",
+                        kArquivo + "\nSó lê: as pastas que faltam são conferidas, não criadas.\n"
+                                   "Termina com status 1 e a mensagem do primeiro problema encontrado.",
                         {{"secao", "SECAO", "seção principal do arquivo (padrão: NFE)"}},
                         Verificar}};
 

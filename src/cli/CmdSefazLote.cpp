@@ -4,6 +4,7 @@
 
 #include "cli/CliSefaz.h"
 #include "external/AsciiCase.h"
+#include "external/EKivoException.h"
 #include "external/FileIO.h"
 #include "external/Utf8Text.h"
 
@@ -17,6 +18,9 @@ std::string NotasAssinadas(const CliArgs& aArgs) {
   std::string notas;
   for (const auto& arquivo : aArgs.Positional()) {
     std::string nota = mox::RemoveUtf8Bom(mox::ReadFileBytes(arquivo));
+    // Said here, with the file's name: the batch checks would only see a note without signature.
+    if (nota.find_first_not_of(" \t\r\n") == std::string::npos)
+      throw mox::EKivoException("O arquivo " + arquivo + " está vazio: não há nota para enviar.");
     if (const auto inicio = nota.find("<NFe"); inicio != std::string::npos) nota.erase(0, inicio);
     while (!nota.empty() && (nota.back() == '\n' || nota.back() == '\r' || nota.back() == ' ')) nota.pop_back();
     notas += nota;

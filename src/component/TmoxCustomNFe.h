@@ -40,6 +40,10 @@ class TmoxCustomNFe {
   TmoxCustomNFe& operator=(const TmoxCustomNFe&) = delete;
 
   // ---- Properties.
+  // On for programs that only read and show the configuration: the writable folders are
+  // reported as configured but not created (they are created when the component writes).
+  bool SomenteLeitura() const { return FSomenteLeitura; }
+  void SetSomenteLeitura(bool aValue) { FSomenteLeitura = aValue; }
   TVersaoManual VersaoManual() const { return fVersaoManual; }
   virtual void SetVersaoManual(TVersaoManual aValue);
   bool AnexarDanfePDF() const { return fAnexarDanfe; }
@@ -101,6 +105,10 @@ class TmoxCustomNFe {
   void SetModuloPKCS11(const std::string& aValue) { FModuloPKCS11 = aValue; }
   const std::string& CaminhoCertificado() const { return FCaminhoCertificado; }
   void SetCaminhoCertificado(const std::string& aValue) { FCaminhoCertificado = aValue; }
+  // The certificate file as the component opens it (relative to the configuration's folder).
+  std::string CaminhoCertificadoCompleto() const {
+    return FCaminhoCertificado.empty() ? std::string() : Caminho(FCaminhoCertificado);
+  }
   const std::string& SenhaCertificado() const { return FSenhaCertificado; }
   void SetSenhaCertificado(const std::string& aValue) { FSenhaCertificado = aValue; }
   // Absolute and created; the per-user data folder + "LogErro/" while empty.
@@ -203,6 +211,10 @@ class TmoxCustomNFe {
   std::string ArquivoDeDados(const std::string& aValor) const;
   // A writable folder: the setting made absolute, or the per-user data folder + aPadrao while empty.
   std::string PastaGravavel(const std::string& aValor, const char* aPadrao) const;
+  // The writable folder with a trailing separator, created when missing unless SomenteLeitura;
+  // returned even when it cannot be created, so the operation that uses it reports the failure
+  // in its own words.
+  std::string PastaCriada(const std::string& aPath) const;
   // Folder of the configuration file last loaded or saved by name; empty before.
   const std::string& PastaConfiguracao() const { return FPastaConfiguracao; }
 
@@ -213,6 +225,7 @@ class TmoxCustomNFe {
   std::string FPastaConfiguracao;
 
  private:
+  bool FSomenteLeitura = false;
   std::unique_ptr<TmoxCertStringNFe> FNomeCertificado;
   std::unique_ptr<TmoxEmailSettings> FEmailSettings;
   bool FValidarEsquemaAntesEnvio = false;

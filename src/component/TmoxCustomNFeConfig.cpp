@@ -46,6 +46,19 @@ class IniDoChamador {
   TmoxIniFile*& slot_;
 };
 
+// Why the file read is not a configuration INI at all (an XML, a JSON, a text), or empty when it
+// may be one. Every setting lives in a section, so a key before the first section is not ours.
+std::string NaoEIni(const TmoxIniFile& aIni) {
+  const std::vector<std::string> foraDeSecao = aIni.ReadSection("");
+  const std::string primeira = !foraDeSecao.empty()        ? foraDeSecao.front()
+                               : !aIni.InvalidLines().empty() ? aIni.InvalidLines().front()
+                                                              : std::string();
+  if (!primeira.empty() && (primeira[0] == '<' || primeira[0] == '{'))
+    return "o conteúdo é XML ou JSON, não INI";
+  if (!foraDeSecao.empty()) return "a chave " + foraDeSecao.front() + " está fora de uma seção (como [NFE])";
+  return {};
+}
+
 }  // namespace
 
 // The rules of the original program folder, with the per-user configuration folder in its place;
@@ -67,13 +80,22 @@ std::string TmoxCustomNFe::GetINIFilePath(const std::string& aFile) {
 
 void TmoxCustomNFe::LoadConfig(const std::string& aConfigFile) {
   const std::string path = GetINIFilePath(aConfigFile);
-  if (!FileExists(path)) throw EmoxConfigINIException::CreateFmt("Arquivo %s não foi encontrado", {path}, DiretorioLogErro());
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0)
+    throw EmoxConfigINIException::CreateFmt("Arquivo %s não foi encontrado", {path}, DiretorioLogErro());
+  // A device or a pipe exists: saying it was not found would send the user looking elsewhere.
+  if (!S_ISREG(st.st_mode))
+    throw EmoxConfigINIException::CreateFmt("Arquivo %s não é um arquivo comum (dispositivo, pasta ou canal).", {path},
+                                            DiretorioLogErro());
   std::unique_ptr<TmoxIniFile> ini;
   try {
     ini = std::make_unique<TmoxIniFile>(path);
   } catch (const std::exception& e) {
     throw EmoxNFeConfigException(std::string("Erro ao carregar configurações: ") + e.what(), DiretorioLogErro());
   }
+  if (const std::string motivo = NaoEIni(*ini); !motivo.empty())
+    throw EmoxConfigINIException::CreateFmt("Arquivo %s não é um arquivo de configuração INI: %s.", {path, motivo},
+                                            DiretorioLogErro());
   // A file cut short (or being written) would leave the component half configured without
   // a word; such a file is refused before anything is applied.
   if (!ini->InvalidLines().empty())
@@ -284,8 +306,14 @@ void TmoxCustomNFe::CheckConfig() {
   if (FCNPJ.empty()) throw EmoxNFeException("O campo CNPJ está vazio.", log);
   if (FCNPJ.size() != 14) throw EmoxNFeException::CreateFmt("O CNPJ não possui 14 digitos. %s", {FCNPJ}, log);
   const std::string pastaLog = DiretorioLog();
-  // One level only: the parent of the log folder must already exist.
-  if (!DirectoryExists(pastaLog) && ::mkdir(NormalizeSeparators(pastaLog).c_str(), 0755) != 0)
+  // One level only: the parent of the log folder must already exist. Read-only programs check
+  // that it could be made instead of making it; the default one lies in the per-user data folder,
+  // which the component makes whole when it first writes there.
+  const bool pastaLogValida =
+      DirectoryExists(pastaLog) ||
+      (SomenteLeitura() ? CanCreateDirectories(pastaLog, FDiretorioLog.empty() ? -1 : 1)
+                        : ::mkdir(NormalizeSeparators(pastaLog).c_str(), 0755) == 0);
+  if (!pastaLogValida)
     throw EmoxNFeException::CreateFmt("O diretório para salvar os Logs, é inválido. %s", {pastaLog}, log);
   if (!FileExists(ArquivoServidoresHom()))
     throw EmoxNFeException::CreateFmt("Caminho dos servidores de Homologação inválido. %s", {ArquivoServidoresHom()}, log);

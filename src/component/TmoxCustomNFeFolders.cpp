@@ -8,17 +8,11 @@
 
 namespace mox {
 
-namespace {
-
-// The folder, created when missing; returned even when it cannot be created, so the operation
-// that uses it reports the failure in its own words.
-std::string PastaCriada(const std::string& aPath) {
+std::string TmoxCustomNFe::PastaCriada(const std::string& aPath) const {
   std::string p = WithTrailingSlash(aPath);
-  CreateDirectories(p);
+  if (!FSomenteLeitura) CreateDirectories(p);
   return p;
 }
-
-}  // namespace
 
 // Relative settings are taken from the folder of the configuration file in use, or from the
 // current folder when there is none; an empty setting means the default place (docs/caminhos.md).

@@ -47,9 +47,7 @@ void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
 }
 
 std::string TmoxNFe::DiretorioXmlDestinatario() {
-  std::string p = PastaGravavel(fDiretorioXmlDestinatario, "XmlDestinatario/");
-  CreateDirectories(p);
-  return p;
+  return PastaCriada(PastaGravavel(fDiretorioXmlDestinatario, "XmlDestinatario/"));
 }
 
 void TmoxNFe::SetDiretorioXmlDestinatario(const std::string& aValue) {
@@ -62,8 +60,7 @@ std::string TmoxNFe::DiretorioDownloads() {
 }
 
 void TmoxNFe::SetDiretorioDownloads(const std::string& aValue) {
-  FDiretorioDownloads = PastaGravavel(aValue, "Downloads/");
-  CreateDirectories(FDiretorioDownloads);
+  FDiretorioDownloads = PastaCriada(PastaGravavel(aValue, "Downloads/"));
 }
 
 void TmoxNFe::SecaoPadrao() {
@@ -107,7 +104,7 @@ void TmoxNFe::EscreverConfiguracoes(TmoxIniFile& aIni) {
 void TmoxNFe::CheckConfig() {
   TmoxCustomNFe::CheckConfig();
   const std::string pasta = DiretorioXmlDestinatario();
-  if (!DirectoryExists(pasta))
+  if (!DirectoryExists(pasta) && !(SomenteLeitura() && CanCreateDirectories(pasta)))
     throw EmoxNFeCheckParams::CreateFmt("O caminho configurado para salvar o XMLDestinatario é inválido. %s", {pasta},
                                         DiretorioLogErro());
   if (fMaxSizeLoteEnvio <= 0)

@@ -1,5 +1,6 @@
 #include "datasets/TmoxField.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/EmoxException.h"
@@ -157,6 +158,19 @@ TmoxVariant TmoxField::Value() const {
 
 size_t TmoxField::TextLength(std::string_view aValue) const { return CodePointCount(aValue); }
 
+void TmoxField::RefuseControlCharacters(std::string_view aValue) const {
+  // XML 1.0 has no way to carry these (not even as references), so the note would be ill-formed.
+  const auto bad = std::find_if(aValue.begin(), aValue.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 && u != '\t' && u != '\n' && u != '\r';
+  });
+  if (bad == aValue.end()) return;
+  throw EmoxDataSetException::CreateFmt(
+      "O campo %s contém um caractere de controle (código %d, posição %d) que o XML não admite.",
+      {FFieldName, static_cast<int>(static_cast<unsigned char>(*bad)), static_cast<int>(CodePointCount(aValue.substr(0, bad - aValue.begin()))) + 1},
+      FDataSet ? FDataSet->DiretorioLogErro() : std::string());
+}
+
 void TmoxField::SetAsString(std::string_view aValue) {
   if (aValue.empty()) return Clear();
   switch (FDataType) {
@@ -166,6 +180,7 @@ void TmoxField::SetAsString(std::string_view aValue) {
         throw EmoxDataSetException::CreateFmt("O conteúdo do campo %s excede o tamanho máximo de %d caracteres.",
                                               {FFieldName, FSize},
                                               FDataSet ? FDataSet->DiretorioLogErro() : std::string());
+      RefuseControlCharacters(aValue);
       return Store(aValue);
     case TFieldType::ftInteger:
       if (auto v = fv::ParseInteger(aValue)) return SetAsInteger(*v);

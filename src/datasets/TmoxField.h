@@ -76,6 +76,7 @@ class TmoxField {
   void Store(std::string_view aBytes) const;
   void CheckDefinable() const;
   [[noreturn]] void FailConversion(std::string_view aText) const;
+  void RefuseControlCharacters(std::string_view aValue) const;
 
   std::string FFieldName;
   std::string FDisplayLabel;

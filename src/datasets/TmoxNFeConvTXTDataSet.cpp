@@ -32,6 +32,20 @@ size_t PosicaoDoEComercial(const std::string& aValue) {
   return bytes == std::string::npos ? 0 : CodePointCount(std::string_view(aValue).substr(0, bytes)) + 1;
 }
 
+// The line as it can be quoted in a message: control characters (a NUL would end the message
+// text) are shown by their code, as in "\x00".
+std::string LinhaVisivel(const std::string& aLinha) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(aLinha.size());
+  for (const char c : aLinha) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 && c != '\t') out.append({'\\', 'x', kHex[u >> 4], kHex[u & 15]});
+    else out.push_back(c);
+  }
+  return out;
+}
+
 void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   try {
@@ -45,7 +59,7 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
     aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
-                                    {std::to_string(aIndice), aLinha, e.what()}, aDiretorioLogErro);
+                                    {std::to_string(aIndice), LinhaVisivel(aLinha), e.what()}, aDiretorioLogErro);
   }
 }
 

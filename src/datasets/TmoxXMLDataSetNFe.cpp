@@ -1,6 +1,7 @@
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/EmoxException.h"
 #include "datasets/moxFieldValue.h"
@@ -38,6 +39,12 @@ std::vector<xmlNodePtr> ChildElements(xmlNodePtr aNode) {
   for (xmlNodePtr c = aNode ? aNode->children : nullptr; c; c = c->next)
     if (c->type == XML_ELEMENT_NODE) children.push_back(c);
   return children;
+}
+
+// " (linha N)" for messages about one element of the dictionary.
+std::string LineOf(xmlNodePtr aNode) {
+  const long line = aNode ? xmlGetLineNo(aNode) : -1;
+  return line > 0 ? " (linha " + std::to_string(line) + ")" : std::string();
 }
 
 int LinkDepth(const TmoxDataSet& aDataSet) {
@@ -80,14 +87,19 @@ void TmoxXMLDataSetNFe::FailLoad(std::string_view aDetail) const {
 
 XmlDocument TmoxXMLDataSetNFe::LoadDicXML() {
   const std::string path = NormalizeSeparators(fXMLDicionario);
-  if (!FileExists(path))
+  // Only a missing path is "not found"; a folder, a device or an unreadable file is reported
+  // with its own cause by the read below.
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::exists(path, ec))
     throw EmoxDataSetFileNotFoundException::CreateFmt("Arquivo:  %s não encontrado.", {fXMLDicionario},
                                                       fDiretorioLogErro);
+  if (!std::filesystem::is_regular_file(path, ec))
+    FailLoad(" O caminho não é um arquivo comum (pasta ou dispositivo).");
   try {
     // Dictionaries written in Latin-1 are read as well as UTF-8 ones.
     return XmlDocument::Parse(DecodeToUtf8(ReadFileBytes(path)));
-  } catch (const EKivoException&) {
-    FailLoad();
+  } catch (const EKivoException& e) {
+    FailLoad(" " + std::string(e.what()));
   }
 }
 
@@ -104,18 +116,20 @@ std::unique_ptr<TXmlDataSetNFe> TmoxXMLDataSetNFe::CreateDataSet(xmlNodePtr aNod
   for (xmlNodePtr fieldNode : ChildElements(parts.empty() ? nullptr : parts[0])) {
     // Every field must name itself and its size; repeating the previous ones would only
     // produce a duplicate or a field of the wrong size.
-    if (!HasAttribute(fieldNode, "nome")) FailLoad(moxFormat(" Campo sem o atributo nome em %s.", {ds->Name()}));
+    if (!HasAttribute(fieldNode, "nome")) FailLoad(moxFormat(" Campo sem o atributo nome em %s%s.", {ds->Name(), LineOf(fieldNode)}));
     const std::string nome = Attribute(fieldNode, "nome");
     if (!HasAttribute(fieldNode, "tamanho"))
-      FailLoad(moxFormat(" Campo %s sem o atributo tamanho em %s.", {nome, ds->Name()}));
+      FailLoad(moxFormat(" Campo %s sem o atributo tamanho em %s%s.", {nome, ds->Name(), LineOf(fieldNode)}));
     const std::string tamanhoText = Attribute(fieldNode, "tamanho");
     const auto tamanho = fieldvalue::ParseInteger(tamanhoText);
     if (!tamanho)
       throw EmoxDataSetLoadTemplateException::CreateFmt("'%s' não é um valor inteiro válido", {tamanhoText},
                                                         fDiretorioLogErro);
     if (*tamanho < 1 || *tamanho > 1000000)
-      FailLoad(moxFormat(" Tamanho %s inválido no campo %s de %s.", {tamanhoText, nome, ds->Name()}));
-    if (ds->FindField(nome)) FailLoad(moxFormat(" Campo %s duplicado em %s.", {nome, ds->Name()}));
+      FailLoad(moxFormat(" Tamanho %s inválido no campo %s de %s%s.",
+                         {tamanhoText, nome, ds->Name(), LineOf(fieldNode)}));
+    if (ds->FindField(nome))
+      FailLoad(moxFormat(" Campo %s duplicado em %s%s.", {nome, ds->Name(), LineOf(fieldNode)}));
 
     std::unique_ptr<TXmlFieldNFe> field = CreateXmlField(*ds);
     field->SetFieldName(nome);
@@ -126,7 +140,9 @@ std::unique_ptr<TXmlDataSetNFe> TmoxXMLDataSetNFe::CreateDataSet(xmlNodePtr aNod
     TXmlFieldNFe& added = ds->AddXmlField(std::move(field));
     GetAtributosComplementares(fieldNode, added);
   }
-  if (parts.size() < 2) FailLoad();
+  if (parts.size() < 2)
+    FailLoad(moxFormat(" A parte %s%s não tem o elemento de ligação (segundo filho, após a lista de campos).",
+                       {ds->Name(), LineOf(aNode)}));
   if (parts[1]->properties) {
     ds->SetXMLMasterSource(Attribute(parts[1], "mastersource"));
     ds->SetXMLMasterField(Attribute(parts[1], "masterfield"));

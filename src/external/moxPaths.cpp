@@ -110,4 +110,18 @@ bool CreateDirectories(const std::string& aPath) {
   return fs::is_directory(p, ec);
 }
 
+bool CanCreateDirectories(const std::string& aPath, int aMaxLevels) {
+  if (aPath.empty()) return false;
+  std::error_code ec;
+  fs::path p = fs::path(NormalizeSeparators(aPath)).lexically_normal();
+  if (!p.has_filename()) p = p.parent_path();
+  for (int missing = 0; !fs::exists(p, ec); ++missing) {
+    if (aMaxLevels >= 0 && missing >= aMaxLevels) return false;
+    const fs::path parent = p.parent_path();
+    if (parent.empty() || parent == p) return false;
+    p = parent;
+  }
+  return fs::is_directory(p, ec) && ::access(p.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace mox

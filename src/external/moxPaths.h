@@ -35,5 +35,8 @@ bool DirectoryExists(const std::string& aPath);
 
 // Creates the folder and its parents; false when it cannot.
 bool CreateDirectories(const std::string& aPath);
+// Whether CreateDirectories would succeed, without creating anything: the nearest existing
+// ancestor is a folder this process may write, at most aMaxLevels folders up (any when negative).
+bool CanCreateDirectories(const std::string& aPath, int aMaxLevels = -1);
 
 }  // namespace mox

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -129,4 +130,76 @@ TEST_F(CliConfiguracaoNovoUsuario, AFreshConfigurationPassesItsCheck) {
   EXPECT_EQ(erro["codigo"], 1);
   EXPECT_NE(moxtest::ReadText(dados + "LogErro/nfe_exception.log").find(mensagem), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(trabalho)) << "nothing is left in the folder the user works in";
+}
+
+namespace {
+
+// Every path under aRaiz, to compare a tree before and after a command.
+std::vector<std::string> Arvore(const std::string& aRaiz) {
+  std::vector<std::string> caminhos;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(aRaiz)) caminhos.push_back(e.path().string());
+  std::sort(caminhos.begin(), caminhos.end());
+  return caminhos;
+}
+
+}  // namespace
+
+TEST_F(CliConfiguracaoNovoUsuario, ShowingAndCheckingCreateNothing) {
+  moxtest::InDir aqui(trabalho);
+  moxtest::WriteText(trabalho + "hom.ini", "[SP]\n");
+  moxtest::WriteText(trabalho + "empresa.pfx", "x");
+  // Every writable folder named, none of them there; the defaults lie in the user's data folder.
+  moxtest::WriteText(trabalho + "nfe.ini",
+                     "[NFE]\nUF=SP\nCNPJ=12345678000195\nArquivoServidoresHom=hom.ini\nDiretorioLog=log\n"
+                     "DiretorioLogErro=erros/novos\nDiretorioTemporario=tmp/a/b\nDiretorioXmlDestinatario=dest/x\n"
+                     "DiretorioDownloads=baixados\nCaminhoCertificado=empresa.pfx\n");
+  moxtest::WriteText(trabalho + "padrao.ini", "[NFE]\nUF=SP\nCNPJ=12345678000195\nArquivoServidoresHom=hom.ini\n");
+  const auto antes = Arvore(dir.str());
+  for (const char* arquivo : {"nfe.ini", "padrao.ini"})
+    for (const char* comando : {"mostrar", "verificar"}) {
+      SCOPED_TRACE(std::string(comando) + " " + arquivo);
+      auto r = Moxnfe({"configuracao", comando, arquivo});
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(Arvore(dir.str()), antes);
+    }
+  auto json = nlohmann::json::parse(Moxnfe({"configuracao", "mostrar", "nfe.ini", "--json"}).out);
+  EXPECT_EQ(json["DiretorioLogErro"], trabalho + "erros/novos/") << "shown as configured, though not made";
+  EXPECT_EQ(json["DiretorioXmlDestinatario"], trabalho + "dest/x/");
+
+  // Folders that could never be made, and certificates that are not there, are reported.
+  struct Caso {
+    std::string linha, mensagem;
+  };
+  std::filesystem::create_directories(trabalho + "certs");
+  const std::vector<Caso> casos = {
+      {"CaminhoCertificado=falta.pfx",
+       "O certificado informado em CaminhoCertificado não existe: " + trabalho + "falta.pfx"},
+      {"CaminhoCertificado=certs",
+       "O certificado informado em CaminhoCertificado é uma pasta, não um arquivo: " + trabalho + "certs"},
+      {"DiretorioLog=a/b/log", "O diretório para salvar os Logs, é inválido. " + trabalho + "a/b/log/"},
+      {"DiretorioXmlDestinatario=hom.ini/x",
+       "O caminho configurado para salvar o XMLDestinatario é inválido. " + trabalho + "hom.ini/x/"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.linha);
+    moxtest::WriteText(trabalho + "ruim.ini", "[NFE]\nUF=SP\nCNPJ=12345678000195\nArquivoServidoresHom=hom.ini\n" +
+                                                 c.linha + "\n");
+    auto r = Moxnfe({"configuracao", "verificar", "ruim.ini"});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.err.find(c.mensagem), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(trabalho + "a")) << "a failed check makes no folder either";
+}
+
+TEST(CliConfiguracao, AFileThatIsNotAnIniIsRefused) {
+  moxtest::TempDir dir;
+  const std::string xml = dir.file("nota.xml");
+  moxtest::WriteText(xml, "<?xml version=\"1.0\"?>\n<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"/>\n");
+  for (const char* comando : {"mostrar", "verificar"}) {
+    auto r = Moxnfe({"configuracao", comando, xml});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Arquivo " + xml + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."),
+              std::string::npos)
+        << r.err;
+  }
 }

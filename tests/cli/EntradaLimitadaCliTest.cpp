@@ -37,4 +37,26 @@ TEST_F(EntradaLimitada, EndlessOrHugeInputsAreRefusedWithTheLimit) {
   }
 }
 
+TEST_F(EntradaLimitada, EmptyInputsAreSaidToBeEmpty) {
+  moxtest::WriteText(dir_.file("vazio.xml"), "");
+  moxtest::WriteText(dir_.file("brancos.xml"), "\xEF\xBB\xBF \r\n\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string entrada, mensagem;
+  } casos[] = {
+      {{"assinar", dir_.file("vazio.xml"), "--pfx", dir_.file("x.pfx")}, "",
+       "O arquivo " + dir_.file("vazio.xml") + " está vazio: não há XML para assinar."},
+      {{"assinar", "-", "--pfx", dir_.file("x.pfx")}, "\n\n", "A entrada padrão está vazia: não há XML para assinar."},
+      {{"sefaz", "enviar-lote", dir_.file("brancos.xml")}, "",
+       "O arquivo " + dir_.file("brancos.xml") + " está vazio: não há nota para enviar."},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const auto r = moxtest::RunProgram(moxtest::BuiltProgram("moxnfe"), c.args, c.entrada);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find(c.mensagem), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("assinatura"), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace

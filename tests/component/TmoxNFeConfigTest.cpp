@@ -292,6 +292,16 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
        "Arquivo " + dir.file("caso.ini") + " incompleto ou inválido na linha: Ambi"},
       {"file cut in a section", "[NFE]\nUF=SP\n[MAI", "Arquivo " + dir.file("caso.ini") +
                                                        " incompleto ou inválido na linha: [MAI"},
+      // Files that are not INI at all are refused before any of their lines is applied.
+      {"an XML file", "<?xml version=\"1.0\"?>\n<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">\n</NFe>\n",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"XML on one line", "<NFe versao=\"4.00\"><UF>SP</UF></NFe>",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"a JSON file", "{\n\"UF\": \"SP\"\n}\n",
+       "Arquivo " + dir.file("caso.ini") + " não é um arquivo de configuração INI: o conteúdo é XML ou JSON, não INI."},
+      {"keys before any section", "UF=SP\n[NFE]\nCNPJ=12345678000195\n",
+       "Arquivo " + dir.file("caso.ini") +
+           " não é um arquivo de configuração INI: a chave UF está fora de uma seção (como [NFE])."},
       {"PIN not written by this component", "[NFE]\nPinCode=1234\n",
        "Erro ao carregar configurações: Valor cifrado inválido ou cifrado com outra chave."},
   };
@@ -303,6 +313,8 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
     EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(dir.file("caso.ini")); }), c.message);
   }
   TmoxNFe n;
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig("/dev/null"); }),
+            "Arquivo /dev/null não é um arquivo comum (dispositivo, pasta ou canal).");
   EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.LoadConfig(static_cast<TmoxIniFile*>(nullptr)); }),
             "O parâmetro não pode ser nil para realizar o LoadConfig");
   EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.SaveConfig(static_cast<TmoxIniFile*>(nullptr)); }),
@@ -489,4 +501,27 @@ TEST_F(ComponentConfig, TemplatesAndPrintParameters) {
   EXPECT_EQ(p[11], "ImprimirVolume=-1");
   EXPECT_EQ(p[12], "ImprimirDuplicata=-1");
   EXPECT_EQ(p[14], "ImprimirUnidadeTributada=0");
+}
+
+TEST_F(ComponentConfig, ReadOnlyLoadCreatesNoFolderWhileTheOrdinaryOneStillDoes) {
+  const std::string pasta = dir.str() + "cfg/";
+  std::filesystem::create_directories(pasta);
+  moxtest::WriteText(pasta + "nfe.ini",
+                     "[NFE]\nUF=SP\nDiretorioLogErro=erros\nDiretorioTemporario=tmp/a\n"
+                     "DiretorioXmlDestinatario=dest\nDiretorioDownloads=baixados\n");
+  const std::vector<std::string> pastas = {pasta + "erros", pasta + "tmp/a", pasta + "dest", pasta + "baixados"};
+  for (const bool somenteLeitura : {true, false}) {
+    SCOPED_TRACE(somenteLeitura ? "read-only" : "ordinary");
+    TmoxNFe n;
+    n.SetSomenteLeitura(somenteLeitura);
+    n.LoadConfig(pasta + "nfe.ini");
+    EXPECT_EQ(n.DiretorioLogErro(), pasta + "erros/");
+    EXPECT_EQ(n.DiretorioTemporario(), pasta + "tmp/a/");
+    EXPECT_EQ(n.DiretorioXmlDestinatario(), pasta + "dest/");
+    EXPECT_EQ(n.DiretorioDownloads(), pasta + "baixados/");
+    for (const auto& p : pastas) EXPECT_EQ(std::filesystem::is_directory(p), !somenteLeitura) << p;
+    if (somenteLeitura) {
+      EXPECT_FALSE(std::filesystem::exists(dados)) << "no per-user data folder either";
+    }
+  }
 }

@@ -91,12 +91,24 @@ TEST(ConversorTX2, FailuresTable) {
        invalida + "[13] xNome_E04=" + std::string(61, 'x') +
            "\rErro: O conteúdo do campo xNome_E04 excede o tamanho máximo de 60 caracteres."},
       {"item opened twice", "INCLUIR\r\nINCLUIRITEM\r\nINCLUIRITEM\r\n", "Item não salvo"},
+      // XML 1.0 cannot carry these characters: the note would be ill-formed.
+      {"NUL in a name", Nota("1", std::string("Jo\0ao", 5)),
+       invalida + "[13] xNome_E04=Jo\\x00ao\rErro: O campo xNome_E04 contém um caractere de controle (código 0, "
+                  "posição 3) que o XML não admite."},
+      {"escape after accented letters", Nota("1", "Açaí\x1b[1m"),
+       invalida + "[13] xNome_E04=Açaí\\x1b[1m\rErro: O campo xNome_E04 contém um caractere de controle (código 27, "
+                  "posição 5) que o XML não admite."},
+      {"form feed in the nature of operation", "INCLUIR\r\nversao_A02=3.10\r\nnatOp_B04=Venda\fx\r\n",
+       invalida + "[2] natOp_B04=Venda\\x0cx\rErro: O campo natOp_B04 contém um caractere de controle (código 12, "
+                  "posição 6) que o XML não admite."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto conversor = Conversor(c.text);
     EXPECT_EQ(moxtest::MensagemDe<EmoxNFeException>([&] { conversor->Converter(); }), c.message);
   }
+  // Tab is allowed and kept.
+  EXPECT_EQ(Tag(Tag(Converte(Nota("1", "A\tB")), "dest"), "xNome"), "A\tB");
   EXPECT_EQ(moxtest::MensagemDe<EmoxNFeDataSetException>([] { Conversor("\r\n\r\n"); }),
             "Conteúdo a ser convertido é inválido.");
 }
