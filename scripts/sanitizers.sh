@@ -12,7 +12,7 @@ pasta=build-sanitizers
 jobs=$(nproc)
 
 cmake -S . -B "$pasta" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
-  -DMOXNFE_SANITIZE=address,undefined -DMOXNFE_BUILD_FUZZ=ON -DMOXNFE_WERROR=ON
+  -DMOXNFE_SANITIZE=address,undefined -DMOXNFE_BUILD_FUZZ=ON -DMOXNFE_BUILD_HOST=ON -DMOXNFE_WERROR=ON
 cmake --build "$pasta" -j"$jobs"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
