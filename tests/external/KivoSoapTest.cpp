@@ -211,11 +211,13 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
   struct Case {
     std::string what, pfx, caBundle;
     bool ignoreInvalid, succeeds;
+    std::string cause;  // what the message must say of the refusal
   } cases[] = {
-      {"client certificate the server does not trust", strangerPfx, caBundle, false, false},
-      {"no client certificate", "", caBundle, false, false},
-      {"server certificate not in the system authorities", companyPfx, "", false, false},
-      {"server certificate accepted when told to ignore", companyPfx, "", true, true},
+      {"client certificate the server does not trust", strangerPfx, caBundle, false, false, ""},
+      {"no client certificate", "", caBundle, false, false, ""},
+      {"server certificate not in the system authorities", companyPfx, "", false, false,
+       "autoridade certificadora desconhecida"},
+      {"server certificate accepted when told to ignore", companyPfx, "", true, true, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -228,6 +230,7 @@ TEST_F(KivoSoap, TlsTrustOnBothSides) {
     } else {
       EXPECT_NE(message.find("Falha ao acessar " + server_.Url("/status") + " (sem resposta HTTP)"), std::string::npos)
           << message;
+      EXPECT_NE(message.find(c.cause), std::string::npos) << message;
     }
   }
 }
