@@ -67,8 +67,10 @@ TEST(MotorDeRegras, GN16EGW16EscolhemAClassePeloPacote) {
     mox::TmoxControllerRulesNFe controlador;
     controlador.SetVersaoEsquema(aVersao);
     controlador.LoadRulesWebSefaz();
-    for (const auto& regra : controlador.ListRules())
-      if (regra->Name() == aNome) return std::string(typeid(*regra).name());
+    for (const auto& regra : controlador.ListRules()) {
+      const auto& objeto = *regra;
+      if (objeto.Name() == aNome) return std::string(typeid(objeto).name());
+    }
     return std::string();
   };
   EXPECT_NE(classe(V::pl_006s, "GN16").find("GN16_NT006_2013"), std::string::npos);
