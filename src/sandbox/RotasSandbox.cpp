@@ -25,6 +25,19 @@ std::string TRota::ElementoResultado(const std::string& aAcao) const {
 const std::vector<TRota>& Rotas() {
   // Besides the actions the component posts, the ones of the published WSDLs.
   static const std::vector<TRota> rotas{
+      // The first generation of services (layout 1.10), only at the states.
+      {"NfeStatusServico", {{"nfeStatusServicoNF", "nfeStatusServicoNFResult"}}, AtendeStatus, true, false, false,
+       false, true},
+      {"NfeRecepcao", {{"nfeRecepcaoLote", "nfeRecepcaoLoteResult"}}, AtendeEnvioLote, true, false, false, false, true},
+      {"NfeRetRecepcao", {{"nfeRetRecepcao", "nfeRetRecepcaoResult"}}, AtendeConsultaRecibo, true, false, false, false,
+       true},
+      {"NfeConsulta", {{"nfeConsultaNF", "nfeConsultaNFResult"}}, AtendeConsultaNF, true, false, false, false, true},
+      {"NfeCancelamento", {{"nfeCancelamentoNF", "nfeCancelamentoNFResult"}}, AtendeCancelamento, true, false, false,
+       false, true},
+      {"NfeInutilizacao", {{"nfeInutilizacaoNF", "nfeInutilizacaoNFResult"}}, AtendeInutilizacao, true, false, false,
+       false, true},
+      {"CadConsultaCadastro", {{"consultaCadastro", "consultaCadastroResult"}}, AtendeConsultaCadastro, true, false,
+       false, false, true},
       {"NfeStatusServico2", {{"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}}, AtendeStatus, true, true, false},
       {"NfeStatusServico3",
        {{"nfeStatusServicoNF", "nfeStatusServicoNFResult"}, {"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}},
