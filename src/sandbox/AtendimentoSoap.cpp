@@ -66,7 +66,7 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
   }
   TRespostaHttp http;
   if (rota->PrimeiraGeracao)
-    http.Corpo = RespostaSoap(rota->Namespace(), resultado, "", "", EscapeXmlText(resposta.Ret), soap.Soap12,
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, "", "", EscapeAsText(resposta.Ret), soap.Soap12,
                               soap.ElementoCorpo + "Response");
   else
     http.Corpo = RespostaSoap(rota->Namespace(), resultado, rota->Distribuicao ? "" : resposta.CUF,
