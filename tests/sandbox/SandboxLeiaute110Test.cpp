@@ -201,6 +201,11 @@ TEST_F(SandboxLeiaute110, QueriesCancelsAndVoidsInTheVersionsOfLayout110) {
   EXPECT_EQ(Campo(cancelada, "cStat"), "101");
   EXPECT_EQ(Campo(cancelada, "nProt"), Campo(cancelamento, "nProt"));
   EXPECT_EQ(Campo(Cancela(chave, Campo(protocolo, "nProt")), "cStat"), "218");
+  // The newer query carries the documents of layout 1.10 as they were answered.
+  const std::string consulta310 = ConsultaNota(cliente_, *sandbox_, chave);
+  EXPECT_TRUE(ValidaContraEsquema(consulta310, "PL_008i2/retConsSitNFe_v3.10.xsd"));
+  EXPECT_EQ(Campo(consulta310, "cStat"), "101");
+  EXPECT_EQ(Campo(consulta310, "nProt", "retCancNFe"), Campo(cancelamento, "nProt"));
   EXPECT_EQ(Campo(Consulta(ChaveDe(NotaDeTeste(7299, {}, "1.10"))), "cStat"), "217");
 
   EXPECT_EQ(Campo(Inutiliza(7210, 7220), "cStat"), "102");
