@@ -1,6 +1,6 @@
-// Taxpayer registry query (ConsCad 2.00, and 1.01 at the first generation's service): the parties the sandbox has
-// seen in the notes it authorized, issuers and recipients, by CNPJ, CPF or IE in the UF of the
-// service.
+// Taxpayer registry query (ConsCad 2.00, and 1.01 at the first generation's service): the
+// parties the sandbox has seen in the notes it authorized, issuers and recipients, by CNPJ, CPF
+// or IE in the UF of the service.
 #include "external/TaxIdCheck.h"
 #include "sandbox/DocumentoPedido.h"
 #include "sandbox/EscritaXml.h"
