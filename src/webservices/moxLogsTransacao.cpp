@@ -55,22 +55,45 @@ std::string LeArquivoDeLog(const std::string& aCaminho) {
 
 std::string LinhaPendente(const std::string& aNomeLogEnv) { return kChavePendente + aNomeLogEnv; }
 
+namespace {
+
+// The "env-lot" value of a marker's text.
+std::string ValorPendente(const std::string& aTexto) {
+  const auto inicio = aTexto.find(kChavePendente);
+  if (inicio == std::string::npos) return {};
+  const auto valor = inicio + std::char_traits<char>::length(kChavePendente);
+  return aTexto.substr(valor, aTexto.find_first_of("\r\n", valor) - valor);
+}
+
+bool NomeDePendente(const std::string& aNome) {
+  return (aNome.size() == 15 || aNome.size() == 44) && aNome.find_first_not_of("0123456789") == std::string::npos;
+}
+
+}  // namespace
+
 std::vector<TPendente> ListaPendentes(const std::string& aDiretorioXmlDestinatario) {
   std::vector<TPendente> pendentes;
   std::error_code erro;
   for (const auto& entrada : std::filesystem::directory_iterator(aDiretorioXmlDestinatario, erro)) {
     const std::string nome = entrada.path().filename().string();
-    if (!entrada.is_regular_file() || (nome.size() != 15 && nome.size() != 44) ||
-        nome.find_first_not_of("0123456789") != std::string::npos)
-      continue;
-    const std::string texto = RemoveUtf8Bom(ReadFileBytes(entrada.path().string()));
-    const auto inicio = texto.find(kChavePendente);
-    if (inicio == std::string::npos) continue;
-    const auto valor = inicio + std::char_traits<char>::length(kChavePendente);
-    pendentes.push_back({nome, texto.substr(valor, texto.find_first_of("\r\n", valor) - valor)});
+    if (!entrada.is_regular_file() || !NomeDePendente(nome)) continue;
+    const std::string log = ValorPendente(RemoveUtf8Bom(ReadFileBytes(entrada.path().string())));
+    if (!log.empty()) pendentes.push_back({nome, log});
   }
   std::sort(pendentes.begin(), pendentes.end(), [](const auto& a, const auto& b) { return a.Numero < b.Numero; });
   return pendentes;
+}
+
+std::string LogDoPendente(const std::string& aDiretorioXmlDestinatario, const std::string& aNumero) {
+  const std::string marca = aDiretorioXmlDestinatario + aNumero;
+  if (!NomeDePendente(aNumero) || !std::filesystem::is_regular_file(marca)) return {};
+  return ValorPendente(RemoveUtf8Bom(ReadFileBytes(marca)));
+}
+
+void RemovePendente(const std::string& aDiretorioXmlDestinatario, const std::string& aNumero) {
+  if (!NomeDePendente(aNumero)) return;
+  std::error_code erro;
+  std::filesystem::remove(aDiretorioXmlDestinatario + aNumero, erro);
 }
 
 }  // namespace mox

@@ -33,4 +33,10 @@ struct TPendente {
 };
 std::vector<TPendente> ListaPendentes(const std::string& aDiretorioXmlDestinatario);
 
+// The batch-send log a marker names; empty when there is no marker.
+std::string LogDoPendente(const std::string& aDiretorioXmlDestinatario, const std::string& aNumero);
+
+// Deletes a marker once SEFAZ's final answer about it is known.
+void RemovePendente(const std::string& aDiretorioXmlDestinatario, const std::string& aNumero);
+
 }  // namespace mox
