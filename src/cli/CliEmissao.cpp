@@ -250,7 +250,7 @@ std::string Emissao::EnviaLote(const std::vector<TNotaAssinada>& aLote, std::str
 }
 
 void Emissao::ConsultaRecibo(const std::string& aRecibo, int aTempoMedio, int aProfundidade) {
-  const auto inicio = std::chrono::steady_clock::now();
+  int esperado = 0;  // seconds slept for this receipt
   const auto pendentes = [&](const std::string& aCStat, const std::string& aMotivo) {
     const std::string log = mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), aRecibo);
     for (size_t i = 0; i < notas_.size(); ++i)
@@ -267,13 +267,13 @@ void Emissao::ConsultaRecibo(const std::string& aRecibo, int aTempoMedio, int aP
     }
     const std::string cStat = mox::GetValueTag("cStat", resposta);
     if (cStat == "105") {
-      const auto decorrido = std::chrono::steady_clock::now() - inicio;
-      if (decorrido + std::chrono::seconds(aTempoMedio) > std::chrono::seconds(opcoes_.EsperaMaximaSegundos)) {
+      if (esperado + aTempoMedio > opcoes_.EsperaMaximaSegundos) {
         pendentes(cStat, mox::GetValueTag("xMotivo", resposta));
         return;
       }
       // SEFAZ asks to wait its average time before asking again.
       std::this_thread::sleep_for(std::chrono::seconds(aTempoMedio));
+      esperado += aTempoMedio;
       continue;
     }
     if (cStat != "104") {

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <regex>
 
+#include "support/ClienteDoSandbox.h"
 #include "support/NotasTx2.h"
 #include "support/SandboxDeTeste.h"
 
@@ -19,22 +20,10 @@ class CliEmitir : public TesteComSandbox {
  protected:
   static void SetUpTestSuite() {
     TesteComSandbox::SetUpTestSuite();
-    comum_ = new TempDir;
-    const ProgramResult r = RunProgram(BuiltProgram("moxnfe-sandbox"),
-                                       {"servidores", "--url", sandbox_->Url(), "--saida", comum_->file("hom.ini")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    WritePfx(comum_->path() / "empresa.pfx", Pki().Company, "s");
-    WriteCertificatePem(comum_->path() / "ac.pem", Pki().Authority);
-    // The component's schemas folder: each version's mapping beside the official package.
-    for (const auto& [versao, pacote] : {std::pair{"vm50a", "PL_008i2"}, std::pair{"vm50", "PL_006v"}}) {
-      const fs::path pasta = comum_->path() / "Esquemas" / versao;
-      fs::create_directories(pasta);
-      for (const auto& e : fs::directory_iterator(SchemasDir() / pacote)) fs::create_symlink(e.path(), pasta / e.path().filename());
-      fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / versao / "Mapping.txt", pasta / "Mapping.txt");
-    }
+    cliente_ = new ClienteDoSandbox(*sandbox_);
   }
   static void TearDownTestSuite() {
-    delete comum_;
+    delete cliente_;
     TesteComSandbox::TearDownTestSuite();
   }
 
@@ -42,10 +31,11 @@ class CliEmitir : public TesteComSandbox {
   ProgramResult Nfe(std::vector<std::string> aArgs) {
     aArgs.insert(aArgs.begin(), "nfe");
     const bool emitir = aArgs[1] == "emitir";
-    if (emitir)
-      aArgs.insert(aArgs.end(), {"--servidores", comum_->file("hom.ini"), "--pfx", comum_->file("empresa.pfx"), "--senha",
-                                 "s", "--ca", comum_->file("ac.pem"), "--esquemas", comum_->str() + "Esquemas", "--log",
-                                 pasta_.str() + "log"});
+    if (emitir) {
+      const auto opcoes = cliente_->Opcoes();
+      aArgs.insert(aArgs.end(), opcoes.begin(), opcoes.end());
+      aArgs.insert(aArgs.end(), {"--log", pasta_.str() + "log"});
+    }
     aArgs.push_back("--destino");
     aArgs.push_back(pasta_.str() + "dest");
     return RunProgram(BuiltProgram("moxnfe"), aArgs);
@@ -81,7 +71,7 @@ class CliEmitir : public TesteComSandbox {
   }
 
   TempDir pasta_;
-  static inline TempDir* comum_ = nullptr;
+  static inline ClienteDoSandbox* cliente_ = nullptr;
   static inline int numero_ = 9100;
 };
 

@@ -10,6 +10,7 @@
 
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
+#include "support/ClienteDoSandbox.h"
 #include "support/MensagemDe.h"
 #include "support/SandboxDeTeste.h"
 
@@ -21,13 +22,12 @@ using mox::TVersaoManual;
 struct Geracao {
   TVersaoManual versao;
   const char* leiaute;
-  const char* pacote;  // the official package the schemas folder of the version holds
   const char* procNFe;
 };
 
 const Geracao kGeracoes[] = {
-    {TVersaoManual::vm50a, "3.10", "PL_008i2", "PL_008i2/procNFe_v3.10.xsd"},
-    {TVersaoManual::vm50, "2.00", "PL_006v", "PL_006v/procNFe_v2.00.xsd"},
+    {TVersaoManual::vm50a, "3.10", "PL_008i2/procNFe_v3.10.xsd"},
+    {TVersaoManual::vm50, "2.00", "PL_006v/procNFe_v2.00.xsd"},
 };
 
 std::vector<std::string> Arquivos(const std::filesystem::path& aPasta) {
@@ -42,24 +42,10 @@ class EnvioLoteNoSandbox : public TesteComSandbox {
  protected:
   static void SetUpTestSuite() {
     TesteComSandbox::SetUpTestSuite();
-    comum_ = new TempDir;
-    const auto r = RunProgram(BuiltProgram("moxnfe-sandbox"),
-                              {"servidores", "--url", sandbox_->Url(), "--saida", comum_->file("servidores.ini")});
-    ASSERT_EQ(r.status, 0) << r.err;
-    WritePfx(comum_->path() / "empresa.pfx", Pki().Company, "x");
-    // The schemas folder as a user installs it: the official package beside our mapping.
-    for (const Geracao& g : kGeracoes) {
-      const std::string versao = g.versao == TVersaoManual::vm50a ? "vm50a" : "vm50";
-      const auto pasta = comum_->path() / "Esquemas" / versao;
-      std::filesystem::create_directories(pasta);
-      for (const auto& e : std::filesystem::directory_iterator(SchemasDir() / g.pacote))
-        std::filesystem::create_symlink(e.path(), pasta / e.path().filename());
-      std::filesystem::copy_file(std::filesystem::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / versao / "Mapping.txt",
-                                 pasta / "Mapping.txt");
-    }
+    cliente_ = new ClienteDoSandbox(*sandbox_);
   }
   static void TearDownTestSuite() {
-    delete comum_;
+    delete cliente_;
     TesteComSandbox::TearDownTestSuite();
   }
 
@@ -69,14 +55,14 @@ class EnvioLoteNoSandbox : public TesteComSandbox {
     nfe->SetUF("SP");
     nfe->SetCNPJ(kCompanyCnpj);
     nfe->SetVersaoManual(aVersao);
-    nfe->SetArquivoServidoresHom(comum_->file("servidores.ini"));
+    nfe->SetArquivoServidoresHom(cliente_->Servidores());
     nfe->SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe->SetDiretorioEsquemas(comum_->str() + "Esquemas/");
+    nfe->SetDiretorioEsquemas(cliente_->Esquemas());
     nfe->SetDiretorioLog(pasta_.str() + "Log/");
     nfe->SetDiretorioLogErro(pasta_.str() + "LogErro/");
     nfe->SetDiretorioXmlDestinatario(pasta_.str() + "XmlDestinatario/");
-    nfe->SetCaminhoCertificado(comum_->file("empresa.pfx"));
-    nfe->SetSenhaCertificado("x");
+    nfe->SetCaminhoCertificado(cliente_->Certificado());
+    nfe->SetSenhaCertificado("s");
     nfe->SetValidarEsquemaAntesEnvio(true);
     nfe->OnXmlDestinatario = [this](const std::string& aArquivo) { avisados_.push_back(aArquivo); };
     return nfe;
@@ -99,7 +85,7 @@ class EnvioLoteNoSandbox : public TesteComSandbox {
 
   TempDir pasta_;
   std::vector<std::string> avisados_;
-  static inline TempDir* comum_ = nullptr;
+  static inline ClienteDoSandbox* cliente_ = nullptr;
   static inline int numero_ = 7000;
 };
 
@@ -228,7 +214,7 @@ TEST_F(EnvioLoteNoSandbox, FalhaNoEnvioGuardaOPedidoESemResposta) {
   auto nfe = Componente(TVersaoManual::vm50a);
   const std::string notas = Notas(*nfe, "3.10", 1);
   // A servers file whose addresses lead to a port where nothing listens.
-  std::string servidores = ReadText(comum_->file("servidores.ini"));
+  std::string servidores = ReadText(cliente_->Servidores());
   const std::string url = sandbox_->Url();
   for (auto p = servidores.find(url); p != std::string::npos; p = servidores.find(url, p))
     servidores.replace(p, url.size(), "https://127.0.0.1:1/");
