@@ -91,6 +91,11 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string GerarXMLEnvioDestinatario(const std::string& aIdNFe, const std::string& aLogEnvLote,
                                         const std::string& aLogConsReciboOuChave, const std::string& aSalvarComo);
 
+  // The recipient's cancellation document (request form or event) of a key from the request
+  // and answer logs (file paths or the XML), saved to aSalvarComo when given.
+  std::string GerarXMLCancelamentoDestinatario(const std::string& aIDNFe, const std::string& aContentLogPedCanc,
+                                               const std::string& aContentLogRetCanc, const std::string& aSalvarComo);
+
   // ---- Transaction logs and pending-send markers.
   // One marker per access key of the batch-send log aNomeLogEnv (in DiretorioLog), when
   // SalvarLogsEmDisco.

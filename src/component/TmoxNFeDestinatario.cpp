@@ -4,6 +4,7 @@
 #include "external/AsciiCase.h"
 #include "external/moxPaths.h"
 #include "utils/TmoxNFeXMLLogs.h"
+#include "utils/TmoxNFeXmlCancelamentoDestinatario.h"
 #include "utils/TmoxNFeXmlDestinatario.h"
 
 namespace mox {
@@ -57,6 +58,13 @@ std::string TmoxNFe::GerarXMLEnvioDestinatario(const std::string& aIdNFe, const 
   std::string xml = x->GerarXmlDestinatario();
   if (xml.starts_with("\xEF\xBB\xBF")) xml.erase(0, 3);
   return xml;
+}
+
+std::string TmoxNFe::GerarXMLCancelamentoDestinatario(const std::string& aIDNFe, const std::string& aContentLogPedCanc,
+                                                      const std::string& aContentLogRetCanc,
+                                                      const std::string& aSalvarComo) {
+  return mox::GerarXMLCancelamentoDestinatario(aIDNFe, aContentLogPedCanc, aContentLogRetCanc, DiretorioLog(),
+                                               DiretorioTemplates(), UF(), DiretorioXmlDestinatario(), aSalvarComo);
 }
 
 }  // namespace mox
