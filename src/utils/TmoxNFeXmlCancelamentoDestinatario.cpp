@@ -1,7 +1,5 @@
 #include "utils/TmoxNFeXmlCancelamentoDestinatario.h"
 
-#include <algorithm>
-#include <initializer_list>
 
 #include "base/EmoxException.h"
 #include "base/moxFormat.h"
@@ -16,60 +14,9 @@ namespace mox {
 
 namespace {
 
-// What tells the three documents apart; the checks and the assembly are the same.
-struct TRegras {
-  const char* ElementoPedido;  // the signed group whose Id names the document
-  std::initializer_list<const char*> CodigosAceitos;
-  const char* NaoHomologado;
-  bool Evento;  // status and answer are the retEvento's
-};
-
-const TRegras kCancelamento{"infCanc", {"101", "151"}, "Não se trata de cancelamento de NF-e homologado.", false};
-const TRegras kCancelamentoEvento{"infEvento", {"135", "155"}, "Não se trata de cancelamento de NF-e homologado.", true};
-const TRegras kManifestacao{"infEvento", {"135", "136"}, "Não se trata de um manifesto de destinatário.", true};
-
 bool Contem(const std::string& aTexto, const std::string& aParte, bool aIgnoraCaixa = false) {
   return aIgnoraCaixa ? LowerAscii(aTexto).find(LowerAscii(aParte)) != std::string::npos
                       : aTexto.find(aParte) != std::string::npos;
-}
-
-template <typename E>
-std::string AchaId(const TRegras& aRegras, const std::string& aIdNFe, const std::string& aLog) {
-  if (!aIdNFe.empty() && aIdNFe.front() == 'N') throw E("A Chave deve ser composta apenas por Números");
-  std::string elemento;
-  if (!TmoxKivoUtils().XPathSelectSingleNode(aLog, std::string(".//nfx:") + aRegras.ElementoPedido, elemento,
-                                             TmoxKivoUtils::kNfxDeclaration, false))
-    return {};
-  const std::string id = Contem(aIdNFe, "ID") ? aIdNFe : "ID" + aIdNFe;
-  return Contem(elemento, id, true) ? id : std::string();
-}
-
-std::string StatusDoEvento(const std::string& aXml) {
-  std::string cStat;
-  TmoxKivoUtils().XPathSelectSingleNode(aXml, "//*[local-name()='retEvento']//*[local-name()='cStat']", cStat);
-  return cStat;
-}
-
-// The checks of a request and its answer in order, then both cleaned for the template.
-template <typename E>
-void Confere(const TRegras& aRegras, const std::string& aIdNFe, std::string& aPedido, std::string& aResposta) {
-  if (AchaId<E>(aRegras, aIdNFe, aPedido).empty())
-    throw E("ID informado não confere com a chave do log de pedido de cancelamento.");
-  if (aRegras.Evento) aResposta = GetRetEvento(aResposta);
-  if (GetValueTag("chNFe", aPedido) != GetValueTag("chNFe", aResposta))
-    throw E("A chave do log de pedido de cancelamento não confere com a chave do log de retorno de cancelamento.");
-  const std::string cStat = aRegras.Evento ? StatusDoEvento(aResposta) : GetValueTag("cStat", aResposta);
-  if (std::none_of(aRegras.CodigosAceitos.begin(), aRegras.CodigosAceitos.end(),
-                   [&](const char* c) { return cStat == c; }))
-    throw E(aRegras.NaoHomologado);
-  aPedido = LimparXMLDestinatario(aPedido);
-  aResposta = LimparXMLDestinatario(aResposta);
-}
-
-template <typename E>
-std::string Monta(const std::string& aTemplate, const std::string& aPedido, const std::string& aResposta) {
-  if (aTemplate.empty()) throw E("O arquivo de template não foi configurado.");
-  return moxFormat(aTemplate, {aPedido, aResposta});
 }
 
 // The log as a file's text when it names an existing file, else as the text itself.
@@ -97,101 +44,84 @@ std::string LimparXMLDestinatario(const std::string& aXml) {
   return xml;
 }
 
-// ---------------------------------------------------------------- request form
+// ---------------------------------------------------------------- shared
 
-void TmoxNFeXmlCancelamentoDestinatario::SetLogPedCanc(const std::string& aValue) {
-  if (!Contem(aValue, "infCanc"))
-    throw EmoxNFeNotaCanceladaDestinatario("O conteúdo do Log de pedido de Cancelamento é inválido.");
-  FLogPedCanc = aValue;
+std::string TmoxDocumentoDestinatario::AchaId(const std::string& aIdNFe, const std::string& aLogPedido) const {
+  if (!aIdNFe.empty() && aIdNFe.front() == 'N') Falha("A Chave deve ser composta apenas por Números");
+  std::string elemento;
+  if (!TmoxKivoUtils().XPathSelectSingleNode(aLogPedido, std::string(".//nfx:") + ElementoPedido(), elemento,
+                                             TmoxKivoUtils::kNfxDeclaration, false))
+    return {};
+  const std::string id = Contem(aIdNFe, "ID") ? aIdNFe : "ID" + aIdNFe;
+  return Contem(elemento, id, true) ? id : std::string();
 }
 
-void TmoxNFeXmlCancelamentoDestinatario::SetLogRetCanc(const std::string& aValue) {
-  if (!Contem(aValue, "retCancNFe"))
-    throw EmoxNFeNotaCanceladaDestinatario("O conteúdo do Log de Retorno de Cancelamento é inválido.");
-  FLogRetCanc = aValue;
+std::string TmoxDocumentoDestinatario::Gera() {
+  std::string pedido = FPedido, resposta = FResposta;
+  if (AchaId(FIdNFe, pedido).empty()) Falha("ID informado não confere com a chave do log de pedido de cancelamento.");
+  if (Evento()) resposta = GetRetEvento(resposta);
+  if (GetValueTag("chNFe", pedido) != GetValueTag("chNFe", resposta))
+    Falha("A chave do log de pedido de cancelamento não confere com a chave do log de retorno de cancelamento.");
+  if (!Aceito(Evento() ? TmoxNFeEventoXmlCancelamentoDestinatario::GetStatus(resposta) : GetValueTag("cStat", resposta)))
+    Falha(NaoAceito());
+  SetPedido(LimparXMLDestinatario(pedido));
+  SetResposta(LimparXMLDestinatario(resposta));
+  return Monta();
 }
 
-std::string TmoxNFeXmlCancelamentoDestinatario::AchaIdLogPedCanc(const std::string& aIdNFe,
-                                                                 const std::string& aLogPedCanc) {
-  return AchaId<EmoxNFeNotaCanceladaDestinatario>(kCancelamento, aIdNFe, aLogPedCanc);
+std::string TmoxDocumentoDestinatario::Monta() const {
+  if (FTemplate.empty()) Falha("O arquivo de template não foi configurado.");
+  return moxFormat(FTemplate, {FPedido, FResposta});
 }
 
-std::string TmoxNFeXmlCancelamentoDestinatario::GerarXmlCancelamentoDestinatario() {
-  std::string pedido = FLogPedCanc, resposta = FLogRetCanc;
-  Confere<EmoxNFeNotaCanceladaDestinatario>(kCancelamento, FIdNFe, pedido, resposta);
-  SetLogPedCanc(pedido);
-  SetLogRetCanc(resposta);
-  return MontarXmlCancelamentoDestinatario();
+// ---------------------------------------------------------------- cancellation
+
+void TmoxNFeXmlCancelamentoDestinatario::SetPedido(const std::string& aValue) {
+  if (!Contem(aValue, "infCanc")) Falha("O conteúdo do Log de pedido de Cancelamento é inválido.");
+  FPedido = aValue;
 }
 
-std::string TmoxNFeXmlCancelamentoDestinatario::MontarXmlCancelamentoDestinatario() {
-  return Monta<EmoxNFeNotaCanceladaDestinatario>(FTemplate, FLogPedCanc, FLogRetCanc);
+void TmoxNFeXmlCancelamentoDestinatario::SetResposta(const std::string& aValue) {
+  if (!Contem(aValue, "retCancNFe")) Falha("O conteúdo do Log de Retorno de Cancelamento é inválido.");
+  FResposta = aValue;
 }
 
-// ---------------------------------------------------------------- cancellation event
+void TmoxNFeXmlCancelamentoDestinatario::Falha(const std::string& aMensagem) const {
+  throw EmoxNFeNotaCanceladaDestinatario(aMensagem);
+}
 
-void TmoxNFeEventoXmlCancelamentoDestinatario::SetLogPedCanc(const std::string& aValue) {
+void TmoxNFeEventoXmlCancelamentoDestinatario::SetPedido(const std::string& aValue) {
   if (!Contem(aValue, "infEvento") || !Contem(LowerAscii(aValue), "<tpevento>110111</tpevento>"))
-    throw EmoxNFeNotaCanceladaDestinatario("O conteúdo do Log de pedido de Cancelamento é inválido.");
-  FLogPedCanc = aValue;
+    Falha("O conteúdo do Log de pedido de Cancelamento é inválido.");
+  FPedido = aValue;
 }
 
-void TmoxNFeEventoXmlCancelamentoDestinatario::SetLogRetCanc(const std::string& aValue) {
-  if (!Contem(aValue, "retEvento"))
-    throw EmoxNFeNotaCanceladaDestinatario("O conteúdo do Log de Retorno de Cancelamento é inválido.");
-  FLogRetCanc = aValue;
+void TmoxNFeEventoXmlCancelamentoDestinatario::SetResposta(const std::string& aValue) {
+  if (!Contem(aValue, "retEvento")) Falha("O conteúdo do Log de Retorno de Cancelamento é inválido.");
+  FResposta = aValue;
 }
 
-std::string TmoxNFeEventoXmlCancelamentoDestinatario::AchaIdLogPedCanc(const std::string& aIdNFe,
-                                                                       const std::string& aLogPedCanc) {
-  return AchaId<EmoxNFeNotaCanceladaDestinatario>(kCancelamentoEvento, aIdNFe, aLogPedCanc);
-}
-
-std::string TmoxNFeEventoXmlCancelamentoDestinatario::GetStatus(const std::string& aXML) { return StatusDoEvento(aXML); }
-
-std::string TmoxNFeEventoXmlCancelamentoDestinatario::GerarXmlCancelamentoDestinatario() {
-  std::string pedido = FLogPedCanc, resposta = FLogRetCanc;
-  Confere<EmoxNFeNotaCanceladaDestinatario>(kCancelamentoEvento, FIdNFe, pedido, resposta);
-  SetLogPedCanc(pedido);
-  SetLogRetCanc(resposta);
-  return MontarXmlCancelamentoDestinatario();
-}
-
-std::string TmoxNFeEventoXmlCancelamentoDestinatario::MontarXmlCancelamentoDestinatario() {
-  return Monta<EmoxNFeNotaCanceladaDestinatario>(FTemplate, FLogPedCanc, FLogRetCanc);
+std::string TmoxNFeEventoXmlCancelamentoDestinatario::GetStatus(const std::string& aXML) {
+  std::string cStat;
+  TmoxKivoUtils().XPathSelectSingleNode(aXML, "//*[local-name()='retEvento']//*[local-name()='cStat']", cStat);
+  return cStat;
 }
 
 // ---------------------------------------------------------------- manifestation
 
-void TmoxNFeEventoXmlManifestacaoDestinatario::SetLogPedMan(const std::string& aValue) {
+void TmoxNFeEventoXmlManifestacaoDestinatario::SetPedido(const std::string& aValue) {
   if (!Contem(aValue, "infEvento", true) || !Contem(aValue, "<tpevento>" + FTipoEvento + "</tpevento>", true))
-    throw EmoxNFeEnviarManifestacaoDestinatario("O conteúdo do Log de pedido de Manifestação é inválido.");
-  FLogPedMan = aValue;
+    Falha("O conteúdo do Log de pedido de Manifestação é inválido.");
+  FPedido = aValue;
 }
 
-void TmoxNFeEventoXmlManifestacaoDestinatario::SetLogRetMan(const std::string& aValue) {
-  if (!Contem(aValue, "retEvento", true))
-    throw EmoxNFeEnviarManifestacaoDestinatario("O conteúdo do Log de Retorno de Manifestação é inválido.");
-  FLogRetMan = aValue;
+void TmoxNFeEventoXmlManifestacaoDestinatario::SetResposta(const std::string& aValue) {
+  if (!Contem(aValue, "retEvento", true)) Falha("O conteúdo do Log de Retorno de Manifestação é inválido.");
+  FResposta = aValue;
 }
 
-std::string TmoxNFeEventoXmlManifestacaoDestinatario::AchaIdLogPedMan(const std::string& aIdNFe,
-                                                                      const std::string& aLogPedMan) {
-  return AchaId<EmoxNFeEnviarManifestacaoDestinatario>(kManifestacao, aIdNFe, aLogPedMan);
-}
-
-std::string TmoxNFeEventoXmlManifestacaoDestinatario::GetStatus(const std::string& aXML) { return StatusDoEvento(aXML); }
-
-std::string TmoxNFeEventoXmlManifestacaoDestinatario::GerarXmlManifestacaoDestinatario() {
-  std::string pedido = FLogPedMan, resposta = FLogRetMan;
-  Confere<EmoxNFeEnviarManifestacaoDestinatario>(kManifestacao, FIdNFe, pedido, resposta);
-  SetLogPedMan(pedido);
-  SetLogRetMan(resposta);
-  return MontarXmlManifestacaoDestinatario();
-}
-
-std::string TmoxNFeEventoXmlManifestacaoDestinatario::MontarXmlManifestacaoDestinatario() {
-  return Monta<EmoxNFeEnviarManifestacaoDestinatario>(FTemplate, FLogPedMan, FLogRetMan);
+void TmoxNFeEventoXmlManifestacaoDestinatario::Falha(const std::string& aMensagem) const {
+  throw EmoxNFeEnviarManifestacaoDestinatario(aMensagem);
 }
 
 // ---------------------------------------------------------------- unit routine

@@ -16,17 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace moxtest;
 
-class CliEmitir : public TesteComSandbox {
+class CliEmitir : public TesteComCliente {
  protected:
-  static void SetUpTestSuite() {
-    TesteComSandbox::SetUpTestSuite();
-    cliente_ = new ClienteDoSandbox(*sandbox_);
-  }
-  static void TearDownTestSuite() {
-    delete cliente_;
-    TesteComSandbox::TearDownTestSuite();
-  }
-
   // "moxnfe nfe COMANDO" with the sandbox, the certificate and this test's folders.
   ProgramResult Nfe(std::vector<std::string> aArgs) {
     aArgs.insert(aArgs.begin(), "nfe");
@@ -71,7 +62,6 @@ class CliEmitir : public TesteComSandbox {
   }
 
   TempDir pasta_;
-  static inline ClienteDoSandbox* cliente_ = nullptr;
   static inline int numero_ = 9100;
 };
 

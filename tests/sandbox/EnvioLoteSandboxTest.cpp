@@ -38,17 +38,8 @@ std::vector<std::string> Arquivos(const std::filesystem::path& aPasta) {
   return nomes;
 }
 
-class EnvioLoteNoSandbox : public TesteComSandbox {
+class EnvioLoteNoSandbox : public TesteComCliente {
  protected:
-  static void SetUpTestSuite() {
-    TesteComSandbox::SetUpTestSuite();
-    cliente_ = new ClienteDoSandbox(*sandbox_);
-  }
-  static void TearDownTestSuite() {
-    delete cliente_;
-    TesteComSandbox::TearDownTestSuite();
-  }
-
   // The component of one test, its writable folders in the test's own folder.
   std::unique_ptr<mox::TmoxNFe> Componente(TVersaoManual aVersao) {
     auto nfe = std::make_unique<mox::TmoxNFe>();
@@ -85,7 +76,6 @@ class EnvioLoteNoSandbox : public TesteComSandbox {
 
   TempDir pasta_;
   std::vector<std::string> avisados_;
-  static inline ClienteDoSandbox* cliente_ = nullptr;
   static inline int numero_ = 7000;
 };
 

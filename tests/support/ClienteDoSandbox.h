@@ -26,4 +26,20 @@ class ClienteDoSandbox {
   TempDir pasta_;
 };
 
+// A suite sharing one sandbox and one client's files.
+class TesteComCliente : public TesteComSandbox {
+ protected:
+  static void SetUpTestSuite() {
+    TesteComSandbox::SetUpTestSuite();
+    cliente_ = new ClienteDoSandbox(*sandbox_);
+  }
+  static void TearDownTestSuite() {
+    delete cliente_;
+    cliente_ = nullptr;
+    TesteComSandbox::TearDownTestSuite();
+  }
+
+  static inline ClienteDoSandbox* cliente_ = nullptr;
+};
+
 }  // namespace moxtest
