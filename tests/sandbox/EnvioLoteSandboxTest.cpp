@@ -185,6 +185,20 @@ TEST_F(EnvioLoteNoSandbox, VerificacoesAntesDeQualquerLog) {
   EXPECT_TRUE(Destinatario().empty());
 }
 
+TEST_F(EnvioLoteNoSandbox, CinquentaEUmaNotasNoLimiteDeTamanhoSaoEnviadas) {
+  // The 50-note limit belongs to signing; the batch goes out and SEFAZ has the last word.
+  auto nfe = Componente(TVersaoManual::vm50a);
+  nfe->SetValidarEsquemaAntesEnvio(false);
+  nfe->SetMaxSizeLoteEnvio(1000);
+  std::string notas;
+  for (int i = 0; i < 51; ++i) notas += Assina(NotaDeTeste(++numero_), "infNFe");
+  const std::string resposta = nfe->EnviarNF("51", notas, false);
+  EXPECT_FALSE(Campo(resposta, "cStat").empty()) << resposta;
+  const auto logs = Logs();
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_TRUE(logs[1].ends_with("-51-rec.xml"));
+}
+
 TEST_F(EnvioLoteNoSandbox, SemSalvarLogsEmDiscoNadaFicaPendenteNemEGerado) {
   auto nfe = Componente(TVersaoManual::vm50a);
   nfe->SetSalvarLogsEmDisco(false);
