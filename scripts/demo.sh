@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Demonstração ponta a ponta contra o sandbox SEFAZ local: certificados de teste, sandbox HTTPS,
 # arquivo de servidores, status do serviço, duas NF-e assinadas, validadas e enviadas em lote,
-# recibo com os protocolos, consulta e cancelamento de uma delas, tudo pelo componente. Sai com
-# erro em qualquer falha.
+# recibo com os protocolos, consulta e cancelamento de uma delas, e três notas emitidas de um TX2
+# até o nfeProc de cada uma, tudo pelo componente. Sai com erro em qualquer falha.
 #
 # Os arquivos que a demonstração faz (notas assinadas, respostas da SEFAZ, registro do sandbox)
 # ficam numa pasta que ela mostra no fim; --limpar apaga essa pasta ao terminar.
@@ -57,6 +57,7 @@ encerra() {
     echo "Arquivos da demonstração em $trabalho:"
     echo "  notas assinadas: $trabalho/nota-*-assinada.xml"
     echo "  respostas de cada passo: $trabalho/respostas/"
+    echo "  notas autorizadas (nfeProc) de \"moxnfe nfe emitir\": $trabalho/destinatario/"
     echo "  registro do sandbox: $trabalho/sandbox.log"
     echo "Para apagá-los: rm -rf $trabalho (ou rode a demonstração com --limpar)."
   fi
@@ -167,6 +168,16 @@ executa cancelar "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$proto
 passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
 executa consultar-nfe-cancelada "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
 
+passo "moxnfe nfe emitir: três NF-e do TX2 até o nfeProc de cada uma (conversão, assinatura, validação, lote e recibo)"
+# Three more notes, numbered 101 to 103, dated now.
+{ "$bin/moxnfe" tx2 exemplo duas-notas; "$bin/moxnfe" tx2 exemplo venda-simples; } |
+  sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" | awk '/^nNF_B08=/ { print "nNF_B08=" 100 + (++n); next } { print }' \
+  > "$trabalho/tres-notas.tx2"
+executa emitir "$bin/moxnfe" nfe emitir "$trabalho/tres-notas.tx2" --esquemas "$trabalho/Esquemas" \
+  --destino "$trabalho/destinatario" --log "$trabalho/log" "${opcoes[@]}"
+ls "$trabalho/destinatario"
+executa pendentes "$bin/moxnfe" nfe pendentes --destino "$trabalho/destinatario"
+
 passo "Registro do sandbox (uma linha por requisição)"
 cat "$trabalho/sandbox.log"
 
@@ -176,4 +187,5 @@ wait "$sandbox_pid"
 sandbox_pid=""
 tail -n 1 "$trabalho/sandbox.log"
 echo
-echo "Demonstração concluída: status 107, lote 103, duas notas autorizadas (100), cancelamento registrado (135)."
+echo "Demonstração concluída: status 107, lote 103, duas notas autorizadas (100), cancelamento registrado (135),"
+echo "três notas emitidas do TX2 com o nfeProc de cada uma."

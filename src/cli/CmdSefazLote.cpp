@@ -33,12 +33,10 @@ int EnviarLote(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
   const bool sincrono = aArgs.Flag("sincrono"), compactado = aArgs.Flag("compactado");
   const std::string numero = aArgs.OptionOr("lote", "1");
-  std::string lote = cliente.NFe().ValidarLoteParaEnvio(numero, notas);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  if (!sincrono) return MostraResposta(construtor.EnviarNF(numero, lote, compactado), aArgs, aIo, {{"103"}});
-  if (const auto marca = mox::LowerAscii(lote).find("<indsinc>0</indsinc>"); marca != std::string::npos)
-    lote.replace(marca, 20, "<indSinc>1</indSinc>");
-  return MostraResposta(construtor.EnviarNFSincrono(numero, lote, compactado), aArgs, aIo, {{"104"}});
+  // The component checks, logs and posts the batch and keeps its notes pending until answered.
+  mox::TmoxNFe& nfe = cliente.NFe();
+  if (!sincrono) return MostraResposta(nfe.EnviarNF(numero, notas, compactado), aArgs, aIo, {{"103"}});
+  return MostraResposta(nfe.EnviarNFSincrono(numero, notas, compactado), aArgs, aIo, {{"104"}});
 }
 
 int ConsultarRecibo(const CliArgs& aArgs, CliIo& aIo) {

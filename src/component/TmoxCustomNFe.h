@@ -182,6 +182,13 @@ class TmoxCustomNFe {
   std::string GetLocalCode() const;
   virtual void LoadDanfeSettings();
 
+  // ---- Transaction logs.
+  // Writes aConteudo as the log aLogFileName (a name drawn from aNome and aID when empty) into
+  // DiretorioLog when SalvarLogsEmDisco, telling OnLog; tells OnLogContent in every case.
+  // Returns the file name without folder.
+  std::string Log(const std::string& aConteudo, const std::string& aNome, const std::string& aID,
+                  const std::string& aLogFileName = {});
+
   // ---- Callback forwarding.
   void DoOnCheckCertificate(const std::string& aText);
   void DoOnLog(const std::string& aNome, const std::string& aID, const std::string& aFileName);

@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "component/TmoxCustomNFe.h"
+#include "webservices/moxLogsTransacao.h"
 
 namespace mox {
 
 class TmoxNFeXmlUtils;
 class TmoxNFeConverter;
 class TmoxNFeDanfe;
+class TmoxNFeXmlDestinatario;
 struct TContextoValidacao;
 
 class TmoxNFe : public TmoxCustomNFe {
@@ -70,6 +72,41 @@ class TmoxNFe : public TmoxCustomNFe {
   // messages go to aErrorList when given.
   bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
 
+  // ---- Batch submission and receipt query. Each logs request and answer and returns SEFAZ's
+  // answer as it came; the recipient XML of authorized notes is written on the way.
+  // Sends the signed notes (AssinarNota) as batch aNumLote; the answer carries the receipt.
+  std::string EnviarNF(const std::string& aNumLote, const std::string& aLoteNotas, bool aCompactado);
+  // One signed note, answered with its protocol (manual 5.0a).
+  std::string EnviarNFSincrono(const std::string& aNumLote, const std::string& aLoteNota, bool aCompactado);
+  // The processing result of a receipt (15 digits).
+  std::string ConsultarRecibo(const std::string& aNumRecibo);
+
+  // ---- Recipient XML from the logs.
+  // After an invoice query or a synchronous send: the key's document, when its marker exists.
+  void GerarXMLDestinatario(const std::string& aNotaID, const std::string& aLogConsNFName);
+  // After a receipt query: one document per authorized or denied note of the receipt.
+  void GerarXmlDestinatarioNFsAprovadas(const std::string& aNumRecibo, const std::string& aLogConsRecibo);
+  // The document of a key from a batch-send log and a receipt-query or invoice-query log,
+  // saved to aSalvarComo when given.
+  std::string GerarXMLEnvioDestinatario(const std::string& aIdNFe, const std::string& aLogEnvLote,
+                                        const std::string& aLogConsReciboOuChave, const std::string& aSalvarComo);
+
+  // The recipient's cancellation document (request form or event) of a key from the request
+  // and answer logs (file paths or the XML), saved to aSalvarComo when given.
+  std::string GerarXMLCancelamentoDestinatario(const std::string& aIDNFe, const std::string& aContentLogPedCanc,
+                                               const std::string& aContentLogRetCanc, const std::string& aSalvarComo);
+
+  // ---- Transaction logs and pending-send markers.
+  // One marker per access key of the batch-send log aNomeLogEnv (in DiretorioLog), when
+  // SalvarLogsEmDisco.
+  void SaveFileChavesTemporario(const std::string& aNomeLogEnv);
+  // The marker DiretorioXmlDestinatario + aFileName naming the batch-send log; replaces one.
+  void SaveFileTemporario(const std::string& aFileName, const std::string& aNomeLogEnv);
+  // Fills aList with the full paths of the log files the filter selects, sorted by name.
+  void ListarLogs(std::vector<std::string>* aList, TLogFilter aFilter, const std::string& aCustomFilter = {});
+  // A log's text; a relative name is taken from DiretorioLog.
+  std::string LerLog(const std::string& aPathArquivoLog);
+
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
   // The converter front, created on first use; its templates folder follows the component's.
   TmoxNFeConverter& GetConversor();
@@ -82,6 +119,11 @@ class TmoxNFe : public TmoxCustomNFe {
 
  private:
   void SecaoPadrao();
+  // Posts through the request builder made for this call; any failure becomes
+  // EmoxNFeException with aPrefixo before its message.
+  std::string Posta(const char* aPrefixo, const std::function<std::string(TmoxNFEInterface&)>& aPost);
+  // The recipient assembler with the component's folders, template and callback.
+  std::unique_ptr<TmoxNFeXmlDestinatario> NovoXmlDestinatario();
   TContextoValidacao ContextoValidacao();
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;

@@ -43,25 +43,6 @@ void CollectElements(xmlNodePtr aNode, std::string_view aTag, std::vector<xmlNod
   }
 }
 
-// Line ends become CR LF and the text ends with one, as log readers expect.
-std::string WithCrLf(const std::string& aText) {
-  std::string out;
-  out.reserve(aText.size() + aText.size() / 40 + 2);
-  for (size_t i = 0; i < aText.size(); ++i) {
-    char c = aText[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < aText.size() && aText[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
-  out += "\r\n";
-  return out;
-}
-
 int Digits(const std::string& s, size_t aPos, size_t aLen) {
   if (aPos + aLen > s.size()) return -1;
   int v = 0;

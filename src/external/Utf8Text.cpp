@@ -190,4 +190,22 @@ std::string RemoveListedAccents(std::string_view aText, std::string_view aCharac
   return ReplaceAccents(aText, [&](char32_t cp) { return listed.count(cp) > 0; });
 }
 
+std::string WithCrLf(const std::string& aText) {
+  std::string out;
+  out.reserve(aText.size() + aText.size() / 40 + 2);
+  for (size_t i = 0; i < aText.size(); ++i) {
+    char c = aText[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < aText.size() && aText[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  out += "\r\n";
+  return out;
+}
+
 }  // namespace mox

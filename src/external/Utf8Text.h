@@ -22,6 +22,9 @@ std::string DecodeToUtf8(std::string_view aBytes);
 
 std::string Latin1ToUtf8(std::string_view aText);
 
+// Line ends (CR, LF or CR LF) become CR LF and the text ends with one, as log readers expect.
+std::string WithCrLf(const std::string& aText);
+
 // Every accented Latin letter (and the ordinal indicators) replaced by its base letter.
 std::string RemoveAllAccents(std::string_view aText);
 

@@ -73,6 +73,7 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
                               resposta.VersaoDados, resposta.Ret, soap.Soap12,
                               rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
   http.TipoConteudo = TipoSoap(soap.Soap12);
+  http.LoteRecebido = rota->Atende == AtendeEnvioLote && (resposta.CStat == 103 || resposta.CStat == 104);
   http.Registro = onde + " " + std::to_string(resposta.CStat) + " " + resposta.XMotivo +
                   (resposta.Detalhe.empty() ? "" : " (" + resposta.Detalhe + ")");
   return http;

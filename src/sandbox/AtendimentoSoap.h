@@ -18,6 +18,7 @@ struct TRespostaHttp {
   int Status = 200;
   std::string Corpo, TipoConteudo;
   std::string Registro;  // one line for the sandbox's log
+  bool LoteRecebido = false;  // a batch was recorded (103, or 104 when synchronous)
 };
 
 TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aRecursos);

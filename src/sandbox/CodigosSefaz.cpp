@@ -16,6 +16,7 @@ const std::map<int, std::string> kMotivos{
     {102, "Inutilização de número homologado"},
     {103, "Lote recebido com sucesso"},
     {104, "Lote processado"},
+    {105, "Lote em processamento"},
     {106, "Lote não localizado"},
     {107, "Serviço em Operação"},
     {111, "Consulta cadastro com uma ocorrência"},

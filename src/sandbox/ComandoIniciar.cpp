@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
@@ -41,6 +42,21 @@ std::string HostDoEndereco(const std::string& aEndereco) {
   return aEndereco.find(':') != std::string::npos ? "[" + aEndereco + "]" : aEndereco;
 }
 
+int Contagem(const ArgumentosSandbox& aArgumentos, const std::string& aOpcao) {
+  const std::string texto = aArgumentos.Opcional(aOpcao);
+  return texto.empty() ? 0 : static_cast<int>(std::min(NumeroPositivo(texto, "--" + aOpcao), 1000000LL));
+}
+
+TConfiguracaoFalhas LeFalhas(const ArgumentosSandbox& aArgumentos) {
+  TConfiguracaoFalhas f;
+  f.LotesSemResposta = Contagem(aArgumentos, "falha-sem-resposta");
+  f.LotesComErroHttp = Contagem(aArgumentos, "falha-erro-http");
+  f.AtrasoMs = Contagem(aArgumentos, "falha-atraso");
+  f.LotesAtrasados = f.AtrasoMs > 0 ? std::max(Contagem(aArgumentos, "falha-atraso-lotes"), 1) : 0;
+  f.ConsultasEmProcessamento = Contagem(aArgumentos, "falha-em-processamento");
+  return f;
+}
+
 }  // namespace
 
 int ComandoIniciar(const ArgumentosSandbox& aArgumentos) {
@@ -60,7 +76,8 @@ int ComandoIniciar(const ArgumentosSandbox& aArgumentos) {
   if (const std::string queda = aArgumentos.Opcional("queda-apos-gravacoes"); !queda.empty())
     estado.DefineQuedaAposGravacoes(NumeroPositivo(queda, "--queda-apos-gravacoes"));
   VerificadorAssinaturas assinaturas(configuracao.Autoridade.Certificate.get());
-  TRecursos recursos{estado, esquemas, assinaturas};
+  FalhasSandbox falhas(LeFalhas(aArgumentos));
+  TRecursos recursos{estado, esquemas, assinaturas, &falhas};
 
   // Every thread started from here on leaves SIGTERM and SIGINT to the one that waits for them.
   sigset_t sinais;

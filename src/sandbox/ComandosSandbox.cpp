@@ -22,8 +22,18 @@ const std::vector<TComando>& Comandos() {
        "  --porta N             porta (padrão 0: uma porta livre)\n"
        "  --endereco IP         endereço de escuta (padrão 127.0.0.1)\n"
        "  --queda-apos-gravacoes N  simula uma queda: o processo morre (SIGKILL) logo depois da\n"
-       "                        N-ésima gravação no estado, no meio da requisição (testes de falha)\n",
-       {"estado", "esquemas", "ca", "certificado", "chave", "porta", "endereco", "queda-apos-gravacoes"},
+       "                        N-ésima gravação no estado, no meio da requisição (testes de falha)\n\n"
+       "Falhas de rede e da SEFAZ, escolhidas na partida (cada lote recebido leva a próxima falha de\n"
+       "lote, na ordem abaixo; o lote é registrado antes da falha, como na SEFAZ real):\n"
+       "  --falha-sem-resposta N     os N primeiros lotes: a conexão é encerrada sem resposta\n"
+       "  --falha-erro-http N        os N lotes seguintes: HTTP 500 com um corpo que não é SOAP\n"
+       "  --falha-atraso MS          os lotes seguintes (--falha-atraso-lotes, padrão 1) são\n"
+       "                             respondidos MS milissegundos depois\n"
+       "  --falha-atraso-lotes N     quantos lotes atrasar\n"
+       "  --falha-em-processamento N cada recibo responde 105 (Lote em processamento) às N\n"
+       "                             primeiras consultas\n",
+       {"estado", "esquemas", "ca", "certificado", "chave", "porta", "endereco", "queda-apos-gravacoes",
+        "falha-sem-resposta", "falha-erro-http", "falha-atraso", "falha-atraso-lotes", "falha-em-processamento"},
        ComandoIniciar},
       {"certificados", "cria a autoridade, o certificado do servidor e e-CNPJs de teste (PKCS#12)",
        "Uso: moxnfe-sandbox certificados --saida PASTA --cnpj CNPJ [--cnpj CNPJ...] [--nome NOME]\n"

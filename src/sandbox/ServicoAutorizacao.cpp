@@ -207,6 +207,7 @@ TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
     if (!aChamada.Secao.AtendeUF(lote->CUF)) throw ERejeicao(248, nRec);
     if (lote->CnpjTransmissor.compare(0, 8, aChamada.Transmissor, 0, 8) != 0)
       throw ERejeicao(223, "lote de " + lote->CnpjTransmissor + ", consulta de " + aChamada.Transmissor);
+    if (aRecursos.Falhas && aRecursos.Falhas->EmProcessamento(nRec)) return 105;
     protocolos = lote->Protocolos;
     return 104;
   });

@@ -5,6 +5,7 @@
 
 #include "sandbox/CatalogoEsquemas.h"
 #include "sandbox/EstadoSandbox.h"
+#include "sandbox/FalhasSandbox.h"
 #include "webservices/moxHoraSefaz.h"
 #include "sandbox/MensagemSoap.h"
 #include "sandbox/Rejeicao.h"
@@ -18,6 +19,7 @@ struct TRecursos {
   EstadoSandbox& Estado;
   const CatalogoEsquemas& Esquemas;
   const VerificadorAssinaturas& Assinaturas;
+  FalhasSandbox* Falhas = nullptr;  // the faults chosen at start, if any
 };
 
 struct TChamada {

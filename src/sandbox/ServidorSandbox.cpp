@@ -42,6 +42,28 @@ void Registra(const std::string& aLinha) {
   std::cerr << linha << std::flush;
 }
 
+// The fault chosen for a batch just recorded; false when no answer is to be written.
+bool AplicaFalha(const httplib::Request& aPedido, TRespostaHttp& aHttp, FalhasSandbox& aFalhas) {
+  switch (aFalhas.ProximoLote()) {
+    case TFalhaLote::Nenhuma: return true;
+    case TFalhaLote::SemResposta:
+      Registra(aHttp.Registro + " [falha: conexão encerrada sem resposta]");
+      if (aPedido.ssl) ::shutdown(SSL_get_fd(aPedido.ssl), SHUT_RDWR);
+      return false;
+    case TFalhaLote::ErroHttp:
+      aHttp.Status = 500;
+      aHttp.Corpo = "<html><body>Erro interno: resposta interrompida";
+      aHttp.TipoConteudo = "text/html; charset=utf-8";
+      aHttp.Registro += " [falha: HTTP 500 com corpo inválido]";
+      return true;
+    case TFalhaLote::Atraso:
+      aHttp.Registro += " [falha: resposta atrasada " + std::to_string(aFalhas.AtrasoMs()) + " ms]";
+      std::this_thread::sleep_for(std::chrono::milliseconds(aFalhas.AtrasoMs()));
+      return true;
+  }
+  return true;
+}
+
 }  // namespace
 
 ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos& aRecursos)
@@ -81,6 +103,7 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
     TRequisicaoHttp requisicao{aPedido.path, aPedido.body, aPedido.get_header_value("Content-Type"),
                                aPedido.get_header_value("SOAPAction"), Transmissor(aPedido)};
     TRespostaHttp http = AtendeRequisicao(requisicao, recursos_);
+    if (http.LoteRecebido && recursos_.Falhas && !AplicaFalha(aPedido, http, *recursos_.Falhas)) return;
     aResposta.status = http.Status;
     aResposta.set_content(http.Corpo, http.TipoConteudo.c_str());
     Registra(http.Registro);

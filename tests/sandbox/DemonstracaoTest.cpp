@@ -31,7 +31,9 @@ TEST(Demonstracao, RunsFromCertificatesToTheCancellationAndLeavesNoSandboxBehind
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   for (const char* passo : {"SEFAZ: 107 - Serviço em Operação", "SEFAZ: 103 - Lote recebido com sucesso",
                             "SEFAZ: 104 - Lote processado", "135 - Evento registrado e vinculado a NF-e",
-                            "SEFAZ: 101 - Cancelamento de NF-e homologado", "Demonstração concluída"})
+                            "SEFAZ: 101 - Cancelamento de NF-e homologado",
+                            "3 nota(s): 3 autorizada(s), 0 denegada(s), 0 rejeitada(s), 0 pendente(s), 0 com erro",
+                            "Nenhuma pendência em", "Demonstração concluída"})
     EXPECT_NE(r.out.find(passo), std::string::npos) << passo << "\n" << r.out;
   // Both notes of the batch were authorized: the receipt's step lists two protocols of 100.
   const size_t recibo = r.out.find("== moxnfe sefaz consultar-recibo");

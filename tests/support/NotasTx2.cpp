@@ -31,7 +31,7 @@ std::vector<std::string> BlocosDosExemplos() {
 
 }  // namespace
 
-std::vector<std::string> NotasDosExemplosTx2(int aQuantidade, int aPrimeiroNumero) {
+std::string Tx2DosExemplos(int aQuantidade, int aPrimeiroNumero) {
   const std::vector<std::string> blocos = BlocosDosExemplos();
   std::string tx2;
   for (int i = 0; i < aQuantidade; ++i) {
@@ -40,6 +40,11 @@ std::vector<std::string> NotasDosExemplosTx2(int aQuantidade, int aPrimeiroNumer
     bloco.replace(campo, bloco.find('\n', campo) - campo, "nNF_B08=" + std::to_string(aPrimeiroNumero + i));
     tx2 += bloco;
   }
+  return tx2;
+}
+
+std::vector<std::string> NotasDosExemplosTx2(int aQuantidade, int aPrimeiroNumero) {
+  const std::string tx2 = Tx2DosExemplos(aQuantidade, aPrimeiroNumero);
   mox::TmoxNFeConvTXTDataSet conversor;
   conversor.SetVersaoEsquema(mox::TVersaoEsquema::pl_008i1);
   conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm50a/Conversor/NFeDataSets.xml");

@@ -9,4 +9,7 @@ namespace moxtest {
 // number of its own from aPrimeiroNumero on, so every key differs.
 std::vector<std::string> NotasDosExemplosTx2(int aQuantidade, int aPrimeiroNumero = 1);
 
+// The TX2 text of those notes (INCLUIR ... SALVAR blocks).
+std::string Tx2DosExemplos(int aQuantidade, int aPrimeiroNumero = 1);
+
 }  // namespace moxtest

@@ -30,7 +30,7 @@ const mox::CertificateCredential& OutraEmpresa() {
   return empresa;
 }
 
-SandboxDeTeste::SandboxDeTeste() {
+SandboxDeTeste::SandboxDeTeste(std::vector<std::string> aOpcoes) : opcoes_(std::move(aOpcoes)) {
   WriteText(pasta_.path() / "ac.pem", PemComChave(Pki().Authority));
   WriteText(pasta_.path() / "servidor.pem", PemComChave(Pki().Server));
   WriteText(pasta_.path() / "servidor.key", mox::PrivateKeyPem(Pki().Server.PrivateKey.get()));

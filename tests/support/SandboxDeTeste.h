@@ -27,7 +27,8 @@ const mox::CertificateCredential& OutraEmpresa();
 
 class SandboxDeTeste {
  public:
-  SandboxDeTeste();
+  // Started with the extra options of its command line (faults, ...).
+  explicit SandboxDeTeste(std::vector<std::string> aOpcoes = {});
   // Stops the sandbox with SIGTERM and starts it again on the same state folder; aParado runs
   // while it is stopped.
   void Reinicia(const std::function<void()>& aParado = {});

@@ -1,0 +1,19 @@
+#include "sandbox/FalhasSandbox.h"
+
+namespace mox::sandbox {
+
+TFalhaLote FalhasSandbox::ProximoLote() {
+  std::lock_guard trava(mutex_);
+  auto& c = configuracao_;
+  if (c.LotesSemResposta > 0) return --c.LotesSemResposta, TFalhaLote::SemResposta;
+  if (c.LotesComErroHttp > 0) return --c.LotesComErroHttp, TFalhaLote::ErroHttp;
+  if (c.LotesAtrasados > 0) return --c.LotesAtrasados, TFalhaLote::Atraso;
+  return TFalhaLote::Nenhuma;
+}
+
+bool FalhasSandbox::EmProcessamento(const std::string& aRecibo) {
+  std::lock_guard trava(mutex_);
+  return ++consultas_[aRecibo] <= configuracao_.ConsultasEmProcessamento;
+}
+
+}  // namespace mox::sandbox

@@ -1,0 +1,38 @@
+#pragma once
+// Faults the sandbox injects when told at start, so clients can be tested against what SEFAZ
+// and networks really do: a batch accepted whose answer never comes, an answer slower than the
+// client waits, an HTTP error with a body that is not SOAP, a receipt still "in processing".
+// Each batch fault takes the next batches received, one each, in the order of the options.
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace mox::sandbox {
+
+struct TConfiguracaoFalhas {
+  int LotesSemResposta = 0;   // recorded, then the connection is closed without an answer
+  int LotesComErroHttp = 0;   // recorded, then HTTP 500 with a body that is not XML
+  int LotesAtrasados = 0;     // recorded, then answered AtrasoMs later
+  int AtrasoMs = 0;
+  int ConsultasEmProcessamento = 0;  // each receipt answers 105 to its first N queries
+};
+
+enum class TFalhaLote { Nenhuma, SemResposta, ErroHttp, Atraso };
+
+class FalhasSandbox {
+ public:
+  explicit FalhasSandbox(TConfiguracaoFalhas aConfiguracao = {}) : configuracao_(aConfiguracao) {}
+
+  // The fault of the batch just recorded (consumes it).
+  TFalhaLote ProximoLote();
+  int AtrasoMs() const { return configuracao_.AtrasoMs; }
+  // True while the receipt is still to be answered "in processing" (counts its queries).
+  bool EmProcessamento(const std::string& aRecibo);
+
+ private:
+  std::mutex mutex_;
+  TConfiguracaoFalhas configuracao_;
+  std::map<std::string, int> consultas_;
+};
+
+}  // namespace mox::sandbox
