@@ -7,6 +7,7 @@
 
 #include "component/TmoxNFe.h"
 #include "external/XmlSignatureVerifier.h"
+#include "support/NotaAssinada.h"
 #include "support/NotasTx2.h"
 #include "support/SaidaDeReferencia.h"
 #include "support/TestCertificates.h"
@@ -18,15 +19,7 @@ using namespace moxtest;
 
 class AssinaturaDeReferencia : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WritePfx(pasta_.path() / "empresa.pfx", Pki().Company, "x");
-    nfe_.SetUF("SP");
-    nfe_.SetVersaoManual(mox::TVersaoManual::vm50a);
-    nfe_.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe_.SetDiretorioLogErro(pasta_.str() + "LogErro/");
-    nfe_.SetCaminhoCertificado(pasta_.file("empresa.pfx"));
-    nfe_.SetSenhaCertificado("x");
-  }
+  void SetUp() override { ComponenteQueAssina(nfe_, pasta_); }
 
   // Every signature of the text verifies, and there are aQuantas of them.
   static void Confere(const std::string& aAssinado, size_t aQuantas) {
