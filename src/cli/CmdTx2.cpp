@@ -161,7 +161,7 @@ CliRegistrar converter{{{"tx2", "converter"},
                         "Com --regras, cada nota salva é conferida com as regras de rejeição da SEFAZ; a primeira\n"
                         "regra quebrada encerra a conversão com \"linha N: [código] mensagem\" (N contada a partir\n"
                         "de 1, a linha do SALVAR) e saída 1.",
-                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_008i1 (padrão: pl_008i1)"},
+                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_008i1)"},
                          {"dicionario", "ARQUIVO", "dicionário de campos (padrão: o instalado para a versão do Manual)"},
                          {"exportacao", "", "usa o dicionário de exportação (NFeDataSets_Exportacao.xml)"},
                          {"saida", "ARQUIVO", "grava as notas no arquivo em vez da saída padrão"},

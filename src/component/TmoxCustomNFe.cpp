@@ -158,6 +158,7 @@ std::unique_ptr<TmoxNFEInterface> TmoxCustomNFe::CriarConstrutor() {
     case TVersaoManual::vm40: return std::make_unique<TmoxNFE40Intf>(fNFeData, *FKivo, GetKivoUtils());
     case TVersaoManual::vm50: return std::make_unique<TmoxNFE50Intf>(fNFeData, *FKivo, GetKivoUtils());
     case TVersaoManual::vm50a: return std::make_unique<TmoxNFE50aIntf>(fNFeData, *FKivo, GetKivoUtils());
+    case TVersaoManual::vm60: break;  // no request builder of the 4.00 services yet
   }
   return nullptr;
 }

@@ -10,7 +10,7 @@ using O = TOperacaoSefaz;
 using V = TVersaoManual;
 
 // The servers-file key: "Nome" under manuals 2.0.2a and 3.0, "Nome2" under 4.0 and 5.0,
-// "Nome3" under 5.0a.
+// "Nome3" under 5.0a; the 4.00 services carry their own names, ending in "4".
 std::string ChaveDaVersao(const std::string& aNome, V aVersao) {
   switch (aVersao) {
     case V::vm202a:
@@ -18,6 +18,7 @@ std::string ChaveDaVersao(const std::string& aNome, V aVersao) {
     case V::vm40:
     case V::vm50: return aNome + "2";
     case V::vm50a: return aNome + "3";
+    case V::vm60: return aNome + "4";
   }
   return aNome;
 }
@@ -87,6 +88,29 @@ TServicoSefaz Servico50a(O aOperacao) {
   throw EmoxNFeException("Operação sem serviço SEFAZ definido.");
 }
 
+// Layout 4.00: one service per operation, every answer in nfeResultMsg.
+TServicoSefaz Servico60(O aOperacao) {
+  auto servico4 = [](const char* aServico, const char* aMetodo) {
+    return Servico(aServico, aServico, aMetodo, "nfeResultMsg");
+  };
+  switch (aOperacao) {
+    case O::Status: return servico4("NFeStatusServico4", "nfeStatusServicoNF");
+    case O::EnvioLote:
+    case O::EnvioSincrono: return servico4("NFeAutorizacao4", "nfeAutorizacaoLote");
+    case O::EnvioLoteCompactado:
+    case O::EnvioSincronoCompactado: return servico4("NFeAutorizacao4", "nfeAutorizacaoLoteZip");
+    case O::ConsultaRecibo: return servico4("NFeRetAutorizacao4", "nfeRetAutorizacaoLote");
+    case O::ConsultaNF: return servico4("NFeConsultaProtocolo4", "nfeConsultaNF");
+    case O::Inutilizacao: return servico4("NFeInutilizacao4", "nfeInutilizacaoNF");
+    case O::ConsultaCadastro: return servico4("CadConsultaCadastro4", "consultaCadastro");
+    case O::Cancelamento:
+      throw EmoxNFeException("A partir da versão 4.00 a NF-e é cancelada pelo evento de cancelamento.");
+    default:
+      break;
+  }
+  throw EmoxNFeException("Operação sem serviço SEFAZ definido.");
+}
+
 }  // namespace
 
 TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
@@ -103,6 +127,7 @@ TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
     default:
       break;
   }
+  if (aVersao == V::vm60) return Servico60(aOperacao);
   return aVersao == V::vm50a ? Servico50a(aOperacao) : ServicoAte50(aOperacao, aVersao);
 }
 
