@@ -279,8 +279,12 @@ def published_records(root, by_node, layout_file, supplement, groups):
             continue
         scope = node if node.is_group() else node.element_parent()
         candidates = [scope] + list(scope.walk())
+        # A field the layout keeps on the line of a group it has left (vItem on the product line,
+        # indPag on the identification line) is looked for around that group.
+        around = scope.element_parent() or scope
+        wider = [around] + list(around.walk())
         for position, name in enumerate(names, start=2):
-            found = _find_field(candidates, name)
+            found = _find_field(candidates, name) or _find_field(wider, name)
             if found is None or found not in by_node:
                 missing.append('%s|%s' % (key, name) + ('' if found is None else ' (grupo fora do dicionário)'))
                 continue

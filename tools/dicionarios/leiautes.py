@@ -278,10 +278,46 @@ RECORD_SUPPLEMENT_310 = {
 
 # The published 4.00 layout with the reform groups, amended: the presumed-credit line is spelled
 # as the CEST line (both "I05C"), and the older credit line UB73 is the newer UB120 under the
-# number that the regular-taxation group now holds.
+# number that the regular-taxation group now holds. The groups and fields the layout leaves out
+# get lines of their own, named by their first item, as the layout names its groups.
 RECORD_SUPPLEMENT_400 = {
     'I05G': 'I05G|cCredPresumido|pCredPresumido|vCredPresumido|',
     'UB73': None,
+    'BA02A': 'BA02a|refNFeSig|', 'I03A': 'I03a|cBarra|', 'I12A': 'I12a|cBarraTrib|', 'I23DA': 'I23da|CPF|',
+    # Published lines extended at their end with the fields of their group the layout left out.
+    'N03': 'N03|orig|CST|modBC|vBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|vICMSST|'
+           'vBCFCPST|pFCPST|vFCPST|vICMSSTDeson|motDesICMSST|',
+    'N07': 'N07|orig|CST|modBC|pRedBC|vBC|pICMS|vICMSOp|pDif|vICMSDif|vICMS|vBCFCP|pFCP|vFCP|cBenefRBC|pFCPDif|'
+           'vFCPDif|vFCPEfet|',
+    'N09': 'N09|orig|CST|modBC|pRedBC|vBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|'
+           'vICMSST|vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|vICMSSTDeson|motDesICMSST|',
+    'N10': 'N10|orig|CST|modBC|vBC|pRedBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|'
+           'vICMSST|vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|vICMSSTDeson|motDesICMSST|'
+           'cBenefRBC|vICMSOp|pDif|vICMSDif|pFCPDif|vFCPDif|vFCPEfet|',
+    'N10A': 'N10a|orig|CST|modBC|vBC|pRedBC|pICMS|vICMS|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|vICMSST|pBCOp|UFST|'
+            'vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|',
+    'UB12': 'UB12|CST|cClassTrib|indDoacao|vBC|gIBSUF_pIBSUF|gIBSUF_pDif|gIBSUF_vDif|gIBSUF_vDevTrib|gIBSUF_pRedAliq|'
+            'gIBSUF_pAliqEfet|gIBSUF_vIBSUF|gIBSMun_pIBSMun|gIBSMun_pDif|gIBSMun_vDif|gIBSMun_vDevTrib|'
+            'gIBSMun_pRedAliq|gIBSMun_pAliqEfet|gIBSMun_vIBSMun|gCBS_pCBS|gCBS_pDif|gCBS_vDif|gCBS_vDevTrib|'
+            'gCBS_pRedAliq|gCBS_pAliqEfet|gCBS_vCBS|vIBS|',
+    'UB110': 'UB110|vIBS|vCBS|',
+    'UB120': 'UB120|vBCCredPres|ibs_pCredPres|ibs_vCredPres|ibs_vCredPresCondSus|cbs_pCredPres|cbs_vCredPres|'
+             'cbs_vCredPresCondSus|cCredPres|',
+    'Z10': 'Z10|nProc|indProc|tpAto|',
+    'I86': 'I86|cProdFisco|cOperNFF|', 'I89': 'I89|xEmb|qVolEmb|uEmb|',
+    'LA17': 'LA17|pBio|', 'LA18': 'LA18|indImport|cUFOrig|pOrig|',
+    'N02A': 'N02a|orig|CST|qBCMono|adRemICMS|vICMSMono|',
+    'N03A': 'N03a|orig|CST|qBCMono|adRemICMS|vICMSMono|qBCMonoReten|adRemICMSReten|vICMSMonoReten|pRedAdRem|'
+            'motRedAdRem|',
+    'N07A': 'N07a|orig|CST|qBCMono|adRemICMS|vICMSMonoOp|pDif|vICMSMonoDif|vICMSMono|qBCMonoDif|adRemICMSDif|',
+    'N08A': 'N08a|orig|CST|qBCMonoRet|adRemICMSRet|vICMSMonoRet|',
+    'R07': 'R07|indSomaPISST|', 'T07': 'T07|indSomaCOFINSST|',
+    'VA02': 'VA02|xCampo|xTexto|', 'VA05': 'VA05|xCampo|xTexto|', 'VB01': 'VB01|vItem|',
+    'VC01': 'VC01|chaveAcesso|nItem|',
+    'W06C': 'W06c|qBCMono|vICMSMono|qBCMonoReten|vICMSMonoReten|qBCMonoRet|vICMSMonoRet|', 'W64': 'W64|vNFTot|',
+    'YA03A': 'YA03a|dPag|CNPJPag|UFPag|', 'YA07A': 'YA07a|CNPJReceb|idTermPag|',
+    'ZD07': 'ZD07|hashCSRT|', 'ZE': 'ZE|xSolic|',
+    'ZF02': 'ZF02|nReceituario|CPFRespTec|', 'ZF05': 'ZF05|tpGuia|UFGuia|serieGuia|nGuia|',
 }
 # Group prefixes of the 4.00 record layout ("gIBSUF_pDif") that differ from the group's tag.
 RECORD_PREFIXES = {'ibs': 'gIBSCredPres', 'cbs': 'gCBSCredPres', 'gEstonoCred': 'gEstornoCred'}
