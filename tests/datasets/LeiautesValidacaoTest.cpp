@@ -38,7 +38,8 @@ const std::vector<NotaDaFamilia> kNotas310{
     {"310/importacao.txt", V::pl_008a, false},      {"310/exportacao.txt", V::pl_008a, true},
     {"310/servicos.txt", V::pl_008a, false},        {"310/avulsa-cana.txt", V::pl_008a, false},
     {"310/consumidor-final.txt", V::pl_008h, false}, {"310/nfce.txt", V::pl_008a, false}};
-const std::vector<NotaDaFamilia> kNotas400{{"400/venda-completa.txt", V::pl_009, false}};
+const std::vector<NotaDaFamilia> kNotas400{{"400/venda-completa.txt", V::pl_009, false},
+                                           {"400/reforma.txt", V::pl_010, false}};
 
 struct Pacote {
   const char* pasta;  // folder of the official package

@@ -78,7 +78,7 @@ const std::vector<Nota> kNotas310{{"310/venda-industria.txt", false},
                                   {"310/avulsa-cana.txt", false},
                                   {"310/consumidor-final.txt", false, V::pl_008h},
                                   {"310/nfce.txt", false}};
-const std::vector<Nota> kNotas400{{"400/venda-completa.txt", false}};
+const std::vector<Nota> kNotas400{{"400/venda-completa.txt", false}, {"400/reforma.txt", false, V::pl_010}};
 
 // One package per manual version (its own dictionary), and both ends of the 3.10 family.
 struct Leiaute {

@@ -146,7 +146,8 @@ TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
       {"duas-notas.tx2", 2, TVersaoEsquema::pl_008i1, k310},
       {"nfce.tx2", 1, TVersaoEsquema::pl_008i1, k310},
       {"venda-simples-400.tx2", 1, TVersaoEsquema::pl_009, "PL_009_V4/nfe_v4.00.xsd"},
-      {"venda-simples-400.tx2", 1, TVersaoEsquema::pl_010, "PL_010_V1.30/nfe_v4.00.xsd"}};
+      {"venda-simples-400.tx2", 1, TVersaoEsquema::pl_010, "PL_010_V1.30/nfe_v4.00.xsd"},
+      {"reforma-2026.tx2", 1, TVersaoEsquema::pl_010, "PL_010_V1.30/nfe_v4.00.xsd"}};
   moxtest::AssinadorDeNotas assinador;
   for (const auto& e : exemplos) {
     SCOPED_TRACE(std::string(e.arquivo) + " " + e.esquema);
