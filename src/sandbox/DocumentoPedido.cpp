@@ -45,14 +45,6 @@ bool UsaPrefixoNFe(xmlNodePtr aRaiz) {
          }) != nullptr;
 }
 
-std::string Descompacta(const std::string& aBase64) {
-  try {
-    return GzipDecompress(Base64Decode(aBase64), kMaiorDescompactado);
-  } catch (const EKivoException& e) {
-    throw ERejeicao(416, e.what());
-  }
-}
-
 XmlDocument Analisa(const std::string& aTexto) {
   try {
     return XmlDocument::Parse(aTexto);
@@ -62,6 +54,14 @@ XmlDocument Analisa(const std::string& aTexto) {
 }
 
 }  // namespace
+
+std::string DescompactaDados(const std::string& aBase64) {
+  try {
+    return GzipDecompress(Base64Decode(aBase64), kMaiorDescompactado);
+  } catch (const EKivoException& e) {
+    throw ERejeicao(416, e.what());
+  }
+}
 
 std::string VersaoDaResposta(const TPedidoSoap& aSoap, const TRegrasDocumento& aRegras) {
   const auto& v = aRegras.Versoes;
@@ -74,7 +74,7 @@ TDocumentoPedido PreparaDocumento(const TPedidoSoap& aSoap, const CatalogoEsquem
   if (aRegras.ExigeCabecalho && !aSecao.AtendeUF(aSoap.CUF)) throw ERejeicao(410, "cUF " + aSoap.CUF);
   if (aRegras.ExigeCabecalho && !aSoap.TemVersaoDados) throw ERejeicao(411);
 
-  std::string texto = aSoap.Compactado ? Descompacta(aSoap.Dados) : aSoap.Dados;
+  std::string texto = aSoap.Compactado ? DescompactaDados(aSoap.Dados) : aSoap.Dados;
   if (BrancoNasPontas(texto)) throw ERejeicao(588, "brancos no início ou no fim da mensagem");
   XmlDocument documento = Analisa(texto);
   xmlNodePtr raiz = documento.Root();

@@ -60,6 +60,19 @@ const std::vector<TRota>& Rotas() {
       {"NfeConsultaDest", {{"nfeConsultaNFDest", "nfeConsultaNFDestResult"}}, AtendeConsultaDestinadas, false, false,
        true},
       {"NfeDownloadNF", {{"nfeDownloadNF", "nfeDownloadNFResult"}}, AtendeDownloadNFe, false, false, true},
+      // Layout 4.00: every answer in nfeResultMsg.
+      {"NFeStatusServico4", {{"nfeStatusServicoNF", "nfeResultMsg"}}, AtendeStatus, true, true, false, false, true},
+      {"NFeAutorizacao4",
+       {{"nfeAutorizacaoLote", "nfeResultMsg"}, {"nfeAutorizacaoLoteZip", "nfeResultMsg"}},
+       AtendeEnvioLote, true, true, false, false, true},
+      {"NFeRetAutorizacao4", {{"nfeRetAutorizacaoLote", "nfeResultMsg"}}, AtendeConsultaRecibo, true, true, false,
+       false, true},
+      {"NFeConsultaProtocolo4", {{"nfeConsultaNF", "nfeResultMsg"}}, AtendeConsultaNF, true, true, false, false, true},
+      {"NFeInutilizacao4", {{"nfeInutilizacaoNF", "nfeResultMsg"}}, AtendeInutilizacao, true, false, false, false,
+       true},
+      {"CadConsultaCadastro4", {{"consultaCadastro", "nfeResultMsg"}}, AtendeConsultaCadastro, true, false, false,
+       false, true},
+      {"NFeRecepcaoEvento4", {{"nfeRecepcaoEvento", "nfeResultMsg"}}, AtendeEvento, true, true, true, false, true},
   };
   return rotas;
 }

@@ -17,6 +17,7 @@ struct TRota {
   TResposta (*Atende)(const TChamada&, TRecursos&);
   bool NaUF, NaSVC, NoAN;
   bool Distribuicao = false;  // no SOAP header; the result goes inside "nfeDistDFeInteresseResponse"
+  bool Leiaute400 = false;    // no SOAP header either way: UF and version travel in the document
 
   std::string Namespace() const;
   bool OferecidaEm(const TSecao& aSecao) const;

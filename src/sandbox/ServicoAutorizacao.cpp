@@ -1,4 +1,4 @@
-// Batch submission (enviNFe 2.00 at NfeRecepcao2, 3.10 at NfeAutorizacao, plain, compressed,
+// Batch submission (enviNFe 2.00 at NfeRecepcao2, 3.10 at NfeAutorizacao, 4.00 at NFeAutorizacao4, plain, compressed,
 // asynchronous or synchronous) and the receipt query (consReciNFe).
 #include <chrono>
 
@@ -9,6 +9,7 @@
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
+#include "sandbox/VerificacaoTotais.h"
 
 namespace mox::sandbox {
 
@@ -80,6 +81,7 @@ void ConfereNota(xmlNodePtr aInfNFe, const std::string& aVersao, const TChamada&
   if (!exigido.empty() && tpEmis != exigido) throw ERejeicao(713, "tpEmis " + tpEmis);
   if (exigido.empty() && (tpEmis == "3" || tpEmis == "6" || tpEmis == "7")) throw ERejeicao(570, "tpEmis " + tpEmis);
   ConfereChaveDaNota(aInfNFe);
+  if (aVersao == "4.00") ConfereTotais400(aInfNFe);
 
   const std::string textoEmissao = Valor(ide, aVersao == "2.00" ? "dEmi" : "dhEmi");
   const auto emissao = LeDataHora(textoEmissao);
@@ -130,7 +132,7 @@ std::string RetEnviNFe(const TResposta& aResposta, const std::string& aRecebimen
 }  // namespace
 
 TResposta AtendeEnvioLote(const TChamada& aChamada, TRecursos& aRecursos) {
-  TRegrasDocumento regras{"enviNFe", {"3.10", "2.00"}};
+  TRegrasDocumento regras{"enviNFe", VersoesDoServico(aChamada, {"3.10", "2.00"})};
   regras.Lote = true;
   if (aChamada.Servico == "NfeRecepcao2") regras.Versoes = {"2.00", "3.10"};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
@@ -176,8 +178,9 @@ TResposta AtendeEnvioLote(const TChamada& aChamada, TRecursos& aRecursos) {
 }
 
 TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"consReciNFe", {aChamada.Servico == "NfeRetRecepcao2" ? "2.00" : "3.10",
-                                                aChamada.Servico == "NfeRetRecepcao2" ? "3.10" : "2.00"}};
+  const TRegrasDocumento regras{
+      "consReciNFe", VersoesDoServico(aChamada, {aChamada.Servico == "NfeRetRecepcao2" ? "2.00" : "3.10",
+                                                 aChamada.Servico == "NfeRetRecepcao2" ? "3.10" : "2.00"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string nRec = std::string(15, '0');
   std::vector<std::string> protocolos;

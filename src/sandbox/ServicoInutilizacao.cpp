@@ -26,9 +26,9 @@ const TNotaRegistrada* NotaNaFaixa(const EstadoSandbox& aEstado, const TInutiliz
 }  // namespace
 
 TResposta AtendeInutilizacao(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"inutNFe", aChamada.Servico == "NfeInutilizacao3"
-                                               ? std::vector<std::string>{"3.10", "2.00"}
-                                               : std::vector<std::string>{"2.00", "3.10"}};
+  const TRegrasDocumento regras{"inutNFe", VersoesDoServico(aChamada, aChamada.Servico == "NfeInutilizacao3"
+                                                               ? std::vector<std::string>{"3.10", "2.00"}
+                                                               : std::vector<std::string>{"2.00", "3.10"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   TInutilizacao faixa;
   std::string numeroInicial, numeroFinal;

@@ -8,7 +8,7 @@
 namespace mox::sandbox {
 
 TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"consStatServ", {"3.10", "2.00", "1.07"}};
+  const TRegrasDocumento regras{"consStatServ", VersoesDoServico(aChamada, {"3.10", "2.00", "1.07"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   Apura(resposta, [&] {
     TDocumentoPedido pedido = PreparaDocumento(aChamada.Soap, aRecursos.Esquemas, regras, aChamada.Secao);
@@ -17,7 +17,7 @@ TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
     if (Valor(pedido.Raiz(), "cUF") != aChamada.Soap.CUF) throw ERejeicao(289);
     return 107;
   });
-  const bool v310 = resposta.VersaoDados == "3.10";
+  const bool v310 = resposta.VersaoDados >= "3.10";  // 3.10 and 4.00 give the time with its zone
   const std::string recebimento = v310 ? DataHoraUTC(aChamada.Agora) : DataHoraLocal(aChamada.Agora);
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("cStat", std::to_string(resposta.CStat)) +

@@ -114,9 +114,12 @@ TServicoSefaz Servico60(O aOperacao) {
 }  // namespace
 
 TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
-  // The event and DF-e services are the same under every manual version.
+  // The event and DF-e services are the same under every manual version, but layout 4.00 has an
+  // event reception of its own.
   switch (aOperacao) {
     case O::RecepcaoEvento:
+      if (aVersao == V::vm60)
+        return Servico("NFeRecepcaoEvento4", "NFeRecepcaoEvento4", "nfeRecepcaoEvento", "nfeResultMsg");
       return Servico("nfeRecepcaoEvento", "RecepcaoEvento", "nfeRecepcaoEvento", "nfeRecepcaoEventoResult");
     case O::DistribuicaoDFe:
       return Servico("nfeConsultaDFe", "NFeDistribuicaoDFe", "", "nfeDistDFeInteresseResult");
@@ -143,6 +146,9 @@ std::vector<std::pair<std::string, std::string>> ChavesDosServidores() {
     for (V versao : {V::vm30, V::vm40, V::vm50a}) adiciona(ServicoSefaz(operacao, versao));
   adiciona(ServicoSefaz(O::RecepcaoEvento, V::vm50a));
   chaves.emplace_back(kChaveRecepcaoEvento3, "RecepcaoEvento");
+  for (O operacao : {O::Status, O::EnvioLote, O::ConsultaRecibo, O::ConsultaNF, O::Inutilizacao, O::ConsultaCadastro,
+                     O::RecepcaoEvento})
+    adiciona(ServicoSefaz(operacao, V::vm60));
   for (O operacao : {O::DistribuicaoDFe, O::ConsultaDestinadas, O::DownloadNFe}) adiciona(ServicoSefaz(operacao, V::vm50a));
   // The other key the DF-e distribution is read under.
   chaves.emplace_back("nfeDistDFeInteresse", "NFeDistribuicaoDFe");
