@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "base/moxFormat.h"
 #include "component/TmoxNFe.h"
@@ -56,10 +57,25 @@ class Sandbox400 : public TesteComSandbox {
     Troca(tx2, "nNF_B08=1\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
     Troca(tx2, "dhEmi_B09=2026-03-02T10:00:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
     if (aAjuste) aAjuste(tx2);
+    return Converte(tx2, mox::TVersaoEsquema::pl_009);
+  }
+
+  // The reform example (pl_010) as the test company's note, issued now to the homologation name.
+  static std::string NotaDaReforma(int aNumero) {
+    std::string tx2 = ReadText(Fixture("tx2/reforma-2026.tx2"));
+    Troca(tx2, "nNF_B08=4002\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
+    Troca(tx2, "dhEmi_B09=2026-03-02T10:15:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
+    Troca(tx2, "dhSaiEnt_B10=2026-03-02T14:00:00-03:00\n", "");
+    Troca(tx2, "CNPJ_C02=99999999000191", std::string("CNPJ_C02=") + kCompanyCnpj);
+    Troca(tx2, "xNome_E04=COMERCIO DESTINO S.A.", std::string("xNome_E04=") + kNomeHomologacao);
+    return Converte(tx2, mox::TVersaoEsquema::pl_010);
+  }
+
+  static std::string Converte(const std::string& aTx2, mox::TVersaoEsquema aVersao) {
     mox::TmoxNFeConvTXTDataSet conversor;
-    conversor.SetVersaoEsquema(mox::TVersaoEsquema::pl_009);
+    conversor.SetVersaoEsquema(aVersao);
     conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm60/Conversor/NFeDataSets.xml");
-    conversor.SetTXT(tx2);
+    conversor.SetTXT(aTx2);
     std::string infNFe = conversor.Converter();
     infNFe.erase(infNFe.find_last_not_of("\r\n") + 1);
     return Assina("<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">" + infNFe + "</NFe>", "infNFe");
@@ -117,7 +133,33 @@ TEST_F(Sandbox400, StatusAutorizacaoConsultaEInutilizacao) {
   EXPECT_TRUE(ValidaContraEsquema(inutilizacao, "PL_009_V4/retInutNFe_v4.00.xsd"));
   EXPECT_EQ(Campo(inutilizacao, "cStat"), "102") << inutilizacao;
 
+  // Cancellation by event, and a correction letter, at the 4.00 event reception.
+  const std::string chave = ChaveDe(nota);
+  const std::string protocolo = Campo(recibo, "nProt");
+  for (const auto& [tipo, detalhe, sequencia] :
+       {std::tuple{"110110", DetalheCCe("Correcao do endereco de entrega para o numero 12"), 1},
+        std::tuple{"110111", DetalheCancelamento(protocolo), 1}}) {
+    SCOPED_TRACE(tipo);
+    const std::string evento = Assina(EventoDeTeste{tipo, chave, detalhe, sequencia}.Xml(), "infEvento");
+    const std::string resposta =
+        construtor.EnviarEvento(mox::moxFormat(nfe->LoadTemplate("evento_lote.xml"), {"1", evento}));
+    EXPECT_TRUE(ValidaContraEsquema(resposta, "PL_009_V4/retEnvEvento_v1.00.xsd"));
+    EXPECT_EQ(Campo(resposta, "cStat", "infEvento"), "135") << resposta;
+  }
+  EXPECT_EQ(Campo(construtor.ConsultarNF(chave), "cStat"), "101");
   EXPECT_THROW(construtor.CancelarNF(""), mox::EmoxNFeException);
+}
+
+// A note with the tax-reform groups is authorized, in a compressed batch.
+TEST_F(Sandbox400, NotaDaReformaEmLoteCompactado) {
+  auto nfe = Componente();
+  mox::TmoxNFEInterface& construtor = nfe->GetNFE();
+  const std::string nota = NotaDaReforma(Numero());
+  const std::string envio = construtor.EnviarNF("1", Lote(*nfe, nota), true);
+  EXPECT_TRUE(ValidaContraEsquema(envio, "PL_010_V1.30/retEnviNFe_v4.00.xsd"));
+  ASSERT_EQ(Campo(envio, "cStat"), "103") << envio;
+  const std::string recibo = construtor.ConsultarRecibo(Campo(envio, "nRec"));
+  EXPECT_EQ(Campo(recibo, "cStat", "infProt"), "100") << recibo;
 }
 
 // Notes that pass the schema but not SEFAZ's 4.00 totals are refused with SEFAZ's codes.
@@ -135,6 +177,7 @@ TEST_F(Sandbox400, TotaisEPagamentosConferidos) {
       {"troco errado", "vTroco_YA09=20.20\n", "vTroco_YA09=20.00\n", "869"},
       {"ICMS total diferente dos itens", "vICMS_W04=14.36\n", "vICMS_W04=14.00\n", "532"},
       {"base do ICMS diferente dos itens", "vBC_W03=79.80\n", "vBC_W03=80.00\n", "531"},
+      {"produtos diferentes dos itens", "vProd_W07=79.80\n", "vProd_W07=79.90\n", "564"},
   };
   for (const auto& caso : casos) {
     SCOPED_TRACE(caso.nome);
