@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "external/XmlEscape.h"
 #include "sandbox/CabecalhoDocumento.h"
 #include "sandbox/RotasSandbox.h"
 
@@ -19,8 +20,11 @@ TRespostaHttp Falha(int aStatus, const std::string& aMotivo, bool aRemetente, bo
   return {aStatus, FalhaSoap(aMotivo, aRemetente, aSoap12), TipoSoap(aSoap12), aOnde + " falha SOAP: " + aMotivo};
 }
 
-// The body element the action expects: the compressed actions take nfeDadosMsgZip.
+// The body element the action expects: the compressed actions take nfeDadosMsgZip, those of the
+// first generation their own operation element.
 bool CorpoConfere(const TRota& aRota, const TPedidoSoap& aSoap) {
+  if (aRota.PrimeiraGeracao)
+    return aSoap.PrimeiraGeracao && aRota.ElementoResultado(aSoap.Acao) == aSoap.ElementoCorpo + "Result";
   if (aRota.Distribuicao) return aSoap.ElementoCorpo == "nfeDistDFeInteresse" || aSoap.ElementoCorpo == "nfeDadosMsg";
   const bool compactada = aSoap.Acao.size() >= 3 && aSoap.Acao.compare(aSoap.Acao.size() - 3, 3, "Zip") == 0;
   return aSoap.ElementoCorpo == (compactada ? "nfeDadosMsgZip" : "nfeDadosMsg");
@@ -64,8 +68,12 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
   }
   TRespostaHttp http;
   const bool semCabecalho = rota->Distribuicao || rota->Leiaute400;
-  http.Corpo = RespostaSoap(rota->Namespace(), resultado, semCabecalho ? "" : resposta.CUF, resposta.VersaoDados,
-                            resposta.Ret, soap.Soap12, rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
+  if (rota->PrimeiraGeracao)
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, "", "", EscapeAsText(resposta.Ret), soap.Soap12,
+                              soap.ElementoCorpo + "Response");
+  else
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, semCabecalho ? "" : resposta.CUF, resposta.VersaoDados,
+                              resposta.Ret, soap.Soap12, rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
   http.TipoConteudo = TipoSoap(soap.Soap12);
   http.Registro = onde + " " + std::to_string(resposta.CStat) + " " + resposta.XMotivo +
                   (resposta.Detalhe.empty() ? "" : " (" + resposta.Detalhe + ")");

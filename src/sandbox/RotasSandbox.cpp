@@ -23,8 +23,30 @@ std::string TRota::ElementoResultado(const std::string& aAcao) const {
 }
 
 const std::vector<TRota>& Rotas() {
+  // The first generation of services (layout 1.10): one method each, answered in
+  // "<method>Result", only at the states.
+  const auto primeiraGeracao = [](const char* aServico, const std::string& aMetodo,
+                                  TResposta (*aAtende)(const TChamada&, TRecursos&)) {
+    return TRota{aServico, {{aMetodo, aMetodo + "Result"}}, aAtende, true, false, false, false, true};
+  };
+  // Layout 4.00: every action answered in "nfeResultMsg", at the states and where aNaSVC and
+  // aNoAN say.
+  const auto leiaute400 = [](const char* aServico, std::initializer_list<const char*> aMetodos,
+                             TResposta (*aAtende)(const TChamada&, TRecursos&), bool aNaSVC, bool aNoAN) {
+    TRota rota{aServico, {}, aAtende, true, aNaSVC, aNoAN};
+    for (const char* metodo : aMetodos) rota.Acoes.emplace_back(metodo, "nfeResultMsg");
+    rota.Leiaute400 = true;
+    return rota;
+  };
   // Besides the actions the component posts, the ones of the published WSDLs.
   static const std::vector<TRota> rotas{
+      primeiraGeracao("NfeStatusServico", "nfeStatusServicoNF", AtendeStatus),
+      primeiraGeracao("NfeRecepcao", "nfeRecepcaoLote", AtendeEnvioLote),
+      primeiraGeracao("NfeRetRecepcao", "nfeRetRecepcao", AtendeConsultaRecibo),
+      primeiraGeracao("NfeConsulta", "nfeConsultaNF", AtendeConsultaNF),
+      primeiraGeracao("NfeCancelamento", "nfeCancelamentoNF", AtendeCancelamento),
+      primeiraGeracao("NfeInutilizacao", "nfeInutilizacaoNF", AtendeInutilizacao),
+      primeiraGeracao("CadConsultaCadastro", "consultaCadastro", AtendeConsultaCadastro),
       {"NfeStatusServico2", {{"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}}, AtendeStatus, true, true, false},
       {"NfeStatusServico3",
        {{"nfeStatusServicoNF", "nfeStatusServicoNFResult"}, {"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}},
@@ -60,19 +82,14 @@ const std::vector<TRota>& Rotas() {
       {"NfeConsultaDest", {{"nfeConsultaNFDest", "nfeConsultaNFDestResult"}}, AtendeConsultaDestinadas, false, false,
        true},
       {"NfeDownloadNF", {{"nfeDownloadNF", "nfeDownloadNFResult"}}, AtendeDownloadNFe, false, false, true},
-      // Layout 4.00: every answer in nfeResultMsg.
-      {"NFeStatusServico4", {{"nfeStatusServicoNF", "nfeResultMsg"}}, AtendeStatus, true, true, false, false, true},
-      {"NFeAutorizacao4",
-       {{"nfeAutorizacaoLote", "nfeResultMsg"}, {"nfeAutorizacaoLoteZip", "nfeResultMsg"}},
-       AtendeEnvioLote, true, true, false, false, true},
-      {"NFeRetAutorizacao4", {{"nfeRetAutorizacaoLote", "nfeResultMsg"}}, AtendeConsultaRecibo, true, true, false,
-       false, true},
-      {"NFeConsultaProtocolo4", {{"nfeConsultaNF", "nfeResultMsg"}}, AtendeConsultaNF, true, true, false, false, true},
-      {"NFeInutilizacao4", {{"nfeInutilizacaoNF", "nfeResultMsg"}}, AtendeInutilizacao, true, false, false, false,
-       true},
-      {"CadConsultaCadastro4", {{"consultaCadastro", "nfeResultMsg"}}, AtendeConsultaCadastro, true, false, false,
-       false, true},
-      {"NFeRecepcaoEvento4", {{"nfeRecepcaoEvento", "nfeResultMsg"}}, AtendeEvento, true, true, true, false, true},
+      // Layout 4.00.
+      leiaute400("NFeStatusServico4", {"nfeStatusServicoNF"}, AtendeStatus, true, false),
+      leiaute400("NFeAutorizacao4", {"nfeAutorizacaoLote", "nfeAutorizacaoLoteZip"}, AtendeEnvioLote, true, false),
+      leiaute400("NFeRetAutorizacao4", {"nfeRetAutorizacaoLote"}, AtendeConsultaRecibo, true, false),
+      leiaute400("NFeConsultaProtocolo4", {"nfeConsultaNF"}, AtendeConsultaNF, true, false),
+      leiaute400("NFeInutilizacao4", {"nfeInutilizacaoNF"}, AtendeInutilizacao, false, false),
+      leiaute400("CadConsultaCadastro4", {"consultaCadastro"}, AtendeConsultaCadastro, false, false),
+      leiaute400("NFeRecepcaoEvento4", {"nfeRecepcaoEvento"}, AtendeEvento, true, true),
   };
   return rotas;
 }

@@ -44,6 +44,9 @@ inline std::vector<std::string> VersoesDoServico(const TChamada& aChamada, std::
   return aAntigas;
 }
 
+// Whether the layout writes dates with time and zone (dhEmi, dhRecbto in UTC): 3.10 and 4.00.
+inline bool DataHoraComFuso(const std::string& aVersao) { return aVersao == "3.10" || aVersao == "4.00"; }
+
 // An answer to the call in that version, its header's cUF the authorizer's (or the request's).
 inline TResposta NovaResposta(const TChamada& aChamada, const std::string& aVersao) {
   TResposta r;
