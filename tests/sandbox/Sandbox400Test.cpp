@@ -11,7 +11,6 @@
 #include "base/moxFormat.h"
 #include "component/TmoxNFe.h"
 #include "base/EmoxException.h"
-#include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "webservices/TmoxNFEInterface.h"
 #include "support/SandboxDeTeste.h"
 
@@ -50,35 +49,8 @@ class Sandbox400 : public TesteComSandbox {
     return nfe;
   }
 
-  // The signed NFe of the 4.00 TX2 example, numbered aNumero and issued now; aAjuste edits the
-  // TX2 text first.
   static std::string Nota(int aNumero, const std::function<void(std::string&)>& aAjuste = {}) {
-    std::string tx2 = ReadText(Fixture("tx2/venda-simples-400.tx2"));
-    Troca(tx2, "nNF_B08=1\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
-    Troca(tx2, "dhEmi_B09=2026-03-02T10:00:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
-    if (aAjuste) aAjuste(tx2);
-    return Converte(tx2, mox::TVersaoEsquema::pl_009);
-  }
-
-  // The reform example (pl_010) as the test company's note, issued now to the homologation name.
-  static std::string NotaDaReforma(int aNumero) {
-    std::string tx2 = ReadText(Fixture("tx2/reforma-2026.tx2"));
-    Troca(tx2, "nNF_B08=4002\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
-    Troca(tx2, "dhEmi_B09=2026-03-02T10:15:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
-    Troca(tx2, "dhSaiEnt_B10=2026-03-02T14:00:00-03:00\n", "");
-    Troca(tx2, "CNPJ_C02=99999999000191", std::string("CNPJ_C02=") + kCompanyCnpj);
-    Troca(tx2, "xNome_E04=COMERCIO DESTINO S.A.", std::string("xNome_E04=") + kNomeHomologacao);
-    return Converte(tx2, mox::TVersaoEsquema::pl_010);
-  }
-
-  static std::string Converte(const std::string& aTx2, mox::TVersaoEsquema aVersao) {
-    mox::TmoxNFeConvTXTDataSet conversor;
-    conversor.SetVersaoEsquema(aVersao);
-    conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm60/Conversor/NFeDataSets.xml");
-    conversor.SetTXT(aTx2);
-    std::string infNFe = conversor.Converter();
-    infNFe.erase(infNFe.find_last_not_of("\r\n") + 1);
-    return Assina("<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">" + infNFe + "</NFe>", "infNFe");
+    return Assina(NotaDeTeste400(aNumero, aAjuste), "infNFe");
   }
 
   static std::string Lote(mox::TmoxNFe& aNFe, const std::string& aNotas) {
@@ -154,7 +126,7 @@ TEST_F(Sandbox400, StatusAutorizacaoConsultaEInutilizacao) {
 TEST_F(Sandbox400, NotaDaReformaEmLoteCompactado) {
   auto nfe = Componente();
   mox::TmoxNFEInterface& construtor = nfe->GetNFE();
-  const std::string nota = NotaDaReforma(Numero());
+  const std::string nota = Assina(NotaDeTeste400(Numero(), {}, true), "infNFe");
   const std::string envio = construtor.EnviarNF("1", Lote(*nfe, nota), true);
   EXPECT_TRUE(ValidaContraEsquema(envio, "PL_010_V1.30/retEnviNFe_v4.00.xsd"));
   ASSERT_EQ(Campo(envio, "cStat"), "103") << envio;
