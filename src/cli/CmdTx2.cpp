@@ -138,7 +138,8 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
   const std::string arquivo = mox::FindDataFile("Exemplos/tx2/" + nome + ".tx2");
   if (!mox::FileExists(arquivo))
     throw std::runtime_error("exemplo não encontrado: " + arquivo +
-                             " (há venda-simples, varios-itens-parcelas, duas-notas e nfce)");
+                             " (há venda-simples, varios-itens-parcelas, duas-notas, nfce, venda-simples-400 e "
+                             "reforma-2026)");
   aIo.out << mox::ReadFileBytes(arquivo);
   return 0;
 }
@@ -146,8 +147,10 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
 CliRegistrar exemplo{{{"tx2", "exemplo"},
                       "mostra um exemplo de TX2 pronto para copiar e adaptar",
                       "[NOME]",
-                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce. Por exemplo:\n"
-                      "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2",
+                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce (leiaute 3.10);\n"
+                      "venda-simples-400 (leiaute 4.00) ou reforma-2026 (4.00 com IBS, CBS e IS). Por exemplo:\n"
+                      "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2\n"
+                      "  moxnfe tx2 exemplo reforma-2026 > reforma.tx2 && moxnfe tx2 converter reforma.tx2 --esquema pl_010",
                       {},
                       Exemplo}};
 
