@@ -68,13 +68,12 @@ std::string TmoxDS_pl009::Identificacao400(bool aReforma) {
 std::string TmoxDS_pl009::ConvPartB() { return Identificacao400(false); }
 
 std::string TmoxDS_pl009::ConvPartRef() {
-  static const TCamposReferencia kCampos{
-      "refNFe_BA02",
-      {"cUF_BA04", "AAMM_BA05", "CNPJ_BA06", "mod_BA07", "serie_BA08", "nNF_BA09"},
-      {"cUF_BA11", "AAMM_BA12", "CNPJ_BA13", "CPF_BA14", "IE_BA15", "mod_BA16", "serie_BA17", "nNF_BA18"},
-      "refCTe_BA19",
-      {"mod_BA21", "nECF_BA22", "nCOO_BA23"},
-      "refNFeSig_BA02a"};
+  // 4.00 keeps the 3.10 references and adds the note signed by its recipient.
+  static const TCamposReferencia kCampos = [] {
+    TCamposReferencia campos = CamposReferencia310();
+    campos.refNFeSig = "refNFeSig_BA02a";
+    return campos;
+  }();
   return ConverteReferencias(kCampos);
 }
 
