@@ -11,13 +11,13 @@ namespace mox {
 
 namespace {
 
-constexpr std::array<const char*, 5> kVersoesManual = {"2.0.2a", "3.0", "4.0", "5.0", "5.0a"};
+constexpr std::array<const char*, 6> kVersoesManual = {"2.0.2a", "3.0", "4.0", "5.0", "5.0a", "6.0"};
 
-constexpr std::array<const char*, 29> kVersoesEsquema = {
+constexpr std::array<const char*, 31> kVersoesEsquema = {
     "pl_005a", "pl_005b", "pl_005c", "pl_005d", "pl_005f", "pl_006e", "pl_006f", "pl_006g",
     "pl_006i", "pl_006j", "pl_006m", "pl_006n", "pl_006p", "pl_006q", "pl_006r", "pl_006s",
     "pl_006t", "pl_006u", "pl_006v", "pl_008a", "pl_008b", "pl_008c", "pl_008d", "pl_008e",
-    "pl_008f", "pl_008g", "pl_008h", "pl_008i", "pl_008i1"};
+    "pl_008f", "pl_008g", "pl_008h", "pl_008i", "pl_008i1", "pl_009",  "pl_010"};
 
 constexpr std::array<std::pair<TCertificadoKind, const char*>, 5> kTiposCertificado = {{
     {TCertificadoKind::ckMemory, "MEMORY"},
@@ -41,7 +41,7 @@ TVersaoManual StrToVersaoManual(const std::string& aVersao) {
   for (size_t i = 0; i < kVersoesManual.size(); ++i)
     if (aVersao == kVersoesManual[i]) return static_cast<TVersaoManual>(i);
   throw EmoxNFeVersaoManualException::CreateFmt(
-      "Versão do Manual informada: %s não é suportada. \rUtilize: 2.0.2a, 3.0, 4.0, 5.0 ou 5.0a", {aVersao});
+      "Versão do Manual informada: %s não é suportada. \rUtilize: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0", {aVersao});
 }
 
 std::string VersaoEsquemaToStr(TVersaoEsquema aVersao) {
@@ -58,6 +58,7 @@ std::string PastaVersaoManual(TVersaoManual aVersao) {
     case TVersaoManual::vm40: return "vm40";
     case TVersaoManual::vm50: return "vm50";
     case TVersaoManual::vm50a: return "vm50a";
+    case TVersaoManual::vm60: return "vm60";
   }
   throw EmoxNFeVersaoManualException::CreateFmt("Versão do Manual desconhecida: %d", {static_cast<int>(aVersao)});
 }
@@ -67,7 +68,7 @@ TVersaoEsquema StrToVersaoEsquema(const std::string& aVersao) {
   for (size_t i = 0; i < kVersoesEsquema.size(); ++i)
     if (lower == kVersoesEsquema[i]) return static_cast<TVersaoEsquema>(i);
   throw EmoxNFeVersaoEsquemaException::CreateFmt(
-      "Versão de Esquema informada: %s não é suportada. \rUtilize um pacote de pl_005a a pl_008i1.", {aVersao});
+      "Versão de Esquema informada: %s não é suportada. \rUtilize um pacote de pl_005a a pl_010.", {aVersao});
 }
 
 TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao) {
@@ -77,6 +78,7 @@ TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao) {
   if (in(E::pl_006e, E::pl_006j)) return TVersaoManual::vm40;
   if (in(E::pl_006m, E::pl_006v)) return TVersaoManual::vm50;
   if (in(E::pl_008a, E::pl_008i1)) return TVersaoManual::vm50a;
+  if (in(E::pl_009, E::pl_010)) return TVersaoManual::vm60;
   throw EmoxNFeVersaoManualException("A Versão de Esquema não está referenciada a nenhuma versão de Manual de Integração.");
 }
 

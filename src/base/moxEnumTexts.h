@@ -6,7 +6,7 @@
 
 namespace mox {
 
-// "2.0.2a", "3.0", "4.0", "5.0", "5.0a".
+// "2.0.2a", "3.0", "4.0", "5.0", "5.0a", "6.0".
 std::string VersaoManualToStr(TVersaoManual aVersao);
 // Exact, case-sensitive match of the texts above; anything else raises
 // EmoxNFeVersaoManualException.

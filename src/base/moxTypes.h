@@ -3,14 +3,15 @@
 
 namespace mox {
 
-enum class TVersaoManual { vm202a, vm30, vm40, vm50, vm50a };
+enum class TVersaoManual { vm202a, vm30, vm40, vm50, vm50a, vm60 };
 
 // Schema packages, in release order; each layout converter derives from the previous one.
 enum class TVersaoEsquema {
   pl_005a, pl_005b, pl_005c, pl_005d, pl_005f,
   pl_006e, pl_006f, pl_006g, pl_006i, pl_006j, pl_006m, pl_006n, pl_006p, pl_006q,
   pl_006r, pl_006s, pl_006t, pl_006u, pl_006v,
-  pl_008a, pl_008b, pl_008c, pl_008d, pl_008e, pl_008f, pl_008g, pl_008h, pl_008i, pl_008i1
+  pl_008a, pl_008b, pl_008c, pl_008d, pl_008e, pl_008f, pl_008g, pl_008h, pl_008i, pl_008i1,
+  pl_009, pl_010
 };
 
 enum class TAmbienteKind { akProducao, akHomologacao };

@@ -64,7 +64,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (leiaute 4.00) (padrão 5.0a, leiaute 3.10)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
       {"esquemas", "PASTA", "pasta de esquemas, com o Mapping.txt de cada versão (para --validar-esquema)"},

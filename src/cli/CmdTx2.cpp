@@ -214,7 +214,8 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
   const std::string arquivo = mox::FindDataFile("Exemplos/tx2/" + nome + ".tx2");
   if (!mox::FileExists(arquivo))
     throw std::runtime_error("exemplo não encontrado: " + arquivo +
-                             " (há venda-simples, varios-itens-parcelas, duas-notas e nfce)");
+                             " (há venda-simples, varios-itens-parcelas, duas-notas, nfce, venda-simples-400 e "
+                             "reforma-2026)");
   aIo.out << mox::ReadFileBytes(arquivo);
   return 0;
 }
@@ -222,8 +223,10 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
 CliRegistrar exemplo{{{"tx2", "exemplo"},
                       "mostra um exemplo de TX2 pronto para copiar e adaptar",
                       "[NOME]",
-                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce. Por exemplo:\n"
-                      "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2",
+                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce (leiaute 3.10);\n"
+                      "venda-simples-400 (leiaute 4.00) ou reforma-2026 (4.00 com IBS, CBS e IS). Por exemplo:\n"
+                      "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2\n"
+                      "  moxnfe tx2 exemplo reforma-2026 > reforma.tx2 && moxnfe tx2 converter reforma.tx2 --esquema pl_010",
                       {},
                       Exemplo}};
 
@@ -237,7 +240,7 @@ CliRegistrar converter{{{"tx2", "converter"},
                         "Com --regras, cada nota salva é conferida com as regras de rejeição da SEFAZ; a primeira\n"
                         "regra quebrada encerra a conversão com \"linha N: [código] mensagem\" (N contada a partir\n"
                         "de 1, a linha do SALVAR) e saída 1.",
-                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_008i1 (padrão: pl_008i1)"},
+                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_008i1)"},
                          {"dicionario", "ARQUIVO", "dicionário de campos (padrão: o instalado para a versão do Manual)"},
                          {"exportacao", "", "usa o dicionário de exportação (NFeDataSets_Exportacao.xml)"},
                          {"saida", "ARQUIVO", "grava as notas no arquivo em vez da saída padrão"},

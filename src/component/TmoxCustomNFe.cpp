@@ -9,7 +9,7 @@
 #include "utils/moxCodigoUF.h"
 #include "utils/moxNFePaths.h"
 #include "external/AsciiCase.h"
-#include "webservices/TmoxNFE50aIntf.h"
+#include "webservices/TmoxNFE60Intf.h"
 
 namespace mox {
 
@@ -158,6 +158,7 @@ std::unique_ptr<TmoxNFEInterface> TmoxCustomNFe::CriarConstrutor() {
     case TVersaoManual::vm40: return std::make_unique<TmoxNFE40Intf>(fNFeData, *FKivo, GetKivoUtils());
     case TVersaoManual::vm50: return std::make_unique<TmoxNFE50Intf>(fNFeData, *FKivo, GetKivoUtils());
     case TVersaoManual::vm50a: return std::make_unique<TmoxNFE50aIntf>(fNFeData, *FKivo, GetKivoUtils());
+    case TVersaoManual::vm60: return std::make_unique<TmoxNFE60Intf>(fNFeData, *FKivo, GetKivoUtils());
   }
   return nullptr;
 }

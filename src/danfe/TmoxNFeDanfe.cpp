@@ -60,7 +60,8 @@ void TmoxNFeDanfe::SetVersao(TVersaoManual aValue) {
     case TVersaoManual::vm30: fDados = std::make_unique<TmoxNFeDanfeDados30>(); break;
     case TVersaoManual::vm40: fDados = std::make_unique<TmoxNFeDanfeDados40>(); break;
     case TVersaoManual::vm50:
-    case TVersaoManual::vm50a: fDados = std::make_unique<TmoxNFeDanfeDados50>(); break;
+    case TVersaoManual::vm50a:
+    case TVersaoManual::vm60: fDados = std::make_unique<TmoxNFeDanfeDados50>(); break;
   }
   fDados->SetFraseContingencia("DANFE em Contingência - impresso em decorrência de problemas técnicos");
   fDados->SetFraseHomologacao("SEM VALOR FISCAL");

@@ -183,7 +183,7 @@ class TmoxNFeDanfeDados40 : public TmoxNFeDanfeDados30 {
   void GetDadosIdNF() override;
 };
 
-// Manuals 5.0 and 5.0a.
+// Manuals 5.0, 5.0a and 6.0 (layout 4.00 keeps the printed tags of 3.10).
 class TmoxNFeDanfeDados50 : public TmoxNFeDanfeDados40 {};
 
 }  // namespace mox

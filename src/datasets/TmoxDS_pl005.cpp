@@ -48,6 +48,7 @@ std::string TmoxDS_pl005a::ConverteReferencias(const TCamposReferencia& aCampos)
     // The first alternative with a value is the kind of the referenced document.
     std::string ref;
     if (!nref.XmlFieldByName(aCampos.refNFe).TextView().empty()) ref = ConvertFieldParaXML(nref, aCampos.refNFe);
+    if (ref.empty() && !aCampos.refNFeSig.empty()) ref = ConvertFieldParaXML(nref, aCampos.refNFeSig);
     if (ref.empty()) ref = EnvolverSePreenchido("refNF", ConvertFieldsParaXML(nref, aCampos.refNF));
     if (ref.empty()) ref = EnvolverSePreenchido("refNFP", ConvertFieldsParaXML(nref, aCampos.refNFP));
     if (ref.empty()) ref = ConvertFieldParaXML(nref, aCampos.refCTe);

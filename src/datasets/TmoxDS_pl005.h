@@ -82,6 +82,7 @@ class TmoxDS_pl005a : public TmoxNFeCustomDataSet {
     std::vector<std::string_view> refNF, refNFP;
     std::string_view refCTe;
     std::vector<std::string_view> refECF;
+    std::string_view refNFeSig{};  // the key of a note signed by the recipient (4.00)
   };
   std::string ConverteReferencias(const TCamposReferencia& aCampos);
   // "<dest>", the identification fields, the address, the fields after it, "</dest>". Where the

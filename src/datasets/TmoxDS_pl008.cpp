@@ -48,15 +48,17 @@ std::string TmoxDS_pl008a::ConvPartB() {
                                true);
 }
 
-std::string TmoxDS_pl008a::ConvPartRef() {
+const TmoxDS_pl005a::TCamposReferencia& TmoxDS_pl008a::CamposReferencia310() {
   static const TCamposReferencia kCampos{
       "refNFe_BA02",
       {"cUF_BA04", "AAMM_BA05", "CNPJ_BA06", "mod_BA07", "serie_BA08", "nNF_BA09"},
       {"cUF_BA11", "AAMM_BA12", "CNPJ_BA13", "CPF_BA14", "IE_BA15", "mod_BA16", "serie_BA17", "nNF_BA18"},
       "refCTe_BA19",
       {"mod_BA21", "nECF_BA22", "nCOO_BA23"}};
-  return ConverteReferencias(kCampos);
+  return kCampos;
 }
+
+std::string TmoxDS_pl008a::ConvPartRef() { return ConverteReferencias(CamposReferencia310()); }
 
 std::string TmoxDS_pl008a::ConvPartE() {
   // Without CNPJ, CPF or foreign identifier the empty idEstrangeiro follows the identification.

@@ -41,6 +41,8 @@ class TmoxDS_pl008a : public TmoxDS_pl006s {
   std::string ProdutoLeiaute310(bool aComCEST);
   // The 3.10 fuel fields and CIDE, with what aFinal adds inside comb.
   std::string CombustivelLeiaute310(const std::string& aFinal);
+  // The fields of each kind of referenced document, numbered as in 3.10.
+  static const TCamposReferencia& CamposReferencia310();
   // The payment groups with the card fields of the package.
   std::string Pagamentos(std::initializer_list<std::string_view> aCartao);
 };

@@ -226,6 +226,7 @@ void TmoxNFeConvXmlToDataset::ConvertReferencias(xmlNodePtr aInfNFe, bool aLeiau
   };
   static const std::vector<TAlternativa> kAlternativas{
       {"refNFe", {"refNFe_B13"}, {"refNFe_BA02"}},
+      {"refNFeSig", {}, {"refNFeSig_BA02a"}},  // 4.00
       {"refNF",
        {"cUF_B15", "AAMM_B16", "CNPJ_B17", "mod_B18", "serie_B19", "nNF_B20"},
        {"cUF_BA04", "AAMM_BA05", "CNPJ_BA06", "mod_BA07", "serie_BA08", "nNF_BA09"}},
@@ -242,7 +243,8 @@ void TmoxNFeConvXmlToDataset::ConvertReferencias(xmlNodePtr aInfNFe, bool aLeiau
       // Only the alternative this reference holds: the others would write empty values.
       const std::string grupo = GetValueTag(alternativa.tag, xml);
       if (grupo.empty()) continue;
-      const bool simples = std::strcmp(alternativa.tag, "refNFe") == 0 || std::strcmp(alternativa.tag, "refCTe") == 0;
+      const bool simples = std::strcmp(alternativa.tag, "refNFe") == 0 || std::strcmp(alternativa.tag, "refCTe") == 0 ||
+                           std::strcmp(alternativa.tag, "refNFeSig") == 0;
       for (const char* campo : aLeiaute310 ? alternativa.novos : alternativa.antigos)
         AddValueField(campo, simples ? xml : grupo);
     }
@@ -322,7 +324,7 @@ void TmoxNFeConvXmlToDataset::ConvertTransporte(xmlNodePtr aInfNFe, const std::s
   AddValueField("modFrete_X02", nota);
   ConvertXmlEmDataSet("X", GetNodeXml(aInfNFe, "transporta"));
   ConvertXmlEmDataSet("X", GetNodeXml(aInfNFe, "retTransp"));
-  if (aVersao == "2.00" || aVersao == "3.10") {
+  if (aVersao != "1.10") {
     AddValueField("vagao_X25a", nota);
     AddValueField("balsa_X25b", nota);
   }
@@ -339,10 +341,14 @@ void TmoxNFeConvXmlToDataset::ConvertTransporte(xmlNodePtr aInfNFe, const std::s
 }
 
 void TmoxNFeConvXmlToDataset::ConvertInformacoesAdicionais(xmlNodePtr aInfNFe) {
-  ConvertXmlEmDataSet("Z", GetNodeXml(aInfNFe, "infAdic"));
-  ConvertXmlEmPartDataSet(aInfNFe, "procRef", "PROCREF");
-  ConvertAtributoETexto(aInfNFe, "obsCont", "OBSCONT", "xCampo_Z05", "xTexto_Z06");
-  ConvertAtributoETexto(aInfNFe, "obsFisco", "OBSFISCO", "xCampo_Z08", "xTexto_Z09");
+  const std::vector<xmlNodePtr> adicionais = GetNodes(aInfNFe, "infAdic");
+  if (adicionais.empty()) return;
+  // The observations of the note only: from 4.00 on an item has observations of its own.
+  xmlNodePtr infAdic = adicionais.front();
+  ConvertXmlEmDataSet("Z", NodeXml(infAdic));
+  ConvertXmlEmPartDataSet(infAdic, "procRef", "PROCREF");
+  ConvertAtributoETexto(infAdic, "obsCont", "OBSCONT", "xCampo_Z05", "xTexto_Z06");
+  ConvertAtributoETexto(infAdic, "obsFisco", "OBSFISCO", "xCampo_Z08", "xTexto_Z09");
 }
 
 void TmoxNFeConvXmlToDataset::ConvertCana(xmlNodePtr aInfNFe) {
@@ -359,6 +365,7 @@ void TmoxNFeConvXmlToDataset::ConvertParts(const TNota& aNota) {
   Incluir();
   const std::string versao = VersaoLeiauteDoEsquema(FVersaoEsquema);
   SetCampo("versao_A02", versao);
+  if (versao == "4.00") return ConvertNota400(inf);
   ConvertXmlEmDataSet("B", GetNodeXml(inf, "ide"));
   // The item numbers of the references follow the layout of the document read.
   ConvertReferencias(inf, Atributo(inf, "versao") == "3.10" || Atributo(aNota.nfeProc, "versao") == "3.10");

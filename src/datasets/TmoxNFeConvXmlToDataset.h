@@ -4,6 +4,7 @@
 // every group and repeated record, then the save that regenerates its infNFe. The equivalent
 // TX2 lines and the protocol's authorization data are collected on the way.
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,6 +77,16 @@ class TmoxNFeConvXmlToDataset {
   void ConvertTransporte(xmlNodePtr aInfNFe, const std::string& aVersao);
   void ConvertInformacoesAdicionais(xmlNodePtr aInfNFe);
   void ConvertCana(xmlNodePtr aInfNFe);
+  // The 4.00 note and item, read group by group in document order.
+  void ConvertNota400(xmlNodePtr aInfNFe);
+  void ConvertItem400(xmlNodePtr aDet);
+  // The values below aGrupo into the current record of aDataSet, each to the next field with its
+  // tag; the child elements named in aIgnorados (groups of other data sets) are skipped.
+  void LeSequencial(const char* aDataSet, xmlNodePtr aGrupo, std::initializer_list<std::string_view> aIgnorados = {});
+  // Each child aNome of aPai into a record of its own of aPart.
+  void LeRegistros(xmlNodePtr aPai, std::string_view aNome, const char* aPart);
+  static std::vector<xmlNodePtr> Filhos(xmlNodePtr aPai, std::string_view aNome);
+  static xmlNodePtr Filho(xmlNodePtr aPai, std::string_view aNome);
   // Each element into its own record of aPart: its first attribute into aAttrField, the child named
   // by aValueField into aValueField.
   void ConvertAtributoETexto(xmlNodePtr aScope, const char* aNodeName, const char* aPart, const char* aAttrField,

@@ -13,7 +13,8 @@ namespace mox {
 std::string VersaoLeiauteDoEsquema(TVersaoEsquema aVersao) {
   if (aVersao <= TVersaoEsquema::pl_005f) return "1.10";
   if (aVersao <= TVersaoEsquema::pl_006v) return "2.00";
-  return "3.10";
+  if (aVersao <= TVersaoEsquema::pl_008i1) return "3.10";
+  return "4.00";
 }
 
 TmoxNFeConverter::TmoxNFeConverter() = default;

@@ -12,9 +12,10 @@ namespace mox {
 namespace {
 
 // Groups that start a new referenced document. "B19"/"BA19" (the referenced CT-e of the 3.10
-// layout) start one too, so a CT-e never lands in the record of the reference before it.
-constexpr std::array<std::string_view, 12> kGruposNRef{"B13",  "B14",  "B20A", "B20B", "B20I", "B20J",
-                                                       "BA02", "BA03", "BA10", "BA19", "B19",  "BA20"};
+// layout) start one too, so a CT-e never lands in the record of the reference before it; "BA02A"
+// is the 4.00 reference to a note signed by its recipient.
+constexpr std::array<std::string_view, 13> kGruposNRef{"B13",  "B14",  "B20A", "B20B", "B20I", "B20J", "BA02",
+                                                       "BA02A", "BA03", "BA10", "BA19", "B19",  "BA20"};
 
 // Groups that open a record of a repeated part. "I18" opens a new import declaration as well, so
 // an item with several declarations keeps each one; "YA" opens a payment of the 3.10 layout.
@@ -22,14 +23,18 @@ struct TGrupoParte {
   std::string_view grupo;
   std::string_view parte;
 };
-constexpr std::array<TGrupoParte, 22> kGruposParte{{{"GA02", "AUTXML"},   {"GA03", "AUTXML"}, {"I", "DI"},
+constexpr std::array<TGrupoParte, 27> kGruposParte{{{"GA02", "AUTXML"},   {"GA03", "AUTXML"}, {"I", "DI"},
                                                     {"I18", "DI"},        {"I25", "ADI"},     {"I50", "DETEXPORT"},
                                                     {"I52", "EXPORTIND"}, {"I05A", "NVE"},    {"K", "K"},
                                                     {"L", "L"},           {"L01", "L1"},      {"X22", "REBOQUE"},
                                                     {"X26", "VOL"},       {"X33", "LACRE"},   {"Y07", "DUP"},
                                                     {"Z04", "OBSCONT"},   {"Z07", "OBSFISCO"}, {"Z10", "PROCREF"},
                                                     {"ZC01", "CANA"},     {"ZC04", "FORDIA"}, {"ZC10", "DEDUC"},
-                                                    {"YA", "YA"}}};
+                                                    {"YA", "YA"},
+                                                    // 4.00: prepayments, presumed credits, batches,
+                                                    // fuel origins, pesticide prescriptions.
+                                                    {"BB01", "BB"},       {"I05G", "GCRED"},  {"I80", "RASTRO"},
+                                                    {"LA18", "ORIGCOMB"}, {"ZF02", "DEFENSIVO"}}};
 
 bool Contem(std::string_view aNome, std::string_view aParte) { return aNome.find(aParte) != std::string_view::npos; }
 
@@ -86,7 +91,8 @@ void TmoxNFeRecToDs::ExecutaMetodosDataset(const std::string& aGroup) {
   } else if (grupo == "C") {
     if (ds.FindDataSet("NREF").State() == TDataSetState::dsInsert) ds.SalvarPart("NREF");
   } else if (grupo == "H") {
-    if (Contem(ds.XMLDicionario(), "/vm50a/") || Contem(ds.XMLDicionario(), "\\vm50a\\"))
+    if (Contem(ds.XMLDicionario(), "/vm50a/") || Contem(ds.XMLDicionario(), "\\vm50a\\") ||
+        Contem(ds.XMLDicionario(), "/vm60/") || Contem(ds.XMLDicionario(), "\\vm60\\"))
       if (ds.FindDataSet("AUTXML").State() == TDataSetState::dsInsert) ds.SalvarPart("AUTXML");
     if (ds.FindDataSet("H").State() == TDataSetState::dsInsert) ds.SalvarItem();
     ds.IncluirItem();
@@ -113,6 +119,10 @@ void TmoxNFeRecToDs::HandleGroupSelected(const std::string& aGroup, const std::v
   }
   ExecutaMetodosDataset(aGroup);
   for (const TRecElements& element : aElements) {
+    // A column of the published layout that the package's schema no longer has stores nothing
+    // when left empty; a value typed there is still reported.
+    if (element.Value.empty() && !fPosicoes.count(UpperAscii(element.Group) + "=" + std::to_string(element.Index)))
+      continue;
     try {
       CampoDaPosicao(element.Group, element.Index).SetAsString(element.Value);
     } catch (const std::exception& e) {

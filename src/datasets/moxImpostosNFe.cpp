@@ -160,12 +160,14 @@ std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetN
     const bool stRetido = cst == "41" && aLeiaute.completo &&
                           (!Valor(aN, "vBCSTRet_N26").empty() || !Valor(aN, "vICMSSTRet_N27").empty() ||
                            !Valor(aN, "vBCSTDest_N31").empty());
-    icms = Grupo(aConversor, aN, stRetido ? kICMSST : *grupo);
+    icms = Grupo(aConversor, aN, stRetido ? (aLeiaute.st ? *aLeiaute.st : kICMSST) : *grupo);
   }
   if (!aLeiaute.completo) return Envolver("ICMS", icms);
 
-  if ((cst == "10" || cst == "90") && !Valor(aN, "UFST_N24").empty()) icms = Grupo(aConversor, aN, kICMSPart);
-  if (const TGrupoICMS* simples = GrupoDoCodigo(kSimplesNacional, Valor(aN, "CSOSN_N12a")))
+  if ((cst == "10" || cst == "90") && !Valor(aN, "UFST_N24").empty())
+    icms = Grupo(aConversor, aN, aLeiaute.partilha ? *aLeiaute.partilha : kICMSPart);
+  if (const TGrupoICMS* simples = GrupoDoCodigo(aLeiaute.simplesNacional ? *aLeiaute.simplesNacional : kSimplesNacional,
+                                                Valor(aN, "CSOSN_N12a")))
     icms = Grupo(aConversor, aN, *simples);
   return EnvolverSePreenchido("ICMS", icms);
 }

@@ -25,6 +25,10 @@ struct TLeiauteICMS {
   // From 2.00 on: CST 41 with retained ST becomes ICMSST, the tax sharing between states
   // (ICMSPart) and the Simples Nacional groups exist, and ICMS is written only when not empty.
   bool completo = false;
+  // Those groups where a layout gave them more fields; the 2.00 ones otherwise.
+  const TGrupoICMS* st = nullptr;
+  const TGrupoICMS* partilha = nullptr;
+  const std::vector<TGrupoICMS>* simplesNacional = nullptr;
 };
 
 // The 1.10 sub-groups of pl_005c to pl_005f; the 2.00 ones; the 3.10 ones, with relief.

@@ -1,6 +1,6 @@
 #include "datasets/moxLeiautesNFe.h"
 
-#include "datasets/TmoxDS_pl008.h"
+#include "datasets/TmoxDS_pl009.h"
 
 namespace mox {
 
@@ -65,6 +65,10 @@ std::unique_ptr<TmoxNFeCustomDataSet> CriaLeiauteNFe(TVersaoEsquema aVersao) {
       return std::make_unique<TmoxDS_pl008i>();
     case V::pl_008i1:
       return std::make_unique<TmoxDS_pl008i1>();
+    case V::pl_009:
+      return std::make_unique<TmoxDS_pl009>();
+    case V::pl_010:
+      return std::make_unique<TmoxDS_pl010>();
   }
   return nullptr;  // a value outside the enumeration: the facade reports it
 }

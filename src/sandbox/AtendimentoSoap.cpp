@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "external/XmlEscape.h"
+#include "sandbox/CabecalhoDocumento.h"
 #include "sandbox/RotasSandbox.h"
 
 namespace mox::sandbox {
@@ -50,6 +51,7 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
   } catch (const ESoapInvalido& e) {
     return Falha(400, e.what(), true, true, onde);
   }
+  if (rota->Leiaute400) CabecalhoDoDocumento(soap, *secao);
   const std::string resultado = rota->ElementoResultado(soap.Acao);
   if (resultado.empty()) return Falha(400, "Ação SOAP não reconhecida pelo serviço: " + soap.Acao, true, soap.Soap12, onde);
   if (soap.NamespaceCorpo != rota->Namespace() || !CorpoConfere(*rota, soap))
@@ -65,13 +67,13 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
     return Falha(500, std::string("Erro interno do sandbox: ") + e.what(), false, soap.Soap12, onde);
   }
   TRespostaHttp http;
+  const bool semCabecalho = rota->Distribuicao || rota->Leiaute400;
   if (rota->PrimeiraGeracao)
     http.Corpo = RespostaSoap(rota->Namespace(), resultado, "", "", EscapeAsText(resposta.Ret), soap.Soap12,
                               soap.ElementoCorpo + "Response");
   else
-    http.Corpo = RespostaSoap(rota->Namespace(), resultado, rota->Distribuicao ? "" : resposta.CUF,
-                              resposta.VersaoDados, resposta.Ret, soap.Soap12,
-                              rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, semCabecalho ? "" : resposta.CUF, resposta.VersaoDados,
+                              resposta.Ret, soap.Soap12, rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
   http.TipoConteudo = TipoSoap(soap.Soap12);
   http.LoteRecebido = rota->Atende == AtendeEnvioLote && (resposta.CStat == 103 || resposta.CStat == 104);
   http.Registro = onde + " " + std::to_string(resposta.CStat) + " " + resposta.XMotivo +

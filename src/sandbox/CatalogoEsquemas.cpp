@@ -11,13 +11,15 @@ namespace mox::sandbox {
 namespace {
 
 // Packages in order of preference: the newest package of each layout first, so a file name
-// shared by several packages resolves to the last published schema of that layout.
+// shared by several packages resolves to the last published schema of that layout (the 4.00 of
+// the tax reform accepts every note of the 4.00 before it; the 3.10 copies in the 4.00 packages
+// come after the 3.10 packages).
 const std::vector<std::string> kPacotes{
     "PL_008i2", "PL_008i1", "PL_008i", "PL_008h2", "PL_008h1", "PL_008h", "PL_008g", "PL_008e", "PL_008d",
     "PL_008c", "PL_008b", "PL_008a", "PL_006v", "PL_006u", "PL_006s", "PL_006r", "PL_006n", "PL_006m",
     "PL_006j", "PL_006i", "PL_006g", "PL_006e", "PL_005f", "PL_005d", "PL_005c", "Evento_Generico_PL_v1.01", "Evento_CCe_PL_v1.01",
     "Evento_Canc_PL_v1.01", "Evento_EPEC_PL_v1.01", "Evento_ManifestaDest_PL_v1.01", "PL_NFeDistDFe_100",
-    "PL_v1.01b", "ConSitNFe_v2.01a", "PL_008f", "PL_006q", "PL_006p", "PL_009_V4", "PL_010_V1.30"};
+    "PL_v1.01b", "ConSitNFe_v2.01a", "PL_008f", "PL_006q", "PL_006p", "PL_010_V1.30", "PL_009_V4"};
 
 const std::vector<std::string> kIndispensaveis{
     "consStatServ_v2.00.xsd", "consStatServ_v3.10.xsd", "enviNFe_v2.00.xsd", "enviNFe_v3.10.xsd",

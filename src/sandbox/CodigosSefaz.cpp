@@ -83,11 +83,14 @@ const std::map<int, std::string> kMotivos{
     {502, "Rejeição: Erro na Chave de Acesso - Campo Id não corresponde à concatenação dos campos correspondentes"},
     {516, "Rejeição: Falha no schema XML - inexiste a tag raiz esperada para a mensagem"},
     {517, "Rejeição: Falha no schema XML - inexiste atributo versao na tag raiz da mensagem"},
+    {531, "Rejeição: Total da BC ICMS difere do somatório dos itens"},
+    {532, "Rejeição: Total do ICMS difere do somatório dos itens"},
     {539, "Duplicidade de NF-e com diferença na Chave de Acesso [chNFe: 99999999999999999999999999999999999999999999][nRec:999999999999999]"},
     {545, "Rejeição: Falha no schema XML - versão informada na versaoDados do SOAPHeader diverge da versão da mensagem"},
     {561, "Rejeição: Mês de Emissão informado na Chave de Acesso difere do Mês de Emissão da NF-e"},
     {562, "Rejeição: Código Numérico informado na Chave de Acesso difere do Código Numérico da NF-e [chNFe:99999999999999999999999999999999999999999999]"},
     {563, "Rejeição: Já existe pedido de Inutilização com a mesma faixa de inutilização"},
+    {564, "Rejeição: Total do Produto / Serviço difere do somatório dos itens"},
     {565, "Rejeição: Falha no schema XML - inexiste a tag raiz esperada para o lote de NF-e"},
     {567, "Rejeição: Falha no schema XML - versão informada na versaoDados do SOAPHeader diverge da versão do lote de NF-e"},
     {568, "Rejeição: Falha no schema XML - inexiste atributo versao na tag raiz do lote de NF-e"},
@@ -113,6 +116,10 @@ const std::map<int, std::string> kMotivos{
     {703, "Rejeição: Data-Hora de Emissão posterior ao horário de recebimento"},
     {713, "Rejeição: Tipo de Emissão diferente de 6 ou 7 para contingência da SVC acessada"},
     {764, "Rejeição: Solicitada resposta síncrona para Lote com mais de uma NF-e (indSinc=1)"},
+    // Layout 4.00: the payments against the note's total.
+    {865, "Rejeição: Total dos pagamentos menor que o total da nota"},
+    {866, "Rejeição: Ausência de troco quando o valor dos pagamentos informados for maior que o total da nota"},
+    {869, "Rejeição: Valor do troco incorreto"},
     {999, "Rejeição: Erro não catalogado (informar a mensagem de erro capturado no tratamento da exceção)"},
 };
 

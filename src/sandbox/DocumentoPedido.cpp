@@ -45,14 +45,6 @@ bool UsaPrefixoNFe(xmlNodePtr aRaiz) {
          }) != nullptr;
 }
 
-std::string Descompacta(const std::string& aBase64) {
-  try {
-    return GzipDecompress(Base64Decode(aBase64), kMaiorDescompactado);
-  } catch (const EKivoException& e) {
-    throw ERejeicao(416, e.what());
-  }
-}
-
 XmlDocument Analisa(const std::string& aTexto) {
   try {
     return XmlDocument::Parse(aTexto);
@@ -76,6 +68,14 @@ void ConfereCabecMsg(const TPedidoSoap& aSoap, const CatalogoEsquemas& aEsquemas
 
 }  // namespace
 
+std::string DescompactaDados(const std::string& aBase64) {
+  try {
+    return GzipDecompress(Base64Decode(aBase64), kMaiorDescompactado);
+  } catch (const EKivoException& e) {
+    throw ERejeicao(416, e.what());
+  }
+}
+
 std::string VersaoDaResposta(const TPedidoSoap& aSoap, const TRegrasDocumento& aRegras) {
   const auto& v = aRegras.Versoes;
   return std::find(v.begin(), v.end(), aSoap.VersaoDados) != v.end() ? aSoap.VersaoDados : v.front();
@@ -91,7 +91,7 @@ TDocumentoPedido PreparaDocumento(const TPedidoSoap& aSoap, const CatalogoEsquem
     if (!aSoap.TemVersaoDados) throw ERejeicao(411);
   }
 
-  std::string texto = aSoap.Compactado ? Descompacta(aSoap.Dados) : aSoap.Dados;
+  std::string texto = aSoap.Compactado ? DescompactaDados(aSoap.Dados) : aSoap.Dados;
   if (BrancoNasPontas(texto)) throw ERejeicao(588, "brancos no início ou no fim da mensagem");
   XmlDocument documento = Analisa(texto);
   xmlNodePtr raiz = documento.Root();

@@ -31,6 +31,9 @@ struct TDocumentoPedido {
   xmlNodePtr Raiz() const { return Documento.Root(); }
 };
 
+// The document of a compressed request (base64 of gzip); ERejeicao 416 when it is not one.
+std::string DescompactaDados(const std::string& aBase64);
+
 // The version to answer in: the header's when it is one the service speaks, else the default.
 std::string VersaoDaResposta(const TPedidoSoap& aSoap, const TRegrasDocumento& aRegras);
 

@@ -29,6 +29,15 @@ const std::vector<TRota>& Rotas() {
                                   TResposta (*aAtende)(const TChamada&, TRecursos&)) {
     return TRota{aServico, {{aMetodo, aMetodo + "Result"}}, aAtende, true, false, false, false, true};
   };
+  // Layout 4.00: every action answered in "nfeResultMsg", at the states and where aNaSVC and
+  // aNoAN say.
+  const auto leiaute400 = [](const char* aServico, std::initializer_list<const char*> aMetodos,
+                             TResposta (*aAtende)(const TChamada&, TRecursos&), bool aNaSVC, bool aNoAN) {
+    TRota rota{aServico, {}, aAtende, true, aNaSVC, aNoAN};
+    for (const char* metodo : aMetodos) rota.Acoes.emplace_back(metodo, "nfeResultMsg");
+    rota.Leiaute400 = true;
+    return rota;
+  };
   // Besides the actions the component posts, the ones of the published WSDLs.
   static const std::vector<TRota> rotas{
       primeiraGeracao("NfeStatusServico", "nfeStatusServicoNF", AtendeStatus),
@@ -73,6 +82,14 @@ const std::vector<TRota>& Rotas() {
       {"NfeConsultaDest", {{"nfeConsultaNFDest", "nfeConsultaNFDestResult"}}, AtendeConsultaDestinadas, false, false,
        true},
       {"NfeDownloadNF", {{"nfeDownloadNF", "nfeDownloadNFResult"}}, AtendeDownloadNFe, false, false, true},
+      // Layout 4.00.
+      leiaute400("NFeStatusServico4", {"nfeStatusServicoNF"}, AtendeStatus, true, false),
+      leiaute400("NFeAutorizacao4", {"nfeAutorizacaoLote", "nfeAutorizacaoLoteZip"}, AtendeEnvioLote, true, false),
+      leiaute400("NFeRetAutorizacao4", {"nfeRetAutorizacaoLote"}, AtendeConsultaRecibo, true, false),
+      leiaute400("NFeConsultaProtocolo4", {"nfeConsultaNF"}, AtendeConsultaNF, true, false),
+      leiaute400("NFeInutilizacao4", {"nfeInutilizacaoNF"}, AtendeInutilizacao, false, false),
+      leiaute400("CadConsultaCadastro4", {"consultaCadastro"}, AtendeConsultaCadastro, false, false),
+      leiaute400("NFeRecepcaoEvento4", {"nfeRecepcaoEvento"}, AtendeEvento, true, true),
   };
   return rotas;
 }

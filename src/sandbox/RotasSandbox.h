@@ -20,6 +20,7 @@ struct TRota {
   // Layout 1.10: the body is the operation's element with texts; the ret document goes back as
   // text in the result element inside "<operation>Response", without a SOAP header.
   bool PrimeiraGeracao = false;
+  bool Leiaute400 = false;  // no SOAP header either way: UF and version travel in the document
 
   std::string Namespace() const;
   bool OferecidaEm(const TSecao& aSecao) const;

@@ -1,6 +1,6 @@
 // Batch submission (enviNFe 1.10 at the first generation's NfeRecepcao, 2.00 at NfeRecepcao2,
-// 3.10 at NfeAutorizacao, plain, compressed, asynchronous or synchronous) and the receipt query
-// (consReciNFe).
+// 3.10 at NfeAutorizacao, 4.00 at NFeAutorizacao4, plain, compressed, asynchronous or
+// synchronous) and the receipt query (consReciNFe).
 #include <chrono>
 
 #include "external/XmlDocument.h"
@@ -10,6 +10,7 @@
 #include "sandbox/Rejeicao.h"
 #include "sandbox/ServicosSefaz.h"
 #include "sandbox/VerificacaoChave.h"
+#include "sandbox/VerificacaoTotais.h"
 
 namespace mox::sandbox {
 
@@ -22,11 +23,11 @@ const char* kNomeHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VA
 
 // Layout 3.10 writes date-times with their UTC offset; 1.10 and 2.00 in local time.
 std::string DataHoraDaVersao(const std::string& aVersao, TInstante aInstante) {
-  return aVersao == "3.10" ? DataHoraUTC(aInstante) : DataHoraLocal(aInstante);
+  return DataHoraComFuso(aVersao) ? DataHoraUTC(aInstante) : DataHoraLocal(aInstante);
 }
 
 // The date of emission: a date-time from layout 3.10 on, a date before.
-const char* CampoEmissao(const std::string& aVersao) { return aVersao == "3.10" ? "dhEmi" : "dEmi"; }
+const char* CampoEmissao(const std::string& aVersao) { return DataHoraComFuso(aVersao) ? "dhEmi" : "dEmi"; }
 
 std::string ProtocoloNFe(const std::string& aVersao, const std::string& aChave, const std::string& aDhRecbto,
                          const std::string& aNProt, const std::string& aDigVal, int aCStat,
@@ -85,11 +86,12 @@ void ConfereNota(xmlNodePtr aInfNFe, const std::string& aVersao, const TChamada&
   if (!exigido.empty() && tpEmis != exigido) throw ERejeicao(713, "tpEmis " + tpEmis);
   if (exigido.empty() && (tpEmis == "3" || tpEmis == "6" || tpEmis == "7")) throw ERejeicao(570, "tpEmis " + tpEmis);
   ConfereChaveDaNota(aInfNFe, aVersao);
+  if (aVersao == "4.00") ConfereTotais400(aInfNFe);
 
   const std::string textoEmissao = Valor(ide, CampoEmissao(aVersao));
   const auto emissao = LeDataHora(textoEmissao);
   if (emissao && *emissao > aChamada.Agora + kToleranciaRelogio)
-    throw ERejeicao(aVersao == "3.10" ? 703 : 212, textoEmissao);
+    throw ERejeicao(DataHoraComFuso(aVersao) ? 703 : 212, textoEmissao);
   if (emissao && *emissao < aChamada.Agora - kAtrasoMaximo) throw ERejeicao(228, textoEmissao);
 
   // The recipient's name in homologation is a rule of the layouts after 1.10.
@@ -140,7 +142,7 @@ std::string RetEnviNFe(const TResposta& aResposta, const std::string& aRecebimen
 }  // namespace
 
 TResposta AtendeEnvioLote(const TChamada& aChamada, TRecursos& aRecursos) {
-  TRegrasDocumento regras{"enviNFe", {"3.10", "2.00"}};
+  TRegrasDocumento regras{"enviNFe", VersoesDoServico(aChamada, {"3.10", "2.00"})};
   regras.Lote = true;
   if (aChamada.Servico == "NfeRecepcao2") regras.Versoes = {"2.00", "3.10"};
   if (aChamada.Soap.PrimeiraGeracao) regras.Versoes = {"1.10"};
@@ -190,7 +192,7 @@ TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
   const TRegrasDocumento regras{"consReciNFe", aChamada.Soap.PrimeiraGeracao ? std::vector<std::string>{"1.10"}
                                                : aChamada.Servico == "NfeRetRecepcao2"
                                                    ? std::vector<std::string>{"2.00", "3.10"}
-                                                   : std::vector<std::string>{"3.10", "2.00"}};
+                                                   : VersoesDoServico(aChamada, {"3.10", "2.00"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string nRec = std::string(15, '0');
   std::vector<std::string> protocolos;
@@ -214,7 +216,7 @@ TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("nRec", nRec) + ElementoXml("cStat", std::to_string(resposta.CStat)) +
                          ElementoXml("xMotivo", resposta.XMotivo) + ElementoXml("cUF", resposta.CUF);
-  if (resposta.VersaoDados == "3.10") conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
+  if (DataHoraComFuso(resposta.VersaoDados)) conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
   for (const auto& p : protocolos) conteudo += p;
   resposta.Ret = DocumentoNFe("retConsReciNFe", resposta.VersaoDados, conteudo);
   return resposta;

@@ -36,7 +36,7 @@ TResposta AtendeConsultaNF(const TChamada& aChamada, TRecursos& aRecursos) {
   const TRegrasDocumento regras{"consSitNFe", aChamada.Soap.PrimeiraGeracao ? std::vector<std::string>{"1.07"}
                                               : aChamada.Servico == "NfeConsulta3"
                                                   ? std::vector<std::string>{"3.10", "2.01", "2.00"}
-                                                  : std::vector<std::string>{"2.01", "3.10", "2.00"}};
+                                                  : VersoesDoServico(aChamada, {"2.01", "3.10", "2.00"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string chave = std::string(44, '0');
   TNotaRegistrada nota;
@@ -63,7 +63,7 @@ TResposta AtendeConsultaNF(const TChamada& aChamada, TRecursos& aRecursos) {
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("cStat", std::to_string(resposta.CStat)) +
                          ElementoXml("xMotivo", resposta.XMotivo) + ElementoXml("cUF", resposta.CUF);
-  if (resposta.VersaoDados == "3.10") conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
+  if (DataHoraComFuso(resposta.VersaoDados)) conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
   conteudo += ElementoXml("chNFe", chave) + nota.ProtNFe + nota.RetCancNFe;
   if (resposta.VersaoDados != "2.00")
     for (const auto& e : eventos) conteudo += DocumentoNFe("procEventoNFe", "1.00", e.Evento + e.RetEvento);

@@ -30,7 +30,7 @@ TResposta AtendeInutilizacao(const TChamada& aChamada, TRecursos& aRecursos) {
   const TRegrasDocumento regras{"inutNFe", aChamada.Soap.PrimeiraGeracao ? std::vector<std::string>{"1.07"}
                                            : aChamada.Servico == "NfeInutilizacao3"
                                                ? std::vector<std::string>{"3.10", "2.00"}
-                                               : std::vector<std::string>{"2.00", "3.10"}};
+                                               : VersoesDoServico(aChamada, {"2.00", "3.10"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   TInutilizacao faixa;
   std::string numeroInicial, numeroFinal;
@@ -69,7 +69,7 @@ TResposta AtendeInutilizacao(const TChamada& aChamada, TRecursos& aRecursos) {
     conteudo += ElementoXml("ano", faixa.Ano) + ElementoXml("CNPJ", faixa.CNPJ) + ElementoXml("mod", faixa.Modelo) +
                 ElementoXml("serie", faixa.Serie) + ElementoXml("nNFIni", numeroInicial) +
                 ElementoXml("nNFFin", numeroFinal);
-  conteudo += ElementoXml("dhRecbto", resposta.VersaoDados == "3.10" ? DataHoraUTC(aChamada.Agora)
+  conteudo += ElementoXml("dhRecbto", DataHoraComFuso(resposta.VersaoDados) ? DataHoraUTC(aChamada.Agora)
                                                                      : DataHoraLocal(aChamada.Agora));
   if (resposta.CStat == 102) conteudo += ElementoXml("nProt", faixa.NProt);
   resposta.Ret = DocumentoNFe("retInutNFe", resposta.VersaoDados, "<infInut" + id + ">" + conteudo + "</infInut>");

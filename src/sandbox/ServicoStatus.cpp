@@ -10,7 +10,7 @@ namespace mox::sandbox {
 TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
   const bool primeiraGeracao = aChamada.Soap.PrimeiraGeracao;
   const TRegrasDocumento regras{"consStatServ", primeiraGeracao ? std::vector<std::string>{"1.07"}
-                                                                : std::vector<std::string>{"3.10", "2.00"}};
+                                                                : VersoesDoServico(aChamada, {"3.10", "2.00"})};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   Apura(resposta, [&] {
     TDocumentoPedido pedido = PreparaDocumento(aChamada.Soap, aRecursos.Esquemas, regras, aChamada.Secao);
@@ -21,7 +21,7 @@ TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
     if (primeiraGeracao ? !aChamada.Secao.AtendeUF(cUF) : cUF != aChamada.Soap.CUF) throw ERejeicao(289, cUF);
     return 107;
   });
-  const bool v310 = resposta.VersaoDados == "3.10";
+  const bool v310 = DataHoraComFuso(resposta.VersaoDados);
   const std::string recebimento = v310 ? DataHoraUTC(aChamada.Agora) : DataHoraLocal(aChamada.Agora);
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("cStat", std::to_string(resposta.CStat)) +

@@ -39,6 +39,16 @@ struct TResposta {
   std::string Detalhe;      // why it was rejected, for the log line
 };
 
+// The versions a service accepts: "4.00" alone at the services of layout 4.00 (their names end
+// in "4"), aAntigas at the older ones.
+inline std::vector<std::string> VersoesDoServico(const TChamada& aChamada, std::vector<std::string> aAntigas) {
+  if (!aChamada.Servico.empty() && aChamada.Servico.back() == '4') return {"4.00"};
+  return aAntigas;
+}
+
+// Whether the layout writes dates with time and zone (dhEmi, dhRecbto in UTC): 3.10 and 4.00.
+inline bool DataHoraComFuso(const std::string& aVersao) { return aVersao == "3.10" || aVersao == "4.00"; }
+
 // An answer to the call in that version, its header's cUF the authorizer's (or the request's).
 inline TResposta NovaResposta(const TChamada& aChamada, const std::string& aVersao) {
   TResposta r;

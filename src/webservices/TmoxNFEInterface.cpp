@@ -138,22 +138,30 @@ std::string TmoxNFEInterface::NomeEnvelope(TOperacaoSefaz aOperacao) const {
 
 std::string TmoxNFEInterface::ChaveDoEndereco(TOperacaoSefaz aOperacao, const TServicoSefaz& aServico) const {
   // The event reception of the newer services is read first, as the event component does.
-  if (aOperacao == TOperacaoSefaz::RecepcaoEvento && FNFeData->ServersIni &&
+  if (aOperacao == TOperacaoSefaz::RecepcaoEvento && aServico.Chave == "nfeRecepcaoEvento" && FNFeData->ServersIni &&
       FNFeData->ModoOperacao == TModoOperacao::moNormal &&
       !FNFeData->ServersIni->ReadString(FNFeData->UF, kChaveRecepcaoEvento3, "").empty())
     return kChaveRecepcaoEvento3;
   return aServico.Chave;
 }
 
+bool TmoxNFEInterface::PedidoEscapado(TOperacaoSefaz aOperacao) const { return aOperacao != TOperacaoSefaz::Status; }
+
+std::vector<std::string> TmoxNFEInterface::ValoresDoEnvelope(const std::string& aPedido) const {
+  return {FNFeData->LocalCode, aPedido};
+}
+
 std::string TmoxNFEInterface::Postar(TOperacaoSefaz aOperacao, const std::string& aPedido) {
-  return PostarSemEscape(aOperacao, aOperacao == TOperacaoSefaz::Status ? aPedido : Escape(aPedido));
+  return PostarSemEscape(aOperacao, PedidoEscapado(aOperacao) ? Escape(aPedido) : aPedido);
 }
 
 std::string TmoxNFEInterface::PostarSemEscape(TOperacaoSefaz aOperacao, const std::string& aPedido) {
   const TServicoSefaz servico = ServicoSefaz(aOperacao, FNFeData->VersaoManual);
   // The address comes first, so a missing address is reported before a missing template.
   const std::string endereco = GetWSAddress(ChaveDoEndereco(aOperacao, servico));
-  const std::string envelope = moxFormat(LoadTemplate(NomeEnvelope(aOperacao)), {FNFeData->LocalCode, aPedido});
+  FmtArgs valores;
+  for (const std::string& valor : ValoresDoEnvelope(aPedido)) valores.emplace_back(valor);
+  const std::string envelope = moxFormat(LoadTemplate(NomeEnvelope(aOperacao)), valores);
   return FKivo->PostSOAP(endereco, envelope, servico.Acao, servico.Resultado, servico.Namespace());
 }
 

@@ -3,6 +3,7 @@
 // body and a SOAP envelope read from template files, posts it to the address of the servers
 // file and returns SEFAZ's answer. The base class holds what every version shares.
 #include <string>
+#include <vector>
 
 #include "base/TNFeData.h"
 #include "webservices/moxServicosSefaz.h"
@@ -75,6 +76,10 @@ class TmoxNFEInterface {
   std::string Postar(TOperacaoSefaz aOperacao, const std::string& aPedido);
   // The same with the request placed in the envelope as given.
   std::string PostarSemEscape(TOperacaoSefaz aOperacao, const std::string& aPedido);
+  // Whether the request travels as escaped text inside the envelope.
+  virtual bool PedidoEscapado(TOperacaoSefaz aOperacao) const;
+  // The values of the envelope template: the UF code of the header, then the request.
+  virtual std::vector<std::string> ValoresDoEnvelope(const std::string& aPedido) const;
   // The servers-file key the operation is posted to.
   std::string ChaveDoEndereco(TOperacaoSefaz aOperacao, const TServicoSefaz& aServico) const;
 

@@ -98,12 +98,38 @@ TServicoSefaz Servico50a(O aOperacao) {
   throw EmoxNFeException("Operação sem serviço SEFAZ definido.");
 }
 
+// Layout 4.00: one service per operation, every answer in nfeResultMsg.
+TServicoSefaz Servico60(O aOperacao) {
+  auto servico4 = [](const char* aServico, const char* aMetodo) {
+    return Servico(aServico, aServico, aMetodo, "nfeResultMsg");
+  };
+  switch (aOperacao) {
+    case O::Status: return servico4("NFeStatusServico4", "nfeStatusServicoNF");
+    case O::EnvioLote:
+    case O::EnvioSincrono: return servico4("NFeAutorizacao4", "nfeAutorizacaoLote");
+    case O::EnvioLoteCompactado:
+    case O::EnvioSincronoCompactado: return servico4("NFeAutorizacao4", "nfeAutorizacaoLoteZip");
+    case O::ConsultaRecibo: return servico4("NFeRetAutorizacao4", "nfeRetAutorizacaoLote");
+    case O::ConsultaNF: return servico4("NFeConsultaProtocolo4", "nfeConsultaNF");
+    case O::Inutilizacao: return servico4("NFeInutilizacao4", "nfeInutilizacaoNF");
+    case O::ConsultaCadastro: return servico4("CadConsultaCadastro4", "consultaCadastro");
+    case O::Cancelamento:
+      throw EmoxNFeException("A partir da versão 4.00 a NF-e é cancelada pelo evento de cancelamento.");
+    default:
+      break;
+  }
+  throw EmoxNFeException("Operação sem serviço SEFAZ definido.");
+}
+
 }  // namespace
 
 TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
-  // The event and DF-e services are the same under every manual version.
+  // The event and DF-e services are the same under every manual version, but layout 4.00 has an
+  // event reception of its own.
   switch (aOperacao) {
     case O::RecepcaoEvento:
+      if (aVersao == V::vm60)
+        return Servico("NFeRecepcaoEvento4", "NFeRecepcaoEvento4", "nfeRecepcaoEvento", "nfeResultMsg");
       return Servico("nfeRecepcaoEvento", "RecepcaoEvento", "nfeRecepcaoEvento", "nfeRecepcaoEventoResult");
     case O::DistribuicaoDFe:
       return Servico("nfeConsultaDFe", "NFeDistribuicaoDFe", "", "nfeDistDFeInteresseResult");
@@ -120,6 +146,7 @@ TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
     case V::vm40:
     case V::vm50: return Servico20(aOperacao);
     case V::vm50a: break;
+    case V::vm60: return Servico60(aOperacao);
   }
   return Servico50a(aOperacao);
 }
@@ -136,6 +163,9 @@ std::vector<std::pair<std::string, std::string>> ChavesDosServidores() {
     for (V versao : {V::vm30, V::vm40, V::vm50a}) adiciona(ServicoSefaz(operacao, versao));
   adiciona(ServicoSefaz(O::RecepcaoEvento, V::vm50a));
   chaves.emplace_back(kChaveRecepcaoEvento3, "RecepcaoEvento");
+  for (O operacao : {O::Status, O::EnvioLote, O::ConsultaRecibo, O::ConsultaNF, O::Inutilizacao, O::ConsultaCadastro,
+                     O::RecepcaoEvento})
+    adiciona(ServicoSefaz(operacao, V::vm60));
   for (O operacao : {O::DistribuicaoDFe, O::ConsultaDestinadas, O::DownloadNFe}) adiciona(ServicoSefaz(operacao, V::vm50a));
   // The other key the DF-e distribution is read under.
   chaves.emplace_back("nfeDistDFeInteresse", "NFeDistribuicaoDFe");

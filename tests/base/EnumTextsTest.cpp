@@ -27,7 +27,7 @@ std::pair<std::string, std::string> RaisedBy(F&& aCall) {
 TEST(EnumTexts, VersaoManualBothWays) {
   const std::vector<std::pair<TVersaoManual, std::string>> table = {
       {TVersaoManual::vm202a, "2.0.2a"}, {TVersaoManual::vm30, "3.0"},   {TVersaoManual::vm40, "4.0"},
-      {TVersaoManual::vm50, "5.0"},      {TVersaoManual::vm50a, "5.0a"},
+      {TVersaoManual::vm50, "5.0"},      {TVersaoManual::vm50a, "5.0a"}, {TVersaoManual::vm60, "6.0"},
   };
   for (const auto& [versao, texto] : table) {
     EXPECT_EQ(VersaoManualToStr(versao), texto);
@@ -37,7 +37,7 @@ TEST(EnumTexts, VersaoManualBothWays) {
     EXPECT_EQ(RaisedBy([&] { StrToVersaoManual(texto); }),
               std::make_pair(std::string("EmoxNFeVersaoManualException"),
                              "Versão do Manual informada: " + texto +
-                                 " não é suportada. \rUtilize: 2.0.2a, 3.0, 4.0, 5.0 ou 5.0a"))
+                                 " não é suportada. \rUtilize: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0"))
         << texto;
   }
 }
@@ -61,6 +61,7 @@ TEST(EnumTexts, VersaoEsquemaNamesAndManualVersions) {
       {E::pl_008c, "pl_008c", M::vm50a},  {E::pl_008d, "pl_008d", M::vm50a},  {E::pl_008e, "pl_008e", M::vm50a},
       {E::pl_008f, "pl_008f", M::vm50a},  {E::pl_008g, "pl_008g", M::vm50a},  {E::pl_008h, "pl_008h", M::vm50a},
       {E::pl_008i, "pl_008i", M::vm50a},  {E::pl_008i1, "pl_008i1", M::vm50a},
+      {E::pl_009, "pl_009", M::vm60},      {E::pl_010, "pl_010", M::vm60},
   };
   for (const auto& r : rows) {
     EXPECT_EQ(VersaoEsquemaToStr(r.esquema), r.nome);

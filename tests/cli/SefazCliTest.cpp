@@ -261,4 +261,50 @@ TEST_F(CliSefaz, RunsTheRoadOfLayout110UnderManual30) {
   }
 }
 
+// Manual 6.0 speaks layout 4.00 to the services ending in "4", each request validated against
+// PL_010_V1.30; a note is cancelled by event.
+TEST_F(CliSefaz, RunsTheRoadOfLayout400UnderManual60) {
+  const std::vector<std::string> manual60 = Com({"--versao-manual", "6.0"}, ValidandoCom("vm60", "PL_010_V1.30"));
+  const ProgramResult status = Sefaz(Com({"status", "--json"}, manual60));
+  EXPECT_EQ(status.status, 0) << status.out << status.err;
+  EXPECT_NE(Json(status)["xml"].get<std::string>().find("versao=\"4.00\""), std::string::npos) << status.out;
+
+  const std::string nota = pasta_->file("nota400.xml"), reforma = pasta_->file("reforma400.xml");
+  WriteText(nota, Assina(NotaDeTeste400(8501), "infNFe"));
+  WriteText(reforma, Assina(NotaDeTeste400(8502, {}, true), "infNFe"));
+  const ProgramResult envio = Sefaz(Com({"enviar-lote", nota, reforma, "--json"}, manual60));
+  ASSERT_EQ(envio.status, 0) << envio.out << envio.err;
+  const ProgramResult recibo = Sefaz(Com({"consultar-recibo", Json(envio)["recibo"], "--json"}, manual60));
+  ASSERT_EQ(recibo.status, 0) << recibo.out << recibo.err;
+  const auto documentos = Json(recibo)["documentos"];
+  ASSERT_EQ(documentos.size(), 2u) << recibo.out;
+  EXPECT_EQ(documentos[1]["cStat"], "100");
+  const std::string chave = ChaveDe(ReadText(nota));
+  EXPECT_EQ(documentos[0]["chave"], chave);
+  EXPECT_EQ(documentos[0]["cStat"], "100");
+
+  struct Caso {
+    std::string nome;
+    std::vector<std::string> argumentos;
+    std::string esperado;
+  };
+  const std::vector<Caso> casos{
+      {"consulta 4.00", {"consultar-nfe", chave}, "SEFAZ: 100 - "},
+      {"carta de correção", {"carta-correcao", chave, "--correcao", "Correcao do numero do endereco de entrega"},
+       "evento 110110 " + chave + ": 135 - "},
+      {"cancelamento por evento", {"cancelar", chave, "--protocolo", documentos[0]["protocolo"], "--justificativa",
+                                   "Cancelamento pedido pelo cliente"},
+       "evento 110111 " + chave + ": 135 - "},
+      {"consulta da nota cancelada", {"consultar-nfe", chave}, "SEFAZ: 101 - "},
+      {"inutilização 4.00", {"inutilizar", "--serie", "4", "--inicio", "1", "--fim", "5", "--justificativa",
+                             "Numeracao pulada por falha"}, "SEFAZ: 102 - "},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const ProgramResult r = Sefaz(Com(c.argumentos, manual60));
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
+  }
+}
+
 }  // namespace

@@ -50,9 +50,9 @@ TEST(CliTx2, BadInputNamesTheLine) {
 
   EXPECT_EQ(ruim.err.rfind("moxnfe tx2 converter: linha 5: campo desconhecido: natOp_XX9", 0), 0u) << ruim.err;
 
-  auto esquema = Moxnfe({"tx2", "converter", "--esquema", "pl_009", Exemplo("venda-simples.tx2")});
+  auto esquema = Moxnfe({"tx2", "converter", "--esquema", "pl_011", Exemplo("venda-simples.tx2")});
   EXPECT_EQ(esquema.status, 1);
-  EXPECT_NE(esquema.err.find("pl_009"), std::string::npos) << esquema.err;
+  EXPECT_NE(esquema.err.find("pl_011"), std::string::npos) << esquema.err;
 }
 
 // Each mistake a user makes while typing TX2, with the line as an editor counts it.

@@ -30,6 +30,7 @@ const Leiaute kLeiautes[] = {
     {"1.10", "leiautes/110/venda-industria.txt", "pl_005f", "vm30", "PL_005f"},
     {"2.00", "leiautes/200/venda-industria.txt", "pl_006v", "vm50", "PL_006v"},
     {"3.10", "tx2/venda-simples.tx2", "pl_008i1", "vm50a", "PL_008i2"},
+    {"4.00", "tx2/venda-simples-400.tx2", "pl_009", "vm60", "PL_009_V4"},
 };
 
 class CliValidar : public ::testing::Test {

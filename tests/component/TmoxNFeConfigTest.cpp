@@ -284,7 +284,7 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
       {"unknown UF", "[NFE]\nUF=XX\n", "Erro ao carregar configurações: a sigla da UF XX, é inválida."},
       {"unsupported manual", "[NFE]\nVersaoManual=5.0A\n",
        "Erro ao carregar configurações: Versão do Manual informada: 5.0A não é suportada. \rUtilize: 2.0.2a, 3.0, "
-       "4.0, 5.0 ou 5.0a"},
+       "4.0, 5.0, 5.0a ou 6.0"},
       {"unknown operation mode", "[NFE]\nModoOperacao=DPEC\n",
        "Erro ao carregar configurações: Modo Operação informado: DPEC não é suportado. \rUtilize: Normal, EPEC, "
        "SVCAN ou SVCRS"},

@@ -16,12 +16,12 @@ using mox::TVersaoEsquema;
 using V = TVersaoEsquema;
 
 const char* const kArquivos[] = {"NFeDataSets.xml", "NFeDataSets_Exportacao.xml"};
-const char* const kVersoesManual[] = {"vm30", "vm40", "vm50", "vm50a"};
+const char* const kVersoesManual[] = {"vm30", "vm40", "vm50", "vm50a", "vm60"};
 
 // Calls aVerifica with the data sets of every schema package on each of its delivered dictionaries.
 template <class TVerifica>
 void EmCadaPacote(TVerifica aVerifica) {
-  for (int v = 0; v <= static_cast<int>(V::pl_008i1); ++v)
+  for (int v = 0; v <= static_cast<int>(V::pl_010); ++v)
     for (bool exportacao : {false, true}) {
       const auto versao = static_cast<V>(v);
       SCOPED_TRACE(mox::VersaoEsquemaToStr(versao) + (exportacao ? " exportação" : ""));
@@ -92,7 +92,8 @@ TEST(DicionariosEntregues, RegistroConfereObrigatoriosEValoresPermitidos) {
   }
 }
 
-// The record layout positions: published for 3.10, derived from the schema for 1.10 and 2.00.
+// The record layout positions: published for 3.10 and 4.00 (with the reform groups, whose nested
+// fields the layout names by group prefix), derived from the schema for 1.10 and 2.00.
 TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
   struct Caso {
     V versao;
@@ -115,6 +116,13 @@ TEST(DicionariosEntregues, PosicoesDoLeiauteDeRegistros) {
       {V::pl_006v, "B20d", 2, "CNPJ_B20d"},    {V::pl_006v, "L01", 5, "UFCons_L120"},
       {V::pl_006v, "L105", 4, "vCIDE_L108"},   {V::pl_006j, "U", 7, "cSitTrib_U07"},
       {V::pl_005f, "I", 7, "genero_I07"},      {V::pl_005f, "L117", 4, "UFCons_L120"},
+      {V::pl_010, "B", 5, "mod_B06"},          {V::pl_010, "Y", 2, "vTroco_YA09"},
+      {V::pl_010, "YA", 2, "indPag_YA01b"},    {V::pl_010, "YA", 5, "CNPJ_YA05"},
+      {V::pl_010, "I05G", 2, "cCredPresumido_I05h"}, {V::pl_010, "I05C", 2, "CEST_I05c"},
+      {V::pl_010, "I80", 6, "cAgreg_I85"},     {V::pl_010, "N10b", 9, "pFCPSTRet_N27c"},
+      {V::pl_010, "UB12", 7, "pDif_UB21"},     {V::pl_010, "UB12", 14, "pDif_UB32"},
+      {V::pl_010, "UB120", 6, "pCredPres_UB128"}, {V::pl_010, "W34", 3, "vDif_W38"},
+      {V::pl_010, "W34", 23, "vIBSEstCred_W62"}, {V::pl_010, "ZD", 2, "CNPJ_ZD02"},
   };
   for (const Caso& caso : casos) {
     SCOPED_TRACE(std::string(caso.grupo) + "=" + std::to_string(caso.posicao));
@@ -185,7 +193,8 @@ TEST(DicionariosEntregues, CampoDePacoteMaisNovoSoEntraDesseEmDiante) {
                         {"vTotTrib_W16a", V::pl_006q, V::pl_006r},  {"nFCI_I70", V::pl_006r, V::pl_006s},
                         {"nBico_LA12", V::pl_008f, V::pl_008g},     {"tpIntegra_YA04a", V::pl_008f, V::pl_008g},
                         {"CEST_I05c", V::pl_008g, V::pl_008h},      {"vICMSUFDest_NA15", V::pl_008g, V::pl_008h},
-                        {"vFCPUFDest_W04c", V::pl_008g, V::pl_008h}};
+                        {"vFCPUFDest_W04c", V::pl_008g, V::pl_008h}, {"cMunFGIBS_B12a", V::pl_009, V::pl_010},
+                        {"vIBS_UB40", V::pl_009, V::pl_010},        {"vIS_W32", V::pl_009, V::pl_010}};
   for (const Caso& caso : casos) {
     SCOPED_TRACE(caso.campo);
     EXPECT_EQ(moxtest::MensagemDe<mox::EmoxDataSetException>(

@@ -78,6 +78,7 @@ const std::vector<Nota> kNotas310{{"310/venda-industria.txt", false},
                                   {"310/avulsa-cana.txt", false},
                                   {"310/consumidor-final.txt", false, V::pl_008h},
                                   {"310/nfce.txt", false}};
+const std::vector<Nota> kNotas400{{"400/venda-completa.txt", false}, {"400/reforma.txt", false, V::pl_010}};
 
 // One package per manual version (its own dictionary), and both ends of the 3.10 family.
 struct Leiaute {
@@ -88,7 +89,8 @@ struct Leiaute {
 
 const Leiaute kLeiautes[] = {{"110_vm30", V::pl_005f, kNotas110},  {"200_vm40", V::pl_006j, kNotas200},
                              {"200_vm50", V::pl_006v, kNotas200},  {"310_pl008a", V::pl_008a, kNotas310},
-                             {"310_pl008i1", V::pl_008i1, kNotas310}};
+                             {"310_pl008i1", V::pl_008i1, kNotas310}, {"400_pl009", V::pl_009, kNotas400},
+                             {"400_pl010", V::pl_010, kNotas400}};
 
 class IdaEVolta : public ::testing::TestWithParam<Leiaute> {};
 

@@ -92,7 +92,9 @@ class GeradorRec {
         {"I50", "PARTE=DETEXPORT"}, {"I52", "PARTE=EXPORTIND"}, {"I05A", "PARTE=NVE"}, {"K", "PARTE=K"},
         {"L", "PARTE=L"},       {"L01", "PARTE=L1"},    {"X22", "PARTE=REBOQUE"}, {"X26", "PARTE=VOL"},
         {"X33", "PARTE=LACRE"}, {"Y07", "PARTE=DUP"},   {"Z04", "PARTE=OBSCONT"}, {"Z07", "PARTE=OBSFISCO"},
-        {"Z10", "PARTE=PROCREF"}, {"ZC01", "PARTE=CANA"}, {"ZC04", "PARTE=FORDIA"}, {"ZC10", "PARTE=DEDUC"}, {"YA", "PARTE=YA"}};
+        {"Z10", "PARTE=PROCREF"}, {"ZC01", "PARTE=CANA"}, {"ZC04", "PARTE=FORDIA"}, {"ZC10", "PARTE=DEDUC"}, {"YA", "PARTE=YA"},
+        {"BA02A", "PARTE=NREF"}, {"BB01", "PARTE=BB"}, {"I05G", "PARTE=GCRED"}, {"I80", "PARTE=RASTRO"},
+        {"LA18", "PARTE=ORIGCOMB"}, {"ZF02", "PARTE=DEFENSIVO"}};
     const auto c = kComandos.find(aGrupo);
     return c == kComandos.end() ? std::string() : c->second;
   }

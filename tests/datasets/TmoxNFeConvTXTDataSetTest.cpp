@@ -136,16 +136,25 @@ TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
   struct Exemplo {
     const char* arquivo;
     size_t notas;
+    TVersaoEsquema versao;
+    const char* esquema;  // under the official schemas folder
   };
+  const char* const k310 = "PL_008i2/nfe_v3.10.xsd";
   const std::vector<Exemplo> exemplos = {
-      {"venda-simples.tx2", 1}, {"varios-itens-parcelas.tx2", 1}, {"duas-notas.tx2", 2}, {"nfce.tx2", 1}};
-  const std::string esquema = (moxtest::SchemasDir() / "PL_008i2" / "nfe_v3.10.xsd").string();
+      {"venda-simples.tx2", 1, TVersaoEsquema::pl_008i1, k310},
+      {"varios-itens-parcelas.tx2", 1, TVersaoEsquema::pl_008i1, k310},
+      {"duas-notas.tx2", 2, TVersaoEsquema::pl_008i1, k310},
+      {"nfce.tx2", 1, TVersaoEsquema::pl_008i1, k310},
+      {"venda-simples-400.tx2", 1, TVersaoEsquema::pl_009, "PL_009_V4/nfe_v4.00.xsd"},
+      {"venda-simples-400.tx2", 1, TVersaoEsquema::pl_010, "PL_010_V1.30/nfe_v4.00.xsd"},
+      {"reforma-2026.tx2", 1, TVersaoEsquema::pl_010, "PL_010_V1.30/nfe_v4.00.xsd"}};
   moxtest::AssinadorDeNotas assinador;
   for (const auto& e : exemplos) {
-    SCOPED_TRACE(e.arquivo);
+    SCOPED_TRACE(std::string(e.arquivo) + " " + e.esquema);
+    const std::string esquema = (moxtest::SchemasDir() / e.esquema).string();
     TmoxNFeConvTXTDataSet conversor;
-    conversor.SetVersaoEsquema(TVersaoEsquema::pl_008i1);
-    conversor.SetXMLDicionario(moxtest::DicionarioEntregue(TVersaoEsquema::pl_008i1));
+    conversor.SetVersaoEsquema(e.versao);
+    conversor.SetXMLDicionario(moxtest::DicionarioEntregue(e.versao));
     conversor.SetTXT(moxtest::Fixture(std::string("tx2/") + e.arquivo).string());
     TmoxNFeDataSets* ds = nullptr;
     conversor.Converter(ds);

@@ -4,9 +4,12 @@
 // synchronous batches; the contingency services.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <tuple>
 #include <string>
 
+#include "base/EmoxException.h"
 #include "base/moxFormat.h"
 #include "component/TmoxNFe.h"
 #include "support/NotaAssinada.h"
@@ -213,6 +216,110 @@ TEST_F(ConstrutoresNoSandbox, ContingenciaSVCANESVCRS) {
   const std::string status = svcrs->GetNFE().StatusDoServico();
   EXPECT_TRUE(ValidaContraEsquema(status, "PL_008i2/retConsStatServ_v3.10.xsd"));
   EXPECT_EQ(Campo(status, "cStat"), "107") << status;
+}
+
+
+// Layout 4.00 (manual 6.0): notes written by the 4.00 converter from the TX2 examples; answers
+// valid against the official 4.00 schemas, and SEFAZ's 4.00 checks (payments against the total,
+// ICMS and products totals).
+std::string Nota400(int aNumero, const std::function<void(std::string&)>& aAjuste = {}) {
+  return Assina(NotaDeTeste400(aNumero, aAjuste), "infNFe");
+}
+
+// The receipt of a batch holding the note alone.
+std::string Protocolo400(mox::TmoxNFEInterface& aConstrutor, mox::TmoxNFe& aNFe, const std::string& aNota) {
+  const std::string envio =
+      aConstrutor.EnviarNF("1", mox::moxFormat(aNFe.LoadTemplate("pedido_enviarnota.xml"), {"1", aNota, ""}), false);
+  EXPECT_TRUE(ValidaContraEsquema(envio, "PL_009_V4/retEnviNFe_v4.00.xsd"));
+  EXPECT_EQ(Campo(envio, "cStat"), "103") << envio;
+  const std::string recibo = aConstrutor.ConsultarRecibo(Campo(envio, "nRec"));
+  EXPECT_TRUE(ValidaContraEsquema(recibo, "PL_009_V4/retConsReciNFe_v4.00.xsd"));
+  return recibo;
+}
+
+TEST_F(ConstrutoresNoSandbox, Leiaute400StatusAutorizacaoConsultaEventosEInutilizacao) {
+  auto nfe = Componente(TVersaoManual::vm60);
+  mox::TmoxNFEInterface& construtor = nfe->GetNFE();
+
+  const std::string status = construtor.StatusDoServico();
+  EXPECT_TRUE(ValidaContraEsquema(status, "PL_009_V4/retConsStatServ_v4.00.xsd"));
+  EXPECT_EQ(Campo(status, "cStat"), "107") << status;
+  EXPECT_NE(status.find("versao=\"4.00\""), std::string::npos) << status;
+
+  const std::string nota = Nota400(Numero());
+  const std::string recibo = Protocolo400(construtor, *nfe, nota);
+  ASSERT_EQ(Campo(recibo, "cStat", "infProt"), "100") << recibo;
+
+  const std::string situacao = construtor.ConsultarNF(ChaveDe(nota));
+  EXPECT_TRUE(ValidaContraEsquema(situacao, "PL_009_V4/retConsSitNFe_v4.00.xsd"));
+  EXPECT_EQ(Campo(situacao, "cStat"), "100") << situacao;
+
+  // The same note again is a duplicate.
+  EXPECT_EQ(Campo(Protocolo400(construtor, *nfe, nota), "cStat", "infProt"), "204");
+
+  const std::string ano = AgoraBrasilia().substr(2, 2);
+  const int numero = Numero();
+  const std::string faixa = mox::moxFormat("%.9d", {numero});
+  const std::string grupo = mox::moxFormat(
+      nfe->LoadTemplate("infinut_inutilizarnf.xml"),
+      {"ID35" + ano + kCompanyCnpj + "55001" + faixa + faixa, "2", "35", ano, kCompanyCnpj, "55", "1",
+       std::to_string(numero), std::to_string(numero), "Numeracao pulada por falha do sistema"});
+  const std::string inutilizacao = construtor.InutilizarNF(
+      Assina(mox::moxFormat(nfe->LoadTemplate("assinar_inutilizacao.xml"), {grupo, ""}), "infInut"));
+  EXPECT_TRUE(ValidaContraEsquema(inutilizacao, "PL_009_V4/retInutNFe_v4.00.xsd"));
+  EXPECT_EQ(Campo(inutilizacao, "cStat"), "102") << inutilizacao;
+
+  // Cancellation by event, and a correction letter, at the 4.00 event reception.
+  const std::string chave = ChaveDe(nota);
+  const std::string protocolo = Campo(recibo, "nProt");
+  for (const auto& [tipo, detalhe, sequencia] :
+       {std::tuple{"110110", DetalheCCe("Correcao do endereco de entrega para o numero 12"), 1},
+        std::tuple{"110111", DetalheCancelamento(protocolo), 1}}) {
+    SCOPED_TRACE(tipo);
+    const std::string evento = Assina(EventoDeTeste{tipo, chave, detalhe, sequencia}.Xml(), "infEvento");
+    const std::string resposta =
+        construtor.EnviarEvento(mox::moxFormat(nfe->LoadTemplate("evento_lote.xml"), {"1", evento}));
+    EXPECT_TRUE(ValidaContraEsquema(resposta, "PL_009_V4/retEnvEvento_v1.00.xsd"));
+    EXPECT_EQ(Campo(resposta, "cStat", "infEvento"), "135") << resposta;
+  }
+  EXPECT_EQ(Campo(construtor.ConsultarNF(chave), "cStat"), "101");
+  EXPECT_THROW(construtor.CancelarNF(""), mox::EmoxNFeException);
+}
+
+// A note with the tax-reform groups is authorized, in a compressed batch.
+TEST_F(ConstrutoresNoSandbox, Leiaute400NotaDaReformaEmLoteCompactado) {
+  auto nfe = Componente(TVersaoManual::vm60);
+  mox::TmoxNFEInterface& construtor = nfe->GetNFE();
+  const std::string nota = Assina(NotaDeTeste400(Numero(), {}, true), "infNFe");
+  const std::string envio = construtor.EnviarNF("1", Lote(*nfe, nota), true);
+  EXPECT_TRUE(ValidaContraEsquema(envio, "PL_010_V1.30/retEnviNFe_v4.00.xsd"));
+  ASSERT_EQ(Campo(envio, "cStat"), "103") << envio;
+  const std::string recibo = construtor.ConsultarRecibo(Campo(envio, "nRec"));
+  EXPECT_EQ(Campo(recibo, "cStat", "infProt"), "100") << recibo;
+}
+
+// Notes that pass the schema but not SEFAZ's 4.00 totals are refused with SEFAZ's codes.
+TEST_F(ConstrutoresNoSandbox, Leiaute400TotaisEPagamentosConferidos) {
+  auto nfe = Componente(TVersaoManual::vm60);
+  mox::TmoxNFEInterface& construtor = nfe->GetNFE();
+  const struct {
+    const char* nome;
+    const char* de;
+    const char* para;
+    const char* cStat;
+  } casos[] = {
+      {"pagamento menor que o total", "vPag_YA03=100.00\nvTroco_YA09=20.20\n", "vPag_YA03=79.00\n", "865"},
+      {"pagamento maior sem troco", "vTroco_YA09=20.20\n", "", "866"},
+      {"troco errado", "vTroco_YA09=20.20\n", "vTroco_YA09=20.00\n", "869"},
+      {"ICMS total diferente dos itens", "vICMS_W04=14.36\n", "vICMS_W04=14.00\n", "532"},
+      {"base do ICMS diferente dos itens", "vBC_W03=79.80\n", "vBC_W03=80.00\n", "531"},
+      {"produtos diferentes dos itens", "vProd_W07=79.80\n", "vProd_W07=79.90\n", "564"},
+  };
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.nome);
+    const std::string nota = Nota400(Numero(), [&](std::string& aTx2) { Troca(aTx2, caso.de, caso.para); });
+    EXPECT_EQ(Campo(Protocolo400(construtor, *nfe, nota), "cStat", "infProt"), caso.cStat);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "external/EKivoException.h"
 #include "external/OpenSslHandles.h"
+#include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "external/TmoxKivoUtils.h"
 #include "utils/moxChaveNFe.h"
 
@@ -223,6 +224,29 @@ std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aA
   Troca(nota, "Id=\"NFe35140312345678000195550010000001241123456788\"", "Id=\"NFe" + chave + "\"");
   Troca(nota, "<cDV>8</cDV>", "<cDV>" + chave.substr(43) + "</cDV>");
   return nota;
+}
+
+std::string NotaDeTeste400(int aNumero, const std::function<void(std::string&)>& aAjuste, bool aReforma) {
+  std::string tx2 = ReadText(Fixture(aReforma ? "tx2/reforma-2026.tx2" : "tx2/venda-simples-400.tx2"));
+  if (aReforma) {
+    Troca(tx2, "nNF_B08=4002\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
+    Troca(tx2, "dhEmi_B09=2026-03-02T10:15:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
+    Troca(tx2, "dhSaiEnt_B10=2026-03-02T14:00:00-03:00\n", "");
+    Troca(tx2, "CNPJ_C02=99999999000191", std::string("CNPJ_C02=") + kCompanyCnpj);
+    Troca(tx2, "xNome_E04=COMERCIO DESTINO S.A.", std::string("xNome_E04=") + kNomeHomologacao);
+  } else {
+    Troca(tx2, "nNF_B08=1\n", "nNF_B08=" + std::to_string(aNumero) + "\n");
+    Troca(tx2, "dhEmi_B09=2026-03-02T10:00:00-03:00", "dhEmi_B09=" + AgoraBrasilia());
+  }
+  if (aAjuste) aAjuste(tx2);
+  const mox::TVersaoEsquema versao = aReforma ? mox::TVersaoEsquema::pl_010 : mox::TVersaoEsquema::pl_009;
+  mox::TmoxNFeConvTXTDataSet conversor;
+  conversor.SetVersaoEsquema(versao);
+  conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm60/Conversor/NFeDataSets.xml");
+  conversor.SetTXT(tx2);
+  std::string infNFe = conversor.Converter();
+  infNFe.erase(infNFe.find_last_not_of("\r\n") + 1);
+  return "<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">" + infNFe + "</NFe>";
 }
 
 std::string ChaveDe(const std::string& aNota) {

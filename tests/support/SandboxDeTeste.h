@@ -117,7 +117,11 @@ std::string Envelope(const std::string& aServico, const std::string& aCUF, const
 // it.
 std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste = {},
                         const std::string& aLeiaute = "3.10");
-// The key of a note made by NotaDeTeste.
+// A note of the test company in layout 4.00, as the converter writes it from the TX2 example
+// (tx2/venda-simples-400.tx2, pl_009; with aReforma tx2/reforma-2026.tx2, pl_010), issued now in
+// SP to the homologation name with number aNumero, unsigned. aAjuste changes the TX2 text first.
+std::string NotaDeTeste400(int aNumero, const std::function<void(std::string&)>& aAjuste = {}, bool aReforma = false);
+// The key of a note made by NotaDeTeste or NotaDeTeste400.
 std::string ChaveDe(const std::string& aNota);
 
 // Signs the element (infNFe, infCanc, infInut, infEvento) of the document.

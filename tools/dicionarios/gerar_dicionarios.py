@@ -7,7 +7,7 @@ writes data/Templates/<version>/Conversor/NFeDataSets.xml and NFeDataSets_Export
 
 What comes from where:
 - data sets and field order: the infNFe element of the newest package of the manual version,
-  split into data sets by leiautes.COMMON_DATA_SETS;
+  split into data sets by leiautes.COMMON_DATA_SETS (or the version's own "data_sets");
 - field names: the tag, "_", the layout item number (see leiautes.py for how numbers are derived);
 - "tamanho": the longest value the field's type admits (length facets, enumerations, the longest
   match of its pattern);
@@ -144,9 +144,9 @@ def label_and_hint(doc, fallback, label=None):
     return label or fallback, hint
 
 
-def data_set_of(path):
+def data_set_of(path, prefixes):
     best = None
-    for prefix, name in leiautes.COMMON_DATA_SETS.items():
+    for prefix, name in prefixes.items():
         if path == prefix or path.startswith(prefix + '/'):
             if best is None or len(prefix) > len(best[0]):
                 best = (prefix, name)
@@ -160,19 +160,21 @@ def item_order(field_name):
     return match.group(1), int(match.group(2)), match.group(3)
 
 
-def build_fields(root):
+def build_fields(root, config):
     """Data set name -> ordered {field name: Field}, and schema node -> Field.
 
     Fields keep schema order, except in data sets whose tags repeat across alternatives (every
     ICMS situation has its own orig, CST, ...): those follow the item numbers, the order of the
     layout table."""
-    data_sets = {name: {} for name in leiautes.DATA_SET_ORDER}
+    order = config.get('data_set_order', leiautes.DATA_SET_ORDER)
+    prefixes = config.get('data_sets', leiautes.COMMON_DATA_SETS)
+    data_sets = {name: {} for name in order}
     merged = set()
     by_node = {}
     for node in root.walk():
         if not node.is_field():
             continue
-        ds = data_set_of(node.path())
+        ds = data_set_of(node.path(), prefixes)
         if ds is None:
             continue
         name = '%s_%s' % (node.name, node.item)
@@ -246,26 +248,43 @@ def _alternative_branch(field):
     return node if all(leaf.is_field() for leaf in leaves) else None
 
 
-def published_records(root, by_node, layout_file, supplement):
+def _find_field(candidates, name):
+    """The field a record layout names: a tag, or a group prefix, "_" and a tag ("gIBSUF_pDif")."""
+    wanted = leiautes.RECORD_ALIASES.get(name, name)
+    if '_' in wanted:
+        prefix, wanted = wanted.split('_', 1)
+        prefix = leiautes.RECORD_PREFIXES.get(prefix, prefix).lower()
+        group = next((n for n in candidates if n.is_group() and n.name.lower() == prefix), None)
+        if group is None:
+            return None
+        candidates = list(group.walk())
+    return next((n for n in candidates if n.is_field() and n.name.lower() == wanted.lower()), None)
+
+
+def published_records(root, by_node, layout_file, supplement, groups):
     """Positions from the published TXT record layout of the version, with the supplementary lines
-    for the groups it leaves out (a supplementary line extends or adds a record)."""
+    for the groups it leaves out (a supplementary line extends, adds or, as None, drops a record)."""
     with open(layout_file, encoding='utf-8') as f:
         layout = json.load(f)
     layout.update(supplement)
+    layout = {key: line for key, line in layout.items() if line is not None}
     items = {node.item.upper(): node for node in [root] + list(root.walk())}
     missing = []
     for key, line in layout.items():
         parts = line.split('|')
         record, names = parts[0], [p for p in parts[1:] if p]
-        group_item = leiautes.RECORD_GROUPS_310.get(key, key)
+        group_item = groups.get(key, key)
         node = items.get(group_item.upper()) or items.get(group_item.upper() + '01')
         if node is None or not names:
             continue
         scope = node if node.is_group() else node.element_parent()
         candidates = [scope] + list(scope.walk())
+        # A field the layout keeps on the line of a group it has left (vItem on the product line,
+        # indPag on the identification line) is looked for around that group.
+        around = scope.element_parent() or scope
+        wider = [around] + list(around.walk())
         for position, name in enumerate(names, start=2):
-            wanted = leiautes.RECORD_ALIASES.get(name, name).lower()
-            found = next((n for n in candidates if n.is_field() and n.name.lower() == wanted), None)
+            found = _find_field(candidates, name) or _find_field(wider, name)
             if found is None or found not in by_node:
                 missing.append('%s|%s' % (key, name) + ('' if found is None else ' (grupo fora do dicionário)'))
                 continue
@@ -310,12 +329,12 @@ def attribute_text(field):
     return ' '.join('%s=%s' % (k, quoteattr(values[k])) for k in order if k in values)
 
 
-def write_dictionary(path, manual, package, data_sets, comment):
+def write_dictionary(path, manual, package, data_sets, comment, order):
     lines = ['<?xml version="1.0" encoding="UTF-8"?>',
              '<!-- Dicionário de campos da NF-e, manual %s (leiaute do pacote %s). %s' % (manual, package, comment),
              '     Gerado por tools/dicionarios/gerar_dicionarios.py; não editar à mão. -->',
              '<NFeDataSets>']
-    for name in leiautes.DATA_SET_ORDER:
+    for name in order:
         fields = data_sets[name]
         lines.append('  <%s>' % name)
         lines.append('    <campos>')
@@ -341,11 +360,12 @@ def build_manual(manual, schemas, reference):
     config = leiautes.MANUALS[manual]
     root = Schema(os.path.join(schemas, config['package'], config['schema'])).tree()
     number_items(root, config['anchors'])
-    data_sets, by_node = build_fields(root)
+    data_sets, by_node = build_fields(root, config)
     missing = []
     if 'record_layout' in config:
         missing = published_records(root, by_node, os.path.join(reference, config['record_layout']),
-                                    config.get('record_supplement', {}))
+                                    config.get('record_supplement', {}),
+                                    config.get('record_groups', leiautes.RECORD_GROUPS_310))
     else:
         derived_records(root, by_node)
     mark_first_packages(config, schemas, by_node)
@@ -366,7 +386,7 @@ def mark_first_packages(config, schemas, by_node):
         if first is None:
             raise ValueError('%s: no package has %s' % (config['package'], field.name))
         if first != packages[0][0]:
-            field.since = first.lower()
+            field.since = config.get('package_names', {}).get(first, first.lower())
 
 
 def add_extra_fields(manual, data_sets, built):
@@ -423,10 +443,11 @@ def main():
         add_extra_fields(manual, data_sets, built)
         package = leiautes.MANUALS[manual]['package']
         folder = os.path.join(args.saida, manual, 'Conversor')
-        write_dictionary(os.path.join(folder, 'NFeDataSets.xml'), manual, package, data_sets, 'Notas comuns.')
+        order = leiautes.MANUALS[manual].get('data_set_order', leiautes.DATA_SET_ORDER)
+        write_dictionary(os.path.join(folder, 'NFeDataSets.xml'), manual, package, data_sets, 'Notas comuns.', order)
         write_dictionary(os.path.join(folder, 'NFeDataSets_Exportacao.xml'), manual, package,
                          export_variant(manual, data_sets),
-                         'Notas com destinatário ou remetente no exterior.')
+                         'Notas com destinatário ou remetente no exterior.', order)
         for item in missing:
             print('%s: campo do leiaute TXT sem campo no dicionário: %s' % (manual, item), file=sys.stderr)
 

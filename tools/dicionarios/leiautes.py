@@ -102,6 +102,73 @@ ANCHORS_200.update({
     'det/prod/comb': 'L101', 'det/prod/comb/UFCons': 'L120', 'det/prod/comb/CIDE': 'L105',
 })
 
+# --- The 4.00 layout (PL_009) with the tax-reform groups (PL_010). Items kept from 3.10 keep their
+# numbers, so the field names of the readers and rules stay; the new items take the numbers of
+# the 4.00 layout tables where they do not collide with a 3.10 number.
+ANCHORS_400 = dict(ANCHORS_310)
+ANCHORS_400.update({
+    'ide/mod': 'B06', 'ide/dPrevEntrega': 'B10a', 'ide/cMunFGIBS': 'B12a', 'ide/tpNFDebito': 'B25d',
+    'ide/tpNFCredito': 'B25e', 'ide/indIntermed': 'B25c', 'ide/procEmi': 'B26',
+    'ide/NFref/refNFeSig': 'BA02a', 'ide/NFref/refNF': 'BA03',
+    'ide/gCompraGov': 'B31', 'ide/gPagAntecipado': 'BB01',
+    'retirada/xNome': 'F02b', 'retirada/xLgr': 'F03', 'entrega/xNome': 'G02b', 'entrega/xLgr': 'G03',
+    'det/prod/cBarra': 'I03a', 'det/prod/xProd': 'I04', 'det/prod/indEscala': 'I05d', 'det/prod/CNPJFab': 'I05e',
+    'det/prod/cBenef': 'I05f', 'det/prod/gCred': 'I05g',
+    'det/prod/gCred/cCredPresumido': 'I05h', 'det/prod/gCred/pCredPresumido': 'I05i',
+    'det/prod/gCred/vCredPresumido': 'I05j', 'det/prod/tpCredPresIBSZFM': 'I05k',
+    'det/prod/cBarraTrib': 'I12a', 'det/prod/uTrib': 'I13', 'det/prod/vFrete': 'I15',
+    'det/prod/indBemMovelUsado': 'I17c', 'det/prod/DI/CPF': 'I23da', 'det/prod/rastro': 'I80',
+    'det/prod/med': 'K01', 'det/prod/med/cProdANVISA': 'K01a', 'det/prod/med/vPMC': 'K06',
+    'det/prod/comb/descANP': 'LA03', 'det/prod/comb/pGLP': 'LA03a', 'det/prod/comb/pGNn': 'LA03b',
+    'det/prod/comb/pGNi': 'LA03c', 'det/prod/comb/vPart': 'LA03d', 'det/prod/comb/CODIF': 'LA04',
+    'det/prod/med/xMotivoIsencao': 'K01b',
+    'det/prod/comb/CIDE': 'LA07', 'det/prod/comb/encerrante': 'LA11', 'det/prod/comb/pBio': 'LA17',
+    'det/imposto/ICMS/*/pFCP': 'N17b', 'det/imposto/ICMS/*/vFCP': 'N17c', 'det/imposto/ICMS/*/vBCFCP': 'N17a',
+    'det/imposto/ICMS/*/pFCPDif': 'N17d', 'det/imposto/ICMS/*/vFCPDif': 'N17e', 'det/imposto/ICMS/*/vFCPEfet': 'N17f',
+    'det/imposto/ICMS/*/vBCFCPST': 'N23a', 'det/imposto/ICMS/*/pFCPST': 'N23b', 'det/imposto/ICMS/*/vFCPST': 'N23d',
+    'det/imposto/ICMS/*/pST': 'N26a', 'det/imposto/ICMS/*/vICMSSubstituto': 'N26b',
+    'det/imposto/ICMS/*/vBCFCPSTRet': 'N27b', 'det/imposto/ICMS/*/pFCPSTRet': 'N27c',
+    'det/imposto/ICMS/*/vFCPSTRet': 'N27d', 'det/imposto/ICMS/*/indDeduzDeson': 'N28b',
+    'det/imposto/ICMS/*/vICMSSTDeson': 'N33a', 'det/imposto/ICMS/*/motDesICMSST': 'N33b',
+    'det/imposto/ICMS/*/pRedBCEfet': 'N34', 'det/imposto/ICMS/*/vBCEfet': 'N35',
+    'det/imposto/ICMS/*/pICMSEfet': 'N36', 'det/imposto/ICMS/*/vICMSEfet': 'N37',
+    'det/imposto/ICMS/*/cBenefRBC': 'N14a',
+    'det/imposto/ICMS/ICMS02': 'N02a', 'det/imposto/ICMS/ICMS15': 'N03a', 'det/imposto/ICMS/ICMS53': 'N07a',
+    'det/imposto/ICMS/ICMS61': 'N08a',
+    'det/imposto/ICMS/*/qBCMono': 'N38', 'det/imposto/ICMS/*/adRemICMS': 'N39', 'det/imposto/ICMS/*/vICMSMono': 'N40',
+    'det/imposto/ICMS/*/qBCMonoReten': 'N41', 'det/imposto/ICMS/*/adRemICMSReten': 'N42',
+    'det/imposto/ICMS/*/vICMSMonoReten': 'N43', 'det/imposto/ICMS/*/pRedAdRem': 'N44',
+    'det/imposto/ICMS/*/motRedAdRem': 'N45', 'det/imposto/ICMS/*/vICMSMonoOp': 'N46',
+    'det/imposto/ICMS/*/vICMSMonoDif': 'N47', 'det/imposto/ICMS/*/qBCMonoDif': 'N48',
+    'det/imposto/ICMS/*/adRemICMSDif': 'N49', 'det/imposto/ICMS/*/qBCMonoRet': 'N50',
+    'det/imposto/ICMS/*/adRemICMSRet': 'N51', 'det/imposto/ICMS/*/vICMSMonoRet': 'N52',
+    'det/imposto/IPI/CNPJProd': 'O03',
+    'det/imposto/ICMSUFDest/vBCFCPUFDest': 'NA04',
+    'det/imposto/IS': 'UB01', 'det/imposto/IBSCBS': 'UB12',
+    'det/imposto/IBSCBS/gIBSCBS/gTribRegular': 'UB68', 'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov': 'UB82a',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/pAliqIBSUF': 'UB82b',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/vTribIBSUF': 'UB82c',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/pAliqIBSMun': 'UB82d',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/vTribIBSMun': 'UB82e',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/pAliqCBS': 'UB82f',
+    'det/imposto/IBSCBS/gIBSCBS/gTribCompraGov/vTribCBS': 'UB82g',
+    'det/imposto/IBSCBS/gIBSCBSMono': 'UB84', 'det/imposto/IBSCBS/gTransfCred': 'UB110',
+    'det/imposto/IBSCBS/gAjusteCompet': 'UB112', 'det/imposto/IBSCBS/gEstornoCred': 'UB116',
+    'det/imposto/IBSCBS/gCredPresOper': 'UB120', 'det/imposto/IBSCBS/gCredPresIBSZFM': 'UB131',
+    'det/obsItem': 'VA01', 'det/vItem': 'VB01', 'det/DFeReferenciado': 'VC01',
+    'total/ICMSTot/vFCP': 'W04h', 'total/ICMSTot/vBCST': 'W05', 'total/ICMSTot/vFCPST': 'W06a',
+    'total/ICMSTot/vFCPSTRet': 'W06b', 'total/ICMSTot/qBCMono': 'W06c', 'total/ICMSTot/vICMSMono': 'W06d',
+    'total/ICMSTot/qBCMonoReten': 'W06e', 'total/ICMSTot/vICMSMonoReten': 'W06f', 'total/ICMSTot/qBCMonoRet': 'W06g',
+    'total/ICMSTot/vICMSMonoRet': 'W06h', 'total/ICMSTot/vProd': 'W07', 'total/ICMSTot/vIPIDevol': 'W12a',
+    'total/ICMSTot/vPIS': 'W13', 'total/ISTot': 'W31', 'total/IBSCBSTot': 'W34',
+    'pag': 'YA01', 'pag/detPag': 'YA01a', 'pag/detPag/indPag': 'YA01b', 'pag/detPag/tPag': 'YA02',
+    'pag/detPag/xPag': 'YA02a', 'pag/detPag/vPag': 'YA03', 'pag/detPag/dPag': 'YA03a',
+    'pag/detPag/CNPJPag': 'YA03b', 'pag/detPag/UFPag': 'YA03c', 'pag/detPag/card': 'YA04',
+    'pag/detPag/card/CNPJReceb': 'YA07a', 'pag/detPag/card/idTermPag': 'YA07b', 'pag/detPag/card/tpIntegra': 'YA04a',
+    'pag/detPag/card/CNPJ': 'YA05', 'pag/vTroco': 'YA09', 'infIntermed': 'YB01',
+    'infRespTec': 'ZD01', 'infSolicNFF': 'ZE01', 'agropecuario': 'ZF01',
+})
+
 # --- The 1.10 layout (manual 3.0): everything numbered in one run from the anchors of 2.00.
 ANCHORS_110 = dict(ANCHORS_200)
 
@@ -125,6 +192,21 @@ COMMON_DATA_SETS = {
     'cana': 'CANA', 'cana/forDia': 'FORDIA', 'cana/deduc': 'DEDUC',
 }
 
+# The 4.00 groups: payments with their detail (detPag), change, intermediary, technical
+# responsible, batch tracking, presumed credits, fuel origin, item observations and, from PL_010,
+# the reform taxes (IS, IBS and CBS) and the government purchase and prepayment references.
+DATA_SETS_400 = dict(COMMON_DATA_SETS)
+DATA_SETS_400.update({
+    'ide/gPagAntecipado': 'BB',
+    'det/prod/gCred': 'GCRED', 'det/prod/rastro': 'RASTRO', 'det/prod/comb/origComb': 'ORIGCOMB',
+    'det/imposto/IS': 'IS', 'det/imposto/IBSCBS': 'IBSCBS',
+    'det/obsItem': 'V', 'det/vItem': 'V', 'det/DFeReferenciado': 'V',
+    'pag/vTroco': 'Y', 'infIntermed': 'YB', 'infRespTec': 'ZD', 'infSolicNFF': 'ZE',
+    'agropecuario': 'ZF', 'agropecuario/defensivo': 'DEFENSIVO',
+    # The signature of the food-purchase program is made by its own system, not typed.
+    'infPAA': None,
+})
+
 # Data sets in dictionary order. The global field look-up takes the first data set holding a
 # name, and the data sets are created in this order.
 DATA_SET_ORDER = [
@@ -135,10 +217,19 @@ DATA_SET_ORDER = [
     'CANA', 'FORDIA', 'DEDUC', 'MANAGER',
 ]
 
+DATA_SET_ORDER_400 = [
+    'A', 'B', 'NREF', 'BB', 'C', 'D', 'E', 'F', 'G', 'AUTXML',
+    'H', 'I', 'NVE', 'GCRED', 'DI', 'ADI', 'DETEXPORT', 'EXPORTIND', 'RASTRO', 'J', 'K', 'L', 'L1', 'ORIGCOMB', 'L2',
+    'M', 'N', 'NA', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'IS', 'IBSCBS', 'UB', 'V',
+    'W', 'X', 'REBOQUE', 'VOL', 'LACRE', 'Y', 'DUP', 'YA', 'YB', 'Z', 'OBSCONT', 'OBSFISCO', 'PROCREF',
+    'CANA', 'FORDIA', 'DEDUC', 'ZD', 'ZE', 'ZF', 'DEFENSIVO', 'MANAGER',
+]
+
 # Details and the master each follows: (master, key field of the detail).
 LINKS = {name: ('H', 'hItem') for name in (
     'I', 'NVE', 'DI', 'DETEXPORT', 'J', 'K', 'L', 'L1', 'L2', 'M', 'N', 'NA', 'O', 'P', 'Q', 'R', 'S', 'T', 'U',
     'UB', 'V')}
+LINKS.update({name: ('H', 'hItem') for name in ('GCRED', 'RASTRO', 'ORIGCOMB', 'IS', 'IBSCBS')})
 LINKS.update({'ADI': ('DI', 'hDI'), 'EXPORTIND': ('DETEXPORT', 'hDetExport'), 'LACRE': ('VOL', 'hVol')})
 
 # Display labels where the layout's first phrase does not name the field (it opens with a code
@@ -163,8 +254,9 @@ LABELS = {
 
 # Mandatory elements that may be empty are written empty, except where the converter tells
 # alternatives apart by which of them writes anything: an empty IE would make every referenced
-# document look like a producer note.
-NO_EMPTY_TAG = {'IE_B20f'}
+# document look like a producer note. Nor are they inside optional groups, which an empty element
+# would bring into every note.
+NO_EMPTY_TAG = {'IE_B20f', 'competApur_UB113', 'competApur_UB132', 'CNPJ_ZD02'}
 
 # Written by the access key, so they are never required on entry.
 COMPUTED = {'Id_A03', 'cDV_B23'}
@@ -184,6 +276,53 @@ RECORD_SUPPLEMENT_310 = {
            'vFCPUFDest|vICMSUFDest|vICMSUFRemet|',
 }
 
+# The published 4.00 layout with the reform groups, amended: the presumed-credit line is spelled
+# as the CEST line (both "I05C"), and the older credit line UB73 is the newer UB120 under the
+# number that the regular-taxation group now holds. The groups and fields the layout leaves out
+# get lines of their own, named by their first item, as the layout names its groups.
+RECORD_SUPPLEMENT_400 = {
+    'I05G': 'I05G|cCredPresumido|pCredPresumido|vCredPresumido|',
+    'UB73': None,
+    'BA02A': 'BA02a|refNFeSig|', 'I03A': 'I03a|cBarra|', 'I12A': 'I12a|cBarraTrib|', 'I23DA': 'I23da|CPF|',
+    # Published lines extended at their end with the fields of their group the layout left out.
+    'N03': 'N03|orig|CST|modBC|vBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|vICMSST|'
+           'vBCFCPST|pFCPST|vFCPST|vICMSSTDeson|motDesICMSST|',
+    'N07': 'N07|orig|CST|modBC|pRedBC|vBC|pICMS|vICMSOp|pDif|vICMSDif|vICMS|vBCFCP|pFCP|vFCP|cBenefRBC|pFCPDif|'
+           'vFCPDif|vFCPEfet|',
+    'N09': 'N09|orig|CST|modBC|pRedBC|vBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|'
+           'vICMSST|vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|vICMSSTDeson|motDesICMSST|',
+    'N10': 'N10|orig|CST|modBC|vBC|pRedBC|pICMS|vICMS|vBCFCP|pFCP|vFCP|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|'
+           'vICMSST|vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|vICMSSTDeson|motDesICMSST|'
+           'cBenefRBC|vICMSOp|pDif|vICMSDif|pFCPDif|vFCPDif|vFCPEfet|',
+    'N10A': 'N10a|orig|CST|modBC|vBC|pRedBC|pICMS|vICMS|modBCST|pMVAST|pRedBCST|vBCST|pICMSST|vICMSST|pBCOp|UFST|'
+            'vBCFCPST|pFCPST|vFCPST|vICMSDeson|motDesICMS|indDeduzDeson|',
+    'UB12': 'UB12|CST|cClassTrib|indDoacao|vBC|gIBSUF_pIBSUF|gIBSUF_pDif|gIBSUF_vDif|gIBSUF_vDevTrib|gIBSUF_pRedAliq|'
+            'gIBSUF_pAliqEfet|gIBSUF_vIBSUF|gIBSMun_pIBSMun|gIBSMun_pDif|gIBSMun_vDif|gIBSMun_vDevTrib|'
+            'gIBSMun_pRedAliq|gIBSMun_pAliqEfet|gIBSMun_vIBSMun|gCBS_pCBS|gCBS_pDif|gCBS_vDif|gCBS_vDevTrib|'
+            'gCBS_pRedAliq|gCBS_pAliqEfet|gCBS_vCBS|vIBS|',
+    'UB110': 'UB110|vIBS|vCBS|',
+    'UB120': 'UB120|vBCCredPres|ibs_pCredPres|ibs_vCredPres|ibs_vCredPresCondSus|cbs_pCredPres|cbs_vCredPres|'
+             'cbs_vCredPresCondSus|cCredPres|',
+    'Z10': 'Z10|nProc|indProc|tpAto|',
+    'I86': 'I86|cProdFisco|cOperNFF|', 'I89': 'I89|xEmb|qVolEmb|uEmb|',
+    'LA17': 'LA17|pBio|', 'LA18': 'LA18|indImport|cUFOrig|pOrig|',
+    'N02A': 'N02a|orig|CST|qBCMono|adRemICMS|vICMSMono|',
+    'N03A': 'N03a|orig|CST|qBCMono|adRemICMS|vICMSMono|qBCMonoReten|adRemICMSReten|vICMSMonoReten|pRedAdRem|'
+            'motRedAdRem|',
+    'N07A': 'N07a|orig|CST|qBCMono|adRemICMS|vICMSMonoOp|pDif|vICMSMonoDif|vICMSMono|qBCMonoDif|adRemICMSDif|',
+    'N08A': 'N08a|orig|CST|qBCMonoRet|adRemICMSRet|vICMSMonoRet|',
+    'R07': 'R07|indSomaPISST|', 'T07': 'T07|indSomaCOFINSST|',
+    'VA02': 'VA02|xCampo|xTexto|', 'VA05': 'VA05|xCampo|xTexto|', 'VB01': 'VB01|vItem|',
+    'VC01': 'VC01|chaveAcesso|nItem|',
+    'W06C': 'W06c|qBCMono|vICMSMono|qBCMonoReten|vICMSMonoReten|qBCMonoRet|vICMSMonoRet|', 'W64': 'W64|vNFTot|',
+    'YA03A': 'YA03a|dPag|CNPJPag|UFPag|', 'YA07A': 'YA07a|CNPJReceb|idTermPag|',
+    'ZD07': 'ZD07|hashCSRT|', 'ZE': 'ZE|xSolic|',
+    'ZF02': 'ZF02|nReceituario|CPFRespTec|', 'ZF05': 'ZF05|tpGuia|UFGuia|serieGuia|nGuia|',
+}
+# Group prefixes of the 4.00 record layout ("gIBSUF_pDif") that differ from the group's tag.
+RECORD_PREFIXES = {'ibs': 'gIBSCredPres', 'cbs': 'gCBSCredPres', 'gEstonoCred': 'gEstornoCred'}
+RECORD_GROUPS_400 = dict(RECORD_GROUPS_310, Y='YA01')
+
 # Each manual version: the package its dictionaries are made from (the newest), and all the
 # packages that read them, oldest first. A field that the oldest of those packages (with its
 # schemas at hand) lacks is marked with the first package that has it ("desde"), and data entry
@@ -200,6 +339,11 @@ MANUALS = {
               'record_layout': 'txtstructure310.json', 'record_supplement': RECORD_SUPPLEMENT_310,
               'packages': ['PL_008a', 'PL_008b', 'PL_008c', 'PL_008d', 'PL_008e', 'PL_008f', 'PL_008g', 'PL_008h',
                            'PL_008i', 'PL_008i1']},
+    'vm60': {'package': 'PL_010_V1.30', 'schema': 'leiauteNFe_v4.00.xsd', 'anchors': ANCHORS_400,
+             'data_sets': DATA_SETS_400, 'data_set_order': DATA_SET_ORDER_400,
+             'record_layout': 'txtstructure400_v1.3.json', 'record_supplement': RECORD_SUPPLEMENT_400,
+             'record_groups': RECORD_GROUPS_400,
+             'packages': ['PL_009_V4', 'PL_010_V1.30'], 'package_names': {'PL_009_V4': 'pl_009', 'PL_010_V1.30': 'pl_010'}},
 }
 
 # Fields outside the version's own layout that its converters, readers or rules still name.
@@ -267,4 +411,5 @@ EXPORT = {
         'xLocExporta_ZA03': {'dica': 'Na exportação informe o local de embarque ou de transposição de fronteira.'}}),
 }
 EXPORT['vm40'] = EXPORT['vm30']
+EXPORT['vm60'] = EXPORT['vm50a']
 EXPORT['vm50'] = EXPORT['vm30']

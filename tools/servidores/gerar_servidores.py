@@ -13,6 +13,8 @@ come from:
 - manuals 4.0 and 5.0 (layout 2.00): the same names followed by "2", from nfe_ws2.xml;
 - manual 5.0a (layout 3.10): the names followed by "3", from wsnfe_3.10_mod55.xml; the
   cancellation of 5.0a is "NfeCancelamento2", the 2.00 service (3.10 has none of its own);
+- manual 6.0 (layout 4.00): the operation names of the 4.00 services ("NFeStatusServico4",
+  "NFeAutorizacao4", ... "NFeRecepcaoEvento4"), from wsnfe_4.00_mod55.xml;
 - the event and DF-e keys the event component reads ("nfeRecepcaoEvento", "nfeConsultaNFDest",
   "nfeConsultaDFe", "nfeDistDFeInteresse", "NFeDownloadNf", "NfeConsulta2"): the newest table
   that has them, the national services (AN) where the UF has none.
@@ -54,6 +56,13 @@ CHAVES = [
     ('NfeConsulta3', 'wsnfe_3.10_mod55.xml', 'NfeConsultaProtocolo'),
     ('NfeInutilizacao3', 'wsnfe_3.10_mod55.xml', 'NfeInutilizacao'),
     ('CadConsulta3', 'wsnfe_3.10_mod55.xml', 'NfeConsultaCadastro'),
+    ('NFeStatusServico4', 'wsnfe_4.00_mod55.xml', 'NfeStatusServico'),
+    ('NFeAutorizacao4', 'wsnfe_4.00_mod55.xml', 'NfeAutorizacao'),
+    ('NFeRetAutorizacao4', 'wsnfe_4.00_mod55.xml', 'NfeRetAutorizacao'),
+    ('NFeConsultaProtocolo4', 'wsnfe_4.00_mod55.xml', 'NfeConsultaProtocolo'),
+    ('NFeInutilizacao4', 'wsnfe_4.00_mod55.xml', 'NfeInutilizacao'),
+    ('CadConsultaCadastro4', 'wsnfe_4.00_mod55.xml', 'NfeConsultaCadastro'),
+    ('NFeRecepcaoEvento4', 'wsnfe_4.00_mod55.xml', 'RecepcaoEvento'),
 ]
 # Event and DF-e keys: (key, element), looked up in the 3.10 table, then the 2.00 one.
 CHAVES_EVENTOS = [
