@@ -143,12 +143,9 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     throw EmoxSignatureException("XML informado está vazio ou inválido", aContexto.DiretorioLogErro);
   const std::string xml =
       aContexto.Utils.Escape(aContexto.Utils.DynamicRemoveAccents(aXML, aContexto.CaracteresRemoverAcentos));
-  const int quantidade = TmoxNFeXmlUtils::GetNumNotas(xml);
-  std::vector<std::string> notas;
-  for (int i = 0; i < quantidade; ++i) {
-    notas.push_back(TmoxNFeXmlUtils::GetNota(i, xml, false));
-    ConfereChave(notas.back(), aContexto);
-  }
+  const std::vector<std::string> notas = TmoxNFeXmlUtils::GetNotas(xml, false);
+  const auto quantidade = notas.size();
+  for (const std::string& nota : notas) ConfereChave(nota, aContexto);
   aContexto.CheckCertificate();
   if (quantidade > 50)
     throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
