@@ -35,6 +35,14 @@ void ReplaceAllIgnoreCase(std::string& aTexto, const std::string& aDe, const std
 
 bool Contem(const std::string& aTexto, const char* aParte) { return aTexto.find(aParte) != std::string::npos; }
 
+// LimparXMLAssinado of a text the signature service just wrote, so well-formed: without two
+// blanks in a row anywhere there is no pair of blanks to take out, and no need to read the
+// elements' texts.
+void LimparAssinado(std::string& aAssinado) {
+  if (Contem(aAssinado, "  ")) RemoveEspacosAssinatura(aAssinado);
+  aAssinado = TmoxNFEInterface::LimparXML(aAssinado);
+}
+
 void ConfereChave(const std::string& aNota, const TContextoAssinatura& aContexto) {
   std::string id;
   aContexto.Utils.XPathSelectSingleNode(aNota, ".//*[local-name()=\"infNFe\"]/@Id", id, "", true);
@@ -134,7 +142,7 @@ std::string AssinarElementos(const std::string& aXML, const std::string& aElemen
   } catch (const EKivoException& e) {
     throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
   }
-  LimparXMLAssinado(assinado);
+  LimparAssinado(assinado);
   return assinado;
 }
 
@@ -167,7 +175,7 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     } catch (const EKivoException& e) {
       throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
     }
-    LimparXMLAssinado(assinada);
+    LimparAssinado(assinada);
     resultado += assinada;
   }
   return resultado;
