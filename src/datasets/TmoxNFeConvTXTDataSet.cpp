@@ -22,7 +22,7 @@ namespace {
 // A number written with a decimal comma ("79,80", "1.234,56") in a value field ("v", "q" or "p"
 // and a capital: vNF_W16, qCom_I10, pICMS_N16; the weights pesoL/pesoB). SEFAZ rejects it, so it
 // is refused here with the field's name.
-bool VirgulaDecimalEmCampoNumerico(const std::string& aCampo, const std::string& aValor) {
+bool VirgulaDecimalEmCampoNumerico(std::string_view aCampo, const std::string& aValor) {
   const bool numerico = (aCampo.size() > 1 && (aCampo[0] == 'v' || aCampo[0] == 'q' || aCampo[0] == 'p') &&
                          std::isupper(static_cast<unsigned char>(aCampo[1]))) ||
                         aCampo.rfind("pesoL_", 0) == 0 || aCampo.rfind("pesoB_", 0) == 0;
@@ -54,12 +54,13 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
                      const std::string& aDiretorioLogErro) {
   try {
     const size_t igual = aLinha.find('=');
-    const std::string campo = aLinha.substr(0, igual);
+    const std::string_view campo = std::string_view(aLinha).substr(0, igual);
     const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
-      throw EmoxNFeDataSetException("O campo " + campo + " é numérico e usa ponto decimal, não vírgula: " + valor);
+      throw EmoxNFeDataSetException("O campo " + std::string(campo) + " é numérico e usa ponto decimal, não vírgula: " +
+                                    valor);
     aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
@@ -127,16 +128,17 @@ class TArquivoTX2 {
 
 void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
+  // Commands are few and short: compared in place, the rest of the line copied only for a part.
   const size_t igual = aLinha.find('=');
-  const std::string chave = aLinha.substr(0, igual);
-  const std::string resto = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+  const std::string_view chave = std::string_view(aLinha).substr(0, igual);
+  const auto resto = [&] { return igual == std::string::npos ? std::string() : aLinha.substr(igual + 1); };
   if (chave == "INCLUIR") aDS.Incluir();
   else if (chave == "INCLUIRITEM") aDS.IncluirItem();
   else if (chave == "SALVARITEM") aDS.SalvarItem();
   else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
   else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
-  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(UpperAscii(resto));
-  else if (chave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(resto));
+  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(UpperAscii(resto()));
+  else if (chave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(resto()));
   else if (chave == "SALVAR") aDS.Salvar();
   else if (chave == "CANCELAR") aDS.Cancelar();
   else SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);

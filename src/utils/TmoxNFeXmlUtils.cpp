@@ -48,15 +48,31 @@ std::string TmoxNFeXmlUtils::GetXMLAttribute(const std::string& aXml, const std:
   }
 }
 
+namespace {
+
+// The note that starts at aInicio: through the next closing tag, or nothing without one.
+std::string NotaDesde(const std::string& aLote, size_t aInicio, bool bolAprovada) {
+  const std::string_view fim = bolAprovada ? "</protNFe>" : "</infNFe>";
+  const size_t p = aLote.find(fim, aInicio);
+  if (p == std::string::npos) return {};
+  return aLote.substr(aInicio, p + fim.size() - aInicio);
+}
+
+}  // namespace
+
 std::string TmoxNFeXmlUtils::GetNota(int Index, const std::string& aLote, bool bolAprovada) {
   if (Index < 0) return {};
   size_t inicio = ProximaNota(aLote, 0);
   for (int i = 0; i < Index && inicio != std::string::npos; ++i) inicio = ProximaNota(aLote, inicio + kInicioNota.size());
   if (inicio == std::string::npos) return {};
-  const std::string fim = bolAprovada ? "</protNFe>" : "</infNFe>";
-  const size_t p = aLote.find(fim, inicio);
-  if (p == std::string::npos) return {};
-  return aLote.substr(inicio, p + fim.size() - inicio);
+  return NotaDesde(aLote, inicio, bolAprovada);
+}
+
+std::vector<std::string> TmoxNFeXmlUtils::GetNotas(const std::string& aLote, bool bolAprovada) {
+  std::vector<std::string> notas;
+  for (size_t p = ProximaNota(aLote, 0); p != std::string::npos; p = ProximaNota(aLote, p + kInicioNota.size()))
+    notas.push_back(NotaDesde(aLote, p, bolAprovada));
+  return notas;
 }
 
 std::string TmoxNFeXmlUtils::getNotaXPath(int Index, const std::string& aLote, bool bolAprovada) {

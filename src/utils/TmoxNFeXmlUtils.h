@@ -1,6 +1,7 @@
 #pragma once
 // Invoices inside a batch text: their keys, their count and each one's XML.
 #include <string>
+#include <vector>
 
 namespace mox {
 
@@ -24,6 +25,8 @@ class TmoxNFeXmlUtils {
 
   // Number of infNFe start tags, by plain text search.
   static int GetNumNotas(const std::string& aLote);
+  // GetNota of every index from 0 to GetNumNotas - 1, cut in one pass over the batch.
+  static std::vector<std::string> GetNotas(const std::string& aLote, bool bolAprovada);
 
   // Number of infNFe elements.
   static int GetNumNotasXPath(const std::string& aLote);

@@ -35,6 +35,14 @@ void ReplaceAllIgnoreCase(std::string& aTexto, const std::string& aDe, const std
 
 bool Contem(const std::string& aTexto, const char* aParte) { return aTexto.find(aParte) != std::string::npos; }
 
+// LimparXMLAssinado of a text the signature service just wrote, so well-formed: without two
+// blanks in a row anywhere there is no pair of blanks to take out, and no need to read the
+// elements' texts.
+void LimparAssinado(std::string& aAssinado) {
+  if (Contem(aAssinado, "  ")) RemoveEspacosAssinatura(aAssinado);
+  aAssinado = TmoxNFEInterface::LimparXML(aAssinado);
+}
+
 void ConfereChave(const std::string& aNota, const TContextoAssinatura& aContexto) {
   std::string id;
   aContexto.Utils.XPathSelectSingleNode(aNota, ".//*[local-name()=\"infNFe\"]/@Id", id, "", true);
@@ -134,7 +142,7 @@ std::string AssinarElementos(const std::string& aXML, const std::string& aElemen
   } catch (const EKivoException& e) {
     throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
   }
-  LimparXMLAssinado(assinado);
+  LimparAssinado(assinado);
   return assinado;
 }
 
@@ -143,12 +151,9 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     throw EmoxSignatureException("XML informado está vazio ou inválido", aContexto.DiretorioLogErro);
   const std::string xml =
       aContexto.Utils.Escape(aContexto.Utils.DynamicRemoveAccents(aXML, aContexto.CaracteresRemoverAcentos));
-  const int quantidade = TmoxNFeXmlUtils::GetNumNotas(xml);
-  std::vector<std::string> notas;
-  for (int i = 0; i < quantidade; ++i) {
-    notas.push_back(TmoxNFeXmlUtils::GetNota(i, xml, false));
-    ConfereChave(notas.back(), aContexto);
-  }
+  const std::vector<std::string> notas = TmoxNFeXmlUtils::GetNotas(xml, false);
+  const auto quantidade = notas.size();
+  for (const std::string& nota : notas) ConfereChave(nota, aContexto);
   aContexto.CheckCertificate();
   if (quantidade > 50)
     throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
@@ -170,7 +175,7 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     } catch (const EKivoException& e) {
       throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
     }
-    LimparXMLAssinado(assinada);
+    LimparAssinado(assinada);
     resultado += assinada;
   }
   return resultado;
