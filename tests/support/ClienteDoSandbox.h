@@ -17,7 +17,8 @@ class ClienteDoSandbox {
 
   std::string Servidores() const { return pasta_.file("hom.ini"); }
   std::string Certificado() const { return pasta_.file("empresa.pfx"); }
-  // With the manual-version sub-folders vm50a (PL_008i2) and vm50 (PL_006v).
+  // With the manual-version sub-folders vm50a (PL_008i2, with PL_006v's request-form
+  // cancellation), vm50 (PL_006v), vm40 (PL_006j) and vm30 (PL_005f).
   std::string Esquemas() const { return pasta_.str() + "Esquemas/"; }
   // The options of "moxnfe nfe emitir" that name these files.
   std::vector<std::string> Opcoes() const;
