@@ -205,6 +205,32 @@ TEST_F(ServicosNoSandbox, CadaOperacaoDeCadaGeracao) {
   }
 }
 
+// SEFAZ cancels only an authorized note, at the request of its issuer: another company's
+// certificate is refused (213), a key never authorized is unknown (217), a wrong protocol is
+// refused (222); none of them writes a recipient document.
+TEST_F(ServicosNoSandbox, CancelamentoSoDaNotaAutorizadaDoProprioEmitente) {
+  auto nfe = Componente(TVersaoManual::vm50);
+  std::string recibo;
+  const std::string chave = Envia(*nfe, "2.00", ++numero_, recibo);
+  const std::string protocolo = Campo(nfe->ConsultarRecibo(recibo), "nProt");
+  ASSERT_EQ(protocolo.size(), 15u);
+  const std::string justificativa = "Cancelamento pedido pelo cliente";
+
+  WritePfx(local_.path() / "outra.pfx", OutraEmpresa(), "o");
+  auto outra = Componente(TVersaoManual::vm50);
+  outra->SetCaminhoCertificado(local_.file("outra.pfx"));
+  outra->SetSenhaCertificado("o");
+  EXPECT_EQ(Campo(outra->CancelarNF(chave, protocolo, justificativa), "cStat"), "213");
+
+  const std::string nuncaAutorizada = ChaveDe(NotaDeTeste(++numero_, {}, "2.00"));
+  EXPECT_EQ(Campo(nfe->CancelarNF(nuncaAutorizada, protocolo, justificativa), "cStat"), "217");
+  EXPECT_EQ(Campo(nfe->CancelarNF(chave, "135000000000001", justificativa), "cStat"), "222");
+  EXPECT_TRUE(cancelamentos_.empty());
+  EXPECT_FALSE(std::filesystem::exists(local_.path() / "XmlDestinatario" / (chave + "-can.xml")));
+  EXPECT_EQ(Campo(nfe->CancelarNF(chave, protocolo, justificativa), "cStat"), "101");
+  EXPECT_EQ(cancelamentos_.size(), 1u);
+}
+
 // The registry of another UF is asked at that UF's address and answers for that UF; the
 // request data hold the configured UF again afterwards, also when the call fails.
 TEST_F(ServicosNoSandbox, CadastroDeOutraUF) {
