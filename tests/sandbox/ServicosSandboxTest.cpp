@@ -66,12 +66,7 @@ class ServicosNoSandbox : public TesteComCliente {
   static void SetUpTestSuite() {
     TesteComCliente::SetUpTestSuite();
     pasta_ = new TempDir;
-    WriteText(RaizCadastro110(),
-              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
-              "targetNamespace=\"http://www.portalfiscal.inf.br/nfe\" elementFormDefault=\"qualified\">"
-              "<xs:include schemaLocation=\"" +
-                  (SchemasDir() / "PL_005f" / "leiauteConsultaCadastro_v1.01.xsd").string() +
-                  "\"/><xs:element name=\"retConsCad\" type=\"TRetConsCad\"/></xs:schema>");
+    EsquemaRetConsCad110(pasta_->path());
   }
   static void TearDownTestSuite() {
     delete pasta_;
@@ -81,18 +76,7 @@ class ServicosNoSandbox : public TesteComCliente {
   static std::string RaizCadastro110() { return pasta_->file("retConsCad_v1.01.xsd"); }
 
   std::unique_ptr<mox::TmoxNFe> Componente(TVersaoManual aVersao) {
-    auto nfe = std::make_unique<mox::TmoxNFe>();
-    nfe->SetUF("SP");
-    nfe->SetCNPJ(kCompanyCnpj);
-    nfe->SetVersaoManual(aVersao);
-    nfe->SetArquivoServidoresHom(cliente_->Servidores());
-    nfe->SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe->SetDiretorioEsquemas(cliente_->Esquemas());
-    nfe->SetDiretorioLog(local_.str() + "Log/");
-    nfe->SetDiretorioLogErro(local_.str() + "LogErro/");
-    nfe->SetDiretorioXmlDestinatario(local_.str() + "XmlDestinatario/");
-    nfe->SetCaminhoCertificado(cliente_->Certificado());
-    nfe->SetSenhaCertificado("s");
+    auto nfe = cliente_->Componente(aVersao, local_);
     nfe->OnXmlCanDestinatario = [this](const std::string& aArquivo) { cancelamentos_.push_back(aArquivo); };
     return nfe;
   }

@@ -32,6 +32,22 @@ void ClienteDoSandbox::AtualizaServidores(const SandboxDeTeste& aSandbox) {
   if (r.status != 0) throw std::runtime_error("moxnfe-sandbox servidores: " + r.err);
 }
 
+std::unique_ptr<mox::TmoxNFe> ClienteDoSandbox::Componente(mox::TVersaoManual aVersao, const TempDir& aPasta) const {
+  auto nfe = std::make_unique<mox::TmoxNFe>();
+  nfe->SetUF("SP");
+  nfe->SetCNPJ(kCompanyCnpj);
+  nfe->SetVersaoManual(aVersao);
+  nfe->SetArquivoServidoresHom(Servidores());
+  nfe->SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
+  nfe->SetDiretorioEsquemas(Esquemas());
+  nfe->SetDiretorioLog(aPasta.str() + "Log/");
+  nfe->SetDiretorioLogErro(aPasta.str() + "LogErro/");
+  nfe->SetDiretorioXmlDestinatario(aPasta.str() + "XmlDestinatario/");
+  nfe->SetCaminhoCertificado(Certificado());
+  nfe->SetSenhaCertificado("s");
+  return nfe;
+}
+
 std::vector<std::string> ClienteDoSandbox::Opcoes() const {
   return {"--servidores", Servidores(), "--pfx", Certificado(), "--senha", "s", "--ca", pasta_.file("ac.pem"),
           "--esquemas", Esquemas()};
