@@ -88,8 +88,8 @@ class TmoxNFe : public TmoxCustomNFe {
   // The situation of a note by its access key; the recipient nfeProc is written when the note
   // is authorized and still pending.
   std::string ConsultarNF(const std::string& aNotaID);
-  // Cancellation in the request form (signed infCanc); once accepted (101, 151) the recipient's
-  // aNotaID + "-can.xml" is written from the two logs.
+  // Cancellation in the request form (signed infCanc); once accepted (101, 151) and with the
+  // logs saved to disk, the recipient's aNotaID + "-can.xml" is written from the two logs.
   std::string CancelarNF(const std::string& aNotaID, const std::string& aNumProtocolo,
                          const std::string& aJustificativa);
   // Voids numbers aNFIni to aNFFin of the series; aNotaID is ignored (the voiding id is

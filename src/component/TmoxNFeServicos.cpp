@@ -7,6 +7,7 @@
 #include "base/moxEnumTexts.h"
 #include "base/moxFormat.h"
 #include "component/TmoxNFe.h"
+#include "external/AsciiCase.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "utils/TmoxNFeXmlCancelamentoDestinatario.h"
@@ -210,7 +211,8 @@ std::string TmoxNFe::InutilizarNF(const std::string&, const std::string& aAno, c
 
 std::string TmoxNFe::ConsultarCadastro(const std::string& aDocumento, const std::string& aTpDocumento,
                                        const std::string& aUF) {
-  const std::string uf = aUF.empty() ? UF() : aUF;
+  // Written as the schema wants it, as SetUF keeps the configured one.
+  const std::string uf = aUF.empty() ? UF() : UpperAscii(aUF);
   UpdateNFeData();
   CheckCertificate();
   const size_t tamanho = CodePointCount(aDocumento);

@@ -219,7 +219,7 @@ TEST_F(ServicosNoSandbox, CancelamentoSoDaNotaAutorizadaDoProprioEmitente) {
 // request data hold the configured UF again afterwards, also when the call fails.
 TEST_F(ServicosNoSandbox, CadastroDeOutraUF) {
   auto nfe = Componente(TVersaoManual::vm50a);
-  const std::string cadastro = nfe->ConsultarCadastro(kCompanyCnpj, "CNPJ", "PR");
+  const std::string cadastro = nfe->ConsultarCadastro(kCompanyCnpj, "CNPJ", "pr");
   EXPECT_TRUE(ValidaContraEsquema(cadastro, "PL_006v/retConsCad_v2.00.xsd"));
   EXPECT_EQ(Campo(cadastro, "UF"), "PR");
   EXPECT_EQ(Campo(cadastro, "cStat"), "259") << cadastro;
