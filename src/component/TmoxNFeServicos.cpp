@@ -147,16 +147,14 @@ std::string TmoxNFe::FormaIDInutilizacao(const std::string& aAno, const std::str
   TmoxKivoUtils& utils = GetKivoUtils();
   const std::string resto =
       aCNPJ + aModelo + utils.Czro(aSerie, 3) + utils.Czro(aNFIni, 9) + utils.Czro(aNFFin, 9);
-  switch (VersaoManual()) {
-    case TVersaoManual::vm202a:
-    case TVersaoManual::vm30: return GetLocalCode() + resto;
-    case TVersaoManual::vm40:
-    case TVersaoManual::vm50:
-    case TVersaoManual::vm50a:
-      if (CodePointCount(aAno) != 2)
-        throw EmoxNFeIDInutilizacao("O Ano informado na Inutilização deve possuir exatamente 2 dígitos.",
-                                    DiretorioLogErro());
-      return GetLocalCode() + aAno + resto;
+  // The year entered the id with manual 4.0 and stays in every later one.
+  const TVersaoManual versao = VersaoManual();
+  if (versao == TVersaoManual::vm202a || versao == TVersaoManual::vm30) return GetLocalCode() + resto;
+  if (versao >= TVersaoManual::vm40) {
+    if (CodePointCount(aAno) != 2)
+      throw EmoxNFeIDInutilizacao("O Ano informado na Inutilização deve possuir exatamente 2 dígitos.",
+                                  DiretorioLogErro());
+    return GetLocalCode() + aAno + resto;
   }
   throw EmoxNFeIDInutilizacao::CreateFmt("Cálculo da ID de Inutilização não foi implementada para a versão (%s).",
                                          {VersaoManualToStr(VersaoManual())}, DiretorioLogErro());
