@@ -114,7 +114,14 @@ passo "Arquivo de servidores apontando para o sandbox"
 servidores="$trabalho/nfeServidoresHom.ini"
 executa servidores "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servidores"
 
-opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem")
+# The schemas folder as the component reads it: our mapping beside the official package. The
+# component validates every request of status, queries, cancellation, voiding and registry.
+mkdir -p "$trabalho/Esquemas/vm50a"
+ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
+cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
+
+opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem"
+  --esquemas "$trabalho/Esquemas")
 
 passo "moxnfe sefaz status"
 executa status "$bin/moxnfe" sefaz status "${opcoes[@]}"
@@ -140,10 +147,6 @@ done < "$trabalho/lote.txt"
 [ "${#notas[@]}" -eq 2 ] || { echo "A conversão TX2 não gerou duas notas." >&2; exit 1; }
 
 passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 3.10"
-# The schemas folder as the component reads it: our mapping beside the official package.
-mkdir -p "$trabalho/Esquemas/vm50a"
-ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
-cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
 for n in "${!notas[@]}"; do
   executa "validar-$((n + 1))" "$bin/moxnfe" validar "${notas[$n]}" --esquemas "$trabalho/Esquemas"
 done
@@ -173,7 +176,7 @@ passo "moxnfe nfe emitir: três NF-e do TX2 até o nfeProc de cada uma (convers�
 { "$bin/moxnfe" tx2 exemplo duas-notas; "$bin/moxnfe" tx2 exemplo venda-simples; } |
   sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" | awk '/^nNF_B08=/ { print "nNF_B08=" 100 + (++n); next } { print }' \
   > "$trabalho/tres-notas.tx2"
-executa emitir "$bin/moxnfe" nfe emitir "$trabalho/tres-notas.tx2" --esquemas "$trabalho/Esquemas" \
+executa emitir "$bin/moxnfe" nfe emitir "$trabalho/tres-notas.tx2" \
   --destino "$trabalho/destinatario" --log "$trabalho/log" "${opcoes[@]}"
 ls "$trabalho/destinatario"
 executa pendentes "$bin/moxnfe" nfe pendentes --destino "$trabalho/destinatario"

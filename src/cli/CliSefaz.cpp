@@ -67,8 +67,8 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (leiaute 4.00) (padrão 5.0a, leiaute 3.10)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
-      {"esquemas", "PASTA", "pasta de esquemas, com o Mapping.txt de cada versão (para --validar-esquema)"},
-      {"validar-esquema", "", "valida cada pedido no esquema oficial antes de enviar"},
+      {"esquemas", "PASTA", "pasta de esquemas: o Mapping.txt e os XSD oficiais de cada versão do Manual"},
+      {"validar-esquema", "", "valida também os lotes de notas antes de enviar (os demais pedidos, sempre)"},
       {"pfx", "ARQUIVO", "certificado A1 em arquivo PKCS#12: assina e autentica a conexão"},
       {"nome", "NOME", "ou: certificado do repositório"},
       {"ca", "ARQUIVO", "autoridades que emitiram o certificado do servidor (PEM)"},
@@ -160,14 +160,6 @@ std::string ClienteSefaz::Modelo(const std::string& aTemplate, const std::vector
   mox::FmtArgs argumentos;
   for (const auto& a : aArgumentos) argumentos.emplace_back(a);
   return mox::moxFormat(nfe_->LoadTemplate(aTemplate), argumentos);
-}
-
-std::string ClienteSefaz::AssinaPedido(const std::string& aTemplate, const std::string& aGrupo,
-                                       const std::string& aElemento) {
-  mox::TmoxKivoUtils& utils = nfe_->GetKivoUtils();
-  const std::string documento =
-      utils.Escape(utils.DynamicRemoveAccents(Modelo(aTemplate, {aGrupo, ""}), nfe_->CaracteresRemoverAcentos()));
-  return nfe_->AssinarDocumento(documento, aElemento);
 }
 
 std::string ClienteSefaz::EnviaEventos(const std::string& aLote, bool aNacional) {

@@ -2,7 +2,6 @@
 // registry of a taxpayer.
 #include "cli/CliSefaz.h"
 #include "external/AsciiCase.h"
-#include "utils/moxXmlLookup.h"
 
 namespace moxcli {
 
@@ -12,10 +11,8 @@ int ConsultarNFe(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1 || aArgs.Positional().front().size() != 44)
     throw CliUsageError{"informe a chave de acesso (44 dígitos)"};
   ClienteSefaz cliente(aArgs);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  const std::string& chave = aArgs.Positional().front();
-  cliente.Valida(construtor.GetPedido_ConsultarNF(chave), "CONSULTANF");
-  return MostraResposta(construtor.ConsultarNF(chave), aArgs, aIo, {{"100", "101", "110", "150", "151", "301", "302"}});
+  return MostraResposta(cliente.NFe().ConsultarNF(aArgs.Positional().front()), aArgs, aIo,
+                        {{"100", "101", "110", "150", "151", "301", "302"}});
 }
 
 int ConsultarCadastro(const CliArgs& aArgs, CliIo& aIo) {
@@ -23,13 +20,10 @@ int ConsultarCadastro(const CliArgs& aArgs, CliIo& aIo) {
   for (const char* t : {"cnpj", "cpf", "ie"})
     if (auto valor = aArgs.Option(t)) tipo = t, documento = *valor;
   if (tipo.empty()) throw CliUsageError{"informe --cnpj, --cpf ou --ie"};
-  tipo = mox::UpperAscii(tipo);
   ClienteSefaz cliente(aArgs);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  const std::string elemento = "<" + tipo + ">" + mox::EscapeCaracteres(documento) + "</" + tipo + ">";
-  const std::string uf = cliente.NFe().UF();
-  cliente.Valida(construtor.GetPedido_ConsultaCadastro(uf, elemento), "CONSULTACADASTRO");
-  return MostraResposta(construtor.ConsultarCadastro(uf, elemento), aArgs, aIo, {{"111", "112"}});
+  const std::string resposta =
+      cliente.NFe().ConsultarCadastro(documento, mox::UpperAscii(tipo), mox::UpperAscii(aArgs.OptionOr("uf-cadastro", "")));
+  return MostraResposta(resposta, aArgs, aIo, {{"111", "112"}});
 }
 
 CliRegistrar consultar{{{"sefaz", "consultar-nfe"},
@@ -42,10 +36,11 @@ CliRegistrar consultar{{{"sefaz", "consultar-nfe"},
 CliRegistrar cadastro{{{"sefaz", "consultar-cadastro"},
                        "consulta o cadastro de contribuintes da UF",
                        "[opções] (--cnpj CNPJ | --cpf CPF | --ie IE)",
-                       "",
+                       "Sai com 0 quando o contribuinte é encontrado (111 ou 112), 3 quando não.",
                        OpcoesSefaz({{"cnpj", "CNPJ", "CNPJ do contribuinte"},
                                     {"cpf", "CPF", "CPF do contribuinte"},
-                                    {"ie", "IE", "inscrição estadual do contribuinte"}}),
+                                    {"ie", "IE", "inscrição estadual do contribuinte"},
+                                    {"uf-cadastro", "UF", "UF do cadastro consultado (padrão: a de --uf)"}}),
                        ConsultarCadastro}};
 
 }  // namespace

@@ -68,21 +68,17 @@ TEvento EventoDoEmitente(const std::string& aChave, const std::string& aTipo, co
 }
 
 // Manuals 2.0.2a, 3.0 and 4.0 have no cancellation event: the request of their layout, signed,
-// to the cancellation service.
-bool CancelaPorPedido(mox::TVersaoManual aVersao) {
-  return aVersao == mox::TVersaoManual::vm202a || aVersao == mox::TVersaoManual::vm30 ||
+// to the cancellation service; later manuals use it when asked (--pedido).
+bool CancelaPorPedido(mox::TVersaoManual aVersao, const CliArgs& aArgs) {
+  return aArgs.Flag("pedido") || aVersao == mox::TVersaoManual::vm202a || aVersao == mox::TVersaoManual::vm30 ||
          aVersao == mox::TVersaoManual::vm40;
 }
 
+// The component signs, validates, logs and posts the request and writes the recipient's
+// "-can.xml" once SEFAZ accepts it.
 int CancelarPorPedido(ClienteSefaz& aCliente, const std::string& aChave, const std::string& aProtocolo,
                       const std::string& aJustificativa, const CliArgs& aArgs, CliIo& aIo) {
-  const std::string grupo =
-      aCliente.Modelo("infcanc_cancelarnf.xml", {"ID" + aChave, aCliente.Ambiente(), aChave,
-                                                 mox::EscapeCaracteres(aProtocolo), mox::EscapeCaracteres(aJustificativa)});
-  const std::string assinado = aCliente.AssinaPedido("assinar_cancelamento.xml", grupo, "infCanc");
-  mox::TmoxNFEInterface& construtor = aCliente.Construtor();
-  aCliente.Valida(construtor.GetPedido_CancelarNF(assinado), "CANCELAMENTO");
-  return MostraResposta(construtor.CancelarNF(assinado), aArgs, aIo, {{"101"}});
+  return MostraResposta(aCliente.NFe().CancelarNF(aChave, aProtocolo, aJustificativa), aArgs, aIo, {{"101", "151"}});
 }
 
 int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
@@ -90,7 +86,7 @@ int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string protocolo = aArgs.Required("protocolo");
   const std::string justificativa = TextoObrigatorio(aArgs, "justificativa", "A justificativa");
   ClienteSefaz cliente(aArgs);
-  if (CancelaPorPedido(cliente.NFe().VersaoManual()))
+  if (CancelaPorPedido(cliente.NFe().VersaoManual(), aArgs))
     return CancelarPorPedido(cliente, chave, protocolo, justificativa, aArgs, aIo);
   const std::string detalhe = cliente.Modelo(
       "evento_110111.xml", {mox::EscapeCaracteres(protocolo), mox::EscapeCaracteres(justificativa)});
@@ -129,11 +125,12 @@ const CliOption kLote{"lote", "NUMERO", "número do lote de eventos (padrão 1)"
 CliRegistrar cancelar{{{"sefaz", "cancelar"},
                        "cancela uma NF-e autorizada (evento 110111)",
                        "[opções] CHAVE --protocolo PROTOCOLO --justificativa TEXTO",
-                       "Nos Manuais 2.0.2a, 3.0 e 4.0, que não têm o evento, envia o pedido de cancelamento\n"
-                       "(cancNFe). Sai com 0 quando o cancelamento é registrado (135 ou 155) ou homologado (101),\n"
-                       "3 quando é rejeitado.",
+                       "Nos Manuais 2.0.2a, 3.0 e 4.0, que não têm o evento, e com --pedido, envia o pedido de\n"
+                       "cancelamento (cancNFe) e grava o CHAVE-can.xml do destinatário. Sai com 0 quando o\n"
+                       "cancelamento é registrado (135 ou 155) ou homologado (101 ou 151), 3 quando é rejeitado.",
                        OpcoesSefaz({{"protocolo", "PROTOCOLO", "protocolo de autorização da nota"},
                                     {"justificativa", "TEXTO", "motivo do cancelamento (15 a 255 caracteres)"},
+                                    {"pedido", "", "cancela pelo pedido de cancelamento (cancNFe) em vez do evento"},
                                     kLote}),
                        Cancelar}};
 

@@ -2,16 +2,11 @@
 #include <chrono>
 
 #include "cli/CliSefaz.h"
-#include "utils/moxXmlLookup.h"
 #include "webservices/moxHoraSefaz.h"
 
 namespace moxcli {
 
 namespace {
-
-std::string Zeros(const std::string& aNumero, size_t aTamanho) {
-  return aNumero.size() >= aTamanho ? aNumero : std::string(aTamanho - aNumero.size(), '0') + aNumero;
-}
 
 int Inutilizar(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
@@ -21,17 +16,9 @@ int Inutilizar(const CliArgs& aArgs, CliIo& aIo) {
   if (cnpj.empty()) cnpj = cliente.DocumentoDoCertificado();
   const std::string modelo = aArgs.OptionOr("modelo", "55"), serie = aArgs.Required("serie");
   const std::string inicio = aArgs.Required("inicio"), fim = aArgs.Required("fim");
-  // The id carries the year from manual 4.0 on.
-  const bool comAno = nfe.VersaoManual() != mox::TVersaoManual::vm202a && nfe.VersaoManual() != mox::TVersaoManual::vm30;
-  const std::string id = "ID" + nfe.GetLocalCode() + (comAno ? ano : "") + cnpj + modelo + Zeros(serie, 3) +
-                         Zeros(inicio, 9) + Zeros(fim, 9);
-  const std::string grupo =
-      cliente.Modelo("infinut_inutilizarnf.xml", {id, cliente.Ambiente(), nfe.GetLocalCode(), ano, cnpj, modelo, serie,
-                                                  inicio, fim, mox::EscapeCaracteres(aArgs.Required("justificativa"))});
-  const std::string assinado = cliente.AssinaPedido("assinar_inutilizacao.xml", grupo, "infInut");
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  cliente.Valida(construtor.GetPedido_InutilizarNF(assinado), "INUTILIZACAO");
-  return MostraResposta(construtor.InutilizarNF(assinado), aArgs, aIo, {{"102"}});
+  // The component forms the voiding id of the manual version and escapes the justification.
+  return MostraResposta(nfe.InutilizarNF("", ano, cnpj, modelo, serie, inicio, fim, aArgs.Required("justificativa")),
+                        aArgs, aIo, {{"102"}});
 }
 
 CliRegistrar inutilizar{{{"sefaz", "inutilizar"},

@@ -7,15 +7,14 @@ namespace {
 
 int Status(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  cliente.Valida(construtor.GetPedido_Status(), "STATUS");
-  return MostraResposta(construtor.StatusDoServico(), aArgs, aIo, {{"107"}});
+  return MostraResposta(cliente.NFe().StatusDoServico(), aArgs, aIo, {{"107"}});
 }
 
 CliRegistrar status{{{"sefaz", "status"},
                      "consulta o status do serviço de autorização da UF",
                      "[opções]",
-                     "Usa o endereço da chave de status do arquivo de servidores para a versão do Manual.\n"
+                     "Usa o endereço da chave de status do arquivo de servidores para a versão do Manual; o pedido\n"
+                     "é validado no esquema oficial da versão (--esquemas) e registrado na pasta de log.\n"
                      "Sai com 0 quando o serviço está em operação (107), 3 quando a SEFAZ responde outro código\n"
                      "e 1 quando não há resposta.",
                      OpcoesSefaz({}),

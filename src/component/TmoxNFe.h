@@ -81,6 +81,35 @@ class TmoxNFe : public TmoxCustomNFe {
   // The processing result of a receipt (15 digits).
   std::string ConsultarRecibo(const std::string& aNumRecibo);
 
+  // ---- Status, invoice query, cancellation, voiding and registry. Each checks its parameters
+  // before anything is signed, logged or posted, logs request and answer and returns SEFAZ's
+  // answer as it came; rejections are answers, not exceptions.
+  std::string StatusDoServico();
+  // The situation of a note by its access key; the recipient nfeProc is written when the note
+  // is authorized and still pending.
+  std::string ConsultarNF(const std::string& aNotaID);
+  // Cancellation in the request form (signed infCanc); once accepted (101, 151) and with the
+  // logs saved to disk, the recipient's aNotaID + "-can.xml" is written from the two logs.
+  std::string CancelarNF(const std::string& aNotaID, const std::string& aNumProtocolo,
+                         const std::string& aJustificativa);
+  // Voids numbers aNFIni to aNFFin of the series; aNotaID is ignored (the voiding id is
+  // computed).
+  std::string InutilizarNF(const std::string& aNotaID, const std::string& aAno, const std::string& aCNPJ,
+                           const std::string& aModelo, const std::string& aSerie, const std::string& aNFIni,
+                           const std::string& aNFFin, const std::string& aJustificativa);
+  // A taxpayer by "CNPJ", "CPF" or "IE" at the registry of aUF (the configured UF when empty).
+  std::string ConsultarCadastro(const std::string& aDocumento, const std::string& aTpDocumento,
+                                const std::string& aUF);
+  // The access key in the layout of the manual version: with the emission type from manual 4.0
+  // on, without it (cNF of 9 digits) before.
+  std::string CalculaChaveNFe(const std::string& aDtEmissao, const std::string& aUF, const std::string& aCNPJ,
+                              const std::string& aModelo, const std::string& aSerie, const std::string& aNRNota,
+                              const std::string& aCodSistema, const std::string& aTpEmis);
+  // The voiding id ("ID" not included) of the manual version; EmoxNFeIDInutilizacao when the
+  // year is not two characters (manual 4.0 on).
+  std::string FormaIDInutilizacao(const std::string& aAno, const std::string& aCNPJ, const std::string& aModelo,
+                                  const std::string& aSerie, const std::string& aNFIni, const std::string& aNFFin);
+
   // ---- Recipient XML from the logs.
   // After an invoice query or a synchronous send: the key's document, when its marker exists.
   void GerarXMLDestinatario(const std::string& aNotaID, const std::string& aLogConsNFName);
@@ -125,6 +154,9 @@ class TmoxNFe : public TmoxCustomNFe {
   // The recipient assembler with the component's folders, template and callback.
   std::unique_ptr<TmoxNFeXmlDestinatario> NovoXmlDestinatario();
   TContextoValidacao ContextoValidacao();
+  // The recipient's "-can.xml" of an accepted request-form cancellation.
+  void GerarCancelamentoDestinatario(const std::string& aNotaID, const std::string& aLogPedido,
+                                     const std::string& aLogResposta);
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;

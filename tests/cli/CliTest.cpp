@@ -1,6 +1,8 @@
 // The command line as a user runs it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/TestSupport.h"
 
 namespace {
@@ -40,13 +42,21 @@ TEST(Cli, FailuresAreToldInPortuguese) {
   ASSERT_EQ(moxtest::RunProgram(sandbox, {"servidores", "--url", "https://127.0.0.1:1/", "--saida", dir.file("s.ini")})
                 .status,
             0);
+  // The status request is validated before it is posted: the official package beside our mapping.
+  const std::filesystem::path esquemas = dir.path() / "Esquemas" / "vm50a";
+  std::filesystem::create_directories(esquemas);
+  for (const auto& e : std::filesystem::directory_iterator(moxtest::SchemasDir() / "PL_008i2"))
+    std::filesystem::create_symlink(e.path(), esquemas / e.path().filename());
+  std::filesystem::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/vm50a/Mapping.txt",
+                             esquemas / "Mapping.txt");
   struct Caso {
     std::vector<std::string> args;
     std::string mensagem;
   };
   const std::vector<Caso> casos = {
       {{"sefaz", "status", "--servidores", dir.file("s.ini"), "--uf", "SP", "--pfx",
-        dir.file("cert/12345678000195.pfx"), "--senha", "1234", "--ca", dir.file("cert/ac.pem")},
+        dir.file("cert/12345678000195.pfx"), "--senha", "1234", "--ca", dir.file("cert/ac.pem"), "--esquemas",
+        dir.file("Esquemas")},
        "conexão recusada"},
       {{"tx2", "converter", moxtest::Fixture("tx2/venda-simples.tx2").string(), "--saida", "/proc/moxnfe/x.txt"},
        "/proc/moxnfe/x.txt: arquivo ou pasta não existe"},

@@ -24,18 +24,32 @@ class CliSefaz : public TesteComSandbox {
     WritePfx(pasta_->path() / "empresa.pfx", Pki().Company, "s");
     WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
+    // The schema folder of each manual version, laid out as a user installs it: the component
+    // validates the requests of status, queries, cancellation, voiding and registry always.
+    const std::pair<const char*, std::vector<const char*>> versoes[] = {
+        {"vm50a", {"PL_008i2", "PL_006v"}}, {"vm50", {"PL_006v"}}, {"vm40", {"PL_006j"}}, {"vm30", {"PL_005f"}}};
+    for (const auto& [versao, pacotes] : versoes) {
+      const fs::path esquemas = pasta_->path() / "Esquemas" / versao;
+      fs::create_directories(esquemas);
+      for (const char* pacote : pacotes)
+        for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
+          if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
+      fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/" + versao + "/Mapping.txt",
+                    esquemas / "Mapping.txt");
+    }
   }
   static void TearDownTestSuite() {
     TesteComSandbox::TearDownTestSuite();
     delete pasta_;
   }
 
-  // Runs "moxnfe sefaz COMANDO" with the servers file, the CA and a certificate of the test.
+  // Runs "moxnfe sefaz COMANDO" with the servers file, the CA, the schemas and a certificate of
+  // the test.
   ProgramResult Sefaz(std::vector<std::string> aArgs, const std::string& aPfx = "empresa.pfx") {
     aArgs.insert(aArgs.begin(), "sefaz");
     for (const std::string& a : {std::string("--servidores"), pasta_->file("hom.ini"), std::string("--pfx"),
                                  pasta_->file(aPfx), std::string("--senha"), std::string("s"), std::string("--ca"),
-                                 pasta_->file("ac.pem")})
+                                 pasta_->file("ac.pem"), std::string("--esquemas"), pasta_->file("Esquemas")})
       aArgs.push_back(a);
     return RunProgram(BuiltProgram("moxnfe"), aArgs);
   }
@@ -46,17 +60,8 @@ class CliSefaz : public TesteComSandbox {
     return arquivo;
   }
 
-  // The options that validate each request against the official package of the manual version's
-  // folder ("vm50a", "vm30"), laid out as a user installs it.
-  static std::vector<std::string> ValidandoCom(const std::string& aVersao, const std::string& aPacote) {
-    const fs::path esquemas = pasta_->path() / "Esquemas" / aVersao;
-    fs::create_directories(esquemas);
-    for (const auto& e : fs::directory_iterator(SchemasDir() / aPacote))
-      if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
-    fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/" + aVersao + "/Mapping.txt",
-                  esquemas / "Mapping.txt", fs::copy_options::overwrite_existing);
-    return {"--validar-esquema", "--esquemas", pasta_->file("Esquemas")};
-  }
+  // Validates the batches too, which are checked against the schema only when asked.
+  static inline const std::vector<std::string> kValidar{"--validar-esquema"};
 
   static std::vector<std::string> Com(std::vector<std::string> aArgumentos, const std::vector<std::string>& aMais) {
     aArgumentos.insert(aArgumentos.end(), aMais.begin(), aMais.end());
@@ -189,7 +194,8 @@ TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
                                           pasta_->file("hom.ini")});
   ASSERT_EQ(criada.status, 0) << criada.err;
   const ProgramResult r = RunProgram(BuiltProgram("moxnfe"), {"sefaz", "status", "--config", config, "--senha", "s",
-                                                              "--ca", pasta_->file("ac.pem"), "--json"});
+                                                              "--ca", pasta_->file("ac.pem"), "--esquemas",
+                                                              pasta_->file("Esquemas"), "--json"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(Json(r)["cStat"], "107");
   // Manual 5.0 of the file: the status of layout 2.00.
@@ -197,7 +203,7 @@ TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
 }
 
 TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) {
-  const std::vector<std::string> validar = ValidandoCom("vm50a", "PL_008i2");
+  const std::vector<std::string>& validar = kValidar;
   const ProgramResult sincrono =
       Sefaz(Com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
   EXPECT_EQ(sincrono.status, 0) << sincrono.out << sincrono.err;
@@ -223,10 +229,33 @@ TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) 
   EXPECT_EQ(status.status, 0) << status.out << status.err;
 }
 
+// Under manual 5.0a a note may still be cancelled by request when asked; the registry of
+// another UF is asked at that UF.
+TEST_F(CliSefaz, CancelsByRequestWhenAskedAndQueriesTheRegistryOfAnotherUF) {
+  Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8601), "infNFe"));
+  const std::string chave = ChaveDe(NotaDeTeste(8601));
+  const ProgramResult situacao = Sefaz({"consultar-nfe", chave, "--json"});
+  ASSERT_EQ(situacao.status, 0) << situacao.out << situacao.err;
+  const std::string protocolo = Json(situacao)["documentos"].at(0)["protocolo"];
+  const ProgramResult pedido = Sefaz({"cancelar", chave, "--pedido", "--protocolo", protocolo, "--justificativa",
+                                      "Cancelamento pedido pelo cliente", "--json"});
+  EXPECT_EQ(pedido.status, 0) << pedido.out << pedido.err;
+  ASSERT_EQ(Json(pedido)["documentos"].size(), 1u) << pedido.out;
+  EXPECT_EQ(Json(pedido)["documentos"][0]["tipo"], "cancelamento");
+  EXPECT_EQ(Json(pedido)["documentos"][0]["cStat"], "101");
+  const ProgramResult outraUF = Sefaz({"consultar-cadastro", "--cnpj", kCompanyCnpj, "--uf-cadastro", "pr"});
+  EXPECT_EQ(outraUF.status, 3) << outraUF.out << outraUF.err;
+  EXPECT_EQ(outraUF.out.rfind("SEFAZ: 259 - ", 0), 0u) << outraUF.out;
+  const ProgramResult tipoDeDocumento = Sefaz({"consultar-cadastro", "--cpf", "123"});
+  EXPECT_EQ(tipoDeDocumento.status, 1);
+  EXPECT_NE(tipoDeDocumento.err.find("O CPF 123 deve conter exatamente 11 dígitos."), std::string::npos)
+      << tipoDeDocumento.err;
+}
+
 // Manual 3.0 speaks layout 1.10 to the first generation of services, each request validated
 // against PL_005f; it has no cancellation event, so a note is cancelled by request.
 TEST_F(CliSefaz, RunsTheRoadOfLayout110UnderManual30) {
-  const std::vector<std::string> manual30 = Com({"--versao-manual", "3.0"}, ValidandoCom("vm30", "PL_005f"));
+  const std::vector<std::string> manual30 = Com({"--versao-manual", "3.0"}, kValidar);
   const std::string nota = pasta_->file("nota110.xml");
   WriteText(nota, Assina(NotaDeTeste(8401, {}, "1.10"), "infNFe"));
   const ProgramResult envio = Sefaz(Com({"enviar-lote", nota, "--json"}, manual30));

@@ -64,12 +64,7 @@ class ConstrutoresNoSandbox : public TesteComSandbox {
                               {"servidores", "--url", sandbox_->Url(), "--saida", pasta_->file("servidores.ini")});
     ASSERT_EQ(r.status, 0) << r.err;
     WritePfx(pasta_->path() / "empresa.pfx", Pki().Company, "x");
-    WriteText(RaizCadastro110(),
-              "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
-              "targetNamespace=\"http://www.portalfiscal.inf.br/nfe\" elementFormDefault=\"qualified\">"
-              "<xs:include schemaLocation=\"" +
-                  (SchemasDir() / "PL_005f" / "leiauteConsultaCadastro_v1.01.xsd").string() +
-                  "\"/><xs:element name=\"retConsCad\" type=\"TRetConsCad\"/></xs:schema>");
+    EsquemaRetConsCad110(pasta_->path());
   }
   static std::string RaizCadastro110() { return pasta_->file("retConsCad_v1.01.xsd"); }
   static void TearDownTestSuite() {

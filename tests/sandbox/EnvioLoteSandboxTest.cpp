@@ -42,18 +42,7 @@ class EnvioLoteNoSandbox : public TesteComCliente {
  protected:
   // The component of one test, its writable folders in the test's own folder.
   std::unique_ptr<mox::TmoxNFe> Componente(TVersaoManual aVersao) {
-    auto nfe = std::make_unique<mox::TmoxNFe>();
-    nfe->SetUF("SP");
-    nfe->SetCNPJ(kCompanyCnpj);
-    nfe->SetVersaoManual(aVersao);
-    nfe->SetArquivoServidoresHom(cliente_->Servidores());
-    nfe->SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe->SetDiretorioEsquemas(cliente_->Esquemas());
-    nfe->SetDiretorioLog(pasta_.str() + "Log/");
-    nfe->SetDiretorioLogErro(pasta_.str() + "LogErro/");
-    nfe->SetDiretorioXmlDestinatario(pasta_.str() + "XmlDestinatario/");
-    nfe->SetCaminhoCertificado(cliente_->Certificado());
-    nfe->SetSenhaCertificado("s");
+    auto nfe = cliente_->Componente(aVersao, pasta_);
     nfe->SetValidarEsquemaAntesEnvio(true);
     nfe->OnXmlDestinatario = [this](const std::string& aArquivo) { avisados_.push_back(aArquivo); };
     return nfe;

@@ -1,6 +1,8 @@
 #include "support/ClienteDoSandbox.h"
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 
 namespace moxtest {
@@ -11,10 +13,15 @@ ClienteDoSandbox::ClienteDoSandbox(const SandboxDeTeste& aSandbox) {
   AtualizaServidores(aSandbox);
   WritePfx(pasta_.path() / "empresa.pfx", Pki().Company, "s");
   WriteCertificatePem(pasta_.path() / "ac.pem", Pki().Authority);
-  for (const auto& [versao, pacote] : {std::pair{"vm50a", "PL_008i2"}, std::pair{"vm50", "PL_006v"}}) {
+  // Manual 5.0a keeps the request-form cancellation of layout 2.00: its schema comes from PL_006v.
+  const std::pair<const char*, std::vector<const char*>> versoes[] = {
+      {"vm50a", {"PL_008i2", "PL_006v"}}, {"vm50", {"PL_006v"}}, {"vm40", {"PL_006j"}}, {"vm30", {"PL_005f"}}};
+  for (const auto& [versao, pacotes] : versoes) {
     const fs::path pasta = pasta_.path() / "Esquemas" / versao;
     fs::create_directories(pasta);
-    for (const auto& e : fs::directory_iterator(SchemasDir() / pacote)) fs::create_symlink(e.path(), pasta / e.path().filename());
+    for (const char* pacote : pacotes)
+      for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
+        if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
     fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / versao / "Mapping.txt", pasta / "Mapping.txt");
   }
 }
@@ -23,6 +30,22 @@ void ClienteDoSandbox::AtualizaServidores(const SandboxDeTeste& aSandbox) {
   const ProgramResult r =
       RunProgram(BuiltProgram("moxnfe-sandbox"), {"servidores", "--url", aSandbox.Url(), "--saida", Servidores()});
   if (r.status != 0) throw std::runtime_error("moxnfe-sandbox servidores: " + r.err);
+}
+
+std::unique_ptr<mox::TmoxNFe> ClienteDoSandbox::Componente(mox::TVersaoManual aVersao, const TempDir& aPasta) const {
+  auto nfe = std::make_unique<mox::TmoxNFe>();
+  nfe->SetUF("SP");
+  nfe->SetCNPJ(kCompanyCnpj);
+  nfe->SetVersaoManual(aVersao);
+  nfe->SetArquivoServidoresHom(Servidores());
+  nfe->SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
+  nfe->SetDiretorioEsquemas(Esquemas());
+  nfe->SetDiretorioLog(aPasta.str() + "Log/");
+  nfe->SetDiretorioLogErro(aPasta.str() + "LogErro/");
+  nfe->SetDiretorioXmlDestinatario(aPasta.str() + "XmlDestinatario/");
+  nfe->SetCaminhoCertificado(Certificado());
+  nfe->SetSenhaCertificado("s");
+  return nfe;
 }
 
 std::vector<std::string> ClienteDoSandbox::Opcoes() const {

@@ -294,4 +294,15 @@ std::vector<std::string> Elementos(const std::string& aXml, const std::string& a
   return nos;
 }
 
+std::string EsquemaRetConsCad110(const std::filesystem::path& aPasta) {
+  const std::string arquivo = (aPasta / "retConsCad_v1.01.xsd").string();
+  WriteText(arquivo,
+            "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
+            "targetNamespace=\"http://www.portalfiscal.inf.br/nfe\" elementFormDefault=\"qualified\">"
+            "<xs:include schemaLocation=\"" +
+                (SchemasDir() / "PL_005f" / "leiauteConsultaCadastro_v1.01.xsd").string() +
+                "\"/><xs:element name=\"retConsCad\" type=\"TRetConsCad\"/></xs:schema>");
+  return arquivo;
+}
+
 }  // namespace moxtest

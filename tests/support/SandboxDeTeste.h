@@ -3,6 +3,7 @@
 // authority, and clients that post hand-written SOAP requests with a certificate of their own.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,6 +132,10 @@ std::string Assina(const std::string& aXml, const std::string& aElemento,
 // Valid against the official schema (path below the schemas folder, e.g.
 // "PL_008i2/retConsStatServ_v3.10.xsd"), else the validation errors.
 ::testing::AssertionResult ValidaContraEsquema(const std::string& aXml, const std::string& aEsquema);
+
+// PL_005f publishes the registry answer of layout 1.10 only as the type TRetConsCad: writes into
+// aPasta a schema declaring the root element of that type and returns its path.
+std::string EsquemaRetConsCad110(const std::filesystem::path& aPasta);
 
 // The text of the first element aTag (inside aPai when given).
 std::string Campo(const std::string& aXml, const std::string& aTag, const std::string& aPai = {});
