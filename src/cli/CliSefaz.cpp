@@ -64,7 +64,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0 ou 5.0a (padrão 5.0a, leiaute 3.10)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
       {"esquemas", "PASTA", "pasta de esquemas, com o Mapping.txt de cada versão (para --validar-esquema)"},
@@ -160,6 +160,14 @@ std::string ClienteSefaz::Modelo(const std::string& aTemplate, const std::vector
   mox::FmtArgs argumentos;
   for (const auto& a : aArgumentos) argumentos.emplace_back(a);
   return mox::moxFormat(nfe_->LoadTemplate(aTemplate), argumentos);
+}
+
+std::string ClienteSefaz::AssinaPedido(const std::string& aTemplate, const std::string& aGrupo,
+                                       const std::string& aElemento) {
+  mox::TmoxKivoUtils& utils = nfe_->GetKivoUtils();
+  const std::string documento =
+      utils.Escape(utils.DynamicRemoveAccents(Modelo(aTemplate, {aGrupo, ""}), nfe_->CaracteresRemoverAcentos()));
+  return nfe_->AssinarDocumento(documento, aElemento);
 }
 
 std::string ClienteSefaz::EnviaEventos(const std::string& aLote, bool aNacional) {

@@ -32,6 +32,9 @@ class ClienteSefaz {
   void Valida(const std::string& aPedido, const std::string& aComando);
   // A template of the manual version and UF filled with the arguments.
   std::string Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos);
+  // A cancellation or voiding group in its signing template ("assinar_cancelamento.xml",
+  // "assinar_inutilizacao.xml"), accents removed, escaped and signed on aElemento.
+  std::string AssinaPedido(const std::string& aTemplate, const std::string& aGrupo, const std::string& aElemento);
   // Posts a lot of signed events, to the national environment ("AN", code 91) when aNacional.
   std::string EnviaEventos(const std::string& aLote, bool aNacional);
 

@@ -1,5 +1,6 @@
 // moxnfe sefaz cancelar | carta-correcao | manifestar: events of the issuer and of the
-// recipient, signed with the certificate and sent to the event reception.
+// recipient, signed with the certificate and sent to the event reception; before manual 5.0 a
+// note is cancelled by request (cancNFe) instead.
 #include <chrono>
 
 #include "cli/CliSefaz.h"
@@ -66,11 +67,31 @@ TEvento EventoDoEmitente(const std::string& aChave, const std::string& aTipo, co
   return {aChave.substr(0, 2), aChave.substr(6, 14), aChave, aTipo, aDetalhe, aSequencia};
 }
 
+// Manuals 2.0.2a, 3.0 and 4.0 have no cancellation event: the request of their layout, signed,
+// to the cancellation service.
+bool CancelaPorPedido(mox::TVersaoManual aVersao) {
+  return aVersao == mox::TVersaoManual::vm202a || aVersao == mox::TVersaoManual::vm30 ||
+         aVersao == mox::TVersaoManual::vm40;
+}
+
+int CancelarPorPedido(ClienteSefaz& aCliente, const std::string& aChave, const std::string& aProtocolo,
+                      const std::string& aJustificativa, const CliArgs& aArgs, CliIo& aIo) {
+  const std::string grupo =
+      aCliente.Modelo("infcanc_cancelarnf.xml", {"ID" + aChave, aCliente.Ambiente(), aChave,
+                                                 mox::EscapeCaracteres(aProtocolo), mox::EscapeCaracteres(aJustificativa)});
+  const std::string assinado = aCliente.AssinaPedido("assinar_cancelamento.xml", grupo, "infCanc");
+  mox::TmoxNFEInterface& construtor = aCliente.Construtor();
+  aCliente.Valida(construtor.GetPedido_CancelarNF(assinado), "CANCELAMENTO");
+  return MostraResposta(construtor.CancelarNF(assinado), aArgs, aIo, {{"101"}});
+}
+
 int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string chave = Chave(aArgs);
   const std::string protocolo = aArgs.Required("protocolo");
   const std::string justificativa = TextoObrigatorio(aArgs, "justificativa", "A justificativa");
   ClienteSefaz cliente(aArgs);
+  if (CancelaPorPedido(cliente.NFe().VersaoManual()))
+    return CancelarPorPedido(cliente, chave, protocolo, justificativa, aArgs, aIo);
   const std::string detalhe = cliente.Modelo(
       "evento_110111.xml", {mox::EscapeCaracteres(protocolo), mox::EscapeCaracteres(justificativa)});
   return EnviaEvento(cliente, EventoDoEmitente(chave, "110111", detalhe, 1), aArgs, aIo);
@@ -108,7 +129,9 @@ const CliOption kLote{"lote", "NUMERO", "número do lote de eventos (padrão 1)"
 CliRegistrar cancelar{{{"sefaz", "cancelar"},
                        "cancela uma NF-e autorizada (evento 110111)",
                        "[opções] CHAVE --protocolo PROTOCOLO --justificativa TEXTO",
-                       "Sai com 0 quando o cancelamento é registrado (135 ou 155), 3 quando é rejeitado.",
+                       "Nos Manuais 2.0.2a, 3.0 e 4.0, que não têm o evento, envia o pedido de cancelamento\n"
+                       "(cancNFe). Sai com 0 quando o cancelamento é registrado (135 ou 155) ou homologado (101),\n"
+                       "3 quando é rejeitado.",
                        OpcoesSefaz({{"protocolo", "PROTOCOLO", "protocolo de autorização da nota"},
                                     {"justificativa", "TEXTO", "motivo do cancelamento (15 a 255 caracteres)"},
                                     kLote}),

@@ -2,7 +2,6 @@
 #include <chrono>
 
 #include "cli/CliSefaz.h"
-#include "external/TmoxKivoUtils.h"
 #include "utils/moxXmlLookup.h"
 #include "webservices/moxHoraSefaz.h"
 
@@ -29,10 +28,7 @@ int Inutilizar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string grupo =
       cliente.Modelo("infinut_inutilizarnf.xml", {id, cliente.Ambiente(), nfe.GetLocalCode(), ano, cnpj, modelo, serie,
                                                   inicio, fim, mox::EscapeCaracteres(aArgs.Required("justificativa"))});
-  mox::TmoxKivoUtils& utils = nfe.GetKivoUtils();
-  const std::string documento = utils.Escape(utils.DynamicRemoveAccents(
-      cliente.Modelo("assinar_inutilizacao.xml", {grupo, ""}), nfe.CaracteresRemoverAcentos()));
-  const std::string assinado = nfe.AssinarDocumento(documento, "infInut");
+  const std::string assinado = cliente.AssinaPedido("assinar_inutilizacao.xml", grupo, "infInut");
   mox::TmoxNFEInterface& construtor = cliente.Construtor();
   cliente.Valida(construtor.GetPedido_InutilizarNF(assinado), "INUTILIZACAO");
   return MostraResposta(construtor.InutilizarNF(assinado), aArgs, aIo, {{"102"}});

@@ -115,6 +115,20 @@ std::string EscapeXmlText(std::string_view s) {
   return out;
 }
 
+std::string EscapeAsText(std::string_view aXml) {
+  std::string out;
+  out.reserve(aXml.size() + aXml.size() / 4);
+  for (char c : aXml) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 std::string UnescapeXmlText(std::string_view s) {
   std::string out;
   out.reserve(s.size());

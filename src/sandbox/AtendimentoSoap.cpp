@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "external/XmlEscape.h"
 #include "sandbox/RotasSandbox.h"
 
 namespace mox::sandbox {
@@ -18,8 +19,11 @@ TRespostaHttp Falha(int aStatus, const std::string& aMotivo, bool aRemetente, bo
   return {aStatus, FalhaSoap(aMotivo, aRemetente, aSoap12), TipoSoap(aSoap12), aOnde + " falha SOAP: " + aMotivo};
 }
 
-// The body element the action expects: the compressed actions take nfeDadosMsgZip.
+// The body element the action expects: the compressed actions take nfeDadosMsgZip, those of the
+// first generation their own operation element.
 bool CorpoConfere(const TRota& aRota, const TPedidoSoap& aSoap) {
+  if (aRota.PrimeiraGeracao)
+    return aSoap.PrimeiraGeracao && aRota.ElementoResultado(aSoap.Acao) == aSoap.ElementoCorpo + "Result";
   if (aRota.Distribuicao) return aSoap.ElementoCorpo == "nfeDistDFeInteresse" || aSoap.ElementoCorpo == "nfeDadosMsg";
   const bool compactada = aSoap.Acao.size() >= 3 && aSoap.Acao.compare(aSoap.Acao.size() - 3, 3, "Zip") == 0;
   return aSoap.ElementoCorpo == (compactada ? "nfeDadosMsgZip" : "nfeDadosMsg");
@@ -61,8 +65,13 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
     return Falha(500, std::string("Erro interno do sandbox: ") + e.what(), false, soap.Soap12, onde);
   }
   TRespostaHttp http;
-  http.Corpo = RespostaSoap(rota->Namespace(), resultado, rota->Distribuicao ? "" : resposta.CUF, resposta.VersaoDados,
-                            resposta.Ret, soap.Soap12, rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
+  if (rota->PrimeiraGeracao)
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, "", "", EscapeAsText(resposta.Ret), soap.Soap12,
+                              soap.ElementoCorpo + "Response");
+  else
+    http.Corpo = RespostaSoap(rota->Namespace(), resultado, rota->Distribuicao ? "" : resposta.CUF,
+                              resposta.VersaoDados, resposta.Ret, soap.Soap12,
+                              rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
   http.TipoConteudo = TipoSoap(soap.Soap12);
   http.LoteRecebido = rota->Atende == AtendeEnvioLote && (resposta.CStat == 103 || resposta.CStat == 104);
   http.Registro = onde + " " + std::to_string(resposta.CStat) + " " + resposta.XMotivo +

@@ -46,6 +46,7 @@ const std::map<int, std::string> kMotivos{
     {238, "Rejeição: Cabeçalho - Versão do arquivo XML superior a Versão vigente"},
     {239, "Rejeição: Cabeçalho - Versão do arquivo XML não suportada"},
     {241, "Rejeição: Um número da faixa já foi utilizado"},
+    {242, "Rejeição: Cabeçalho - Falha no Schema XML"},
     {243, "Rejeição: XML Mal Formado"},
     {248, "Rejeição: UF do Recibo diverge da UF autorizadora"},
     {252, "Rejeição: Ambiente informado diverge do Ambiente de recebimento"},

@@ -61,6 +61,19 @@ XmlDocument Analisa(const std::string& aTexto) {
   }
 }
 
+// The first generation's header: a cabecMsg document valid against its schema (242).
+void ConfereCabecMsg(const TPedidoSoap& aSoap, const CatalogoEsquemas& aEsquemas) {
+  if (!aSoap.TemCabecalho) throw ERejeicao(242, "nfeCabecMsg ausente");
+  XmlDocument cabecalho = [&] {
+    try {
+      return XmlDocument::Parse(aSoap.CabecMsg);
+    } catch (const EKivoException& e) {
+      throw ERejeicao(242, e.what());
+    }
+  }();
+  aEsquemas.Valida(cabecalho, "cabecMsg_v1.02.xsd", 242);
+}
+
 }  // namespace
 
 std::string VersaoDaResposta(const TPedidoSoap& aSoap, const TRegrasDocumento& aRegras) {
@@ -70,9 +83,13 @@ std::string VersaoDaResposta(const TPedidoSoap& aSoap, const TRegrasDocumento& a
 
 TDocumentoPedido PreparaDocumento(const TPedidoSoap& aSoap, const CatalogoEsquemas& aEsquemas,
                                   const TRegrasDocumento& aRegras, const TSecao& aSecao) {
-  if (aRegras.ExigeCabecalho && !aSoap.TemCUF) throw ERejeicao(409);
-  if (aRegras.ExigeCabecalho && !aSecao.AtendeUF(aSoap.CUF)) throw ERejeicao(410, "cUF " + aSoap.CUF);
-  if (aRegras.ExigeCabecalho && !aSoap.TemVersaoDados) throw ERejeicao(411);
+  if (aSoap.PrimeiraGeracao) {
+    ConfereCabecMsg(aSoap, aEsquemas);
+  } else if (aRegras.ExigeCabecalho) {
+    if (!aSoap.TemCUF) throw ERejeicao(409);
+    if (!aSecao.AtendeUF(aSoap.CUF)) throw ERejeicao(410, "cUF " + aSoap.CUF);
+    if (!aSoap.TemVersaoDados) throw ERejeicao(411);
+  }
 
   std::string texto = aSoap.Compactado ? Descompacta(aSoap.Dados) : aSoap.Dados;
   if (BrancoNasPontas(texto)) throw ERejeicao(588, "brancos no início ou no fim da mensagem");

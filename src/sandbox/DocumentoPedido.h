@@ -1,7 +1,8 @@
 #pragma once
 // The checks every service runs on its request before looking at its content, in SEFAZ's
-// order: the SOAP header (and the UF it names), decompression, well-formedness, blanks between tags, namespace
-// prefixes, root element, version, header version, schema.
+// order: the SOAP header (and the UF it names; the first generation's cabecMsg), decompression,
+// well-formedness, blanks between tags, namespace prefixes, root element, version, header
+// version, schema.
 #include <string>
 #include <vector>
 

@@ -67,6 +67,28 @@ std::string DadosDe(xmlNodePtr aDadosMsg) {
   return NodeText(aDadosMsg);
 }
 
+// The first generation's operation element: the header and the request as texts. The header's
+// versaoDados is read when it can be; PreparaDocumento checks the header against its schema.
+bool LePrimeiraGeracao(xmlNodePtr aOperacao, TPedidoSoap& aPedido) {
+  xmlNodePtr dados = ChildElement(aOperacao, "nfeDadosMsg", nullptr);
+  if (!dados) return false;
+  aPedido.PrimeiraGeracao = true;
+  aPedido.Dados = DadosDe(dados);
+  xmlNodePtr cabec = ChildElement(aOperacao, "nfeCabecMsg", nullptr);
+  if (!cabec) return true;
+  aPedido.TemCabecalho = true;
+  aPedido.CabecMsg = Trim(DadosDe(cabec));
+  try {
+    XmlDocument documento = XmlDocument::Parse(aPedido.CabecMsg);
+    if (xmlNodePtr versao = ChildElement(documento.Root(), "versaoDados", nullptr)) {
+      aPedido.TemVersaoDados = true;
+      aPedido.VersaoDados = Trim(NodeText(versao));
+    }
+  } catch (const EKivoException&) {
+  }
+  return true;
+}
+
 }  // namespace
 
 TPedidoSoap LePedidoSoap(const std::string& aCorpo, const std::string& aTipoConteudo, const std::string& aSoapAction) {
@@ -102,7 +124,7 @@ TPedidoSoap LePedidoSoap(const std::string& aCorpo, const std::string& aTipoCont
     xmlNodePtr dados = ChildElement(elemento, "nfeDadosMsg", nullptr);
     if (!dados) throw ESoapInvalido("nfeDistDFeInteresse sem nfeDadosMsg");
     pedido.Dados = DadosDe(dados);
-  } else {
+  } else if (!LePrimeiraGeracao(elemento, pedido)) {
     throw ESoapInvalido("elemento do corpo SOAP não reconhecido: " + pedido.ElementoCorpo);
   }
   return pedido;

@@ -1,7 +1,9 @@
 #pragma once
 // The SOAP side of a request and of its answer. SEFAZ services take SOAP 1.2 (and SOAP 1.1 from
 // older clients): a header nfeCabecMsg with cUF and versaoDados, and the request document in
-// nfeDadosMsg (or its gzip in base64 in nfeDadosMsgZip), all in the service's namespace.
+// nfeDadosMsg (or its gzip in base64 in nfeDadosMsgZip), all in the service's namespace. The
+// first generation of services (layout 1.10) has no SOAP header: the body is the operation's
+// element holding two texts, nfeCabecMsg (a cabecMsg document with versaoDados) and nfeDadosMsg.
 #include <stdexcept>
 #include <string>
 
@@ -25,6 +27,9 @@ struct TPedidoSoap {
   // nfeDadosMsgZip the base64 text. Empty when nfeDadosMsg held nothing.
   std::string Dados;
   bool Compactado = false;
+  // The first generation's form: ElementoCorpo is the operation and CabecMsg the header's text.
+  bool PrimeiraGeracao = false;
+  std::string CabecMsg;
 };
 
 // Raises ESoapInvalido when the body is not a SOAP envelope with a recognised body element.

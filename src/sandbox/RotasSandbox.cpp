@@ -23,8 +23,21 @@ std::string TRota::ElementoResultado(const std::string& aAcao) const {
 }
 
 const std::vector<TRota>& Rotas() {
+  // The first generation of services (layout 1.10): one method each, answered in
+  // "<method>Result", only at the states.
+  const auto primeiraGeracao = [](const char* aServico, const std::string& aMetodo,
+                                  TResposta (*aAtende)(const TChamada&, TRecursos&)) {
+    return TRota{aServico, {{aMetodo, aMetodo + "Result"}}, aAtende, true, false, false, false, true};
+  };
   // Besides the actions the component posts, the ones of the published WSDLs.
   static const std::vector<TRota> rotas{
+      primeiraGeracao("NfeStatusServico", "nfeStatusServicoNF", AtendeStatus),
+      primeiraGeracao("NfeRecepcao", "nfeRecepcaoLote", AtendeEnvioLote),
+      primeiraGeracao("NfeRetRecepcao", "nfeRetRecepcao", AtendeConsultaRecibo),
+      primeiraGeracao("NfeConsulta", "nfeConsultaNF", AtendeConsultaNF),
+      primeiraGeracao("NfeCancelamento", "nfeCancelamentoNF", AtendeCancelamento),
+      primeiraGeracao("NfeInutilizacao", "nfeInutilizacaoNF", AtendeInutilizacao),
+      primeiraGeracao("CadConsultaCadastro", "consultaCadastro", AtendeConsultaCadastro),
       {"NfeStatusServico2", {{"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}}, AtendeStatus, true, true, false},
       {"NfeStatusServico3",
        {{"nfeStatusServicoNF", "nfeStatusServicoNFResult"}, {"nfeStatusServicoNF2", "nfeStatusServicoNF2Result"}},

@@ -17,6 +17,9 @@ struct TRota {
   TResposta (*Atende)(const TChamada&, TRecursos&);
   bool NaUF, NaSVC, NoAN;
   bool Distribuicao = false;  // no SOAP header; the result goes inside "nfeDistDFeInteresseResponse"
+  // Layout 1.10: the body is the operation's element with texts; the ret document goes back as
+  // text in the result element inside "<operation>Response", without a SOAP header.
+  bool PrimeiraGeracao = false;
 
   std::string Namespace() const;
   bool OferecidaEm(const TSecao& aSecao) const;

@@ -1,5 +1,6 @@
-// Batch submission (enviNFe 2.00 at NfeRecepcao2, 3.10 at NfeAutorizacao, plain, compressed,
-// asynchronous or synchronous) and the receipt query (consReciNFe).
+// Batch submission (enviNFe 1.10 at the first generation's NfeRecepcao, 2.00 at NfeRecepcao2,
+// 3.10 at NfeAutorizacao, plain, compressed, asynchronous or synchronous) and the receipt query
+// (consReciNFe).
 #include <chrono>
 
 #include "external/XmlDocument.h"
@@ -19,9 +20,13 @@ constexpr auto kToleranciaRelogio = std::chrono::minutes(5);
 constexpr auto kAtrasoMaximo = std::chrono::days(30);
 const char* kNomeHomologacao = "NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL";
 
+// Layout 3.10 writes date-times with their UTC offset; 1.10 and 2.00 in local time.
 std::string DataHoraDaVersao(const std::string& aVersao, TInstante aInstante) {
-  return aVersao == "2.00" ? DataHoraLocal(aInstante) : DataHoraUTC(aInstante);
+  return aVersao == "3.10" ? DataHoraUTC(aInstante) : DataHoraLocal(aInstante);
 }
+
+// The date of emission: a date-time from layout 3.10 on, a date before.
+const char* CampoEmissao(const std::string& aVersao) { return aVersao == "3.10" ? "dhEmi" : "dEmi"; }
 
 std::string ProtocoloNFe(const std::string& aVersao, const std::string& aChave, const std::string& aDhRecbto,
                          const std::string& aNProt, const std::string& aDigVal, int aCStat,
@@ -58,7 +63,7 @@ TNotaRegistrada DadosDaNota(xmlNodePtr aNFe, const std::string& aChave, const st
   n.Numero = Valor(ide, "nNF");
   n.TpNF = Valor(ide, "tpNF");
   n.TpEmis = Valor(ide, "tpEmis");
-  n.DhEmi = Valor(ide, aVersao == "2.00" ? "dEmi" : "dhEmi");
+  n.DhEmi = Valor(ide, CampoEmissao(aVersao));
   n.VNF = Valor(inf, "total/ICMSTot/vNF");
   n.NFe = NodeXml(aNFe);
   return n;
@@ -79,16 +84,17 @@ void ConfereNota(xmlNodePtr aInfNFe, const std::string& aVersao, const TChamada&
   const std::string exigido = aChamada.Secao.TipoEmissaoExigido();
   if (!exigido.empty() && tpEmis != exigido) throw ERejeicao(713, "tpEmis " + tpEmis);
   if (exigido.empty() && (tpEmis == "3" || tpEmis == "6" || tpEmis == "7")) throw ERejeicao(570, "tpEmis " + tpEmis);
-  ConfereChaveDaNota(aInfNFe);
+  ConfereChaveDaNota(aInfNFe, aVersao);
 
-  const std::string textoEmissao = Valor(ide, aVersao == "2.00" ? "dEmi" : "dhEmi");
+  const std::string textoEmissao = Valor(ide, CampoEmissao(aVersao));
   const auto emissao = LeDataHora(textoEmissao);
   if (emissao && *emissao > aChamada.Agora + kToleranciaRelogio)
-    throw ERejeicao(aVersao == "2.00" ? 212 : 703, textoEmissao);
+    throw ERejeicao(aVersao == "3.10" ? 703 : 212, textoEmissao);
   if (emissao && *emissao < aChamada.Agora - kAtrasoMaximo) throw ERejeicao(228, textoEmissao);
 
+  // The recipient's name in homologation is a rule of the layouts after 1.10.
   xmlNodePtr destinatario = Elemento(aInfNFe, "dest");
-  if (destinatario && Valor(destinatario, "xNome") != kNomeHomologacao) throw ERejeicao(598);
+  if (aVersao != "1.10" && destinatario && Valor(destinatario, "xNome") != kNomeHomologacao) throw ERejeicao(598);
 }
 
 // The checks against what was authorized before, and the authorization itself. Runs under
@@ -116,13 +122,17 @@ std::string Autoriza(xmlNodePtr aNFe, const std::string& aChave, const std::stri
   return nota.ProtNFe;
 }
 
+// Layout 1.10 gives the time of receipt only with the receipt, inside infRec.
 std::string RetEnviNFe(const TResposta& aResposta, const std::string& aRecebimento, const std::string& aNRec,
                        const std::string& aProtocolo) {
+  const bool v110 = aResposta.VersaoDados == "1.10";
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("cStat", std::to_string(aResposta.CStat)) +
-                         ElementoXml("xMotivo", aResposta.XMotivo) + ElementoXml("cUF", aResposta.CUF) +
-                         ElementoXml("dhRecbto", aRecebimento);
-  if (!aNRec.empty()) conteudo += "<infRec>" + ElementoXml("nRec", aNRec) + ElementoXml("tMed", "1") + "</infRec>";
+                         ElementoXml("xMotivo", aResposta.XMotivo) + ElementoXml("cUF", aResposta.CUF);
+  if (!v110) conteudo += ElementoXml("dhRecbto", aRecebimento);
+  if (!aNRec.empty())
+    conteudo += "<infRec>" + ElementoXml("nRec", aNRec) + (v110 ? ElementoXml("dhRecbto", aRecebimento) : "") +
+                ElementoXml("tMed", "1") + "</infRec>";
   conteudo += aProtocolo;
   return DocumentoNFe("retEnviNFe", aResposta.VersaoDados, conteudo);
 }
@@ -133,6 +143,7 @@ TResposta AtendeEnvioLote(const TChamada& aChamada, TRecursos& aRecursos) {
   TRegrasDocumento regras{"enviNFe", {"3.10", "2.00"}};
   regras.Lote = true;
   if (aChamada.Servico == "NfeRecepcao2") regras.Versoes = {"2.00", "3.10"};
+  if (aChamada.Soap.PrimeiraGeracao) regras.Versoes = {"1.10"};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string recibo, protocoloSincrono;
   Apura(resposta, [&] {
@@ -176,8 +187,10 @@ TResposta AtendeEnvioLote(const TChamada& aChamada, TRecursos& aRecursos) {
 }
 
 TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"consReciNFe", {aChamada.Servico == "NfeRetRecepcao2" ? "2.00" : "3.10",
-                                                aChamada.Servico == "NfeRetRecepcao2" ? "3.10" : "2.00"}};
+  const TRegrasDocumento regras{"consReciNFe", aChamada.Soap.PrimeiraGeracao ? std::vector<std::string>{"1.10"}
+                                               : aChamada.Servico == "NfeRetRecepcao2"
+                                                   ? std::vector<std::string>{"2.00", "3.10"}
+                                                   : std::vector<std::string>{"3.10", "2.00"}};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string nRec = std::string(15, '0');
   std::vector<std::string> protocolos;
@@ -188,7 +201,9 @@ TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
     if (Valor(pedido.Raiz(), "tpAmb") != kAmbiente) throw ERejeicao(252);
     auto trava = aRecursos.Estado.Trava();
     const TReciboLote* lote = aRecursos.Estado.Recibo(nRec);
-    if (!lote) throw ERejeicao(106, nRec);
+    // The lots of layout 1.10 are known to the first generation's service only, and the others
+    // to the newer services.
+    if (!lote || (lote->Versao == "1.10") != (pedido.Versao == "1.10")) throw ERejeicao(106, nRec);
     if (!aChamada.Secao.AtendeUF(lote->CUF)) throw ERejeicao(248, nRec);
     if (lote->CnpjTransmissor.compare(0, 8, aChamada.Transmissor, 0, 8) != 0)
       throw ERejeicao(223, "lote de " + lote->CnpjTransmissor + ", consulta de " + aChamada.Transmissor);
@@ -199,7 +214,7 @@ TResposta AtendeConsultaRecibo(const TChamada& aChamada, TRecursos& aRecursos) {
   std::string conteudo = ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
                          ElementoXml("nRec", nRec) + ElementoXml("cStat", std::to_string(resposta.CStat)) +
                          ElementoXml("xMotivo", resposta.XMotivo) + ElementoXml("cUF", resposta.CUF);
-  if (resposta.VersaoDados != "2.00") conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
+  if (resposta.VersaoDados == "3.10") conteudo += ElementoXml("dhRecbto", DataHoraUTC(aChamada.Agora));
   for (const auto& p : protocolos) conteudo += p;
   resposta.Ret = DocumentoNFe("retConsReciNFe", resposta.VersaoDados, conteudo);
   return resposta;

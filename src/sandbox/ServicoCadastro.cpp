@@ -1,6 +1,6 @@
-// Taxpayer registry query (ConsCad 2.00, and 1.01 of layout 1.10): the parties the sandbox has
-// seen in the notes it authorized, issuers and recipients, by CNPJ, CPF or IE in the UF of the
-// service.
+// Taxpayer registry query (ConsCad 2.00, and 1.01 at the first generation's service): the
+// parties the sandbox has seen in the notes it authorized, issuers and recipients, by CNPJ, CPF
+// or IE in the UF of the service.
 #include "external/TaxIdCheck.h"
 #include "sandbox/DocumentoPedido.h"
 #include "sandbox/EscritaXml.h"
@@ -45,7 +45,7 @@ std::string InfCad(const TContribuinte& aContribuinte, const std::string& aVersa
 
 TResposta AtendeConsultaCadastro(const TChamada& aChamada, TRecursos& aRecursos) {
   // 1.01 is the registry of layout 1.10 (manuals 2.0.2a and 3.0); its answer has the same shape.
-  const TRegrasDocumento regras{"ConsCad", {"2.00", "1.01"}, "consCad"};
+  const TRegrasDocumento regras{"ConsCad", {aChamada.Soap.PrimeiraGeracao ? "1.01" : "2.00"}, "consCad"};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string uf = aChamada.Secao.Nome, tipo = "CNPJ", valor = "00000000000000";
   std::vector<TContribuinte> achados;

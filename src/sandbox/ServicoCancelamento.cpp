@@ -1,4 +1,5 @@
-// Cancellation in the request form (cancNFe 2.00); from layout 3.10 on cancellation is an event.
+// Cancellation in the request form (cancNFe 2.00, and 1.07 at the first generation's service);
+// from layout 3.10 on cancellation is an event.
 #include "sandbox/DocumentoPedido.h"
 #include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
@@ -9,7 +10,7 @@
 namespace mox::sandbox {
 
 TResposta AtendeCancelamento(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"cancNFe", {"2.00"}};
+  const TRegrasDocumento regras{"cancNFe", {aChamada.Soap.PrimeiraGeracao ? "1.07" : "2.00"}};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   std::string chave, nProt;
   const std::string recebimento = DataHoraLocal(aChamada.Agora);
@@ -32,7 +33,7 @@ TResposta AtendeCancelamento(const TChamada& aChamada, TRecursos& aRecursos) {
     nProt = aRecursos.Estado.NovoProtocolo(chave.substr(0, 2), Ano2(aChamada.Agora));
     nota.Situacao = "cancelada";
     nota.RetCancNFe = DocumentoNFe(
-        "retCancNFe", "2.00",
+        "retCancNFe", resposta.VersaoDados,
         "<infCanc Id=\"ID" + nProt + "\">" + ElementoXml("tpAmb", kAmbiente) + ElementoXml("verAplic", kVerAplic) +
             ElementoXml("cStat", "101") + ElementoXml("xMotivo", Motivo(101)) + ElementoXml("cUF", chave.substr(0, 2)) +
             ElementoXml("chNFe", chave) + ElementoXml("dhRecbto", recebimento) + ElementoXml("nProt", nProt) +
@@ -46,7 +47,7 @@ TResposta AtendeCancelamento(const TChamada& aChamada, TRecursos& aRecursos) {
                            ElementoXml("cStat", std::to_string(resposta.CStat)) +
                            ElementoXml("xMotivo", resposta.XMotivo) + ElementoXml("cUF", resposta.CUF);
     if (chave.size() == 44) conteudo += ElementoXml("chNFe", chave);
-    resposta.Ret = DocumentoNFe("retCancNFe", "2.00", "<infCanc>" + conteudo + "</infCanc>");
+    resposta.Ret = DocumentoNFe("retCancNFe", resposta.VersaoDados, "<infCanc>" + conteudo + "</infCanc>");
   }
   return resposta;
 }

@@ -1,4 +1,5 @@
-// Voiding of a range of numbers never used (inutNFe 2.00 and 3.10).
+// Voiding of a range of numbers never used (inutNFe 2.00 and 3.10, and 1.07 at the first
+// generation's service).
 #include <string>
 
 #include "sandbox/DocumentoPedido.h"
@@ -26,7 +27,8 @@ const TNotaRegistrada* NotaNaFaixa(const EstadoSandbox& aEstado, const TInutiliz
 }  // namespace
 
 TResposta AtendeInutilizacao(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"inutNFe", aChamada.Servico == "NfeInutilizacao3"
+  const TRegrasDocumento regras{"inutNFe", aChamada.Soap.PrimeiraGeracao ? std::vector<std::string>{"1.07"}
+                                           : aChamada.Servico == "NfeInutilizacao3"
                                                ? std::vector<std::string>{"3.10", "2.00"}
                                                : std::vector<std::string>{"2.00", "3.10"}};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
@@ -67,8 +69,8 @@ TResposta AtendeInutilizacao(const TChamada& aChamada, TRecursos& aRecursos) {
     conteudo += ElementoXml("ano", faixa.Ano) + ElementoXml("CNPJ", faixa.CNPJ) + ElementoXml("mod", faixa.Modelo) +
                 ElementoXml("serie", faixa.Serie) + ElementoXml("nNFIni", numeroInicial) +
                 ElementoXml("nNFFin", numeroFinal);
-  conteudo += ElementoXml("dhRecbto", resposta.VersaoDados == "2.00" ? DataHoraLocal(aChamada.Agora)
-                                                                     : DataHoraUTC(aChamada.Agora));
+  conteudo += ElementoXml("dhRecbto", resposta.VersaoDados == "3.10" ? DataHoraUTC(aChamada.Agora)
+                                                                     : DataHoraLocal(aChamada.Agora));
   if (resposta.CStat == 102) conteudo += ElementoXml("nProt", faixa.NProt);
   resposta.Ret = DocumentoNFe("retInutNFe", resposta.VersaoDados, "<infInut" + id + ">" + conteudo + "</infInut>");
   return resposta;

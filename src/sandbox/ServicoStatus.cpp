@@ -1,4 +1,4 @@
-// Service status (consStatServ 1.07 of layout 1.10, 2.00 and 3.10).
+// Service status (consStatServ 2.00 and 3.10, and 1.07 at the first generation's service).
 #include "sandbox/DocumentoPedido.h"
 #include "sandbox/EscritaXml.h"
 #include "sandbox/LeituraXml.h"
@@ -8,13 +8,17 @@
 namespace mox::sandbox {
 
 TResposta AtendeStatus(const TChamada& aChamada, TRecursos& aRecursos) {
-  const TRegrasDocumento regras{"consStatServ", {"3.10", "2.00", "1.07"}};
+  const bool primeiraGeracao = aChamada.Soap.PrimeiraGeracao;
+  const TRegrasDocumento regras{"consStatServ", primeiraGeracao ? std::vector<std::string>{"1.07"}
+                                                                : std::vector<std::string>{"3.10", "2.00"}};
   TResposta resposta = NovaResposta(aChamada, VersaoDaResposta(aChamada.Soap, regras));
   Apura(resposta, [&] {
     TDocumentoPedido pedido = PreparaDocumento(aChamada.Soap, aRecursos.Esquemas, regras, aChamada.Secao);
     resposta.VersaoDados = pedido.Versao;
     if (Valor(pedido.Raiz(), "tpAmb") != kAmbiente) throw ERejeicao(252);
-    if (Valor(pedido.Raiz(), "cUF") != aChamada.Soap.CUF) throw ERejeicao(289);
+    // Without a SOAP header the UF asked for is the service's own.
+    const std::string cUF = Valor(pedido.Raiz(), "cUF");
+    if (primeiraGeracao ? !aChamada.Secao.AtendeUF(cUF) : cUF != aChamada.Soap.CUF) throw ERejeicao(289, cUF);
     return 107;
   });
   const bool v310 = resposta.VersaoDados == "3.10";

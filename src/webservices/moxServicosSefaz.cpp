@@ -9,19 +9,6 @@ namespace {
 using O = TOperacaoSefaz;
 using V = TVersaoManual;
 
-// The servers-file key: "Nome" under manuals 2.0.2a and 3.0, "Nome2" under 4.0 and 5.0,
-// "Nome3" under 5.0a.
-std::string ChaveDaVersao(const std::string& aNome, V aVersao) {
-  switch (aVersao) {
-    case V::vm202a:
-    case V::vm30: return aNome;
-    case V::vm40:
-    case V::vm50: return aNome + "2";
-    case V::vm50a: return aNome + "3";
-  }
-  return aNome;
-}
-
 TServicoSefaz Servico(std::string aChave, const std::string& aServico, const std::string& aMetodo,
                       std::string aResultado) {
   std::string acao = kWsdlBase + aServico;
@@ -29,31 +16,55 @@ TServicoSefaz Servico(std::string aChave, const std::string& aServico, const std
   return {std::move(aChave), aServico, acao, std::move(aResultado)};
 }
 
-TServicoSefaz ServicoAte50(O aOperacao, V aVersao) {
+// Manuals 2.0.2a and 3.0 (layout 1.10): the first generation of services, whose key in the
+// servers file is the service itself and whose answer comes in "<method>Result".
+TServicoSefaz ServicoLeiaute110(O aOperacao) {
+  auto servico = [](const std::string& aChave, const std::string& aServico, const std::string& aMetodo) {
+    return Servico(aChave, aServico, aMetodo, aMetodo + "Result");
+  };
+  switch (aOperacao) {
+    case O::Status: return servico("NfeStatusServico", "NfeStatusServico", "nfeStatusServicoNF");
+    case O::EnvioLote:
+    case O::EnvioLoteCompactado: return servico("NfeRecepcao", "NfeRecepcao", "nfeRecepcaoLote");
+    case O::EnvioSincrono:
+    case O::EnvioSincronoCompactado:
+      throw EmoxNFeException("Só é possível fazer o envio síncrono de NF-e com versão manual 5.0a ou superior.");
+    case O::ConsultaRecibo: return servico("NfeRetRecepcao", "NfeRetRecepcao", "nfeRetRecepcao");
+    case O::ConsultaNF: return servico("NfeConsulta", "NfeConsulta", "nfeConsultaNF");
+    case O::Cancelamento: return servico("NfeCancelamento", "NfeCancelamento", "nfeCancelamentoNF");
+    case O::Inutilizacao: return servico("NfeInutilizacao", "NfeInutilizacao", "nfeInutilizacaoNF");
+    case O::ConsultaCadastro: return servico("CadConsulta", "CadConsultaCadastro", "consultaCadastro");
+    default: break;
+  }
+  throw EmoxNFeException("Operação sem serviço SEFAZ definido.");
+}
+
+// Manuals 4.0 and 5.0 (layout 2.00).
+TServicoSefaz Servico20(O aOperacao) {
   switch (aOperacao) {
     case O::Status:
-      return Servico(ChaveDaVersao("NfeStatusServico", aVersao), "NfeStatusServico2", "nfeStatusServicoNF2",
+      return Servico("NfeStatusServico2", "NfeStatusServico2", "nfeStatusServicoNF2",
                      "nfeStatusServicoNF2Result");
     case O::EnvioLote:
     case O::EnvioLoteCompactado:
-      return Servico(ChaveDaVersao("NfeRecepcao", aVersao), "NfeRecepcao2", "nfeRecepcaoLote2", "nfeRecepcaoLote2Result");
+      return Servico("NfeRecepcao2", "NfeRecepcao2", "nfeRecepcaoLote2", "nfeRecepcaoLote2Result");
     case O::EnvioSincrono:
     case O::EnvioSincronoCompactado:
       throw EmoxNFeException("Só é possível fazer o envio síncrono de NF-e com versão manual 5.0a ou superior.");
     case O::ConsultaRecibo:
-      return Servico(ChaveDaVersao("NfeRetRecepcao", aVersao), "NfeRetRecepcao2", "nfeRetRecepcao2",
+      return Servico("NfeRetRecepcao2", "NfeRetRecepcao2", "nfeRetRecepcao2",
                      "nfeRetRecepcao2Result");
     case O::ConsultaNF:
-      return Servico(ChaveDaVersao("NfeConsulta", aVersao), "NfeConsulta2", "nfeConsultaNF2", "nfeConsultaNF2Result");
+      return Servico("NfeConsulta2", "NfeConsulta2", "nfeConsultaNF2", "nfeConsultaNF2Result");
     case O::Cancelamento:
-      return Servico(ChaveDaVersao("NfeCancelamento", aVersao), "NfeCancelamento2", "nfeCancelamentoNF2",
+      return Servico("NfeCancelamento2", "NfeCancelamento2", "nfeCancelamentoNF2",
                      "nfeCancelamentoNF2Result");
     case O::Inutilizacao:
-      return Servico(ChaveDaVersao("NfeInutilizacao", aVersao), "NfeInutilizacao2", "nfeInutilizacaoNF2",
+      return Servico("NfeInutilizacao2", "NfeInutilizacao2", "nfeInutilizacaoNF2",
                      "nfeInutilizacaoNF2Result");
     case O::ConsultaCadastro:
       // The action of this service is its namespace, without a method.
-      return Servico(ChaveDaVersao("CadConsulta", aVersao), "CadConsultaCadastro2", "", "CadConsultaCadastroNF2Result");
+      return Servico("CadConsulta2", "CadConsultaCadastro2", "", "CadConsultaCadastroNF2Result");
     default:
       break;
   }
@@ -103,7 +114,14 @@ TServicoSefaz ServicoSefaz(TOperacaoSefaz aOperacao, TVersaoManual aVersao) {
     default:
       break;
   }
-  return aVersao == V::vm50a ? Servico50a(aOperacao) : ServicoAte50(aOperacao, aVersao);
+  switch (aVersao) {
+    case V::vm202a:
+    case V::vm30: return ServicoLeiaute110(aOperacao);
+    case V::vm40:
+    case V::vm50: return Servico20(aOperacao);
+    case V::vm50a: break;
+  }
+  return Servico50a(aOperacao);
 }
 
 std::vector<std::pair<std::string, std::string>> ChavesDosServidores() {

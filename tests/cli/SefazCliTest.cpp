@@ -46,6 +46,23 @@ class CliSefaz : public TesteComSandbox {
     return arquivo;
   }
 
+  // The options that validate each request against the official package of the manual version's
+  // folder ("vm50a", "vm30"), laid out as a user installs it.
+  static std::vector<std::string> ValidandoCom(const std::string& aVersao, const std::string& aPacote) {
+    const fs::path esquemas = pasta_->path() / "Esquemas" / aVersao;
+    fs::create_directories(esquemas);
+    for (const auto& e : fs::directory_iterator(SchemasDir() / aPacote))
+      if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
+    fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/" + aVersao + "/Mapping.txt",
+                  esquemas / "Mapping.txt", fs::copy_options::overwrite_existing);
+    return {"--validar-esquema", "--esquemas", pasta_->file("Esquemas")};
+  }
+
+  static std::vector<std::string> Com(std::vector<std::string> aArgumentos, const std::vector<std::string>& aMais) {
+    aArgumentos.insert(aArgumentos.end(), aMais.begin(), aMais.end());
+    return aArgumentos;
+  }
+
   static nlohmann::json Json(const ProgramResult& aResultado) {
     return nlohmann::json::parse(aResultado.out, nullptr, false);
   }
@@ -180,20 +197,9 @@ TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
 }
 
 TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) {
-  const fs::path esquemas = pasta_->path() / "Esquemas" / "vm50a";
-  fs::create_directories(esquemas);
-  for (const auto& e : fs::directory_iterator(SchemasDir() / "PL_008i2"))
-    if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
-  fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/vm50a/Mapping.txt", esquemas / "Mapping.txt",
-                fs::copy_options::overwrite_existing);
-  const std::vector<std::string> validar{"--validar-esquema", "--esquemas", pasta_->file("Esquemas")};
-
-  const auto com = [&](std::vector<std::string> aArgumentos, const std::vector<std::string>& aMais) {
-    aArgumentos.insert(aArgumentos.end(), aMais.begin(), aMais.end());
-    return aArgumentos;
-  };
+  const std::vector<std::string> validar = ValidandoCom("vm50a", "PL_008i2");
   const ProgramResult sincrono =
-      Sefaz(com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
+      Sefaz(Com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
   EXPECT_EQ(sincrono.status, 0) << sincrono.out << sincrono.err;
   EXPECT_EQ(Json(sincrono)["cStat"], "104");
   ASSERT_EQ(Json(sincrono)["documentos"].size(), 1u) << sincrono.out;
@@ -208,13 +214,51 @@ TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) 
   const size_t cep = nota.find("<CEP>");
   nota.replace(cep, 19, "<CEP>0100</CEP>");
   WriteText(pasta_->file("cep-invalido.xml"), nota);
-  const ProgramResult invalida = Sefaz(com({"enviar-lote", pasta_->file("cep-invalido.xml")}, validar));
+  const ProgramResult invalida = Sefaz(Com({"enviar-lote", pasta_->file("cep-invalido.xml")}, validar));
   EXPECT_EQ(invalida.status, 1) << invalida.out << invalida.err;
   EXPECT_NE(invalida.err.find("CEP"), std::string::npos) << invalida.err;
   EXPECT_EQ(invalida.out.find("SEFAZ:"), std::string::npos) << invalida.out;
 
-  const ProgramResult status = Sefaz(com({"status"}, validar));
+  const ProgramResult status = Sefaz(Com({"status"}, validar));
   EXPECT_EQ(status.status, 0) << status.out << status.err;
+}
+
+// Manual 3.0 speaks layout 1.10 to the first generation of services, each request validated
+// against PL_005f; it has no cancellation event, so a note is cancelled by request.
+TEST_F(CliSefaz, RunsTheRoadOfLayout110UnderManual30) {
+  const std::vector<std::string> manual30 = Com({"--versao-manual", "3.0"}, ValidandoCom("vm30", "PL_005f"));
+  const std::string nota = pasta_->file("nota110.xml");
+  WriteText(nota, Assina(NotaDeTeste(8401, {}, "1.10"), "infNFe"));
+  const ProgramResult envio = Sefaz(Com({"enviar-lote", nota, "--json"}, manual30));
+  ASSERT_EQ(envio.status, 0) << envio.out << envio.err;
+  const ProgramResult recibo = Sefaz(Com({"consultar-recibo", Json(envio)["recibo"], "--json"}, manual30));
+  ASSERT_EQ(recibo.status, 0) << recibo.out << recibo.err;
+  const std::string chave = ChaveDe(ReadText(nota));
+  const auto protocolo = Json(recibo)["documentos"].at(0);
+  EXPECT_EQ(protocolo["chave"], chave);
+  EXPECT_EQ(protocolo["cStat"], "100");
+
+  struct Caso {
+    std::string nome;
+    std::vector<std::string> argumentos;
+    std::string esperado;
+  };
+  const std::vector<Caso> casos{
+      {"consulta 1.07", {"consultar-nfe", chave}, "SEFAZ: 100 - "},
+      {"cancelamento 1.07", {"cancelar", chave, "--protocolo", protocolo["protocolo"], "--justificativa",
+                             "Cancelamento pedido pelo cliente"},
+       "cancelamento " + chave + ": 101 - Cancelamento de NF-e homologado"},
+      {"consulta da nota cancelada", {"consultar-nfe", chave}, "SEFAZ: 101 - "},
+      {"inutilização 1.07", {"inutilizar", "--serie", "3", "--inicio", "1", "--fim", "5", "--justificativa",
+                             "Numeracao pulada por falha"}, "SEFAZ: 102 - "},
+      {"cadastro 1.01", {"consultar-cadastro", "--cnpj", kCompanyCnpj}, "SEFAZ: 111 - "},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.nome);
+    const ProgramResult r = Sefaz(Com(c.argumentos, manual30));
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
+  }
 }
 
 }  // namespace

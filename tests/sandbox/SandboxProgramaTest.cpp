@@ -22,16 +22,16 @@ TEST(SandboxPrograma, WritesAServersFileWhereEveryKeyOfEverySectionReachesItsSer
     std::string secao, chave, endereco;
   };
   const std::vector<Caso> casos{
-      {"SP", "NfeStatusServico", "/ws/SP/NfeStatusServico2"},
+      {"SP", "NfeStatusServico", "/ws/SP/NfeStatusServico"},
       {"SP", "NfeStatusServico2", "/ws/SP/NfeStatusServico2"},
       {"SP", "NfeStatusServico3", "/ws/SP/NfeStatusServico3"},
       {"RS", "NfeRecepcao3", "/ws/RS/NfeAutorizacao"},
       {"RS", "NfeRetRecepcao3", "/ws/RS/NfeRetAutorizacao"},
-      {"MG", "NfeRetRecepcao", "/ws/MG/NfeRetRecepcao2"},
+      {"MG", "NfeRetRecepcao", "/ws/MG/NfeRetRecepcao"},
       {"BA", "NfeConsulta3", "/ws/BA/NfeConsulta3"},
       {"PR", "NfeCancelamento2", "/ws/PR/NfeCancelamento2"},
       {"AC", "NfeInutilizacao3", "/ws/AC/NfeInutilizacao3"},
-      {"TO", "CadConsulta", "/ws/TO/CadConsultaCadastro2"},
+      {"TO", "CadConsulta", "/ws/TO/CadConsultaCadastro"},
       {"TO", "CadConsulta3", "/ws/TO/CadConsultaCadastro2"},
       {"SP", "nfeRecepcaoEvento", "/ws/SP/RecepcaoEvento"},
       {"SP", "nfeRecepcaoEvento3", "/ws/SP/RecepcaoEvento"},
@@ -49,6 +49,8 @@ TEST(SandboxPrograma, WritesAServersFileWhereEveryKeyOfEverySectionReachesItsSer
   // What an authorizer does not offer is not in its section.
   EXPECT_FALSE(ini.ValueExists("SVCAN", "NfeInutilizacao3"));
   EXPECT_FALSE(ini.ValueExists("AN", "NfeStatusServico3"));
+  // The first generation of services (layout 1.10) is only at the states.
+  EXPECT_FALSE(ini.ValueExists("SVCAN", "NfeRecepcao"));
   EXPECT_EQ(ini.ReadSections().size(), 30u);
 }
 

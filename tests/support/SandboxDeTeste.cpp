@@ -198,8 +198,11 @@ void Troca(std::string& aTexto, const std::string& aDe, const std::string& aPara
 }
 
 std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste, const std::string& aLeiaute) {
-  const bool v200 = aLeiaute == "2.00";
-  std::string nota = ReadText(Fixture(v200 ? "xml/nfe200-ficticia.xml" : "xml/nfe310-assinada-ficticia.xml"));
+  // Layouts 1.10 and 2.00 have a date of emission, 3.10 a date-time; 1.10 has the older key.
+  const bool v110 = aLeiaute == "1.10", v200 = v110 || aLeiaute == "2.00";
+  std::string nota = ReadText(Fixture(v110   ? "xml/nfe110-ficticia.xml"
+                                      : v200 ? "xml/nfe200-ficticia.xml"
+                                             : "xml/nfe310-assinada-ficticia.xml"));
   nota.erase(0, nota.find("<NFe"));
   if (const size_t assinatura = nota.find("<Signature"); assinatura != std::string::npos)
     nota.erase(assinatura, nota.find("</Signature>") + 12 - assinatura);
@@ -211,9 +214,12 @@ std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aA
   else
     Troca(nota, "<dhEmi>2014-03-15T10:00:00-03:00</dhEmi>", "<dhEmi>" + agora + "</dhEmi>");
   if (aAjuste) aAjuste(nota);
-  const std::string chave = mox::CalculaChave(Campo(nota, v200 ? "dEmi" : "dhEmi"), Campo(nota, "cUF"),
-                                              Campo(nota, "CNPJ", "emit"), Campo(nota, "mod"), Campo(nota, "serie"),
-                                              Campo(nota, "nNF"), Campo(nota, "tpEmis"), Campo(nota, "cNF"));
+  const std::string emissao = Campo(nota, v200 ? "dEmi" : "dhEmi"), uf = Campo(nota, "cUF"),
+                    cnpj = Campo(nota, "CNPJ", "emit"), modelo = Campo(nota, "mod"), serie = Campo(nota, "serie"),
+                    numero = Campo(nota, "nNF"), codigo = Campo(nota, "cNF");
+  const std::string chave =
+      v110 ? mox::CalculaChave(emissao, uf, cnpj, modelo, serie, numero, codigo)
+           : mox::CalculaChave(emissao, uf, cnpj, modelo, serie, numero, Campo(nota, "tpEmis"), codigo);
   Troca(nota, "Id=\"NFe35140312345678000195550010000001241123456788\"", "Id=\"NFe" + chave + "\"");
   Troca(nota, "<cDV>8</cDV>", "<cDV>" + chave.substr(43) + "</cDV>");
   return nota;

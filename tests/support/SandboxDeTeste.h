@@ -112,8 +112,9 @@ std::string EnviaEventos(ClienteDeTeste& aCliente, const SandboxDeTeste& aSandbo
 std::string Envelope(const std::string& aServico, const std::string& aCUF, const std::string& aVersao,
                      const std::string& aDados);
 
-// An NF-e of the test company in layout 3.10 (or 2.00), issued now in SP with number aNumero and
-// its access key, unsigned. aAjuste changes the text before the key is computed from it.
+// An NF-e of the test company in layout 3.10 (or 2.00, or 1.10), issued now in SP with number
+// aNumero and its access key, unsigned. aAjuste changes the text before the key is computed from
+// it.
 std::string NotaDeTeste(int aNumero, const std::function<void(std::string&)>& aAjuste = {},
                         const std::string& aLeiaute = "3.10");
 // The key of a note made by NotaDeTeste.
