@@ -55,8 +55,10 @@ std::string TmoxNFeEventos::ConsultarDistribuicaoDFe(const std::string& aCodigoU
     throw EmoxNFeDFeCNPJInvalidoException("CNPJ é inválido.", DiretorioLogErro);
   try {
     const std::string documento = aCNPJCPF.size() == 11 ? "<CPF>" + aCNPJCPF + "</CPF>" : "<CNPJ>" + aCNPJCPF + "</CNPJ>";
-    const std::string nsu = aTipoNSU == TNSUKind::nkUltimo ? "<distNSU><ultNSU>" + aNSU + "</ultNSU></distNSU>"
-                                                           : "<consNSU><NSU>" + aNSU + "</NSU></consNSU>";
+    // "0" (from the start) is written with the 15 digits the layout requires.
+    const std::string numero = aNSU == "0" ? std::string(15, '0') : aNSU;
+    const std::string nsu = aTipoNSU == TNSUKind::nkUltimo ? "<distNSU><ultNSU>" + numero + "</ultNSU></distNSU>"
+                                                           : "<consNSU><NSU>" + numero + "</NSU></consNSU>";
     const std::string pedido =
         moxFormat(LoadTemplate("consulta_distribuicaodfe.xml"), {CodigoAmbiente(), aCodigoUF, documento, nsu});
     return ConsultarDFe(Aparar(pedido), "", "");

@@ -151,6 +151,8 @@ std::string RetEvento(const TEventoRecebido& aEvento, const TTipoEvento* aTipo, 
   if (aTipo) info += ElementoXml("xEvento", aTipo->Registro);
   info += ElementoXml("nSeqEvento", aEvento.Sequencia);
   if (!aDestinatario.empty()) info += ElementoCNPJCPF(aDestinatario, "Dest");
+  // The EPEC answer names the issuer's state, as its layout requires.
+  if (aEvento.Tipo == "110140") info += ElementoXml("cOrgaoAutor", Valor(aEvento.Info, "detEvento/cOrgaoAutor"));
   info += ElementoXml("dhRegEvento", aRegistro);
   if (!aNProt.empty()) info += ElementoXml("nProt", aNProt);
   return DocumentoNFe("retEvento", "1.00", "<infEvento" + id + ">" + info + "</infEvento>");

@@ -10,6 +10,7 @@
 
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
+#include "external/TmoxKivoUtils.h"
 #include "support/ClienteDoSandbox.h"
 #include "support/MensagemDe.h"
 #include "support/SandboxDeTeste.h"
@@ -146,6 +147,86 @@ TEST_F(EventosNoSandbox, ManifestacoesDoDestinatarioNoAmbienteNacional) {
     EXPECT_TRUE(ValidaContraEsquema(Destinatario(chave + c.sufixo),
                                     "Evento_ManifestaDest_PL_v1.01/procConfRecebtoNFe_v1.00.xsd"));
   }
+}
+
+TEST_F(EventosNoSandbox, EpecDeUmLoteDeDuasNotasEPedidosDeProrrogacao) {
+  auto nfe = Componente();
+  // EPEC: one event per note, sequence 1, in the national environment.
+  std::string notas;
+  std::vector<std::string> chaves;
+  for (int i = 0; i < 2; ++i) {
+    const std::string nota = NotaDeTeste(++numero_, [](std::string& aXml) { Troca(aXml, "<tpEmis>1<", "<tpEmis>4<"); });
+    chaves.push_back(ChaveDe(nota));
+    notas += nota;
+  }
+  const std::string montado = nfe->MontarEPEC("12", "<lote>" + notas + "</lote>", AgoraBrasilia().substr(0, 19), "-03:00");
+  const std::string assinado = nfe->AssinarEPEC(montado);
+  EXPECT_TRUE(ValidaContraEsquema(assinado, "Evento_EPEC_PL_v1.01/envEPEC_v1.00.xsd"));
+  ASSERT_EQ(Elementos(assinado, "infEvento").size(), 2u);
+  const std::string ret = nfe->EnviarEPEC(assinado);
+  EXPECT_TRUE(ValidaContraEsquema(ret, "Evento_EPEC_PL_v1.01/retEnvEPEC_v1.00.xsd"));
+  const auto retornos = Elementos(ret, "retEvento");
+  ASSERT_EQ(retornos.size(), 2u) << ret;
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(Campo(retornos[i], "cStat"), "136") << retornos[i];
+    EXPECT_EQ(Campo(retornos[i], "chNFe"), chaves[i]);
+  }
+  EXPECT_TRUE(ValidaContraEsquema(Destinatario(chaves[0] + "-epec.xml"), "Evento_EPEC_PL_v1.01/procEPEC_v1.00.xsd"));
+
+  // Extension request of the first term with two items, then its cancellation.
+  std::string protocolo;
+  const std::string chave = NotaAutorizada(&protocolo);
+  nfe->AdicionarItens("1", "10.0000");
+  nfe->AdicionarItens("2", "5.0000");
+  const std::string pedido = nfe->EnviarPedidoProrrogacao("3", chave, protocolo, "", "35", mox::TTipoPedidoProrrogacao::tEPP1, 1, "");
+  EXPECT_EQ(Campo(pedido, "cStat", "infEvento"), "135") << pedido;
+  const std::string lote = Log("eppenv-lot");
+  EXPECT_TRUE(ValidaContraEsquema(lote, "Evento_Generico_PL_v1.01/envEvento_v1.00.xsd"));
+  EXPECT_EQ(Elementos(lote, "itemPedido").size(), 2u);
+  EXPECT_TRUE(nfe->GetNFeEventos().ItensQuantidade.itens.empty());
+  const std::string cancelamento = nfe->CancelarPedidoProrrogacao(
+      "4", chave, protocolo, "", mox::TTipoCancelamentoPedidoProrrogacao::tECPP1, 1, "");
+  EXPECT_EQ(Campo(cancelamento, "cStat", "infEvento"), "135") << cancelamento;
+  EXPECT_EQ(Campo(Log("canepp-env"), "idPedidoCancelado"), "ID111500" + chave + "01");
+}
+
+TEST_F(EventosNoSandbox, DistribuicaoEmOrdemDeNSUEDownloadDasNotas) {
+  std::string nota1, nota2;
+  const std::string chave1 = NotaAutorizada(nullptr, &nota1);
+  const std::string chave2 = NotaAutorizada(nullptr, &nota2);
+  auto nfe = Componente(true);
+  const std::string ret = nfe->ConsultarDistribuicaoDFe("35", kCnpjDestinatario, "0", mox::TNSUKind::nkUltimo);
+  EXPECT_TRUE(ValidaContraEsquema(ret, "PL_NFeDistDFe_100/retDistDFeInt_v1.00.xsd"));
+  EXPECT_TRUE(ValidaContraEsquema(Log("env-dfe"), "PL_NFeDistDFe_100/distDFeInt_v1.00.xsd"));
+  std::vector<std::string> nsus;
+  mox::TmoxKivoUtils utils;
+  utils.XPathSelectNodes(ret, "//*[local-name()='docZip']/@NSU", nsus, {}, true);
+  ASSERT_GE(nsus.size(), 2u) << ret;
+  EXPECT_TRUE(std::is_sorted(nsus.begin(), nsus.end()));
+  EXPECT_EQ(std::adjacent_find(nsus.begin(), nsus.end()), nsus.end());
+
+  const std::string um = nfe->ConsultarDistribuicaoDFe("35", kCnpjDestinatario, nsus[1], mox::TNSUKind::nkEspecifico);
+  std::vector<std::string> unico;
+  utils.XPathSelectNodes(um, "//*[local-name()='docZip']/@NSU", unico, {}, true);
+  EXPECT_EQ(unico, std::vector<std::string>{nsus[1]});
+
+  // Only a note the recipient has manifested on is available (633 otherwise): one file.
+  std::vector<std::string> avisados;
+  nfe->OnDownloadNFe = [&](const std::string& aArquivo) { avisados.push_back(aArquivo); };
+  nfe->EnviarManifestacaoDestinatario(2, chave1, kCnpjDestinatario, "", "", 1, "", "91");
+  std::string baixa = nfe->DownloadNFe(chave1 + ", " + chave2, "91");
+  EXPECT_EQ(Campo(baixa, "cStat"), "139") << baixa;
+  EXPECT_EQ(avisados, std::vector<std::string>{pasta_.str() + "Downloads/" + chave1 + "-NFe.xml"}) << baixa;
+  nfe->EnviarManifestacaoDestinatario(2, chave2, kCnpjDestinatario, "", "", 1, "", "91");
+  baixa = nfe->DownloadNFe("\"" + chave2 + "\"", "91");
+  ASSERT_EQ(avisados.size(), 2u) << baixa;
+  for (const auto& [chave, nota] : {std::pair{chave1, nota1}, std::pair{chave2, nota2}}) {
+    const std::string baixada = ReadText(pasta_.path() / "Downloads" / (chave + "-NFe.xml"));
+    EXPECT_TRUE(ValidaContraEsquema(baixada, "PL_008i2/procNFe_v3.10.xsd"));
+    EXPECT_EQ(Elementos(baixada, "NFe").at(0), Elementos(nota, "NFe").at(0));
+  }
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->DownloadNFe(chave1 + " " + chave1.substr(1), "91"); }),
+            "A Chave \"" + chave1.substr(1) + "\" é inválida. Deve conter exatamente 44 dígitos");
 }
 
 TEST_F(EventosNoSandbox, EntradaRuimParaAntesDeGravarOuEnviar) {
