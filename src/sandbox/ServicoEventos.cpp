@@ -152,7 +152,8 @@ std::string RetEvento(const TEventoRecebido& aEvento, const TTipoEvento* aTipo, 
   info += ElementoXml("nSeqEvento", aEvento.Sequencia);
   if (!aDestinatario.empty()) info += ElementoCNPJCPF(aDestinatario, "Dest");
   // The EPEC answer names the issuer's state, as its layout requires.
-  if (aEvento.Tipo == "110140") info += ElementoXml("cOrgaoAutor", Valor(aEvento.Info, "detEvento/cOrgaoAutor"));
+  if (const std::string autor = Valor(aEvento.Info, "detEvento/cOrgaoAutor"); aEvento.Tipo == "110140" && !autor.empty())
+    info += ElementoXml("cOrgaoAutor", autor);
   info += ElementoXml("dhRegEvento", aRegistro);
   if (!aNProt.empty()) info += ElementoXml("nProt", aNProt);
   return DocumentoNFe("retEvento", "1.00", "<infEvento" + id + ">" + info + "</infEvento>");
