@@ -124,8 +124,11 @@ TEST_F(CliSefaz, SendsABatchShowsItsProtocolsAndCancelsANote) {
 }
 
 TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
-  Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8101), "infNFe"));
+  const std::string protocolo =
+      Campo(Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8101), "infNFe")), "nProt");
   const std::string chave = ChaveDe(NotaDeTeste(8101));
+  WriteText(pasta_->file("contingencia.xml"),
+            NotaDeTeste(8102, [](std::string& aXml) { Troca(aXml, "<tpEmis>1<", "<tpEmis>4<"); }));
   struct Caso {
     std::string nome;
     std::vector<std::string> argumentos;
@@ -143,6 +146,11 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
        "contribuinte 12345678000195 IE 111111111111 (SP): EMPRESA EMITENTE DE TESTE LTDA"},
       {"manifestação", {"manifestar", chave, "--tipo", "ciencia"}, "destinatario.pfx", ": 135 - "},
       {"distribuição", {"distribuicao-dfe", "--saida", pasta_->file("dfe")}, "destinatario.pfx", "SEFAZ: 138 - "},
+      {"EPEC", {"epec", pasta_->file("contingencia.xml"), "--data-hora", AgoraBrasilia().substr(0, 19)}, "empresa.pfx",
+       ": 136 - "},
+      {"prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--itens", "1:1.0000"}, "empresa.pfx", ": 135 - "},
+      {"cancelamento da prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--cancelar"}, "empresa.pfx",
+       ": 135 - "},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
@@ -166,14 +174,14 @@ TEST_F(CliSefaz, WalksTheDistributionToTheEndAndResumesFromTheSavedNSU) {
   const TempDir dados;
   setenv("MOXNFE_DADOS", dados.str().c_str(), 1);
   ClienteDeTeste cliente;
-  Autoriza(cliente, *sandbox_, Assina(NotaDeTeste(8301), "infNFe"));
+  Autoriza(cliente, *sandbox_, Assina(NotaDeTeste(8601), "infNFe"));
   const ProgramResult primeira = Sefaz({"distribuicao-dfe", "--todos", "--saida", pasta_->file("walk1")}, "destinatario.pfx");
   EXPECT_EQ(primeira.status, 0) << primeira.out << primeira.err;
   const auto antes = NSUsGravados(pasta_->path() / "walk1");
   ASSERT_FALSE(antes.empty());
   EXPECT_EQ(ReadText(dados.path() / "dfe" / (std::string(kCnpjDestinatario) + ".nsu")), antes.back() + "\n");
 
-  const std::string nova = Assina(NotaDeTeste(8302), "infNFe");
+  const std::string nova = Assina(NotaDeTeste(8602), "infNFe");
   Autoriza(cliente, *sandbox_, nova);
   const ProgramResult segunda = Sefaz({"distribuicao-dfe", "--todos", "--saida", pasta_->file("walk2")}, "destinatario.pfx");
   unsetenv("MOXNFE_DADOS");
