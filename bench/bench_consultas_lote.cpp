@@ -1,5 +1,7 @@
 // Lookups in a 50-note batch: walking its notes by index, listing its keys and finding one
-// signed note, against the same work done the plain way on libxml2 / the utility server.
+// signed note, against the same work done the plain way on libxml2 / the utility server. The
+// lookups of every note are measured warm (the batch already read) and cold (a batch seen for the
+// first time in each iteration), each against one libxml2 parse of the batch.
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
@@ -23,22 +25,26 @@ const std::string kChave = "35140312345678000195550010000001241123456788";
 // The fixture's key with the note number 1000 + i in positions 31-34.
 std::string ChaveDaNota(int i) { return kChave.substr(0, 30) + std::to_string(1000 + i) + kChave.substr(34); }
 
-// enviNFe with 50 copies of the 12 KB fixture note, each with its own key.
+// enviNFe with 50 copies of the 12 KB fixture note, each with its own key; aIdLote tells
+// batches of the same notes apart.
+std::string LoteNumero(int aIdLote) {
+  std::ifstream in(std::string(MOXNFE_SOURCE_DIR) + "/tests/fixtures/xml/nfe310-assinada-ficticia.xml");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string nota = ss.str();
+  nota = nota.substr(nota.find("<NFe"));
+  std::string out = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>" +
+                    std::to_string(aIdLote) + "</idLote>";
+  for (int i = 0; i < kNotas; ++i) {
+    std::string copia = nota;
+    for (size_t p; (p = copia.find(kChave)) != std::string::npos;) copia.replace(p, kChave.size(), ChaveDaNota(i));
+    out += copia;
+  }
+  return out + "</enviNFe>";
+}
+
 const std::string& Lote() {
-  static const std::string lote = [] {
-    std::ifstream in(std::string(MOXNFE_SOURCE_DIR) + "/tests/fixtures/xml/nfe310-assinada-ficticia.xml");
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string nota = ss.str();
-    nota = nota.substr(nota.find("<NFe"));
-    std::string out = "<enviNFe xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\"><idLote>1</idLote>";
-    for (int i = 0; i < kNotas; ++i) {
-      std::string copia = nota;
-      for (size_t p; (p = copia.find(kChave)) != std::string::npos;) copia.replace(p, kChave.size(), ChaveDaNota(i));
-      out += copia;
-    }
-    return out + "</enviNFe>";
-  }();
+  static const std::string lote = LoteNumero(1);
   return lote;
 }
 
@@ -104,6 +110,19 @@ void BM_AchaCadaNFeAssinada(benchmark::State& state) {
 }
 BENCHMARK(BM_AchaCadaNFeAssinada)->Unit(benchmark::kMillisecond);
 
+// The same for a batch not seen before: more batches in turn than the lookups remember.
+void BM_AchaCadaNFeAssinadaLoteNovo(benchmark::State& state) {
+  std::vector<std::string> lotes;
+  for (int n = 1; n <= 8; ++n) lotes.push_back(LoteNumero(100 + n));
+  size_t proximo = 0;
+  for (auto _ : state) {
+    const std::string& lote = lotes[proximo++ % lotes.size()];
+    for (int i = 0; i < kNotas; ++i)
+      if (mox::TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(ChaveDaNota(i), lote, "").empty()) state.SkipWithError("não achou");
+  }
+}
+BENCHMARK(BM_AchaCadaNFeAssinadaLoteNovo)->Unit(benchmark::kMillisecond);
+
 // Reference: the utility server asked for the batch's notes once per note.
 void BM_ConsultaNotasPorChave(benchmark::State& state) {
   const std::string& lote = Lote();
@@ -137,5 +156,7 @@ int main(int argc, char** argv) {
        {"Chaves do lote (libxml2 direto / ListaChavesLogEnv)", {"BM_ListaChavesLogEnv", "BM_LibxmlIdsDoLote"}},
        {"Cada nota assinada do lote (consulta por nota / AchaNFeAssinadaLogEnvio)",
         {"BM_AchaCadaNFeAssinada", "BM_ConsultaNotasPorChave"}},
-       {"Lote lido uma vez (só o parse do libxml2 / 50 buscas)", {"BM_AchaCadaNFeAssinada", "BM_LibxmlSoParse"}}});
+       {"Lote já lido (só o parse do libxml2 / 50 buscas)", {"BM_AchaCadaNFeAssinada", "BM_LibxmlSoParse"}},
+       {"Lote novo a cada vez (só o parse do libxml2 / 50 buscas)",
+        {"BM_AchaCadaNFeAssinadaLoteNovo", "BM_LibxmlSoParse"}}});
 }

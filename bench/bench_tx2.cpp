@@ -1,9 +1,18 @@
 // TX2 conversion of a 500-note file (10 items each): lines per second and peak heap, against
-// filling the same notes through the data-set calls directly (no text to read).
+// filling the same notes through the data-set calls directly (no text to read). Then the
+// streamed conversion of `moxnfe tx2 converter` on files of 500, 5,000 and 20,000 notes: time
+// per note and the peak resident memory of a process that converts each file once; both stay
+// flat when the work is linear and memory is bounded by a note.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,14 +33,14 @@ std::string LeExemplo() {
   return ss.str();
 }
 
-// 500 notes of 10 items, built from the simple-sale example by repeating its item.
-std::string Arquivo500Notas() {
+// aNotas notes of 10 items, built from the simple-sale example by repeating its item.
+std::string ArquivoDeNotas(int aNotas) {
   const std::string exemplo = LeExemplo();
   const size_t ini = exemplo.find("INCLUIRITEM"), fim = exemplo.find("SALVARITEM") + 11;
   const std::string cabecalho = exemplo.substr(0, ini), item = exemplo.substr(ini, fim - ini),
                     rodape = exemplo.substr(fim);
   std::string texto;
-  for (int n = 1; n <= 500; ++n) {
+  for (int n = 1; n <= aNotas; ++n) {
     std::string nota = cabecalho;
     nota.replace(nota.find("nNF_B08=1\n"), 10, "nNF_B08=" + std::to_string(n) + "\n");
     for (int i = 1; i <= 10; ++i) {
@@ -47,7 +56,7 @@ std::string Arquivo500Notas() {
 size_t HeapInUse() { return mallinfo2().uordblks; }
 
 void BM_Tx2Converter(benchmark::State& state) {
-  const std::string texto = Arquivo500Notas();
+  const std::string texto = ArquivoDeNotas(500);
   const auto linhas = static_cast<int64_t>(std::count(texto.begin(), texto.end(), '\n'));
   size_t pico = 0;
   for (auto _ : state) {
@@ -70,7 +79,7 @@ BENCHMARK(BM_Tx2Converter)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same notes through the facade calls, the lines already split into commands and values.
 void BM_PreenchimentoDireto(benchmark::State& state) {
-  const std::string texto = Arquivo500Notas();
+  const std::string texto = ArquivoDeNotas(500);
   std::vector<std::pair<std::string, std::string>> linhas;
   std::istringstream in(texto);
   for (std::string l; std::getline(in, l);) {
@@ -94,10 +103,60 @@ void BM_PreenchimentoDireto(benchmark::State& state) {
 }
 BENCHMARK(BM_PreenchimentoDireto)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The file of aNotas notes, written once into the temporary folder.
+std::string ArquivoEmDisco(int aNotas) {
+  const std::string caminho =
+      (std::filesystem::temp_directory_path() / ("moxnfe-bench-tx2-" + std::to_string(aNotas) + ".tx2")).string();
+  if (!std::filesystem::exists(caminho)) std::ofstream(caminho, std::ios::binary) << ArquivoDeNotas(aNotas);
+  return caminho;
+}
+
+// One streamed conversion, as the command line does it; the bytes of the notes written.
+size_t ConverteEmFluxo(const std::string& aArquivo) {
+  mox::TmoxNFeConvTXTDataSet conversor;
+  conversor.SetVersaoEsquema(mox::TVersaoEsquema::pl_008i1);
+  conversor.SetXMLDicionario(kDicionario);
+  conversor.SetArquivoTX2(aArquivo);
+  size_t bytes = 0;
+  conversor.ConverterArquivo([&](const std::string& aNota) { bytes += aNota.size(); });
+  return bytes;
+}
+
+void BM_Tx2EmFluxo(benchmark::State& state) {
+  const std::string arquivo = ArquivoEmDisco(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(ConverteEmFluxo(arquivo));
+  state.counters["tempo/nota"] =
+      benchmark::Counter(static_cast<double>(state.range(0)) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
+}
+BENCHMARK(BM_Tx2EmFluxo)->Arg(500)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Peak resident memory (KiB) of a child process that runs aTrabalho once.
+long PicoDeRss(const std::function<void()>& aTrabalho) {
+  const pid_t filho = ::fork();
+  if (filho == 0) {
+    aTrabalho();
+    ::_exit(0);
+  }
+  int estado = 0;
+  struct rusage uso {};
+  ::wait4(filho, &estado, 0, &uso);
+  return uso.ru_maxrss;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  return moxbench::RunWithRatios(argc, argv,
-                                 {{"TX2 de 500 notas (preenchimento direto / conversor TX2)",
-                                   {"BM_Tx2Converter/iterations:3", "BM_PreenchimentoDireto/iterations:3"}}});
+  const int saida = moxbench::RunWithRatios(argc, argv,
+                                            {{"TX2 de 500 notas (preenchimento direto / conversor TX2)",
+                                              {"BM_Tx2Converter/iterations:3", "BM_PreenchimentoDireto/iterations:3"}}});
+  const long vazio = PicoDeRss([] {});
+  for (int notas : {500, 5000, 20000}) {
+    const std::string arquivo = ArquivoEmDisco(notas);
+    std::printf("Conversão em fluxo de %d notas: pico de RSS %.1f MiB (processo sem conversão %.1f MiB)\n", notas,
+                static_cast<double>(PicoDeRss([&] { ConverteEmFluxo(arquivo); })) / 1024,
+                static_cast<double>(vazio) / 1024);
+    std::filesystem::remove(arquivo);
+  }
+  return saida;
 }

@@ -4,11 +4,9 @@
 #include <chrono>
 #include <ctime>
 #include <map>
-#include <set>
 #include <stdexcept>
 #include <thread>
 
-#include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
 #include "datasets/TmoxNFeConverter.h"
 #include "external/FileIO.h"

@@ -143,8 +143,10 @@ CliRegistrar emitir{{{"nfe", "emitir"},
                      "(DiretorioXmlDestinatario da configuração, ou --destino); uma denegada, CHAVE-den.xml.\n"
                      "Para cada nota mostra chave, situação, código e texto da SEFAZ e protocolo. Notas rejeitadas\n"
                      "não são reenviadas. O que ficou sem resposta (queda, tempo esgotado) fica pendente no disco:\n"
-                     "\"moxnfe nfe pendentes\" lista e \"moxnfe nfe emitir --retomar\" conclui, sem enviar de novo o\n"
-                     "que a SEFAZ já recebeu. Os pedidos são validados no esquema oficial: a pasta de esquemas\n"
+                     "\"moxnfe nfe pendentes\" lista e \"moxnfe nfe emitir --retomar\" conclui: consulta os recibos\n"
+                     "pendentes e reenvia, do log, só o lote cuja resposta não chegou; o que a SEFAZ já tinha\n"
+                     "recebido volta como duplicidade (204) e o protocolo vem do recibo original, uma vez só.\n"
+                     "Os pedidos são validados no esquema oficial: a pasta de esquemas\n"
                      "(--esquemas ou a da configuração) precisa dos XSD do pacote.\n"
                      "Sai com 0 quando todas as notas foram autorizadas e 3 quando alguma não foi.",
                      OpcoesSefaz({{"esquema", "PACOTE", "pacote de esquemas do TX2 (padrão: o mais novo da versão do Manual)"},

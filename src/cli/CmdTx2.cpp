@@ -1,9 +1,14 @@
 // moxnfe tx2 converter: TX2 text into the infNFe texts of a schema package.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <iterator>
 #include <ostream>
 
@@ -27,14 +32,91 @@ std::string DicionarioInstalado(mox::TVersaoEsquema aVersao, bool aExportacao) {
                            "/Conversor/" + (aExportacao ? "NFeDataSets_Exportacao.xml" : "NFeDataSets.xml"));
 }
 
-std::string LeEntrada(const CliArgs& aArgs, CliIo& aIo) {
-  if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo TX2"};
-  if (aArgs.Positional().empty() || aArgs.Positional().front() == "-")
-    return mox::ReadStreamBytes(aIo.in, "A entrada padrão");
-  const std::string& arquivo = aArgs.Positional().front();
-  if (!mox::FileExists(arquivo)) throw CliUsageError{"arquivo não encontrado: " + arquivo};
-  return mox::ReadFileBytes(arquivo);
-}
+// A temporary file removed when done with.
+class ArquivoTemporario {
+ public:
+  ArquivoTemporario() {
+    caminho_ = (std::filesystem::temp_directory_path() / "moxnfe-tx2-XXXXXX").string();
+    fd_ = ::mkstemp(caminho_.data());
+    if (fd_ < 0) throw std::runtime_error("não foi possível criar um arquivo temporário em " + caminho_);
+  }
+  ~ArquivoTemporario() {
+    if (fd_ >= 0) ::close(fd_);
+    ::unlink(caminho_.c_str());
+  }
+  ArquivoTemporario(const ArquivoTemporario&) = delete;
+  ArquivoTemporario& operator=(const ArquivoTemporario&) = delete;
+  const std::string& Caminho() const { return caminho_; }
+
+ private:
+  std::string caminho_;
+  int fd_ = -1;
+};
+
+// The input as a regular file the converter reads as it goes: the named file itself, or the
+// standard input (or a pipe or device) copied to a temporary file first, within the input limit.
+class EntradaTx2 {
+ public:
+  EntradaTx2(const CliArgs& aArgs, CliIo& aIo) {
+    if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só arquivo TX2"};
+    if (aArgs.Positional().empty() || aArgs.Positional().front() == "-") {
+      Copia(aIo.in, "A entrada padrão");
+      return;
+    }
+    caminho_ = aArgs.Positional().front();
+    if (!mox::FileExists(caminho_)) throw CliUsageError{"arquivo não encontrado: " + caminho_};
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(caminho_, ec) || std::filesystem::is_directory(caminho_, ec)) return;
+    std::ifstream dispositivo(caminho_, std::ios::binary);
+    Copia(dispositivo, "O arquivo " + caminho_);
+  }
+  const std::string& Caminho() const { return copia_ ? copia_->Caminho() : caminho_; }
+
+ private:
+  void Copia(std::istream& aEntrada, const std::string& aNome) {
+    copia_ = std::make_unique<ArquivoTemporario>();
+    std::ofstream saida(copia_->Caminho(), std::ios::binary);
+    char bloco[65536];
+    size_t total = 0;
+    while (aEntrada.read(bloco, sizeof bloco) || aEntrada.gcount() > 0) {
+      total += static_cast<size_t>(aEntrada.gcount());
+      if (total > mox::InputLimit()) mox::RaiseInputTooLarge(aNome);
+      saida.write(bloco, aEntrada.gcount());
+    }
+    if (aEntrada.bad() || !saida.flush()) throw std::runtime_error("não foi possível ler " + aNome);
+  }
+
+  std::string caminho_;
+  std::unique_ptr<ArquivoTemporario> copia_;
+};
+
+// Where the notes go as they are saved: the --saida file, which appears complete or not at all,
+// or the standard output through a temporary file copied out once the whole input converted, so
+// a failure never leaves half a batch behind.
+class SaidaDasNotas {
+ public:
+  explicit SaidaDasNotas(const std::optional<std::string>& aArquivo)
+      : arquivo_(aArquivo ? std::make_unique<mox::AtomicFileWriter>(*aArquivo) : nullptr),
+        temporario_(aArquivo ? nullptr : std::make_unique<ArquivoTemporario>()) {
+    if (temporario_) espera_.open(temporario_->Caminho(), std::ios::binary);
+  }
+  void Escreve(const std::string& aTexto) {
+    if (arquivo_) arquivo_->Write(aTexto);
+    else espera_ << aTexto;
+  }
+  void Conclui(std::ostream& aSaida) {
+    if (arquivo_) return arquivo_->Commit();
+    if (!espera_.flush()) throw std::runtime_error("não foi possível gravar o arquivo temporário das notas");
+    espera_.close();
+    std::ifstream pronto(temporario_->Caminho(), std::ios::binary);
+    aSaida << pronto.rdbuf();
+  }
+
+ private:
+  std::unique_ptr<mox::AtomicFileWriter> arquivo_;
+  std::unique_ptr<ArquivoTemporario> temporario_;
+  std::ofstream espera_;
+};
 
 const char* const kComandos[] = {"INCLUIR",         "INCLUIRITEM",  "SALVARITEM",  "INCLUIRCOBRANCA", "SALVARCOBRANCA",
                                  "INCLUIRPARTE",    "SALVARPARTE",  "SALVAR",      "CANCELAR"};
@@ -64,18 +146,15 @@ std::string Diagnostico(const std::string& aLinha, const std::string& aMensagem)
 }
 
 // The component's message, preceded by the line as the user counts it.
-std::string ErroNaLinha(const std::vector<std::string>& aLinhas, size_t aIndice, const std::string& aMensagem) {
+std::string ErroNaLinha(const mox::TmoxNFeConvTXTDataSet& aConversor, size_t aIndice, const std::string& aMensagem) {
   if (aMensagem == "NFe não foi Salva.") {
     // The input ended with a note open: the user looks for where that note began.
-    size_t inicio = aLinhas.size();
-    for (size_t i = 0; i < aLinhas.size(); ++i)
-      if (aLinhas[i] == "INCLUIR") inicio = i;
-    if (inicio < aLinhas.size())
+    const size_t inicio = aConversor.LinhaDoUltimoIncluir();
+    if (inicio != std::string::npos)
       return "linha " + std::to_string(inicio + 1) + ": a nota começada aqui não termina com SALVAR\n" + aMensagem;
     return aMensagem;
   }
-  if (aIndice >= aLinhas.size()) return aMensagem;
-  const std::string diagnostico = Diagnostico(aLinhas[aIndice], aMensagem);
+  const std::string diagnostico = Diagnostico(aConversor.LinhaAtual(), aMensagem);
   return "linha " + std::to_string(aIndice + 1) + (diagnostico.empty() ? "" : ": " + diagnostico) + "\n" + aMensagem;
 }
 
@@ -85,10 +164,11 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
       aArgs.OptionOr("dicionario", DicionarioInstalado(versao, aArgs.Flag("exportacao")));
   if (!mox::FileExists(dicionario)) throw CliUsageError{"dicionário de campos não encontrado: " + dicionario};
 
+  const EntradaTx2 entrada(aArgs, aIo);
   mox::TmoxNFeConvTXTDataSet conversor;
   conversor.SetVersaoEsquema(versao);
   conversor.SetXMLDicionario(dicionario);
-  conversor.SetTXT(mox::DecodeToUtf8(LeEntrada(aArgs, aIo)));
+  conversor.SetArquivoTX2(entrada.Caminho());
   LigaRegras(conversor.DataSets(), aArgs);
   const bool progresso = !aArgs.Flag("silencioso") && ::isatty(STDERR_FILENO);
   size_t linhaAtual = 0;  // a rule fails on the SALVAR line being replayed
@@ -98,36 +178,32 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
       aIo.err << "\rConvertendo: linha " << aLinha + 1 << " de " << aTotal << std::flush;
   };
 
-  mox::TmoxNFeDataSets* notas = nullptr;
+  // Each note is written out as it is saved; nothing of the input or the batch is kept.
+  const auto arquivo = aArgs.Option("saida");
+  SaidaDasNotas saida(arquivo);
+  size_t notas = 0;
+  const bool json = aArgs.Json();
+  if (json) saida.Escreve("{\"esquema\":\"" + mox::VersaoEsquemaToStr(versao) + "\",\"notas\":[");
   try {
-    conversor.Converter(notas);
+    conversor.ConverterArquivo([&](const std::string& aXml) {
+      if (json)
+        saida.Escreve(std::string(notas ? "," : "") + "{\"chave\":\"" + JsonEscape(mox::ObterNotaID(aXml)) +
+                      "\",\"xml\":\"" + JsonEscape(aXml) + "\"}");
+      else
+        saida.Escreve(aXml + "\n");
+      ++notas;
+    });
   } catch (const mox::EmoxNFeRegraException& e) {
     if (progresso) aIo.err << "\n";
     return ReportaFalhaDeRegra(e, linhaAtual + 1, aArgs, aIo);
   } catch (const std::exception& e) {
     if (progresso) aIo.err << "\n";
-    throw std::runtime_error(ErroNaLinha(conversor.Lines(), linhaAtual, ParaTerminal(e.what())));
+    throw std::runtime_error(ErroNaLinha(conversor, linhaAtual, ParaTerminal(e.what())));
   }
   if (progresso) aIo.err << "\n";
-
-  std::string saida;
-  if (aArgs.Json()) {
-    saida = "{\"esquema\":\"" + mox::VersaoEsquemaToStr(versao) + "\",\"notas\":[";
-    for (size_t i = 0; i < notas->LoteNFe().size(); ++i) {
-      const std::string& xml = notas->LoteNFe()[i];
-      saida += std::string(i ? "," : "") + "{\"chave\":\"" + JsonEscape(mox::ObterNotaID(xml)) + "\",\"xml\":\"" +
-               JsonEscape(xml) + "\"}";
-    }
-    saida += "]}\n";
-  } else {
-    for (const auto& xml : notas->LoteNFe()) saida += xml + "\n";
-  }
-  if (auto arquivo = aArgs.Option("saida")) {
-    mox::WriteFileAtomic(*arquivo, saida);
-    aIo.err << notas->LoteNFe().size() << " nota(s) gravada(s) em " << *arquivo << "\n";
-  } else {
-    aIo.out << saida;
-  }
+  if (json) saida.Escreve("]}\n");
+  saida.Conclui(aIo.out);
+  if (arquivo) aIo.err << notas << " nota(s) gravada(s) em " << *arquivo << "\n";
   return 0;
 }
 

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "base/EmoxException.h"
 #include "datasets/moxLinhasTexto.h"
+#include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "external/moxPaths.h"
@@ -65,6 +69,62 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
 
 }  // namespace
 
+// A TX2 file read line by line, decoded as SetTXT decodes a whole text: a byte-order mark
+// decides; without one, the text is UTF-8 when every line is valid UTF-8 (line ends never split a
+// character), else Latin-1. The first reading also counts the lines and refuses a text without
+// any, as SetTXT does. UTF-16 files are few and small: they are decoded whole.
+class TArquivoTX2 {
+ public:
+  TArquivoTX2(const std::string& aArquivo, const std::string& aDiretorioLogErro) {
+    const std::string caminho = NormalizeSeparators(aArquivo);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(caminho, ec)) ReadFileBytes(caminho);  // its own message
+    if (std::filesystem::file_size(caminho, ec) > InputLimit()) RaiseInputTooLarge("O arquivo " + caminho);
+    arquivo_.open(caminho, std::ios::binary);
+    if (!arquivo_) ReadFileBytes(caminho);
+    char bom[3] = {};
+    arquivo_.read(bom, 3);
+    const std::string_view inicio(bom, static_cast<size_t>(arquivo_.gcount()));
+    if (inicio.substr(0, 2) == "\xFF\xFE" || inicio.substr(0, 2) == "\xFE\xFF") {
+      texto_ = std::make_unique<std::istringstream>(DecodeToUtf8(ReadFileBytes(caminho)));
+    } else {
+      inicioDoTexto_ = inicio == "\xEF\xBB\xBF" ? 3 : 0;
+      latin1_ = inicioDoTexto_ == 0 && !TodasAsLinhasUtf8();
+    }
+    bool algumaLinha = false;
+    std::string linha;
+    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha); ++total_) algumaLinha |= !linha.empty();
+    if (!algumaLinha) throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", aDiretorioLogErro);
+  }
+
+  // The lines from the start of the text.
+  TLeitorDeLinhas Linhas() {
+    std::istream& in = Entrada();
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(inicioDoTexto_));
+    return TLeitorDeLinhas(in);
+  }
+  void Decodifica(std::string& aLinha) const {
+    if (latin1_) aLinha = Latin1ToUtf8(aLinha);
+  }
+  size_t Total() const { return total_; }
+
+ private:
+  std::istream& Entrada() { return texto_ ? static_cast<std::istream&>(*texto_) : arquivo_; }
+  bool TodasAsLinhasUtf8() {
+    std::string linha;
+    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha);)
+      if (!IsValidUtf8(linha)) return false;
+    return true;
+  }
+
+  std::ifstream arquivo_;
+  std::unique_ptr<std::istringstream> texto_;
+  size_t inicioDoTexto_ = 0;
+  bool latin1_ = false;
+  size_t total_ = 0;
+};
+
 void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   const size_t igual = aLinha.find('=');
@@ -112,17 +172,49 @@ void TmoxNFeConvTXTDataSet::Converter(TmoxNFeDataSets*& aDS) {
   aDS = fDataSet.get();
 }
 
-void TmoxNFeConvTXTDataSet::PopulaDataset() {
+void TmoxNFeConvTXTDataSet::PreparaDataSets() {
   fDataSet->SetLoteNFe({});
   fDataSet->SetVersaoEsquema(fVersaoEsquema);
   fDataSet->SetXMLDicionario(fXMLDicionario);
-  for (size_t i = 0; i < fLines.size(); ++i) {
-    if (OnProgresso) OnProgresso(i, fLines.size());
-    if (!fLines[i].empty()) ExecutaLinhaTX2(*fDataSet, fLines[i], i, fDiretorioLogErro);
-  }
+}
+
+void TmoxNFeConvTXTDataSet::ExecutaLinha(const std::string& aLinha, size_t aIndice, size_t aTotal) {
+  if (OnProgresso) OnProgresso(aIndice, aTotal);
+  if (aLinha.empty()) return;
+  if (aLinha == "INCLUIR") fUltimoIncluir = aIndice;
+  ExecutaLinhaTX2(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
+}
+
+void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
   const TDataSetState estado = fDataSet->State();
   if (estado == TDataSetState::dsEdit || estado == TDataSetState::dsInsert)
     throw EmoxNFeDataSetException("NFe não foi Salva.", fDiretorioLogErro);
+}
+
+void TmoxNFeConvTXTDataSet::PopulaDataset() {
+  PreparaDataSets();
+  for (size_t i = 0; i < fLines.size(); ++i) ExecutaLinha(fLines[i], i, fLines.size());
+  ConfereUltimaNotaSalva();
+}
+
+void TmoxNFeConvTXTDataSet::SetArquivoTX2(const std::string& aArquivo) {
+  fArquivo = std::make_unique<TArquivoTX2>(aArquivo, fDiretorioLogErro);
+}
+
+void TmoxNFeConvTXTDataSet::ConverterArquivo(const TOnNotaSalva& aNotaSalva) {
+  if (!fArquivo) throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);
+  TArquivoTX2& arquivo = *fArquivo;
+  PreparaDataSets();
+  fUltimoIncluir = std::string::npos;
+  std::vector<std::string>& lote = fDataSet->LoteNFe();
+  TLeitorDeLinhas leitor = arquivo.Linhas();
+  for (size_t i = 0; leitor.Proxima(fLinhaAtual); ++i) {
+    arquivo.Decodifica(fLinhaAtual);
+    ExecutaLinha(fLinhaAtual, i, arquivo.Total());
+    for (const std::string& nota : lote) aNotaSalva(nota);
+    lote.clear();
+  }
+  ConfereUltimaNotaSalva();
 }
 
 }  // namespace mox

@@ -23,6 +23,8 @@ class TmoxNFeConvTXTDataSet {
  public:
   // Reports the zero-based index of the line being replayed and the number of lines.
   using TOnProgresso = std::function<void(size_t aLinha, size_t aTotal)>;
+  // Receives each note's infNFe text as soon as the note is saved.
+  using TOnNotaSalva = std::function<void(const std::string& aInfNFe)>;
 
   // The data sets are created with the converter, with the layout converters of every schema
   // package unless another factory is given.
@@ -50,12 +52,27 @@ class TmoxNFeConvTXTDataSet {
   // Replays the lines and hands out the converter's own data sets (still owned by it).
   void Converter(TmoxNFeDataSets*& aDS);
 
+  // A TX2 file to replay as it is read, never held whole: a first reading finds its encoding (as
+  // SetTXT decodes a text) and counts its lines; raises what SetTXT raises, and refuses a file
+  // over the input limit.
+  void SetArquivoTX2(const std::string& aArquivo);
+  // Replays that file: each saved note goes to aNotaSalva at once and leaves the batch, so memory
+  // stays bounded by the largest note. Same checks and messages as Converter.
+  void ConverterArquivo(const TOnNotaSalva& aNotaSalva);
+  // During and after ConverterArquivo: the line being replayed, and the index of the last
+  // INCLUIR line (npos before any).
+  const std::string& LinhaAtual() const { return fLinhaAtual; }
+  size_t LinhaDoUltimoIncluir() const { return fUltimoIncluir; }
+
   const std::vector<std::string>& Lines() const { return fLines; }
   // The converter's own data sets, for callers that switch their business rules on.
   TmoxNFeDataSets& DataSets() const { return *fDataSet; }
 
  private:
   void PopulaDataset();
+  void PreparaDataSets();
+  void ExecutaLinha(const std::string& aLinha, size_t aIndice, size_t aTotal);
+  void ConfereUltimaNotaSalva() const;
 
   std::vector<std::string> fLines;
   std::string fTXT;
@@ -64,6 +81,9 @@ class TmoxNFeConvTXTDataSet {
   std::string fDiretorioLogErro;
   std::unique_ptr<TmoxKivoUtils> FUtils;
   std::unique_ptr<TmoxNFeDataSets> fDataSet;
+  std::unique_ptr<class TArquivoTX2> fArquivo;
+  std::string fLinhaAtual;
+  size_t fUltimoIncluir = std::string::npos;
 };
 
 }  // namespace mox

@@ -76,6 +76,9 @@ void TmoxXMLDataSetNFe::SetXMLDicionario(const std::string& aFileName) {
   if (aFileName.empty()) return;
   fDataSetsByName.clear();
   fCampos.clear();
+  fLigacoes.clear();
+  fB = nullptr;
+  fVerProc = nullptr;
   fListDataSets.clear();
   CreateListDataSets();
 }
@@ -176,6 +179,10 @@ void TmoxXMLDataSetNFe::AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet) {
   TXmlDataSetNFe* ds = aDataSet.get();
   fListDataSets.push_back(std::move(aDataSet));
   fDataSetsByName.try_emplace(ds->Name(), ds);
+  if (!fB && ds->Name() == "B") {
+    fB = ds;
+    fVerProc = ds->FindField("verProc_B27");
+  }
   for (size_t i = 0; i < ds->FieldCount(); ++i) fCampos.try_emplace(ds->Field(i).FieldName(), &ds->XmlField(i));
 }
 
@@ -199,7 +206,14 @@ void TmoxXMLDataSetNFe::SetActiveMasterSource(bool aValue) {
 // --- Look-ups -----------------------------------------------------------------------------------
 
 TXmlDataSetNFe* TmoxXMLDataSetNFe::DataSetOrNull(std::string_view aName) const {
-  auto it = fDataSetsByName.find(AsciiUpperCase(aName));
+  // Data set names are short: capitalised on the stack, not in a new string.
+  char upper[32] = {};
+  if (aName.size() > sizeof upper) {
+    auto it = fDataSetsByName.find(AsciiUpperCase(aName));
+    return it == fDataSetsByName.end() ? nullptr : it->second;
+  }
+  for (size_t i = 0; i < aName.size(); ++i) upper[i] = AsciiUpper(aName[i]);
+  auto it = fDataSetsByName.find(std::string_view(upper, aName.size()));
   return it == fDataSetsByName.end() ? nullptr : it->second;
 }
 
@@ -217,12 +231,24 @@ TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {
 
 // --- Hooks --------------------------------------------------------------------------------------
 
+const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSetNFe& aDataSet) {
+  auto it = fLigacoes.find(&aDataSet);
+  if (it != fLigacoes.end()) return it->second;
+  // Resolved with the messages of a look-up by name; a failure is not remembered.
+  TLigacao ligacao;
+  ligacao.handle = &aDataSet.FieldByName("handle");
+  if (!aDataSet.XMLMasterSource().empty()) {
+    ligacao.mestre = &FindDataSet(aDataSet.XMLMasterSource()).FieldByName(aDataSet.XMLMasterField());
+    ligacao.chave = &aDataSet.FieldByName(aDataSet.XMLKeyField());
+  }
+  return fLigacoes.emplace(&aDataSet, ligacao).first->second;
+}
+
 void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
-  aDataSet.FieldByName("handle").SetAsString(std::to_string(GetHandle(aDataSet, true)));
-  if (aDataSet.XMLMasterSource().empty()) return;
-  const TXmlDataSetNFe& master = FindDataSet(aDataSet.XMLMasterSource());
-  const std::string value = master.FieldByName(aDataSet.XMLMasterField()).AsString();
-  aDataSet.FieldByName(aDataSet.XMLKeyField()).SetAsString(value);
+  const TLigacao& ligacao = LigacaoDe(aDataSet);
+  ligacao.handle->SetAsString(std::to_string(GetHandle(aDataSet, true)));
+  if (!ligacao.mestre) return;
+  ligacao.chave->SetAsString(ligacao.mestre->AsString());
 }
 
 void TmoxXMLDataSetNFe::AntesDeIncluir(TXmlDataSetNFe& aDataSet) {
@@ -232,7 +258,7 @@ void TmoxXMLDataSetNFe::AntesDeIncluir(TXmlDataSetNFe& aDataSet) {
 void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
   ValidaConteudoDataSet(aDataSet);
   // Dictionaries without the identification group have no application version to default.
-  if (const TXmlDataSetNFe* b = DataSetOrNull("B"); b && b->FindField("verProc_B27")) VerificaCampoVerProc();
+  if (fVerProc) VerificaCampoVerProc();
 }
 
 void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {
@@ -251,8 +277,8 @@ void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) co
 }
 
 std::string TmoxXMLDataSetNFe::VerificaCampoVerProc() {
-  TXmlDataSetNFe& b = FindDataSet("B");
-  TmoxField& verProc = b.FieldByName("verProc_B27");
+  TXmlDataSetNFe& b = fB ? *fB : FindDataSet("B");
+  TmoxField& verProc = fVerProc ? *fVerProc : b.FieldByName("verProc_B27");
   // A posted B record got the default when it was posted; only a pending one can lack it.
   if (verProc.IsNull() && b.Editing()) verProc.SetAsString(kVerProcPadrao);
   return verProc.AsString();

@@ -105,6 +105,16 @@ class TmoxXMLDataSetNFe {
   std::vector<std::unique_ptr<TXmlDataSetNFe>> fListDataSets;
   std::unordered_map<std::string, TXmlDataSetNFe*, ExactHash, std::equal_to<>> fDataSetsByName;
   NameMap<TXmlFieldNFe*> fCampos;
+  // Looked up once per dictionary: what every post and every new record reads.
+  TXmlDataSetNFe* fB = nullptr;
+  TmoxField* fVerProc = nullptr;
+  struct TLigacao {
+    TmoxField* handle = nullptr;
+    TmoxField* chave = nullptr;          // XMLKeyField of the detail
+    const TmoxField* mestre = nullptr;   // XMLMasterField of its master
+  };
+  std::unordered_map<const TXmlDataSetNFe*, TLigacao> fLigacoes;
+  const TLigacao& LigacaoDe(const TXmlDataSetNFe& aDataSet);
   std::string fXMLDicionario;
   bool fActiveMasterSource = false;
   TDataSetState fState = TDataSetState::dsInactive;

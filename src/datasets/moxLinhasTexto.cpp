@@ -14,4 +14,28 @@ std::vector<std::string> LinhasDoTexto(const std::string& aText) {
   return lines;
 }
 
+bool TLeitorDeLinhas::Proxima(std::string& aLinha) {
+  for (;;) {
+    if (pendente_) {
+      const size_t cr = trecho_.find('\r', pos_);
+      if (cr != std::string::npos) {
+        aLinha.assign(trecho_, pos_, cr - pos_);
+        pos_ = cr + 1;
+        return true;
+      }
+      pendente_ = false;
+      // Text after the last CR is a line; at the end of the input, only when there is some.
+      if (terminaEmLF_ || pos_ < trecho_.size()) {
+        aLinha.assign(trecho_, pos_);
+        return true;
+      }
+    }
+    if (!std::getline(in_, trecho_)) return false;
+    terminaEmLF_ = !in_.eof();
+    if (terminaEmLF_ && !trecho_.empty() && trecho_.back() == '\r') trecho_.pop_back();  // CR LF is one end
+    pos_ = 0;
+    pendente_ = true;
+  }
+}
+
 }  // namespace mox

@@ -40,7 +40,7 @@ class FileDescriptor {
   throw EKivoException(std::string(what) + " " + aFileName + ": " + SystemErrorText(err));
 }
 
-void WriteAll(int fd, const std::string& aContent, const std::string& aFileName) {
+void WriteAll(int fd, std::string_view aContent, const std::string& aFileName) {
   const char* p = aContent.data();
   size_t left = aContent.size();
   while (left > 0) {
@@ -135,29 +135,50 @@ std::string ReadFileBytesStable(const std::string& aFileName) {
   throw EKivoException("O arquivo " + path + " está sendo alterado por outro programa; tente novamente.");
 }
 
-void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode) {
+AtomicFileWriter::AtomicFileWriter(const std::string& aFileName, mode_t aNewFileMode)
+    : path_(NormalizeSeparators(aFileName)), mode_(aNewFileMode) {
   static std::atomic<unsigned> counter{0};
-  const std::string path = NormalizeSeparators(aFileName);
-  if (path.empty()) throw EKivoException("Nome de arquivo vazio.");
-  mode_t mode = aNewFileMode;
+  if (path_.empty()) throw EKivoException("Nome de arquivo vazio.");
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) throw EKivoException("O caminho é uma pasta, não um arquivo: " + path);
-    mode = st.st_mode & 07777;
+  if (::stat(path_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) throw EKivoException("O caminho é uma pasta, não um arquivo: " + path_);
+    mode_ = st.st_mode & 07777;
   }
-  const std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  FileDescriptor fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-  if (fd.get() < 0) RaiseIo("Não foi possível criar o arquivo", path, errno);
-  try {
-    WriteAll(fd.get(), aContent, path);
-    if (::fchmod(fd.get(), mode) != 0) RaiseIo("Não foi possível ajustar as permissões de", path, errno);
-    if (::close(fd.release()) != 0) RaiseIo("Não foi possível gravar o arquivo", path, errno);
-    if (::rename(tmp.c_str(), path.c_str()) != 0) RaiseIo("Não foi possível gravar o arquivo", path, errno);
-  } catch (...) {
-    ::unlink(tmp.c_str());
-    throw;
+  tmp_ = path_ + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  fd_ = ::open(tmp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_);
+  if (fd_ < 0) RaiseIo("Não foi possível criar o arquivo", path_, errno);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(tmp_.c_str());
+}
+
+void AtomicFileWriter::Write(std::string_view aBytes) {
+  if (fd_ < 0) throw EKivoException("O arquivo " + path_ + " já foi fechado.");
+  WriteAll(fd_, aBytes, path_);
+}
+
+void AtomicFileWriter::Commit() {
+  if (fd_ < 0) throw EKivoException("O arquivo " + path_ + " já foi fechado.");
+  if (::fchmod(fd_, mode_) != 0) RaiseIo("Não foi possível ajustar as permissões de", path_, errno);
+  const int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 || ::rename(tmp_.c_str(), path_.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp_.c_str());
+    RaiseIo("Não foi possível gravar o arquivo", path_, err);
   }
 }
+
+void WriteFileAtomic(const std::string& aFileName, const std::string& aContent, mode_t aNewFileMode) {
+  AtomicFileWriter writer(aFileName, aNewFileMode);
+  writer.Write(aContent);
+  writer.Commit();
+}
+
+void RaiseInputTooLarge(const std::string& aName) { RaiseTooLarge(aName); }
 
 void AppendFileBytes(const std::string& aFileName, const std::string& aContent) {
   const std::string path = NormalizeSeparators(aFileName);

@@ -99,7 +99,10 @@ std::vector<std::string> TmoxKivoX::AllowedElements() const {
 }
 
 std::string TmoxKivoX::SignXmlById(const std::string& aXml, const std::string& aId) {
-  if (aId.empty()) throw EKivoException("Id do elemento a assinar não informado.");
+  return SignXmlByIds(aXml, {aId});
+}
+
+XmlSigner& TmoxKivoX::Signer() {
   const std::string& element = SignerSettings.XmlElement;
   if (!element.empty()) {
     auto allowed = AllowedElements();
@@ -111,7 +114,13 @@ std::string TmoxKivoX::SignXmlById(const std::string& aXml, const std::string& a
     signer_.reset();
     signer_ = std::make_unique<XmlSigner>(certificate);
   }
-  return ReportingTokenFailures([&] { return signer_->Sign(aXml, element, aId); });
+  return *signer_;
+}
+
+std::string TmoxKivoX::SignXmlByIds(const std::string& aXml, const std::vector<std::string>& aIds) {
+  if (aIds.empty() || aIds.front().empty()) throw EKivoException("Id do elemento a assinar não informado.");
+  XmlSigner& signer = Signer();
+  return ReportingTokenFailures([&] { return signer.Sign(aXml, SignerSettings.XmlElement, aIds); });
 }
 
 std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,

@@ -59,6 +59,9 @@ class TmoxKivoX {
 
   // Signs the element named SignerSettings.XmlElement whose Id is aId (see XmlSigner).
   std::string SignXmlById(const std::string& aXml, const std::string& aId);
+  // The same for several elements of one document, in order: read once, every element signed,
+  // written once, as many calls of SignXmlById in a row would leave it.
+  std::string SignXmlByIds(const std::string& aXml, const std::vector<std::string>& aIds);
 
   // Posts the SOAP 1.2 envelope and returns the content of the element aResultTag of the
   // answer (the whole answer when it has none). The HTTP settings' certificate authenticates
@@ -83,6 +86,9 @@ class TmoxKivoX {
 
  private:
   std::vector<std::string> AllowedElements() const;
+  // The signer of the configured certificate, made again only when the certificate changes;
+  // refuses an element outside the allowed ones.
+  XmlSigner& Signer();
   // Runs aOperation; a failure the token reported inside OpenSSL replaces the generic one.
   template <typename F>
   auto ReportingTokenFailures(F&& aOperation);

@@ -22,16 +22,48 @@ bool IsSignature(xmlNodePtr aNode) {
   return aNode->type == XML_ELEMENT_NODE && LocalName(aNode) == "Signature" && InNamespace(aNode, kXmlDsigNamespace);
 }
 
+// The value of an "Id" attribute without a namespace; calls aFound(element, value) for each.
+template <typename F>
+void ForEachIdAttribute(xmlNodePtr aRoot, F&& aFound) {
+  ForEachElement(aRoot, [&](xmlNodePtr n) {
+    for (xmlAttrPtr a = n->properties; a; a = a->next) {
+      if (a->ns || std::strcmp(reinterpret_cast<const char*>(a->name), "Id") != 0) continue;
+      // A plain value is one text node, read in place; entities and the like are put together.
+      const xmlNodePtr text = a->children;
+      if (text && !text->next && text->type == XML_TEXT_NODE && text->content)
+        aFound(n, std::string_view(reinterpret_cast<const char*>(text->content)));
+      else
+        aFound(n, std::string_view(NodeText(reinterpret_cast<xmlNodePtr>(a))));
+    }
+  });
+}
+
+bool InDocument(xmlNodePtr aNode) {
+  xmlNodePtr top = aNode;
+  while (top->parent && top->parent->type != XML_DOCUMENT_NODE) top = top->parent;
+  return top->parent != nullptr;
+}
+
 }  // namespace
 
 std::vector<xmlNodePtr> ElementsWithId(xmlNodePtr aRoot, std::string_view aId) {
   std::vector<xmlNodePtr> found;
-  ForEachElement(aRoot, [&](xmlNodePtr n) {
-    for (xmlAttrPtr a = n->properties; a; a = a->next) {
-      if (a->ns || std::strcmp(reinterpret_cast<const char*>(a->name), "Id") != 0) continue;
-      if (NodeText(reinterpret_cast<xmlNodePtr>(a)) == aId) found.push_back(n);
-    }
+  ForEachIdAttribute(aRoot, [&](xmlNodePtr n, std::string_view aValue) {
+    if (aValue == aId) found.push_back(n);
   });
+  return found;
+}
+
+IdIndex::IdIndex(xmlNodePtr aRoot) {
+  ForEachIdAttribute(aRoot, [&](xmlNodePtr n, std::string_view aValue) { byId_[std::string(aValue)].push_back(n); });
+}
+
+std::vector<xmlNodePtr> IdIndex::ElementsWithId(std::string_view aId) const {
+  std::vector<xmlNodePtr> found;
+  auto it = byId_.find(std::string(aId));
+  if (it == byId_.end()) return found;
+  for (xmlNodePtr n : it->second)
+    if (InDocument(n)) found.push_back(n);
   return found;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace mox {
@@ -12,6 +13,19 @@ inline constexpr const char* kXmlDsigNamespace = "http://www.w3.org/2000/09/xmld
 
 // Every element under (and including) aRoot whose attribute "Id" equals aId.
 std::vector<xmlNodePtr> ElementsWithId(xmlNodePtr aRoot, std::string_view aId);
+
+// The elements with an "Id" attribute under aRoot, read once for many look-ups. Elements taken
+// out of the document afterwards are no longer found; they must not be freed while the index is
+// in use.
+class IdIndex {
+ public:
+  explicit IdIndex(xmlNodePtr aRoot);
+  // As ElementsWithId, in document order.
+  std::vector<xmlNodePtr> ElementsWithId(std::string_view aId) const;
+
+ private:
+  std::unordered_map<std::string, std::vector<xmlNodePtr>> byId_;
+};
 
 // Makes the element's "Id" attribute resolvable as a same-document reference ("#" + Id).
 // Raises EKivoException when the element has none or the value is already registered.

@@ -1,5 +1,7 @@
 #include "external/XmlSigner.h"
 
+#include <optional>
+
 #include <xmlsec/crypto.h>
 #include <xmlsec/openssl/evp.h>
 #include <xmlsec/keys.h>
@@ -21,16 +23,33 @@ const xmlChar* X(const char* aText) { return reinterpret_cast<const xmlChar*>(aT
 
 xmlSecKeyPtr KeyOf(void* aKey) { return static_cast<xmlSecKeyPtr>(aKey); }
 
-struct DSigCtxDeleter {
-  void operator()(xmlSecDSigCtxPtr p) const { xmlSecDSigCtxDestroy(p); }
+// A signature context that borrows the prepared key: no allocation of the context and no copy
+// of the key per signature. The key is handed back before the context is finalised, which would
+// otherwise destroy it.
+class BorrowingDSigCtx {
+ public:
+  explicit BorrowingDSigCtx(xmlSecKeyPtr aKey) {
+    if (xmlSecDSigCtxInitialize(&ctx_, nullptr) < 0) throw EKivoException("Falha ao iniciar a assinatura.");
+    ctx_.enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
+    ctx_.signKey = aKey;
+  }
+  ~BorrowingDSigCtx() {
+    ctx_.signKey = nullptr;
+    xmlSecDSigCtxFinalize(&ctx_);
+  }
+  BorrowingDSigCtx(const BorrowingDSigCtx&) = delete;
+  BorrowingDSigCtx& operator=(const BorrowingDSigCtx&) = delete;
+  xmlSecDSigCtxPtr get() { return &ctx_; }
+
+ private:
+  xmlSecDSigCtx ctx_;
 };
 
-xmlNodePtr FindTarget(xmlDocPtr aDoc, const std::string& aElement, const std::string& aId) {
-  std::vector<xmlNodePtr> withId = ElementsWithId(xmlDocGetRootElement(aDoc), aId);
+xmlNodePtr FindTarget(const std::vector<xmlNodePtr>& aWithId, const std::string& aElement, const std::string& aId) {
   const std::string what = aElement.empty() ? "elemento" : "elemento " + aElement;
-  if (withId.empty()) throw EKivoException("Não foi encontrado " + what + " com Id \"" + aId + "\" no XML.");
-  if (withId.size() > 1) throw EKivoException("O Id \"" + aId + "\" aparece em mais de um elemento do XML.");
-  xmlNodePtr target = withId.front();
+  if (aWithId.empty()) throw EKivoException("Não foi encontrado " + what + " com Id \"" + aId + "\" no XML.");
+  if (aWithId.size() > 1) throw EKivoException("O Id \"" + aId + "\" aparece em mais de um elemento do XML.");
+  xmlNodePtr target = aWithId.front();
   if (!aElement.empty() && LocalName(target) != aElement)
     throw EKivoException("O Id \"" + aId + "\" pertence ao elemento " + std::string(LocalName(target)) +
                          ", não ao elemento " + aElement + ".");
@@ -39,13 +58,59 @@ xmlNodePtr FindTarget(xmlDocPtr aDoc, const std::string& aElement, const std::st
   return target;
 }
 
-void RemovePreviousSignatures(xmlNodePtr aParent, const std::string& aId) {
+// Signatures taken out of the document, freed only when the document is done with: an index of
+// the document may still point into them.
+class RemovedNodes {
+ public:
+  RemovedNodes() = default;
+  RemovedNodes(const RemovedNodes&) = delete;
+  RemovedNodes& operator=(const RemovedNodes&) = delete;
+  ~RemovedNodes() {
+    for (xmlNodePtr n : nodes) xmlFreeNode(n);
+  }
+  std::vector<xmlNodePtr> nodes;
+};
+
+void RemovePreviousSignatures(xmlNodePtr aParent, const std::string& aId, std::vector<xmlNodePtr>& aRemoved) {
   for (xmlNodePtr sig : SignatureChildren(aParent)) {
     if (FirstReferenceUri(sig) != "#" + aId) continue;
     xmlUnlinkNode(sig);
-    xmlFreeNode(sig);
+    aRemoved.push_back(sig);
   }
 }
+
+// Inclusive C14N walks the whole document for each signature, which makes signing many elements
+// of one document quadratic. While one element is signed, every ancestor of the element that holds
+// it and its Signature shows only the child on the way down: the walk sees one branch, and every
+// node keeps its own namespaces and attributes, so the canonical form, and so every digest and
+// the signature value, are the same. Only the sibling links are cut, and put back on leaving.
+class IsolatedBranch {
+ public:
+  explicit IsolatedBranch(xmlNodePtr aNode) {
+    for (xmlNodePtr n = aNode; n->parent && n->parent->type == XML_ELEMENT_NODE; n = n->parent) {
+      xmlNodePtr p = n->parent;
+      cuts_.push_back({p, p->children, p->last, n, n->prev, n->next});
+      p->children = p->last = n;
+      n->prev = n->next = nullptr;
+    }
+  }
+  ~IsolatedBranch() {
+    for (const Cut& c : cuts_) {
+      c.parent->children = c.children;
+      c.parent->last = c.last;
+      c.node->prev = c.prev;
+      c.node->next = c.next;
+    }
+  }
+  IsolatedBranch(const IsolatedBranch&) = delete;
+  IsolatedBranch& operator=(const IsolatedBranch&) = delete;
+
+ private:
+  struct Cut {
+    xmlNodePtr parent, children, last, node, prev, next;
+  };
+  std::vector<Cut> cuts_;
+};
 
 xmlNodePtr AppendSignatureTemplate(xmlDocPtr aDoc, xmlNodePtr aParent, const std::string& aId) {
   xmlNodePtr sig = xmlSecTmplSignatureCreate(aDoc, xmlSecTransformInclC14NId, xmlSecTransformRsaSha1Id, nullptr);
@@ -96,28 +161,40 @@ XmlSigner::~XmlSigner() {
   if (key_) xmlSecKeyDestroy(KeyOf(key_));
 }
 
-void XmlSigner::SignElement(xmlDocPtr aDoc, const std::string& aElement, const std::string& aId) const {
-  if (aId.empty()) throw EKivoException("Id do elemento a assinar não informado.");
-  xmlNodePtr target = FindTarget(aDoc, aElement, aId);
-  RemovePreviousSignatures(target->parent, aId);
-  RegisterIdAttribute(target);
-  xmlNodePtr sig = AppendSignatureTemplate(aDoc, target->parent, aId);
+void XmlSigner::SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId,
+                           std::vector<xmlNodePtr>& aRemoved) const {
+  RemovePreviousSignatures(aTarget->parent, aId, aRemoved);
+  RegisterIdAttribute(aTarget);
+  xmlNodePtr sig = AppendSignatureTemplate(aDoc, aTarget->parent, aId);
 
   XmlSecErrorCollector errors;
-  std::unique_ptr<xmlSecDSigCtx, DSigCtxDeleter> ctx(xmlSecDSigCtxCreate(nullptr));
-  if (!ctx) throw EKivoException("Falha ao iniciar a assinatura.");
-  ctx->enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
-  // The context frees its key when destroyed, so it gets a copy of the prepared one.
-  ctx->signKey = xmlSecKeyDuplicate(KeyOf(key_));
-  if (!ctx->signKey) throw EKivoException("Falha ao preparar a chave de assinatura: " + errors.Text());
-  if (xmlSecDSigCtxSign(ctx.get(), sig) < 0)
-    throw EKivoException("Falha ao assinar o XML: " + errors.Text("erro desconhecido"));
+  {
+    IsolatedBranch isolated(aTarget->parent);
+    BorrowingDSigCtx ctx(KeyOf(key_));
+    if (xmlSecDSigCtxSign(ctx.get(), sig) < 0)
+      throw EKivoException("Falha ao assinar o XML: " + errors.Text("erro desconhecido"));
+  }
   AppendKeyInfo(sig, certificateBase64_);
 }
 
 std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const {
+  return Sign(aXml, aElement, std::vector<std::string>{aId});
+}
+
+std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement,
+                            const std::vector<std::string>& aIds) const {
   XmlDocument doc = XmlDocument::Parse(aXml);
-  SignElement(doc.get(), aElement, aId);
+  {
+    RemovedNodes removed;
+    // One element: one walk; many: one walk for all of them.
+    std::optional<IdIndex> index;
+    if (aIds.size() > 1) index.emplace(doc.Root());
+    for (const std::string& id : aIds) {
+      if (id.empty()) throw EKivoException("Id do elemento a assinar não informado.");
+      const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(doc.Root(), id);
+      SignTarget(doc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
+    }
+  }
   return NodeXml(doc.Root());
 }
 

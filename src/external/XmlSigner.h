@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "external/CertificateCache.h"
 
@@ -29,11 +30,13 @@ class XmlSigner {
   // aId signed. A signature of the same element already present is replaced. The result is the
   // document element without an XML declaration, ready to be embedded in a batch.
   std::string Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const;
-
-  // The same on a parsed document.
-  void SignElement(xmlDocPtr aDoc, const std::string& aElement, const std::string& aId) const;
+  // Several elements of one document, signed in order: the document is parsed and written once.
+  std::string Sign(std::string_view aXml, const std::string& aElement, const std::vector<std::string>& aIds) const;
 
  private:
+  // Signs one element; signatures it replaces go to aRemoved, for the caller to free.
+  void SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId, std::vector<xmlNodePtr>& aRemoved) const;
+
   std::shared_ptr<const LoadedCertificate> certificate_;
   void* key_ = nullptr;  // xmlSecKeyPtr
   std::string certificateBase64_;

@@ -128,9 +128,9 @@ std::string AssinarElementos(const std::string& aXML, const std::string& aElemen
                                             aContexto.DiretorioLogErro);
   aContexto.CheckCertificate();
   aContexto.Kivo.SignerSettings.XmlElement = aElemento;
-  std::string assinado = aXML;
+  std::string assinado;
   try {
-    for (const auto& id : ids) assinado = aContexto.Kivo.SignXmlById(assinado, id);
+    assinado = aContexto.Kivo.SignXmlByIds(aXML, ids);
   } catch (const EKivoException& e) {
     throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
   }

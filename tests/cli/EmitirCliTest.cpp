@@ -100,6 +100,18 @@ TEST_F(CliEmitir, NotaRejeitadaTemOCodigoDaSefazENaoFicaPendente) {
   EXPECT_EQ(Nfe({"pendentes"}).out, "Nenhuma pendência em " + pasta_.str() + "dest/\n");
 }
 
+TEST_F(CliEmitir, NotaQueOComponenteRecusaNaoSai) {
+  // Contingency emission type in normal mode without its justification: refused when signing.
+  WriteText(pasta_.file("scan.tx2"), std::regex_replace(Tx2(1), std::regex("tpEmis_B22=1"), "tpEmis_B22=3"));
+  const ProgramResult r = Nfe({"emitir", pasta_.file("scan.tx2")});
+  EXPECT_EQ(r.status, 3) << r.out << r.err;
+  EXPECT_NE(r.out.find(": erro - 557 - Rejeição: A Justificativa de entrada em contingência deve ser informada"),
+            std::string::npos)
+      << r.out;
+  EXPECT_FALSE(fs::exists(pasta_.path() / "log"));
+  EXPECT_EQ(Nfe({"pendentes"}).out, "Nenhuma pendência em " + pasta_.str() + "dest/\n");
+}
+
 TEST_F(CliEmitir, EntradasRuinsTerminamComMensagemClara) {
   WriteText(pasta_.file("vazio.xml"), " \n");
   WriteText(pasta_.file("texto.tx2"), "INCLUIR\ncampo_que_nao_existe=1\n");

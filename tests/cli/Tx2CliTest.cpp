@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <iterator>
+
 #include "support/TestSupport.h"
 
 namespace {
@@ -89,4 +92,22 @@ TEST(CliTx2, MistakesNameTheLineFromOne) {
     EXPECT_NE(r.err.find(c.componente), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
   }
+}
+
+// Notes are written as they are saved, yet a failure further on leaves neither half a batch on
+// the standard output nor a changed or temporary file beside the output.
+TEST(CliTx2, FailureAfterSavedNotesWritesNothing) {
+  std::string ruim = moxtest::ReadText(Exemplo("venda-simples.tx2"));
+  ruim.replace(ruim.find("natOp_B04"), 9, "natOp_XX9");
+  const std::string texto = moxtest::ReadText(Exemplo("duas-notas.tx2")) + ruim;
+  auto saida = Moxnfe({"tx2", "converter", "-"}, texto);
+  EXPECT_EQ(saida.status, 1);
+  EXPECT_TRUE(saida.out.empty()) << saida.out.substr(0, 80);
+
+  moxtest::TempDir dir;
+  moxtest::WriteText(dir.file("lote.txt"), "anterior");
+  auto arquivo = Moxnfe({"tx2", "converter", "-", "--saida", dir.file("lote.txt")}, texto);
+  EXPECT_EQ(arquivo.status, 1);
+  EXPECT_EQ(moxtest::ReadText(dir.file("lote.txt")), "anterior");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
 }

@@ -36,8 +36,13 @@ fi
 marca="$trabalho/marca"
 touch "$marca"
 
+# A sanitizer build keeps its options; a clean environment would turn leak checking back on.
+sanitizadores=()
+for variavel in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+  [ -z "${!variavel:-}" ] || sanitizadores+=("$variavel=${!variavel}")
+done
 saida="$trabalho/saida.txt"
-(cd "$pasta" && "${como[@]}" env -i HOME="$casa" PATH="$build:/usr/bin:/bin" LANG=C.UTF-8 \
+(cd "$pasta" && "${como[@]}" env -i HOME="$casa" PATH="$build:/usr/bin:/bin" LANG=C.UTF-8 "${sanitizadores[@]}" \
   timeout 300 bash "$roteiro") > "$saida" 2>&1 || { cat "$saida" >&2; falha "um exemplo do README falhou"; }
 
 # What the user sees.

@@ -185,6 +185,20 @@ TEST_F(EnvioLoteNoSandbox, VerificacoesAntesDeQualquerLog) {
   EXPECT_TRUE(Destinatario().empty());
 }
 
+TEST_F(EnvioLoteNoSandbox, CinquentaEUmaNotasNoLimiteDeTamanhoSaoEnviadas) {
+  // The 50-note limit belongs to signing; the batch goes out and SEFAZ has the last word.
+  auto nfe = Componente(TVersaoManual::vm50a);
+  nfe->SetValidarEsquemaAntesEnvio(false);
+  nfe->SetMaxSizeLoteEnvio(1000);
+  std::string notas;
+  for (int i = 0; i < 51; ++i) notas += Assina(NotaDeTeste(++numero_), "infNFe");
+  const std::string resposta = nfe->EnviarNF("51", notas, false);
+  EXPECT_FALSE(Campo(resposta, "cStat").empty()) << resposta;
+  const auto logs = Logs();
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_TRUE(logs[1].ends_with("-51-rec.xml"));
+}
+
 TEST_F(EnvioLoteNoSandbox, SemSalvarLogsEmDiscoNadaFicaPendenteNemEGerado) {
   auto nfe = Componente(TVersaoManual::vm50a);
   nfe->SetSalvarLogsEmDisco(false);
@@ -198,6 +212,34 @@ TEST_F(EnvioLoteNoSandbox, SemSalvarLogsEmDiscoNadaFicaPendenteNemEGerado) {
   EXPECT_TRUE(Logs().empty());
   EXPECT_TRUE(Destinatario().empty());
   EXPECT_EQ(conteudos, 4);
+}
+
+TEST_F(EnvioLoteNoSandbox, ReciboDesconhecidoVoltaComOCodigoDaSefaz) {
+  auto nfe = Componente(TVersaoManual::vm50a);
+  const std::string resposta = nfe->ConsultarRecibo("351999999999999");
+  EXPECT_EQ(Campo(resposta, "cStat"), "106") << resposta;
+  const auto logs = Logs();
+  ASSERT_EQ(logs.size(), 2u);
+  EXPECT_TRUE(logs[0].ends_with("-351999999999999-ped-rec.xml"));
+  EXPECT_TRUE(logs[1].ends_with("-351999999999999-pro-rec.xml"));
+  EXPECT_TRUE(Destinatario().empty());
+}
+
+TEST_F(EnvioLoteNoSandbox, Http500SemSoapEncerraComAExcecaoEGuardaOPedido) {
+  SandboxDeTeste comFalha({"--falha-erro-http", "1"});
+  ClienteDoSandbox cliente(comFalha);
+  auto nfe = Componente(TVersaoManual::vm50a);
+  nfe->SetArquivoServidoresHom(cliente.Servidores());
+  std::vector<std::string> chaves;
+  const std::string notas = Notas(*nfe, "3.10", 1, &chaves);
+  const std::string mensagem = MensagemDe<mox::EmoxNFeException>([&] { nfe->EnviarNF("8", notas, false); });
+  EXPECT_TRUE(mensagem.starts_with("Erro ao enviar NF-e: ")) << mensagem;
+  EXPECT_NE(mensagem.find("(500)"), std::string::npos) << mensagem;
+  const auto logs = Logs();
+  ASSERT_EQ(logs.size(), 1u);
+  EXPECT_TRUE(logs[0].ends_with("-8-env-lot.xml"));
+  // No receipt: the key stays pending for a later run to settle.
+  EXPECT_EQ(Destinatario(), chaves);
 }
 
 TEST_F(EnvioLoteNoSandbox, FalhaNoEnvioGuardaOPedidoESemResposta) {

@@ -22,6 +22,16 @@ std::string AssinadorDeNotas::Assina(const std::string& aInfNFe) {
   return kivo_.SignXmlById("<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">" + aInfNFe + "</NFe>", IdDe(aInfNFe));
 }
 
+void ComponenteQueAssina(mox::TmoxNFe& aNFe, const TempDir& aPasta) {
+  WritePfx(aPasta.path() / "empresa.pfx", Pki().Company, "x");
+  aNFe.SetUF("SP");
+  aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+  aNFe.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
+  aNFe.SetDiretorioLogErro(aPasta.str() + "LogErro/");
+  aNFe.SetCaminhoCertificado(aPasta.file("empresa.pfx"));
+  aNFe.SetSenhaCertificado("x");
+}
+
 std::string ErrosDeEsquema(const std::string& aXml, const std::string& aXsd) {
   mox::TmoxKivoUtils utils;
   try {

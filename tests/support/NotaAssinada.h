@@ -2,6 +2,7 @@
 // Signing and schema validation of generated notes, as SEFAZ would receive them.
 #include <string>
 
+#include "component/TmoxNFe.h"
 #include "external/TmoxKivoX.h"
 #include "support/TestSupport.h"
 
@@ -20,6 +21,10 @@ class AssinadorDeNotas {
   TempDir pasta_;
   mox::TmoxKivoX kivo_;
 };
+
+// The component set to sign with the test company's certificate (a PKCS#12 file written into
+// aPasta), the installed templates of manual 5.0a for SP and an error log in aPasta.
+void ComponenteQueAssina(mox::TmoxNFe& aNFe, const TempDir& aPasta);
 
 // The validation errors of a document against an XSD, one a line; empty when it is valid.
 std::string ErrosDeEsquema(const std::string& aXml, const std::string& aXsd);

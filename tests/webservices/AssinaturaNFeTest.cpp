@@ -9,6 +9,7 @@
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
 #include "external/TmoxKivoUtils.h"
+#include "support/NotaAssinada.h"
 #include "support/NotasTx2.h"
 #include "support/SandboxDeTeste.h"
 #include "webservices/moxAssinaturaNFe.h"
@@ -28,15 +29,7 @@ std::string InfNFe(int aNumero, const std::function<void(std::string&)>& aAjuste
 
 class AssinaturaPeloComponente : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WritePfx(pasta_.path() / "empresa.pfx", Pki().Company, "x");
-    nfe_.SetUF("SP");
-    nfe_.SetVersaoManual(TVersaoManual::vm50a);
-    nfe_.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe_.SetDiretorioLogErro(pasta_.str() + "LogErro/");
-    nfe_.SetCaminhoCertificado(pasta_.file("empresa.pfx"));
-    nfe_.SetSenhaCertificado("x");
-  }
+  void SetUp() override { ComponenteQueAssina(nfe_, pasta_); }
 
   std::string Mensagem(const std::string& aXml) {
     try {

@@ -1,0 +1,158 @@
+// A TX2 file replayed as it is read: the same notes, line numbers and messages as the whole text
+// given to SetTXT, for every line end and encoding a file may have, with at most one note held.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/EmoxException.h"
+#include "datasets/NotasDeTeste.h"
+#include "datasets/TmoxNFeConvTXTDataSet.h"
+#include "datasets/moxLinhasTexto.h"
+#include "external/Utf8Text.h"
+#include <algorithm>
+#include "support/MensagemDe.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using mox::TVersaoEsquema;
+
+std::unique_ptr<mox::TmoxNFeConvTXTDataSet> Conversor() {
+  auto c = std::make_unique<mox::TmoxNFeConvTXTDataSet>();
+  c->SetVersaoEsquema(TVersaoEsquema::pl_008i1);
+  c->SetXMLDicionario(moxtest::DicionarioEntregue(TVersaoEsquema::pl_008i1));
+  return c;
+}
+
+// The batch as Converter gives it, from the bytes decoded whole.
+std::string Inteiro(const std::string& aBytes) {
+  auto c = Conversor();
+  c->SetTXT(mox::DecodeToUtf8(aBytes));
+  return c->Converter();
+}
+
+// The same from the file, each note as it is saved; also the most notes the batch held.
+std::string EmFluxo(const std::string& aArquivo, size_t& aMaiorLote) {
+  auto c = Conversor();
+  c->SetArquivoTX2(aArquivo);
+  std::string lote;
+  aMaiorLote = 0;
+  c->ConverterArquivo([&](const std::string& aNota) {
+    lote += aNota + "\r\n";
+    aMaiorLote = std::max(aMaiorLote, c->DataSets().LoteNFe().size());
+  });
+  return lote;
+}
+
+std::string Troca(std::string aTexto, const std::string& aDe, const std::string& aPara) {
+  for (size_t p = aTexto.find(aDe); p != std::string::npos; p = aTexto.find(aDe, p + aPara.size()))
+    aTexto.replace(p, aDe.size(), aPara);
+  return aTexto;
+}
+
+// The code points of a text of ASCII and Latin-1 letters (one or two bytes each).
+std::vector<unsigned> Letras(const std::string& aUtf8) {
+  std::vector<unsigned> letras;
+  for (size_t i = 0; i < aUtf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(aUtf8[i]);
+    if (b < 0x80) letras.push_back(b);
+    else letras.push_back(((b & 0x1Fu) << 6) | (static_cast<unsigned char>(aUtf8[++i]) & 0x3Fu));
+  }
+  return letras;
+}
+
+std::string Latin1(const std::string& aUtf8) {
+  std::string out;
+  for (unsigned c : Letras(aUtf8)) out += static_cast<char>(c);
+  return out;
+}
+
+std::string Utf16Le(const std::string& aUtf8) {
+  std::string out = "\xFF\xFE";
+  for (unsigned c : Letras(aUtf8)) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+  return out;
+}
+
+TEST(LeitorDeLinhas, MesmasLinhasQueOTextoInteiro) {
+  for (const std::string texto : {"", "a", "a\n", "a\r\n", "a\r", "a\rb", "a\r\r\nb", "\n\n", "a\n\rb\r\n\r\nc",
+                                  "\r", "\r\n", "linha sem fim", "x\r\n\r", "a\n\n\nb\n"}) {
+    std::istringstream entrada(texto);
+    mox::TLeitorDeLinhas leitor(entrada);
+    std::vector<std::string> linhas;
+    for (std::string l; leitor.Proxima(l);) linhas.push_back(l);
+    EXPECT_EQ(linhas, mox::LinhasDoTexto(texto)) << "\"" << texto << "\"";
+  }
+}
+
+TEST(ConversaoTx2EmFluxo, MesmoLoteParaCadaFimDeLinhaECodificacao) {
+  moxtest::TempDir pasta;
+  const std::string lf = moxtest::ReadText(moxtest::Fixture("tx2/duas-notas.tx2")) +
+                         moxtest::ReadText(moxtest::Fixture("tx2/venda-simples.tx2"));
+  const std::string acentuado = Troca(lf, "natOp_B04=VENDA", "natOp_B04=VENDA DE ÁGUA E AÇÚCAR");
+  ASSERT_NE(acentuado, lf);
+  std::string semFimFinal = lf;
+  semFimFinal.pop_back();
+  const struct {
+    const char* nome;
+    std::string bytes;
+  } casos[] = {
+      {"LF", lf},
+      {"CR LF", Troca(lf, "\n", "\r\n")},
+      {"CR", Troca(lf, "\n", "\r")},
+      {"sem fim de linha no fim", semFimFinal},
+      {"linhas vazias", Troca(lf, "SALVAR\n", "SALVAR\n\n\r\n")},
+      {"UTF-8", acentuado},
+      {"UTF-8 com BOM", "\xEF\xBB\xBF" + acentuado},
+      {"Latin-1", Latin1(acentuado)},
+      {"UTF-16 com BOM", Utf16Le(acentuado)},
+  };
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.nome);
+    const std::string arquivo = pasta.file("notas.tx2");
+    moxtest::WriteText(arquivo, caso.bytes);
+    size_t maiorLote = 0;
+    const std::string esperado = Inteiro(caso.bytes);
+    EXPECT_EQ(EmFluxo(arquivo, maiorLote), esperado);
+    EXPECT_NE(esperado.find("<natOp>"), std::string::npos);
+    EXPECT_EQ(maiorLote, 1u);
+  }
+}
+
+TEST(ConversaoTx2EmFluxo, FalhasComAsMensagensELinhasDoTextoInteiro) {
+  moxtest::TempDir pasta;
+  const std::string exemplo = moxtest::ReadText(moxtest::Fixture("tx2/venda-simples.tx2"));
+  const struct {
+    const char* nome;
+    std::string texto;
+  } casos[] = {
+      {"campo desconhecido", Troca(exemplo, "natOp_B04=", "natOpx_B04=")},
+      {"nota sem SALVAR", exemplo + "INCLUIR\ncUF_B02=35\n"},
+      {"só linhas vazias", "\n\r\n\n"},
+  };
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.nome);
+    moxtest::WriteText(pasta.file("notas.tx2"), caso.texto);
+    const std::string esperado = moxtest::MensagemDe<mox::EmoxException>([&] { Inteiro(caso.texto); });
+    auto c = Conversor();
+    const std::string obtido = moxtest::MensagemDe<mox::EmoxException>([&] {
+      c->SetArquivoTX2(pasta.file("notas.tx2"));
+      c->ConverterArquivo([](const std::string&) {});
+    });
+    EXPECT_EQ(obtido, esperado);
+    EXPECT_NE(obtido, "nenhuma exceção");
+  }
+  // The line being replayed and the start of the open note, for the command line's messages.
+  auto c = Conversor();
+  moxtest::WriteText(pasta.file("aberta.tx2"), exemplo + "INCLUIR\ncUF_B02=35\n");
+  c->SetArquivoTX2(pasta.file("aberta.tx2"));
+  EXPECT_THROW(c->ConverterArquivo([](const std::string&) {}), mox::EmoxNFeDataSetException);
+  EXPECT_EQ(c->LinhaDoUltimoIncluir(), mox::LinhasDoTexto(exemplo).size());
+  EXPECT_EQ(c->LinhaAtual(), "cUF_B02=35");
+}
+
+}  // namespace
