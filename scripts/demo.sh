@@ -143,6 +143,10 @@ passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 3.10"
 # The schemas folder as the component reads it: our mapping beside the official package.
 mkdir -p "$trabalho/Esquemas/vm50a"
 ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
+# Events are always validated: the event package beside the layout's (its own files only).
+for f in "$esquemas"/Evento_Canc_PL_v1.01/*; do
+  [ -e "$trabalho/Esquemas/vm50a/$(basename "$f")" ] || ln -s "$f" "$trabalho/Esquemas/vm50a/"
+done
 cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
 for n in "${!notas[@]}"; do
   executa "validar-$((n + 1))" "$bin/moxnfe" validar "${notas[$n]}" --esquemas "$trabalho/Esquemas"
@@ -163,7 +167,7 @@ protocolo=$(sed -n 's/.*(protocolo \([0-9]*\)).*/\1/p' "$saida" | head -n 1)
 
 passo "moxnfe sefaz cancelar ${chaves[0]} (evento de cancelamento)"
 executa cancelar "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$protocolo" \
-  --justificativa "Cancelamento de demonstracao do moxnfe" "${opcoes[@]}"
+  --justificativa "Cancelamento de demonstracao do moxnfe" --esquemas "$trabalho/Esquemas" "${opcoes[@]}"
 
 passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
 executa consultar-nfe-cancelada "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
