@@ -111,6 +111,10 @@ class TmoxEventos {
  private:
   TmoxIniFile& GetServersIni();
   std::string SecaoDoModo() const;
+  // The request logged, checked and posted, and the answer logged: the road of the queries.
+  std::string ConsultaComLogs(const std::string& aXML, const std::string& aSufixoEnv, const std::string& aSufixoRet,
+                              void (TmoxEventos::*aValida)(const std::string&),
+                              std::string (TmoxEventos::*aPosta)(const std::string&));
   std::string Posta(const std::string& aChave, const std::string& aEnvelope, const std::string& aServico,
                     const std::string& aMetodo, const std::string& aResultado);
 

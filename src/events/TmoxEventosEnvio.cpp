@@ -186,33 +186,32 @@ std::string TmoxEventos::ConsultarNFe(const std::string& aChaveNFe) {
   return resposta;
 }
 
-std::string TmoxEventos::ConsultarEvento(const std::string& aXML, const std::string& aLogCons,
-                                         const std::string& aLogRet) {
-  const std::string env = aLogCons.empty() ? "cons-env" : aLogCons, ret = aLogRet.empty() ? "cons-ret" : aLogRet;
-  FUtils.Log(aXML, env, "1", FUtils.GetLogFileName(env, "1"), DiretorioLog);
-  ValidarLoteParaConsultaDestinadas(aXML);
-  const std::string resposta = ConsultarPorSoap(aXML);
-  FUtils.Log(resposta, ret, "", "", DiretorioLog);
+std::string TmoxEventos::ConsultaComLogs(const std::string& aXML, const std::string& aSufixoEnv,
+                                         const std::string& aSufixoRet,
+                                         void (TmoxEventos::*aValida)(const std::string&),
+                                         std::string (TmoxEventos::*aPosta)(const std::string&)) {
+  FUtils.Log(aXML, aSufixoEnv, "1", FUtils.GetLogFileName(aSufixoEnv, "1"), DiretorioLog);
+  (this->*aValida)(aXML);
+  const std::string resposta = (this->*aPosta)(aXML);
+  FUtils.Log(resposta, aSufixoRet, "", "", DiretorioLog);
   return resposta;
 }
 
+std::string TmoxEventos::ConsultarEvento(const std::string& aXML, const std::string& aLogCons,
+                                         const std::string& aLogRet) {
+  return ConsultaComLogs(aXML, aLogCons.empty() ? "cons-env" : aLogCons, aLogRet.empty() ? "cons-ret" : aLogRet,
+                         &TmoxEventos::ValidarLoteParaConsultaDestinadas, &TmoxEventos::ConsultarPorSoap);
+}
+
 std::string TmoxEventos::ConsultarDFe(const std::string& aXML, const std::string& aLogCons, const std::string& aLogRet) {
-  const std::string env = aLogCons.empty() ? "env-dfe" : aLogCons, ret = aLogRet.empty() ? "ret-dfe" : aLogRet;
-  FUtils.Log(aXML, env, "1", FUtils.GetLogFileName(env, "1"), DiretorioLog);
-  ValidarLoteParaDFe(aXML);
-  const std::string resposta = ConsultarDFePorSoap(aXML);
-  FUtils.Log(resposta, ret, "", "", DiretorioLog);
-  return resposta;
+  return ConsultaComLogs(aXML, aLogCons.empty() ? "env-dfe" : aLogCons, aLogRet.empty() ? "ret-dfe" : aLogRet,
+                         &TmoxEventos::ValidarLoteParaDFe, &TmoxEventos::ConsultarDFePorSoap);
 }
 
 std::string TmoxEventos::DownloadNFeEvento(const std::string& aXML, const std::string& aLogDown,
                                            const std::string& aLogRet) {
-  const std::string env = aLogDown.empty() ? "down-env" : aLogDown, ret = aLogRet.empty() ? "down-ret" : aLogRet;
-  FUtils.Log(aXML, env, "1", FUtils.GetLogFileName(env, "1"), DiretorioLog);
-  ValidarLoteParaDownloadNFe(aXML);
-  const std::string resposta = DownloadNFeSoap(aXML);
-  FUtils.Log(resposta, ret, "", "", DiretorioLog);
-  return resposta;
+  return ConsultaComLogs(aXML, aLogDown.empty() ? "down-env" : aLogDown, aLogRet.empty() ? "down-ret" : aLogRet,
+                         &TmoxEventos::ValidarLoteParaDownloadNFe, &TmoxEventos::DownloadNFeSoap);
 }
 
 std::string TmoxEventos::GerarXMLEventoDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
