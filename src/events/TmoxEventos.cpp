@@ -149,9 +149,11 @@ std::string TmoxEventos::ObterValorIdEvento(const std::string& aNota) {
 
 bool TmoxEventos::ValidarTamanhoArquivoEnvio(const std::string& aLoteEvento, int aTamanho) {
   const double tamanho = static_cast<double>(aLoteEvento.size()) / 1000.0;
+  char texto[32];
+  std::snprintf(texto, sizeof texto, "%.15g", tamanho);  // general form: 500.001, not 5e+02
   if (tamanho > aTamanho)
     throw EmoxEventoMaxSizeException::CreateFmt("O Lote do Evento possui %s KB ultrapassando o limite de %s KB.",
-                                                {moxFormat("%g", {tamanho}), std::to_string(aTamanho)},
+                                                {texto, std::to_string(aTamanho)},
                                                 DiretorioLogErro);
   return true;
 }

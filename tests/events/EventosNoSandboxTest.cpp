@@ -101,6 +101,29 @@ TEST_F(EventosNoSandbox, CartasDeCorrecaoTomamSequenciasEAVigesimaPrimeiraERecus
   EXPECT_EQ(Arquivos(pasta_.path() / "Log").size(), logs);
 }
 
+TEST_F(EventosNoSandbox, CartaMontadaEAssinadaAParteUsaASegundaFormaDoEnvio) {
+  const std::string chave = NotaAutorizada();
+  auto nfe = Componente();
+  const std::string montada = nfe->MontarXmlCCe(chave, "Linha um\r\nlinha dois <corrigida>", "2026-01-02T03:04:05", "35", 3, "");
+  EXPECT_EQ(Campo(montada, "dhEvento"), "2026-01-02T03:04:05-03:00");
+  EXPECT_EQ(Campo(montada, "xCorrecao"), "Linha um linha dois <corrigida>");
+  std::string id;
+  mox::TmoxKivoUtils().XPathSelectSingleNode(montada, "//*[local-name()='infEvento']/@Id", id);
+  EXPECT_EQ(id, "ID110110" + chave + "03");
+  EXPECT_EQ(id.size(), 54u);
+  const std::string assinada = nfe->AssinarCCe(montada);
+  EXPECT_EQ(Elementos(assinada, "Signature").size(), 1u);
+  // Dated in the past but after the note: registered with its own sequence.
+  const std::string ret = nfe->EnviarCCe("9", assinada);
+  EXPECT_NE(Campo(ret, "cStat", "infEvento"), "");
+  EXPECT_EQ(Campo(ret, "nSeqEvento", "infEvento"), "3");
+
+  mox::TmoxNFeEventos& eventos = nfe->GetNFeEventos();
+  EXPECT_TRUE(eventos.ValidarTamanhoArquivoEnvio(std::string(500000, 'x'), 500));
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { eventos.ValidarTamanhoArquivoEnvio(std::string(500001, 'x'), 500); }),
+            "O Lote do Evento possui 500.001 KB ultrapassando o limite de 500 KB.");
+}
+
 TEST_F(EventosNoSandbox, CancelamentoPorEventoDeixaOArquivoDoDestinatario) {
   std::string protocolo;
   const std::string chave = NotaAutorizada(&protocolo);
