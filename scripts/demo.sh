@@ -118,6 +118,10 @@ executa servidores "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servi
 # component validates every request of status, queries, cancellation, voiding and registry.
 mkdir -p "$trabalho/Esquemas/vm50a"
 ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
+# Events are always validated: the event package beside the layout's (its own files only).
+for f in "$esquemas"/Evento_Canc_PL_v1.01/*; do
+  [ -e "$trabalho/Esquemas/vm50a/$(basename "$f")" ] || ln -s "$f" "$trabalho/Esquemas/vm50a/"
+done
 cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
 
 opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem"
@@ -166,7 +170,7 @@ protocolo=$(sed -n 's/.*(protocolo \([0-9]*\)).*/\1/p' "$saida" | head -n 1)
 
 passo "moxnfe sefaz cancelar ${chaves[0]} (evento de cancelamento)"
 executa cancelar "$bin/moxnfe" sefaz cancelar "${chaves[0]}" --protocolo "$protocolo" \
-  --justificativa "Cancelamento de demonstracao do moxnfe" "${opcoes[@]}"
+  --justificativa "Cancelamento de demonstracao do moxnfe" --esquemas "$trabalho/Esquemas" "${opcoes[@]}"
 
 passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
 executa consultar-nfe-cancelada "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"

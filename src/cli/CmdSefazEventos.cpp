@@ -1,12 +1,9 @@
 // moxnfe sefaz cancelar | carta-correcao | manifestar: events of the issuer and of the
 // recipient, signed with the certificate and sent to the event reception; before manual 5.0 a
 // note is cancelled by request (cancNFe) instead.
-#include <chrono>
-
 #include "cli/CliSefaz.h"
 #include "external/Utf8Text.h"
 #include "utils/moxXmlLookup.h"
-#include "webservices/moxHoraSefaz.h"
 
 namespace moxcli {
 
@@ -35,38 +32,6 @@ std::string TextoObrigatorio(const CliArgs& aArgs, const std::string& aOpcao, co
   return texto;
 }
 
-// One event of the national layout: the detail is the filled template of its type.
-struct TEvento {
-  std::string Orgao, Autor, Chave, Tipo, Detalhe;
-  int Sequencia = 1;
-};
-
-std::string ComandoDoTipo(const std::string& aTipo) {
-  if (aTipo == "110110") return "ENVIOCCE";
-  if (aTipo == "110111") return "ENVIOCANCEVENTO";
-  return "ENVIOMANDEST";
-}
-
-// Signs the event, sends it in a lot of its own and prints the answer.
-int EnviaEvento(ClienteSefaz& aCliente, const TEvento& aEvento, const CliArgs& aArgs, CliIo& aIo,
-                bool aNacional = false) {
-  const std::string sequencia = std::to_string(aEvento.Sequencia);
-  const std::string id = "ID" + aEvento.Tipo + aEvento.Chave + (aEvento.Sequencia < 10 ? "0" : "") + sequencia;
-  const std::string evento = aCliente.Modelo(
-      "evento.xml", {id, aEvento.Orgao, aCliente.Ambiente(), ElementoDocumento(aEvento.Autor), aEvento.Chave,
-                     mox::DataHoraUTC(std::chrono::system_clock::now()), aEvento.Tipo, sequencia, aEvento.Detalhe});
-  const std::string lote = aCliente.Modelo(
-      "evento_lote.xml", {aArgs.OptionOr("lote", "1"), aCliente.NFe().AssinarDocumento(evento, "infEvento")});
-  aCliente.Valida(lote, ComandoDoTipo(aEvento.Tipo));
-  return MostraResposta(aCliente.EnviaEventos(lote, aNacional), aArgs, aIo, {{"128"}});
-}
-
-// The issuer's events: the author is the key's CNPJ and the organ the key's UF.
-TEvento EventoDoEmitente(const std::string& aChave, const std::string& aTipo, const std::string& aDetalhe,
-                         int aSequencia) {
-  return {aChave.substr(0, 2), aChave.substr(6, 14), aChave, aTipo, aDetalhe, aSequencia};
-}
-
 // Manuals 2.0.2a, 3.0 and 4.0 have no cancellation event: the request of their layout, signed,
 // to the cancellation service; later manuals use it when asked (--pedido).
 bool CancelaPorPedido(mox::TVersaoManual aVersao, const CliArgs& aArgs) {
@@ -81,6 +46,20 @@ int CancelarPorPedido(ClienteSefaz& aCliente, const std::string& aChave, const s
   return MostraResposta(aCliente.NFe().CancelarNF(aChave, aProtocolo, aJustificativa), aArgs, aIo, {{"101", "151"}});
 }
 
+// The issuer's events are signed by the key's company unless the configuration names one.
+void EmitenteDaChave(ClienteSefaz& aCliente, const std::string& aChave) {
+  if (aCliente.NFe().CNPJ().empty()) aCliente.NFe().SetCNPJ(aChave.substr(6, 14));
+}
+
+// The cancellation event, registered 135 (or 155 out of time).
+int CancelarPorEvento(ClienteSefaz& aCliente, const std::string& aChave, const std::string& aProtocolo,
+                      const std::string& aJustificativa, const CliArgs& aArgs, CliIo& aIo) {
+  EmitenteDaChave(aCliente, aChave);
+  const std::string ret = aCliente.NFe().CancelarNFeEvento(aChave, aProtocolo, aJustificativa, "", 1, "",
+                                                           aArgs.OptionOr("lote", "1"));
+  return MostraResposta(ret, aArgs, aIo, {{"128"}});
+}
+
 int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string chave = Chave(aArgs);
   const std::string protocolo = aArgs.Required("protocolo");
@@ -88,9 +67,7 @@ int Cancelar(const CliArgs& aArgs, CliIo& aIo) {
   ClienteSefaz cliente(aArgs);
   if (CancelaPorPedido(cliente.NFe().VersaoManual(), aArgs))
     return CancelarPorPedido(cliente, chave, protocolo, justificativa, aArgs, aIo);
-  const std::string detalhe = cliente.Modelo(
-      "evento_110111.xml", {mox::EscapeCaracteres(protocolo), mox::EscapeCaracteres(justificativa)});
-  return EnviaEvento(cliente, EventoDoEmitente(chave, "110111", detalhe, 1), aArgs, aIo);
+  return CancelarPorEvento(cliente, chave, protocolo, justificativa, aArgs, aIo);
 }
 
 int CartaCorrecao(const CliArgs& aArgs, CliIo& aIo) {
@@ -98,26 +75,28 @@ int CartaCorrecao(const CliArgs& aArgs, CliIo& aIo) {
   const std::string correcao = TextoObrigatorio(aArgs, "correcao", "A correção");
   const int sequencia = Sequencia(aArgs);
   ClienteSefaz cliente(aArgs);
-  const std::string detalhe = cliente.Modelo("evento_110110.xml", {mox::EscapeCaracteres(correcao)});
-  return EnviaEvento(cliente, EventoDoEmitente(chave, "110110", detalhe, sequencia), aArgs, aIo);
+  EmitenteDaChave(cliente, chave);
+  // The letter's organ is the state of the key.
+  const std::string ret = cliente.NFe().EnviarCCe(chave, correcao, "", chave.substr(0, 2), aArgs.OptionOr("lote", "1"),
+                                                  sequencia, "");
+  return MostraResposta(ret, aArgs, aIo, {{"128"}});
 }
 
 int Manifestar(const CliArgs& aArgs, CliIo& aIo) {
   const std::string chave = Chave(aArgs);
   const std::string tipo = aArgs.Required("tipo");
-  const std::string codigo = tipo == "confirmacao"       ? "210200"
-                             : tipo == "ciencia"         ? "210210"
-                             : tipo == "desconhecimento" ? "210220"
-                             : tipo == "nao-realizada"   ? "210240"
-                                                         : "";
-  if (codigo.empty()) throw CliUsageError{"--tipo: confirmacao, ciencia, desconhecimento ou nao-realizada"};
+  const int codigo = tipo == "confirmacao"       ? 1
+                     : tipo == "ciencia"         ? 2
+                     : tipo == "desconhecimento" ? 3
+                     : tipo == "nao-realizada"   ? 4
+                                                 : 0;
+  if (codigo == 0) throw CliUsageError{"--tipo: confirmacao, ciencia, desconhecimento ou nao-realizada"};
   const std::string justificativa =
-      codigo == "210240" ? TextoObrigatorio(aArgs, "justificativa", "A justificativa") : std::string{};
+      codigo == 4 ? TextoObrigatorio(aArgs, "justificativa", "A justificativa") : std::string{};
   ClienteSefaz cliente(aArgs);
-  // Only "not carried out" has a justification; the other templates take no argument.
-  const std::string detalhe = cliente.Modelo("evento_" + codigo + ".xml", {mox::EscapeCaracteres(justificativa)});
-  const TEvento evento{"91", cliente.DocumentoDoCertificado(), chave, codigo, detalhe, 1};
-  return EnviaEvento(cliente, evento, aArgs, aIo, true);
+  const std::string ret = cliente.NFe().EnviarManifestacaoDestinatario(
+      codigo, chave, cliente.DocumentoDoCertificado(), justificativa, "", 1, "", "91");
+  return MostraResposta(ret, aArgs, aIo, {{"128"}});
 }
 
 const CliOption kLote{"lote", "NUMERO", "número do lote de eventos (padrão 1)"};

@@ -20,6 +20,7 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
 }
 
 TmoxNFe::~TmoxNFe() {
+  FNFeEventos.reset();
   FDanfeNFe.reset();
   FXmlUtil.reset();
 }

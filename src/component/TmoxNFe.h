@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "component/TmoxCustomNFe.h"
+#include "events/TmoxNFeEventos.h"
 #include "webservices/moxLogsTransacao.h"
 
 namespace mox {
@@ -142,6 +143,44 @@ class TmoxNFe : public TmoxCustomNFe {
   // The DANFE front, created on first use for the manual version and the error-log folder.
   TmoxNFeDanfe* GetDanfeNFe();
 
+  // ---- Fiscal events and DF-e: each refreshes the event object's settings first.
+  TmoxNFeEventos& GetNFeEventos();
+  virtual void AtualizaDadosNFeEventos();
+  std::string MontarXmlCCe(const std::string& aChaveNFe, const std::string& aTextoCorrecao,
+                           const std::string& aDataHoraEvento, const std::string& aOrgao, int aSequenciaEvento,
+                           const std::string& aFusoHorario);
+  std::string AssinarCCe(const std::string& aXmlCCe);
+  std::string EnviarCCe(const std::string& aNotaID, const std::string& aTextoCorrecao,
+                        const std::string& aDataHoraEvento, const std::string& aOrgao, const std::string& aIdLote,
+                        int aSequenciaEvento, const std::string& aFusoHorario);
+  std::string EnviarCCe(const std::string& aIdLote, const std::string& aXmlCCe);
+  std::string CancelarNFeEvento(const std::string& aNotaID, const std::string& aNumProtocolo,
+                                const std::string& aJustificativa, const std::string& aDataHoraEvento,
+                                int aSequenciaEvento, const std::string& aFusoHorario, const std::string& aIdLote);
+  // aCOrgao "91" sends to the national environment.
+  std::string EnviarManifestacaoDestinatario(int aTpEvento, const std::string& aNotaID, const std::string& aCNPJCPF,
+                                             const std::string& aJustificativa, const std::string& aDataHoraEvento,
+                                             int aSequenciaEvento, const std::string& aFusoHorario,
+                                             const std::string& aCOrgao);
+  std::string MontarEPEC(const std::string& aIdLote, const std::string& aXmlEnvio, const std::string& aDHEvento,
+                         const std::string& aFusoHorario);
+  std::string AssinarEPEC(const std::string& aXMLEpec);
+  std::string EnviarEPEC(const std::string& aXMLEpecAssinado);
+  void AdicionarItens(const std::string& aNumItens, const std::string& aQtdeItens);
+  std::string EnviarPedidoProrrogacao(const std::string& aIdLote, const std::string& aXmlPedProrrogacao);
+  std::string EnviarPedidoProrrogacao(const std::string& aIdLote, const std::string& aChaveNFe,
+                                      const std::string& aNumProtocolo, const std::string& aDataHoraEvento,
+                                      const std::string& aOrgao, TTipoPedidoProrrogacao aTpEvento,
+                                      int aSequenciaEvento, const std::string& aFusoHorario);
+  std::string CancelarPedidoProrrogacao(const std::string& aIdLote, const std::string& aChaveNFe,
+                                        const std::string& aNumProtocolo, const std::string& aDataHoraEvento,
+                                        TTipoCancelamentoPedidoProrrogacao aTpEvento, int aSequenciaEvento,
+                                        const std::string& aFusoHorario);
+  std::string ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,
+                                       const std::string& aNSU, TNSUKind aTipoNSU);
+  std::string ConsultarNFeDestinadas(int aIndNFe, int aIndEmi, const std::string& aUltNSU);
+  std::string DownloadNFe(const std::string& aChaves, const std::string& aCOrgao);
+
  protected:
   void LerConfiguracoes(TmoxIniFile& aIni) override;
   void EscreverConfiguracoes(TmoxIniFile& aIni) override;
@@ -161,6 +200,7 @@ class TmoxNFe : public TmoxCustomNFe {
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;
   std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
+  std::unique_ptr<TmoxNFeEventos> FNFeEventos;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;

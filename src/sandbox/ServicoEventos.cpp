@@ -151,6 +151,9 @@ std::string RetEvento(const TEventoRecebido& aEvento, const TTipoEvento* aTipo, 
   if (aTipo) info += ElementoXml("xEvento", aTipo->Registro);
   info += ElementoXml("nSeqEvento", aEvento.Sequencia);
   if (!aDestinatario.empty()) info += ElementoCNPJCPF(aDestinatario, "Dest");
+  // The EPEC answer names the issuer's state, as its layout requires.
+  if (const std::string autor = Valor(aEvento.Info, "detEvento/cOrgaoAutor"); aEvento.Tipo == "110140" && !autor.empty())
+    info += ElementoXml("cOrgaoAutor", autor);
   info += ElementoXml("dhRegEvento", aRegistro);
   if (!aNProt.empty()) info += ElementoXml("nProt", aNProt);
   return DocumentoNFe("retEvento", "1.00", "<infEvento" + id + ">" + info + "</infEvento>");

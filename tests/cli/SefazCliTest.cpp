@@ -3,9 +3,11 @@
 // end with their own exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "support/ClienteDoSandbox.h"
 #include "support/SandboxDeTeste.h"
 
 namespace {
@@ -22,6 +24,8 @@ class CliSefaz : public TesteComSandbox {
                                        {"servidores", "--url", sandbox_->Url(), "--saida", pasta_->file("hom.ini")});
     ASSERT_EQ(r.status, 0) << r.err;
     WritePfx(pasta_->path() / "empresa.pfx", Pki().Company, "s");
+    // The event engine always validates against the schemas: a folder with the event packages.
+    esquemas_ = new ClienteDoSandbox(*sandbox_);
     WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
     // The schema folder of each manual version, laid out as a user installs it: the component
@@ -40,6 +44,7 @@ class CliSefaz : public TesteComSandbox {
     }
   }
   static void TearDownTestSuite() {
+    delete esquemas_;
     TesteComSandbox::TearDownTestSuite();
     delete pasta_;
   }
@@ -47,6 +52,8 @@ class CliSefaz : public TesteComSandbox {
   // Runs "moxnfe sefaz COMANDO" with the servers file, the CA, the schemas and a certificate of
   // the test.
   ProgramResult Sefaz(std::vector<std::string> aArgs, const std::string& aPfx = "empresa.pfx") {
+    if (std::find(aArgs.begin(), aArgs.end(), "--esquemas") == aArgs.end())
+      aArgs.insert(aArgs.end(), {"--esquemas", esquemas_->Esquemas()});
     aArgs.insert(aArgs.begin(), "sefaz");
     for (const std::string& a : {std::string("--servidores"), pasta_->file("hom.ini"), std::string("--pfx"),
                                  pasta_->file(aPfx), std::string("--senha"), std::string("s"), std::string("--ca"),
@@ -74,6 +81,7 @@ class CliSefaz : public TesteComSandbox {
   }
 
   static TempDir* pasta_;
+  static inline ClienteDoSandbox* esquemas_ = nullptr;
 };
 
 TempDir* CliSefaz::pasta_ = nullptr;
@@ -122,8 +130,11 @@ TEST_F(CliSefaz, SendsABatchShowsItsProtocolsAndCancelsANote) {
 }
 
 TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
-  Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8101), "infNFe"));
+  const std::string protocolo =
+      Campo(Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8101), "infNFe")), "nProt");
   const std::string chave = ChaveDe(NotaDeTeste(8101));
+  WriteText(pasta_->file("contingencia.xml"),
+            NotaDeTeste(8102, [](std::string& aXml) { Troca(aXml, "<tpEmis>1<", "<tpEmis>4<"); }));
   struct Caso {
     std::string nome;
     std::vector<std::string> argumentos;
@@ -141,6 +152,11 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
        "contribuinte 12345678000195 IE 111111111111 (SP): EMPRESA EMITENTE DE TESTE LTDA"},
       {"manifestação", {"manifestar", chave, "--tipo", "ciencia"}, "destinatario.pfx", ": 135 - "},
       {"distribuição", {"distribuicao-dfe", "--saida", pasta_->file("dfe")}, "destinatario.pfx", "SEFAZ: 138 - "},
+      {"EPEC", {"epec", pasta_->file("contingencia.xml"), "--data-hora", AgoraBrasilia().substr(0, 19)}, "empresa.pfx",
+       ": 136 - "},
+      {"prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--itens", "1:1.0000"}, "empresa.pfx", ": 135 - "},
+      {"cancelamento da prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--cancelar"}, "empresa.pfx",
+       ": 135 - "},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
@@ -149,6 +165,45 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
     EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
   }
   EXPECT_TRUE(std::filesystem::exists(pasta_->path() / "dfe" / "000000000000001-resNFe_v1.00.xml"));
+}
+
+// NSUs of the documents written by the walk, from their file names.
+std::vector<std::string> NSUsGravados(const fs::path& aPasta) {
+  std::vector<std::string> nsus;
+  if (fs::exists(aPasta))
+    for (const auto& e : fs::directory_iterator(aPasta)) nsus.push_back(e.path().filename().string().substr(0, 15));
+  std::sort(nsus.begin(), nsus.end());
+  return nsus;
+}
+
+TEST_F(CliSefaz, WalksTheDistributionToTheEndAndResumesFromTheSavedNSU) {
+  const TempDir dados;
+  setenv("MOXNFE_DADOS", dados.str().c_str(), 1);
+  ClienteDeTeste cliente;
+  Autoriza(cliente, *sandbox_, Assina(NotaDeTeste(8601), "infNFe"));
+  const ProgramResult primeira = Sefaz({"distribuicao-dfe", "--todos", "--saida", pasta_->file("walk1")}, "destinatario.pfx");
+  EXPECT_EQ(primeira.status, 0) << primeira.out << primeira.err;
+  const auto antes = NSUsGravados(pasta_->path() / "walk1");
+  ASSERT_FALSE(antes.empty());
+  EXPECT_EQ(ReadText(dados.path() / "dfe" / (std::string(kCnpjDestinatario) + ".nsu")), antes.back() + "\n");
+
+  const std::string nova = Assina(NotaDeTeste(8602), "infNFe");
+  Autoriza(cliente, *sandbox_, nova);
+  const ProgramResult segunda = Sefaz({"distribuicao-dfe", "--todos", "--saida", pasta_->file("walk2")}, "destinatario.pfx");
+  unsetenv("MOXNFE_DADOS");
+  EXPECT_EQ(segunda.status, 0) << segunda.out << segunda.err;
+  const auto depois = NSUsGravados(pasta_->path() / "walk2");
+  ASSERT_FALSE(depois.empty());
+  // No document twice and none skipped: the second walk starts right after the first.
+  EXPECT_EQ(std::stoull(depois.front()), std::stoull(antes.back()) + 1);
+  for (size_t i = 1; i < depois.size(); ++i) EXPECT_EQ(std::stoull(depois[i]), std::stoull(depois[i - 1]) + 1);
+
+  // The note, once the recipient knows of it, is downloaded as a file of its own.
+  const std::string chave = ChaveDe(nova);
+  EXPECT_EQ(Sefaz({"manifestar", chave, "--tipo", "ciencia"}, "destinatario.pfx").status, 0);
+  const ProgramResult baixa = Sefaz({"download", chave, "--saida", pasta_->file("baixadas")}, "destinatario.pfx");
+  EXPECT_EQ(baixa.status, 0) << baixa.out << baixa.err;
+  EXPECT_NE(ReadText(pasta_->path() / "baixadas" / (chave + "-NFe.xml")).find(Campo(nova, "DigestValue")), std::string::npos);
 }
 
 TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {

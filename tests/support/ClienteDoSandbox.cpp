@@ -23,7 +23,15 @@ ClienteDoSandbox::ClienteDoSandbox(const SandboxDeTeste& aSandbox) {
       for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
         if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
     fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / versao / "Mapping.txt", pasta / "Mapping.txt");
+    // The event and DF-e packages beside the layout's, as the mapping names them; a file the
+    // layout's package already has stays the layout's.
+    for (const char* evento : {"Evento_CCe_PL_v1.01", "Evento_Canc_PL_v1.01", "Evento_Generico_PL_v1.01",
+                               "Evento_ManifestaDest_PL_v1.01", "PL_v1.01b", "PL_NFeDistDFe_100"})
+      for (const auto& e : fs::directory_iterator(SchemasDir() / evento))
+        if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
   }
+  // EPEC is validated outside the manual version's folder.
+  fs::create_directory_symlink(SchemasDir() / "Evento_EPEC_PL_v1.01", pasta_.path() / "Esquemas" / "epec");
 }
 
 void ClienteDoSandbox::AtualizaServidores(const SandboxDeTeste& aSandbox) {
