@@ -24,24 +24,11 @@ class CliSefaz : public TesteComSandbox {
                                        {"servidores", "--url", sandbox_->Url(), "--saida", pasta_->file("hom.ini")});
     ASSERT_EQ(r.status, 0) << r.err;
     WritePfx(pasta_->path() / "empresa.pfx", Pki().Company, "s");
-    // The event engine always validates against the schemas: a folder with the event packages.
+    // The component validates every service request and event against the schemas: the folder of
+    // each manual version, laid out as a user installs it.
     esquemas_ = new ClienteDoSandbox(*sandbox_);
     WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
-    // The schema folder of each manual version, laid out as a user installs it: the component
-    // validates the requests of status, queries, cancellation, voiding and registry always.
-    const std::pair<const char*, std::vector<const char*>> versoes[] = {
-        {"vm60", {"PL_010_V1.30"}}, {"vm50a", {"PL_008i2", "PL_006v"}}, {"vm50", {"PL_006v"}}, {"vm40", {"PL_006j"}},
-        {"vm30", {"PL_005f"}}};
-    for (const auto& [versao, pacotes] : versoes) {
-      const fs::path esquemas = pasta_->path() / "Esquemas" / versao;
-      fs::create_directories(esquemas);
-      for (const char* pacote : pacotes)
-        for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
-          if (!fs::exists(esquemas / e.path().filename())) fs::create_symlink(e.path(), esquemas / e.path().filename());
-      fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/" + versao + "/Mapping.txt",
-                    esquemas / "Mapping.txt");
-    }
   }
   static void TearDownTestSuite() {
     delete esquemas_;
@@ -52,12 +39,10 @@ class CliSefaz : public TesteComSandbox {
   // Runs "moxnfe sefaz COMANDO" with the servers file, the CA, the schemas and a certificate of
   // the test.
   ProgramResult Sefaz(std::vector<std::string> aArgs, const std::string& aPfx = "empresa.pfx") {
-    if (std::find(aArgs.begin(), aArgs.end(), "--esquemas") == aArgs.end())
-      aArgs.insert(aArgs.end(), {"--esquemas", esquemas_->Esquemas()});
     aArgs.insert(aArgs.begin(), "sefaz");
     for (const std::string& a : {std::string("--servidores"), pasta_->file("hom.ini"), std::string("--pfx"),
                                  pasta_->file(aPfx), std::string("--senha"), std::string("s"), std::string("--ca"),
-                                 pasta_->file("ac.pem"), std::string("--esquemas"), pasta_->file("Esquemas")})
+                                 pasta_->file("ac.pem"), std::string("--esquemas"), esquemas_->Esquemas()})
       aArgs.push_back(a);
     return RunProgram(BuiltProgram("moxnfe"), aArgs);
   }
@@ -251,7 +236,7 @@ TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
   ASSERT_EQ(criada.status, 0) << criada.err;
   const ProgramResult r = RunProgram(BuiltProgram("moxnfe"), {"sefaz", "status", "--config", config, "--senha", "s",
                                                               "--ca", pasta_->file("ac.pem"), "--esquemas",
-                                                              pasta_->file("Esquemas"), "--json"});
+                                                              esquemas_->Esquemas(), "--json"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(Json(r)["cStat"], "107");
   // Manual 5.0 of the file: the status of layout 2.00.

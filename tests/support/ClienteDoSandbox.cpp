@@ -13,22 +13,29 @@ ClienteDoSandbox::ClienteDoSandbox(const SandboxDeTeste& aSandbox) {
   AtualizaServidores(aSandbox);
   WritePfx(pasta_.path() / "empresa.pfx", Pki().Company, "s");
   WriteCertificatePem(pasta_.path() / "ac.pem", Pki().Authority);
-  // Manual 5.0a keeps the request-form cancellation of layout 2.00: its schema comes from PL_006v.
-  const std::pair<const char*, std::vector<const char*>> versoes[] = {
-      {"vm50a", {"PL_008i2", "PL_006v"}}, {"vm50", {"PL_006v"}}, {"vm40", {"PL_006j"}}, {"vm30", {"PL_005f"}}};
-  for (const auto& [versao, pacotes] : versoes) {
-    const fs::path pasta = pasta_.path() / "Esquemas" / versao;
+  // Each manual version's folder holds its layout's package, then the event and DF-e packages
+  // the mapping names, then what else it needs (manual 5.0a keeps the request-form cancellation of
+  // layout 2.00, from PL_006v). A file already there stays: the packages share file names with
+  // different contents, and this order keeps each schema with the types it was written for.
+  struct Pasta {
+    const char* versao;
+    std::vector<const char*> pacotes;
+    std::vector<const char*> depois;
+  };
+  const Pasta pastas[] = {{"vm60", {"PL_010_V1.30"}, {}}, {"vm50a", {"PL_008i2"}, {"PL_006v"}},
+                          {"vm50", {"PL_006v"}, {}},      {"vm40", {"PL_006j"}, {}},
+                          {"vm30", {"PL_005f"}, {}}};
+  const std::vector<const char*> eventos{"Evento_CCe_PL_v1.01",           "Evento_Canc_PL_v1.01",
+                                         "Evento_Generico_PL_v1.01",      "Evento_ManifestaDest_PL_v1.01",
+                                         "PL_v1.01b",                     "PL_NFeDistDFe_100"};
+  for (const Pasta& p : pastas) {
+    const fs::path pasta = pasta_.path() / "Esquemas" / p.versao;
     fs::create_directories(pasta);
-    for (const char* pacote : pacotes)
-      for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
-        if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
-    fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / versao / "Mapping.txt", pasta / "Mapping.txt");
-    // The event and DF-e packages beside the layout's, as the mapping names them; a file the
-    // layout's package already has stays the layout's.
-    for (const char* evento : {"Evento_CCe_PL_v1.01", "Evento_Canc_PL_v1.01", "Evento_Generico_PL_v1.01",
-                               "Evento_ManifestaDest_PL_v1.01", "PL_v1.01b", "PL_NFeDistDFe_100"})
-      for (const auto& e : fs::directory_iterator(SchemasDir() / evento))
-        if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
+    for (const auto* grupo : {&p.pacotes, &eventos, &p.depois})
+      for (const char* pacote : *grupo)
+        for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
+          if (!fs::exists(pasta / e.path().filename())) fs::create_symlink(e.path(), pasta / e.path().filename());
+    fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas" / p.versao / "Mapping.txt", pasta / "Mapping.txt");
   }
   // EPEC is validated outside the manual version's folder.
   fs::create_directory_symlink(SchemasDir() / "Evento_EPEC_PL_v1.01", pasta_.path() / "Esquemas" / "epec");
