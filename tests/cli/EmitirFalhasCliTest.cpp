@@ -36,14 +36,6 @@ const Falha kFalhas[] = {
 
 nlohmann::json Json(const ProgramResult& aResultado) { return nlohmann::json::parse(aResultado.out, nullptr, false); }
 
-std::vector<std::string> Arquivos(const fs::path& aPasta, const std::string& aFim) {
-  std::vector<std::string> nomes;
-  if (fs::exists(aPasta))
-    for (const auto& e : fs::directory_iterator(aPasta))
-      if (e.path().filename().string().ends_with(aFim)) nomes.push_back(e.path().filename().string());
-  return nomes;
-}
-
 TEST(EmitirComFalhas, NadaSePerdeEmCadaFalha) {
   int numero = 9500;
   for (const Falha& f : kFalhas) {

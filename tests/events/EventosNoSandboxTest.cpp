@@ -20,18 +20,6 @@ namespace {
 using namespace moxtest;
 namespace fs = std::filesystem;
 
-std::vector<std::string> Arquivos(const fs::path& aPasta, const std::string& aFim = {}) {
-  std::vector<std::string> nomes;
-  if (fs::exists(aPasta))
-    for (const auto& e : fs::directory_iterator(aPasta)) {
-      const std::string nome = e.path().filename().string();
-      if (nome.size() >= aFim.size() && nome.compare(nome.size() - aFim.size(), aFim.size(), aFim) == 0)
-        nomes.push_back(nome);
-    }
-  std::sort(nomes.begin(), nomes.end());
-  return nomes;
-}
-
 class EventosNoSandbox : public TesteComCliente {
  protected:
   // The component of one test for the company (or the recipient's company), its writable

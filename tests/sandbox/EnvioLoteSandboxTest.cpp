@@ -30,14 +30,6 @@ const Geracao kGeracoes[] = {
     {TVersaoManual::vm50, "2.00", "PL_006v/procNFe_v2.00.xsd"},
 };
 
-std::vector<std::string> Arquivos(const std::filesystem::path& aPasta) {
-  std::vector<std::string> nomes;
-  if (std::filesystem::exists(aPasta))
-    for (const auto& e : std::filesystem::directory_iterator(aPasta)) nomes.push_back(e.path().filename().string());
-  std::sort(nomes.begin(), nomes.end());
-  return nomes;
-}
-
 class EnvioLoteNoSandbox : public TesteComCliente {
  protected:
   // The component of one test, its writable folders in the test's own folder.

@@ -53,14 +53,6 @@ const char* kJustificativa = "Erro de digitação <preço> & 'frete' \"FOB\"";
 // As SEFAZ reads it: accents removed by the component, the five characters as text.
 const char* kJustificativaLida = "Erro de digitacao <preco> & 'frete' \"FOB\"";
 
-std::vector<std::string> Arquivos(const std::filesystem::path& aPasta) {
-  std::vector<std::string> nomes;
-  if (std::filesystem::exists(aPasta))
-    for (const auto& e : std::filesystem::directory_iterator(aPasta)) nomes.push_back(e.path().filename().string());
-  std::sort(nomes.begin(), nomes.end());
-  return nomes;
-}
-
 class ServicosNoSandbox : public TesteComCliente {
  protected:
   static void SetUpTestSuite() {

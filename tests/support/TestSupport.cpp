@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -33,6 +34,15 @@ std::filesystem::path SchemasDir() {
     return {};
   }
   return dir;
+}
+
+std::vector<std::string> Arquivos(const std::filesystem::path& aPasta, const std::string& aFim) {
+  std::vector<std::string> nomes;
+  if (std::filesystem::exists(aPasta))
+    for (const auto& e : std::filesystem::directory_iterator(aPasta))
+      if (e.path().filename().string().ends_with(aFim)) nomes.push_back(e.path().filename().string());
+  std::sort(nomes.begin(), nomes.end());
+  return nomes;
 }
 
 std::string ReadText(const std::filesystem::path& aFile) {

@@ -41,6 +41,9 @@ std::filesystem::path SchemasDir();
 std::string ReadText(const std::filesystem::path& aFile);
 void WriteText(const std::filesystem::path& aFile, const std::string& aText);
 
+// The names of the files in a folder ending in aFim, sorted; none when the folder is missing.
+std::vector<std::string> Arquivos(const std::filesystem::path& aPasta, const std::string& aFim = {});
+
 // Result of a program run by RunProgram.
 struct ProgramResult {
   int status = -1;  // exit status, or -1 when the program did not exit normally
