@@ -25,6 +25,7 @@ mox::TVersaoEsquema EsquemaPadrao(mox::TVersaoManual aVersao) {
     case mox::TVersaoManual::vm40: return mox::TVersaoEsquema::pl_006j;
     case mox::TVersaoManual::vm50: return mox::TVersaoEsquema::pl_006v;
     case mox::TVersaoManual::vm50a: return mox::TVersaoEsquema::pl_008i1;
+    case mox::TVersaoManual::vm60: return mox::TVersaoEsquema::pl_010;
   }
   return mox::TVersaoEsquema::pl_008i1;
 }
