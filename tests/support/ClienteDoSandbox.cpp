@@ -11,7 +11,7 @@ ClienteDoSandbox::ClienteDoSandbox(const SandboxDeTeste& aSandbox) {
   AtualizaServidores(aSandbox);
   WritePfx(pasta_.path() / "empresa.pfx", Pki().Company, "s");
   WriteCertificatePem(pasta_.path() / "ac.pem", Pki().Authority);
-  for (const auto& [versao, pacote] : {std::pair{"vm50a", "PL_008i2"}, std::pair{"vm50", "PL_006v"}}) {
+  for (const auto& [versao, pacote] : {std::pair{"vm50a", "PL_008i2"}, std::pair{"vm50", "PL_006v"}, std::pair{"vm60", "PL_010_V1.30"}}) {
     const fs::path pasta = pasta_.path() / "Esquemas" / versao;
     fs::create_directories(pasta);
     for (const auto& e : fs::directory_iterator(SchemasDir() / pacote)) fs::create_symlink(e.path(), pasta / e.path().filename());
