@@ -51,7 +51,12 @@ void ConferePagamentos(xmlNodePtr aInfNFe, std::int64_t aTotalNota) {
   }
   const bool temTroco = Elemento(pag, "vTroco") != nullptr;
   const std::int64_t troco = Centavos(Valor(pag, "vTroco"));
-  if (pago < aTotalNota) throw ERejeicao(865, "pago " + std::to_string(pago) + ", vNF " + std::to_string(aTotalNota));
+  if (pago < aTotalNota) {
+    // Adjustment and return notes may carry less than their total in payments.
+    const std::string finalidade = Valor(aInfNFe, "ide/finNFe");
+    if (finalidade == "3" || finalidade == "4") return;
+    throw ERejeicao(865, "pago " + std::to_string(pago) + ", vNF " + std::to_string(aTotalNota));
+  }
   if (pago > aTotalNota && !temTroco) throw ERejeicao(866);
   if (temTroco && pago - troco != aTotalNota)
     throw ERejeicao(869, "troco " + std::to_string(troco) + ", esperado " + std::to_string(pago - aTotalNota));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <regex>
 
@@ -74,13 +75,25 @@ TEST_F(CliEmitir, Tx2DeTresNotasDaTresNfeProc310) {
   EXPECT_TRUE(Json(pendentes)["pendentes"].empty()) << pendentes.out;
 }
 
-TEST_F(CliEmitir, XmlNaoAssinadoDoLeiaute200NoManual50) {
-  std::string notas;
-  for (int i = 0; i < 3; ++i) notas += NotaDeTeste(numero_++, {}, "2.00") + "\n";
-  WriteText(pasta_.file("notas.xml"), notas);
-  const ProgramResult r = Nfe({"emitir", pasta_.file("notas.xml"), "--versao-manual", "5.0", "--json"});
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  ConfereAutorizadas(Json(r), 3, "PL_006v/procNFe_v2.00.xsd");
+TEST_F(CliEmitir, XmlNaoAssinadoDeCadaLeiauteNoSeuManual) {
+  const struct {
+    std::string manual;
+    std::function<std::string(int)> nota;
+    std::string esquema;
+  } casos[] = {
+      {"5.0", [](int n) { return NotaDeTeste(n, {}, "2.00"); }, "PL_006v/procNFe_v2.00.xsd"},
+      {"6.0", [](int n) { return NotaDeTeste400(n); }, "PL_009_V4/procNFe_v4.00.xsd"},
+  };
+  for (const auto& c : casos) {
+    SCOPED_TRACE(c.manual);
+    std::string notas;
+    for (int i = 0; i < 3; ++i) notas += c.nota(numero_++) + "\n";
+    WriteText(pasta_.file("notas.xml"), notas);
+    const ProgramResult r = Nfe({"emitir", pasta_.file("notas.xml"), "--versao-manual", c.manual, "--json"});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    ConfereAutorizadas(Json(r), 3, c.esquema);
+    fs::remove_all(pasta_.path() / "dest");
+  }
 }
 
 TEST_F(CliEmitir, NotaRejeitadaTemOCodigoDaSefazENaoFicaPendente) {

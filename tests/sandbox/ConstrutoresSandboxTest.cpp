@@ -8,6 +8,8 @@
 #include <memory>
 #include <tuple>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/EmoxException.h"
 #include "base/moxFormat.h"
@@ -299,20 +301,28 @@ TEST_F(ConstrutoresNoSandbox, Leiaute400TotaisEPagamentosConferidos) {
   mox::TmoxNFEInterface& construtor = nfe->GetNFE();
   const struct {
     const char* nome;
-    const char* de;
-    const char* para;
+    std::vector<std::pair<std::string, std::string>> trocas;
     const char* cStat;
   } casos[] = {
-      {"pagamento menor que o total", "vPag_YA03=100.00\nvTroco_YA09=20.20\n", "vPag_YA03=79.00\n", "865"},
-      {"pagamento maior sem troco", "vTroco_YA09=20.20\n", "", "866"},
-      {"troco errado", "vTroco_YA09=20.20\n", "vTroco_YA09=20.00\n", "869"},
-      {"ICMS total diferente dos itens", "vICMS_W04=14.36\n", "vICMS_W04=14.00\n", "532"},
-      {"base do ICMS diferente dos itens", "vBC_W03=79.80\n", "vBC_W03=80.00\n", "531"},
-      {"produtos diferentes dos itens", "vProd_W07=79.80\n", "vProd_W07=79.90\n", "564"},
+      {"pagamento menor que o total", {{"vPag_YA03=100.00\nvTroco_YA09=20.20\n", "vPag_YA03=79.00\n"}}, "865"},
+      {"pagamento maior sem troco", {{"vTroco_YA09=20.20\n", ""}}, "866"},
+      {"troco errado", {{"vTroco_YA09=20.20\n", "vTroco_YA09=20.00\n"}}, "869"},
+      {"ICMS total diferente dos itens", {{"vICMS_W04=14.36\n", "vICMS_W04=14.00\n"}}, "532"},
+      {"base do ICMS diferente dos itens", {{"vBC_W03=79.80\n", "vBC_W03=80.00\n"}}, "531"},
+      {"produtos diferentes dos itens", {{"vProd_W07=79.80\n", "vProd_W07=79.90\n"}}, "564"},
+      // Adjustment and return notes are not held to the payment sum.
+      {"ajuste com pagamento menor",
+       {{"finNFe_B25=1\n", "finNFe_B25=3\n"}, {"vPag_YA03=100.00\nvTroco_YA09=20.20\n", "vPag_YA03=10.00\n"}},
+       "100"},
+      {"devolução com pagamento menor",
+       {{"finNFe_B25=1\n", "finNFe_B25=4\n"}, {"vPag_YA03=100.00\nvTroco_YA09=20.20\n", "vPag_YA03=10.00\n"}},
+       "100"},
   };
   for (const auto& caso : casos) {
     SCOPED_TRACE(caso.nome);
-    const std::string nota = Nota400(Numero(), [&](std::string& aTx2) { Troca(aTx2, caso.de, caso.para); });
+    const std::string nota = Nota400(Numero(), [&](std::string& aTx2) {
+      for (const auto& [de, para] : caso.trocas) Troca(aTx2, de, para);
+    });
     EXPECT_EQ(Campo(Protocolo400(construtor, *nfe, nota), "cStat", "infProt"), caso.cStat);
   }
 }
