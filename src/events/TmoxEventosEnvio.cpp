@@ -13,6 +13,7 @@
 #include "external/TmoxKivoUtils.h"
 #include "external/TmoxKivoX.h"
 #include "external/moxPaths.h"
+#include "webservices/moxServicosSefaz.h"
 
 namespace mox {
 
@@ -65,6 +66,8 @@ bool TmoxEventos::ChecarEnderecoWs(const std::string& aNomeWS) {
 }
 
 std::string TmoxEventos::EnveloparSoapEnvio(const std::string& aXml) {
+  // The envelope of layout 4.00 has no header, so no UF code.
+  if (VersaoManual == TVersaoManual::vm60) return moxFormat(LoadTemplate("envio.soap"), {aXml});
   return moxFormat(LoadTemplate("envio.soap"), {CodigoLocal(UF), aXml});
 }
 
@@ -96,6 +99,12 @@ std::string TmoxEventos::EnviarPorSoap(const std::string& aXmlEvento) {
 
 std::string TmoxEventos::EnviarPorSoap(const std::string& aXmlEvento, const std::string& aNomeWS) {
   const std::string envelope = EnveloparSoapEnvio(aXmlEvento);
+  // Layout 4.00 has an event reception of its own, with its service, action and answer element.
+  if (VersaoManual == TVersaoManual::vm60 && aNomeWS == "nfeRecepcaoEvento") {
+    const TServicoSefaz servico = ServicoSefaz(TOperacaoSefaz::RecepcaoEvento, VersaoManual);
+    return FKivo.PostSOAP(ObterEnderecoWS(servico.Chave), envelope, servico.Acao, servico.Resultado,
+                          servico.Namespace());
+  }
   auto posta = [&] {
     const std::string endereco =
         ChecarEnderecoWs(kRecepcaoEvento3) ? ObterEnderecoWS(kRecepcaoEvento3) : ObterEnderecoWS(aNomeWS);

@@ -34,7 +34,7 @@ std::string CompleteDataEmis(const std::string& aAAMM) {
 
 bool ChaveTemTpEmis(TVersaoManual aVersaoManual) {
   return aVersaoManual == TVersaoManual::vm40 || aVersaoManual == TVersaoManual::vm50 ||
-         aVersaoManual == TVersaoManual::vm50a;
+         aVersaoManual == TVersaoManual::vm50a || aVersaoManual == TVersaoManual::vm60;
 }
 
 std::string DigVerificador(const std::string& aValor, int aBase, bool aResto) {
@@ -120,6 +120,7 @@ TmoxDecodeChaveNFe DecodeChave(const std::string& aChave, TVersaoManual aVersaoM
     case TVersaoManual::vm40:
     case TVersaoManual::vm50:
     case TVersaoManual::vm50a:
+    case TVersaoManual::vm60:
       d.tpEmis = CopyChars(aChave, 35, 1);
       d.cNF = CopyChars(aChave, 36, 8);
       break;

@@ -140,7 +140,7 @@ std::string ExpandPath(const std::string& aPath) {
 void RemoveVersaoManualDoPath(std::string& aPath) {
   std::string path = NormalizeSeparators(aPath);
   const std::string upper = UpperAscii(path);
-  for (const char* pasta : {"/VM30", "/VM40", "/VM50"}) {
+  for (const char* pasta : {"/VM30", "/VM40", "/VM50", "/VM60"}) {
     if (size_t p = upper.find(pasta); p != std::string::npos) {
       path.resize(p);
       if (path.empty()) path.push_back('/');  // the version folder sat at the root

@@ -66,7 +66,7 @@ void ValidarRegraDeNegocioNFe(const std::string& aXML, TVersaoManual aVersaoManu
                               const std::string& aDiretorioLogErro) {
   const std::string tpEmis = GetValueTag("tpEmis", aXML);
   if (aVersaoManual == TVersaoManual::vm40 || aVersaoManual == TVersaoManual::vm50 ||
-      aVersaoManual == TVersaoManual::vm50a) {
+      aVersaoManual == TVersaoManual::vm50a || aVersaoManual == TVersaoManual::vm60) {
     const bool contingencia = Contem(aXML, "xJust") || Contem(aXML, "dhCon");
     static const char* const kTipos[] = {"1", "2", "3", "4", "5", "6", "7"};
     const bool listado = std::any_of(std::begin(kTipos), std::end(kTipos),
