@@ -18,8 +18,6 @@
 namespace mox {
 
 namespace {
-constexpr const char* kWsdl = "http://www.portalfiscal.inf.br/nfe/wsdl/";
-constexpr const char* kRecepcaoEvento3 = "nfeRecepcaoEvento3";
 
 std::string Aparado(const std::string& aTexto) {
   const size_t inicio = aTexto.find_first_not_of(" \t\r\n");
@@ -66,8 +64,6 @@ bool TmoxEventos::ChecarEnderecoWs(const std::string& aNomeWS) {
 }
 
 std::string TmoxEventos::EnveloparSoapEnvio(const std::string& aXml) {
-  // The envelope of layout 4.00 has no header, so no UF code.
-  if (VersaoManual == TVersaoManual::vm60) return moxFormat(LoadTemplate("envio.soap"), {aXml});
   return moxFormat(LoadTemplate("envio.soap"), {CodigoLocal(UF), aXml});
 }
 
@@ -89,29 +85,24 @@ std::string TmoxEventos::EnveloparDownloadSoap(const std::string& aXml) {
 
 std::string TmoxEventos::Posta(const std::string& aChave, const std::string& aEnvelope, const std::string& aServico,
                                const std::string& aMetodo, const std::string& aResultado) {
-  const std::string ns = kWsdl + aServico;
+  const std::string ns = kWsdlBase + aServico;
   return FKivo.PostSOAP(ObterEnderecoWS(aChave), aEnvelope, aMetodo.empty() ? ns : ns + "/" + aMetodo, aResultado, ns);
 }
 
 std::string TmoxEventos::EnviarPorSoap(const std::string& aXmlEvento) {
-  return EnviarPorSoap(aXmlEvento, "nfeRecepcaoEvento");
+  return EnviarPorSoap(aXmlEvento, ServicoSefaz(TOperacaoSefaz::RecepcaoEvento, VersaoManual).Chave);
 }
 
 std::string TmoxEventos::EnviarPorSoap(const std::string& aXmlEvento, const std::string& aNomeWS) {
   const std::string envelope = EnveloparSoapEnvio(aXmlEvento);
-  // Layout 4.00 has an event reception of its own, with its service, action and answer element.
-  if (VersaoManual == TVersaoManual::vm60 && aNomeWS == "nfeRecepcaoEvento") {
-    const TServicoSefaz servico = ServicoSefaz(TOperacaoSefaz::RecepcaoEvento, VersaoManual);
-    return FKivo.PostSOAP(ObterEnderecoWS(servico.Chave), envelope, servico.Acao, servico.Resultado,
-                          servico.Namespace());
-  }
+  // The service of the manual version (layout 4.00 has an event reception of its own); the older
+  // reception is read first from the newer key, as the request builder does.
+  const TServicoSefaz servico = ServicoSefaz(TOperacaoSefaz::RecepcaoEvento, VersaoManual);
+  const bool recepcao3 = aNomeWS == "nfeRecepcaoEvento" && ChecarEnderecoWs(kChaveRecepcaoEvento3);
   auto posta = [&] {
-    const std::string endereco =
-        ChecarEnderecoWs(kRecepcaoEvento3) ? ObterEnderecoWS(kRecepcaoEvento3) : ObterEnderecoWS(aNomeWS);
-    const std::string ns =
-        GetServersIni().ReadString(UFWS, "TargetNamespaceCCe", std::string(kWsdl) + "RecepcaoEvento");
-    return FKivo.PostSOAP(endereco, envelope, std::string(kWsdl) + "RecepcaoEvento/nfeRecepcaoEvento",
-                          "nfeRecepcaoEventoResult", ns);
+    const std::string endereco = ObterEnderecoWS(recepcao3 ? std::string(kChaveRecepcaoEvento3) : aNomeWS);
+    const std::string ns = GetServersIni().ReadString(UFWS, "TargetNamespaceCCe", servico.Namespace());
+    return FKivo.PostSOAP(endereco, envelope, servico.Acao, servico.Resultado, ns);
   };
   try {
     return posta();

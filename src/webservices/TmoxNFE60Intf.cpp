@@ -11,6 +11,4 @@ std::string TmoxNFE60Intf::CancelarNF(const std::string&) {
 
 bool TmoxNFE60Intf::PedidoEscapado(TOperacaoSefaz) const { return false; }
 
-std::vector<std::string> TmoxNFE60Intf::ValoresDoEnvelope(const std::string& aPedido) const { return {aPedido}; }
-
 }  // namespace mox

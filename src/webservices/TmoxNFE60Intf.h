@@ -1,7 +1,8 @@
 #pragma once
 // The request builder of manual 6.0 (layout 4.00): one service per operation ending in "4", an
-// envelope without the nfeCabecMsg header (the UF and version travel in the document), the
-// request as XML inside nfeDadosMsg, every answer in nfeResultMsg. Cancellation is an event.
+// envelope without the nfeCabecMsg header (the UF and version travel in the document, so its
+// templates skip the UF code), the request as XML inside nfeDadosMsg, every answer in
+// nfeResultMsg. Cancellation is an event.
 #include "webservices/TmoxNFE50aIntf.h"
 
 namespace mox {
@@ -15,7 +16,6 @@ class TmoxNFE60Intf : public TmoxNFE50aIntf {
 
  protected:
   bool PedidoEscapado(TOperacaoSefaz aOperacao) const override;
-  std::vector<std::string> ValoresDoEnvelope(const std::string& aPedido) const override;
 };
 
 }  // namespace mox

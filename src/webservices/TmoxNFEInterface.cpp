@@ -147,10 +147,6 @@ std::string TmoxNFEInterface::ChaveDoEndereco(TOperacaoSefaz aOperacao, const TS
 
 bool TmoxNFEInterface::PedidoEscapado(TOperacaoSefaz aOperacao) const { return aOperacao != TOperacaoSefaz::Status; }
 
-std::vector<std::string> TmoxNFEInterface::ValoresDoEnvelope(const std::string& aPedido) const {
-  return {FNFeData->LocalCode, aPedido};
-}
-
 std::string TmoxNFEInterface::Postar(TOperacaoSefaz aOperacao, const std::string& aPedido) {
   return PostarSemEscape(aOperacao, PedidoEscapado(aOperacao) ? Escape(aPedido) : aPedido);
 }
@@ -159,9 +155,9 @@ std::string TmoxNFEInterface::PostarSemEscape(TOperacaoSefaz aOperacao, const st
   const TServicoSefaz servico = ServicoSefaz(aOperacao, FNFeData->VersaoManual);
   // The address comes first, so a missing address is reported before a missing template.
   const std::string endereco = GetWSAddress(ChaveDoEndereco(aOperacao, servico));
-  FmtArgs valores;
-  for (const std::string& valor : ValoresDoEnvelope(aPedido)) valores.emplace_back(valor);
-  const std::string envelope = moxFormat(LoadTemplate(NomeEnvelope(aOperacao)), valores);
+  // Every envelope template takes the UF code of the header, then the request; a form without
+  // that header skips the code ("%.0s").
+  const std::string envelope = moxFormat(LoadTemplate(NomeEnvelope(aOperacao)), {FNFeData->LocalCode, aPedido});
   return FKivo->PostSOAP(endereco, envelope, servico.Acao, servico.Resultado, servico.Namespace());
 }
 

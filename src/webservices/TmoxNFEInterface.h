@@ -78,8 +78,6 @@ class TmoxNFEInterface {
   std::string PostarSemEscape(TOperacaoSefaz aOperacao, const std::string& aPedido);
   // Whether the request travels as escaped text inside the envelope.
   virtual bool PedidoEscapado(TOperacaoSefaz aOperacao) const;
-  // The values of the envelope template: the UF code of the header, then the request.
-  virtual std::vector<std::string> ValoresDoEnvelope(const std::string& aPedido) const;
   // The servers-file key the operation is posted to.
   std::string ChaveDoEndereco(TOperacaoSefaz aOperacao, const TServicoSefaz& aServico) const;
 
