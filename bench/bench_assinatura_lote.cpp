@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,19 +16,13 @@
 #include "BenchRatio.h"
 #include "component/TmoxNFe.h"
 #include "external/CertificateFactory.h"
+#include "external/FileIO.h"
 #include "external/Pkcs12.h"
 #include "external/TmoxKivoX.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Le(const fs::path& aArquivo) {
-  std::ifstream in(aArquivo, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 std::string Numero(int aNumero, size_t aDigitos) {
   std::string n = std::to_string(aNumero);
@@ -38,7 +31,7 @@ std::string Numero(int aNumero, size_t aDigitos) {
 
 // An envEvento of aQuantos correction letters, each with an Id of its own.
 std::string Eventos(int aQuantos) {
-  const std::string modelo = Le(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/xml/cce-evento-ficticio.xml");
+  const std::string modelo = mox::ReadFileBytes(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/xml/cce-evento-ficticio.xml");
   const size_t inicio = modelo.find("<evento "), fim = modelo.find("</evento>") + 9;
   const std::string evento = modelo.substr(inicio, fim - inicio);
   std::string eventos;

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +26,7 @@
 #include "component/TmoxNFe.h"
 #include "datasets/TmoxNFeConverter.h"
 #include "external/CertificateCredential.h"
+#include "external/FileIO.h"
 #include "external/OpenSslHandles.h"
 #include "external/Pkcs12.h"
 
@@ -40,13 +40,6 @@ constexpr int kItens = 10;
 // A note of 10 items takes about 11 KB: 40 of them keep a batch under the 500 KB SEFAZ accepts.
 constexpr size_t kPorLote = 40;
 const char* kPrograma = MOXNFE_BINARY_DIR "/moxnfe-sandbox";
-
-std::string Le(const fs::path& aArquivo) {
-  std::ifstream in(aArquivo, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 fs::path Esquemas() {
   const char* oficiais = std::getenv("MOXNFE_SCHEMAS");
@@ -101,7 +94,7 @@ class Sandbox {
 
 // One note of kItens items, as a user types it, numbered aNumero.
 std::string NotaTx2(int aNumero, const std::string& aAgora) {
-  std::string nota = Le(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/tx2/venda-simples.tx2");
+  std::string nota = mox::ReadFileBytes(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/tx2/venda-simples.tx2");
   const auto troca = [&](const std::string& aDe, const std::string& aPara) {
     nota.replace(nota.find(aDe), aDe.size(), aPara);
   };
@@ -237,9 +230,9 @@ void BM_PisoOpenSslLibxml2(benchmark::State& state) {
   std::vector<std::string> lotes;
   for (const auto& e : fs::directory_iterator(a.pasta / "Log"))
     if (e.path().filename().string().ends_with("-env-lot.xml") && lotes.size() < kNotas / kPorLote)
-      lotes.push_back(Le(e.path()).substr(3));
+      lotes.push_back(mox::ReadFileBytes(e.path()).substr(3));
   const mox::CertificateCredential empresa =
-      mox::ReadPkcs12(Le(a.pasta / "cert/12345678000195.pfx"), "bench", "empresa.pfx");
+      mox::ReadPkcs12(mox::ReadFileBytes(a.pasta / "cert/12345678000195.pfx"), "bench", "empresa.pfx");
   const std::string xsd = (Esquemas() / "PL_008i2/enviNFe_v3.10.xsd").string();
   // The component's loader refuses files outside its own loads; libxml2's own no-network one.
   const xmlExternalEntityLoader carregador = xmlGetExternalEntityLoader();

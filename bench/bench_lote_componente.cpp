@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "BenchRatio.h"
@@ -16,6 +15,7 @@
 #include "datasets/TmoxNFeConvTXTDataSet.h"
 #include "datasets/TmoxNFeDataSets.h"
 #include "external/CertificateFactory.h"
+#include "external/FileIO.h"
 #include "external/OpenSslHandles.h"
 #include "external/Pkcs12.h"
 
@@ -24,20 +24,13 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kNotas = 50;
 
-std::string Le(const fs::path& aArquivo) {
-  std::ifstream in(aArquivo, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 // The TX2 examples in turn until there are 50 notes; their keys repeat, which neither signing
 // nor validation looks at.
 std::string LoteDosExemplos() {
   std::string tx2;
   for (int volta = 0; volta < 13; ++volta)
     for (const char* nome : {"venda-simples.tx2", "duas-notas.tx2", "varios-itens-parcelas.tx2"})
-      tx2 += Le(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/tx2" / nome);
+      tx2 += mox::ReadFileBytes(fs::path(MOXNFE_SOURCE_DIR) / "tests/fixtures/tx2" / nome);
   mox::TmoxNFeConvTXTDataSet conversor;
   conversor.SetVersaoEsquema(mox::TVersaoEsquema::pl_008i1);
   conversor.SetXMLDicionario(std::string(MOXNFE_SOURCE_DIR) + "/data/Templates/vm50a/Conversor/NFeDataSets.xml");
