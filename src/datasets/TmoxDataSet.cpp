@@ -152,13 +152,6 @@ void TmoxDataSet::EmptyDataSet() {
 
 // --- Values -----------------------------------------------------------------------------------
 
-std::string_view TmoxDataSet::CurrentValue(size_t aField) const {
-  if (IsPending(FState)) return FPending[aField];
-  CheckActive();
-  if (FPos >= ViewSize()) return {};
-  return FStore.Value(ViewRecord(FPos), aField);
-}
-
 void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
   if (!IsPending(FState)) {
     CheckActive();
@@ -234,7 +227,11 @@ void TmoxDataSet::UpdateView() {
     return;
   }
   MasterKey(FKeyBuffer);
+  // Details are told of every move of their master; most leave the key where it was.
+  if (FView && FViewGeneration == FIndex.Generation() && FKeyBuffer == FViewKey) return;
   FView = &FIndex.Records(FKeyBuffer);
+  FViewKey = FKeyBuffer;
+  FViewGeneration = FIndex.Generation();
 }
 
 size_t TmoxDataSet::RecordCount() const { return Active() ? ViewSize() : 0; }
@@ -511,6 +508,10 @@ std::vector<TmoxDataSet*> TmoxDataSet::Details() const {
   for (const TmoxDataSource* source : FSources)
     details.insert(details.end(), source->FDetails.begin(), source->FDetails.end());
   return details;
+}
+
+bool TmoxDataSet::HasDetails() const {
+  return std::any_of(FSources.begin(), FSources.end(), [](const TmoxDataSource* s) { return !s->FDetails.empty(); });
 }
 
 }  // namespace mox

@@ -114,6 +114,7 @@ class TmoxDataSet {
   TmoxDataSet* MasterDataSet() const { return FMasterSource ? FMasterSource->DataSet() : nullptr; }
   // The data sets linked to this one as details, in the order they were linked.
   std::vector<TmoxDataSet*> Details() const;
+  bool HasDetails() const;
 
   // Detaching controls around bulk changes; nothing else depends on it.
   void DisableControls() { ++FDisableCount; }
@@ -130,8 +131,13 @@ class TmoxDataSet {
   friend class TmoxField;
   friend class TmoxDataSource;
 
-  // Field access for TmoxField.
-  std::string_view CurrentValue(size_t aField) const;
+  // Field access for TmoxField; every field read goes through here, so the common case is inline.
+  std::string_view CurrentValue(size_t aField) const {
+    if (Editing()) return FPending[aField];
+    if (FState == TDataSetState::dsInactive) CheckActive();
+    if (FPos >= ViewSize()) return {};
+    return FStore.Value(ViewRecord(FPos), aField);
+  }
   void StoreValue(size_t aField, std::string_view aBytes);
   void CheckActive() const;
 
@@ -187,6 +193,8 @@ class TmoxDataSet {
   bool FFollowingMaster = false;
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
+  std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
+  uint64_t FViewGeneration = 0;
 };
 
 }  // namespace mox

@@ -10,7 +10,10 @@ const std::vector<uint32_t> kNoRecords;
 
 void TmoxKeyIndex::Add(std::string_view aKey, uint32_t aRecord) {
   auto it = FGroups.find(aKey);
-  if (it == FGroups.end()) it = FGroups.emplace(std::string(aKey), std::vector<uint32_t>{}).first;
+  if (it == FGroups.end()) {
+    it = FGroups.emplace(std::string(aKey), std::vector<uint32_t>{}).first;
+    ++FGeneration;
+  }
   auto& group = it->second;
   // New records carry the highest number, so this is nearly always a push at the end.
   if (group.empty() || group.back() < aRecord)

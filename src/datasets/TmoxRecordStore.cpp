@@ -11,14 +11,6 @@ void TmoxRecordStore::Reset(size_t aFieldCount) {
   FFieldCount = aFieldCount;
 }
 
-std::string_view TmoxRecordStore::Value(uint32_t aRecord, size_t aField) const {
-  const char* block = FRecords[aRecord].get();
-  uint32_t end, start = 0;
-  std::memcpy(&end, block + aField * sizeof(uint32_t), sizeof end);
-  if (aField > 0) std::memcpy(&start, block + (aField - 1) * sizeof(uint32_t), sizeof start);
-  return {block + FFieldCount * sizeof(uint32_t) + start, end - start};
-}
-
 std::unique_ptr<char[]> TmoxRecordStore::Encode(const std::vector<std::string>& aValues) const {
   size_t dataSize = 0;
   for (const auto& v : aValues) dataSize += v.size();

@@ -2,6 +2,7 @@
 // The posted records of a data set. Each record is one compact block: the end offset of every
 // value, then the value bytes back to back. A value of length zero is null.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,7 +17,13 @@ class TmoxRecordStore {
   void Clear() { FRecords.clear(); }
 
   size_t Count() const { return FRecords.size(); }
-  std::string_view Value(uint32_t aRecord, size_t aField) const;
+  std::string_view Value(uint32_t aRecord, size_t aField) const {
+    const char* block = FRecords[aRecord].get();
+    uint32_t end, start = 0;
+    std::memcpy(&end, block + aField * sizeof(uint32_t), sizeof end);
+    if (aField > 0) std::memcpy(&start, block + (aField - 1) * sizeof(uint32_t), sizeof start);
+    return {block + FFieldCount * sizeof(uint32_t) + start, end - start};
+  }
 
   // Stores a new record and returns its number.
   uint32_t Append(const std::vector<std::string>& aValues);

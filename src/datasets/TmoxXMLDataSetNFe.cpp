@@ -241,29 +241,39 @@ const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSe
     ligacao.mestre = &FindDataSet(aDataSet.XMLMasterSource()).FieldByName(aDataSet.XMLMasterField());
     ligacao.chave = &aDataSet.FieldByName(aDataSet.XMLKeyField());
   }
+  // Counters stay by name (they outlive a reloaded dictionary); nodes of the map never move.
+  ligacao.contador = &fHandles.try_emplace(aDataSet.Name(), 0).first->second;
   return fLigacoes.emplace(&aDataSet, ligacao).first->second;
 }
 
 void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
   const TLigacao& ligacao = LigacaoDe(aDataSet);
-  ligacao.handle->SetAsString(std::to_string(GetHandle(aDataSet, true)));
+  ligacao.handle->SetAsString(std::to_string(++*ligacao.contador));
   if (!ligacao.mestre) return;
-  ligacao.chave->SetAsString(ligacao.mestre->AsString());
+  const std::string chave = ligacao.mestre->AsString();
+  // The new record already took the master's value through the link; writing it again would
+  // only tell the details (there are none) and mark the record modified (it already is).
+  if (aDataSet.Modified() && !aDataSet.HasDetails() && ligacao.chave->TextView() == chave) return;
+  ligacao.chave->SetAsString(chave);
 }
 
 void TmoxXMLDataSetNFe::AntesDeIncluir(TXmlDataSetNFe& aDataSet) {
-  if (!PossuiDadosCampo(aDataSet)) aDataSet.Cancel();
+  // Only a pending record can be cancelled; testing its fields is needed only then.
+  if (aDataSet.Editing() && !PossuiDadosCampo(aDataSet)) aDataSet.Cancel();
 }
 
 void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
   ValidaConteudoDataSet(aDataSet);
   // Dictionaries without the identification group have no application version to default.
-  if (fVerProc) VerificaCampoVerProc();
+  if (fVerProc) AplicaVerProcPadrao();
 }
 
 void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {
   for (size_t i = 0; i < aDataSet.FieldCount(); ++i) {
     const TXmlFieldNFe& field = aDataSet.XmlField(i);
+    // Only required fields and fields with allowed values have anything to check; most of an
+    // invoice's fields are neither, so their values are not even read.
+    if (!field.Required() && field.Enum().empty()) continue;
     if (!field.IsNull() && !TrimBlanks(field.TextView()).empty()) {
       field.ValidarConteudo();
     } else if (field.Required()) {
@@ -276,13 +286,15 @@ void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) co
   }
 }
 
-std::string TmoxXMLDataSetNFe::VerificaCampoVerProc() {
+TmoxField& TmoxXMLDataSetNFe::AplicaVerProcPadrao() {
   TXmlDataSetNFe& b = fB ? *fB : FindDataSet("B");
   TmoxField& verProc = fVerProc ? *fVerProc : b.FieldByName("verProc_B27");
   // A posted B record got the default when it was posted; only a pending one can lack it.
   if (verProc.IsNull() && b.Editing()) verProc.SetAsString(kVerProcPadrao);
-  return verProc.AsString();
+  return verProc;
 }
+
+std::string TmoxXMLDataSetNFe::VerificaCampoVerProc() { return AplicaVerProcPadrao().AsString(); }
 
 // --- Commands -----------------------------------------------------------------------------------
 
@@ -295,7 +307,8 @@ int64_t TmoxXMLDataSetNFe::GetHandle(const TXmlDataSetNFe& aDataSet, bool aIncre
 bool TmoxXMLDataSetNFe::PossuiDadosCampo(const TXmlDataSetNFe& aDS) const {
   for (size_t i = 0; i < aDS.FieldCount(); ++i) {
     const TXmlFieldNFe& field = aDS.XmlField(i);
-    if (!field.IsNull() && !field.TextView().empty() && field.Visible() && !SameName(field.FieldName(), "handle") &&
+    // Cheapest test first: most fields of a new record are empty.
+    if (field.Visible() && !field.TextView().empty() && !SameName(field.FieldName(), "handle") &&
         !SameName(field.FieldName(), aDS.XMLMasterField()))
       return true;
   }

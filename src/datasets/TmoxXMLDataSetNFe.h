@@ -93,6 +93,8 @@ class TmoxXMLDataSetNFe {
   TmoxKivoUtils& Utils() const;
 
  private:
+  // Defaults verProc_B27 while B is pending; the field.
+  TmoxField& AplicaVerProcPadrao();
   std::unique_ptr<TXmlDataSetNFe> CreateDataSet(xmlNodePtr aNode);
   void AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet);
   void AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const;
@@ -112,6 +114,7 @@ class TmoxXMLDataSetNFe {
     TmoxField* handle = nullptr;
     TmoxField* chave = nullptr;          // XMLKeyField of the detail
     const TmoxField* mestre = nullptr;   // XMLMasterField of its master
+    int64_t* contador = nullptr;         // its entry of fHandles
   };
   std::unordered_map<const TXmlDataSetNFe*, TLigacao> fLigacoes;
   const TLigacao& LigacaoDe(const TXmlDataSetNFe& aDataSet);

@@ -21,6 +21,8 @@ inline std::string AsciiUpperCase(std::string_view aText) {
 
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names are nearly always written as declared.
+  if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
   for (size_t i = 0; i < a.size(); ++i)
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   return true;
