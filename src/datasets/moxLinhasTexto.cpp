@@ -6,7 +6,10 @@ std::vector<std::string> LinhasDoTexto(const std::string& aText) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < aText.size()) {
-    const size_t end = aText.find_first_of("\r\n", start);
+    // A plain scan: find_first_of asks the set about every character.
+    size_t end = start;
+    while (end < aText.size() && aText[end] != '\r' && aText[end] != '\n') ++end;
+    if (end == aText.size()) end = std::string::npos;
     lines.push_back(aText.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) break;
     start = end + (aText.compare(end, 2, "\r\n") == 0 ? 2 : 1);

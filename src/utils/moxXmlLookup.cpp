@@ -1,5 +1,6 @@
 #include "utils/moxXmlLookup.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -67,6 +68,9 @@ std::string GetRetEvento(const std::string& aXML) {
 std::string EscapeCaracteres(const std::string& aValue) {
   static constexpr std::array<std::string_view, 5> kEntidades = {"apos;", "quot;", "lt;", "gt;", "amp;"};
   const std::string_view v = aValue;
+  // Most values have nothing to escape.
+  const auto especial = [](char c) { return c == '\'' || c == '"' || c == '<' || c == '>' || c == '&'; };
+  if (std::none_of(v.begin(), v.end(), especial)) return aValue;
   std::string out;
   out.reserve(aValue.size() + aValue.size() / 8);
   for (size_t i = 0; i < v.size(); ++i) {
