@@ -76,6 +76,7 @@ void TmoxXMLDataSetNFe::SetXMLDicionario(const std::string& aFileName) {
   if (aFileName.empty()) return;
   fDataSetsByName.clear();
   fCampos.clear();
+  fCamposIndice.Clear();
   fLigacoes.clear();
   fB = nullptr;
   fVerProc = nullptr;
@@ -183,7 +184,13 @@ void TmoxXMLDataSetNFe::AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet) {
     fB = ds;
     fVerProc = ds->FindField("verProc_B27");
   }
-  for (size_t i = 0; i < ds->FieldCount(); ++i) fCampos.try_emplace(ds->Field(i).FieldName(), &ds->XmlField(i));
+  for (size_t i = 0; i < ds->FieldCount(); ++i) {
+    // The first data set in dictionary order keeps a name that several hold.
+    const std::string& nome = ds->Field(i).FieldName();
+    if (CampoOuNulo(nome)) continue;
+    fCamposIndice.Insert(nome, static_cast<uint32_t>(fCampos.size()));
+    fCampos.push_back(&ds->XmlField(i));
+  }
 }
 
 void TmoxXMLDataSetNFe::SetActiveMasterSource(bool aValue) {
@@ -222,11 +229,15 @@ TXmlDataSetNFe& TmoxXMLDataSetNFe::FindDataSet(std::string_view aName) const {
   throw EmoxDataSetException::CreateFmt("Parte %s não encontrada.", {AsciiUpperCase(aName)}, fDiretorioLogErro);
 }
 
+TXmlFieldNFe* TmoxXMLDataSetNFe::CampoOuNulo(std::string_view aNome) const {
+  const int64_t pos =
+      fCamposIndice.Find(aNome, [this](uint32_t aPos) -> std::string_view { return fCampos[aPos]->FieldName(); });
+  return pos < 0 ? nullptr : fCampos[static_cast<size_t>(pos)];
+}
+
 TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {
-  auto it = fCampos.find(aNome);
-  if (it == fCampos.end())
-    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNome}, fDiretorioLogErro);
-  return *it->second;
+  if (TXmlFieldNFe* campo = CampoOuNulo(aNome)) return *campo;
+  throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNome}, fDiretorioLogErro);
 }
 
 // --- Hooks --------------------------------------------------------------------------------------

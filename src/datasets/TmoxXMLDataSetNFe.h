@@ -106,7 +106,10 @@ class TmoxXMLDataSetNFe {
   std::unordered_map<std::string, int64_t> fHandles;
   std::vector<std::unique_ptr<TXmlDataSetNFe>> fListDataSets;
   std::unordered_map<std::string, TXmlDataSetNFe*, ExactHash, std::equal_to<>> fDataSetsByName;
-  NameMap<TXmlFieldNFe*> fCampos;
+  // Every field name once (letter case ignored), with the field of the first data set holding it.
+  std::vector<TXmlFieldNFe*> fCampos;
+  TmoxNameTable fCamposIndice;
+  TXmlFieldNFe* CampoOuNulo(std::string_view aNome) const;
   // Looked up once per dictionary: what every post and every new record reads.
   TXmlDataSetNFe* fB = nullptr;
   TmoxField* fVerProc = nullptr;
