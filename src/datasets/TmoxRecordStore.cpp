@@ -1,40 +1,82 @@
 #include "datasets/TmoxRecordStore.h"
 
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
 namespace mox {
 
+namespace {
+constexpr size_t kChunkSize = 16384;
+}
+
 void TmoxRecordStore::Reset(size_t aFieldCount) {
-  FRecords.clear();
+  Clear();
   FFieldCount = aFieldCount;
 }
 
-std::unique_ptr<char[]> TmoxRecordStore::Encode(const std::vector<std::string>& aValues) const {
+void TmoxRecordStore::Clear() {
+  FRecords.clear();
+  FLarge.clear();
+  FChunk = FUsed = 0;
+}
+
+char* TmoxRecordStore::Allocate(size_t aSize) {
+  if (aSize > kChunkSize / 4) {
+    FLarge.push_back(std::make_unique_for_overwrite<char[]>(aSize));
+    return FLarge.back().get();
+  }
+  if (FChunk < FChunks.size() && FUsed + aSize > kChunkSize) {
+    ++FChunk;
+    FUsed = 0;
+  }
+  if (FChunk == FChunks.size()) FChunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
+  char* block = FChunks[FChunk].get() + FUsed;
+  FUsed += aSize;
+  return block;
+}
+
+char* TmoxRecordStore::Encode(const std::vector<std::string>& aValues) {
   size_t dataSize = 0;
   for (const auto& v : aValues) dataSize += v.size();
   if (dataSize > std::numeric_limits<uint32_t>::max()) throw std::length_error("registro grande demais");
-  const size_t header = FFieldCount * sizeof(uint32_t);
-  auto block = std::make_unique_for_overwrite<char[]>(header + dataSize);
-  char* data = block.get() + header;
+  char* block = Allocate(FFieldCount * sizeof(uint32_t) + dataSize);
+  Write(block, aValues);
+  return block;
+}
+
+void TmoxRecordStore::Write(char* aBlock, const std::vector<std::string>& aValues) const {
+  char* data = aBlock + FFieldCount * sizeof(uint32_t);
   uint32_t end = 0;
   for (size_t i = 0; i < FFieldCount; ++i) {
     const std::string& v = aValues[i];
     if (!v.empty()) std::memcpy(data + end, v.data(), v.size());
     end += static_cast<uint32_t>(v.size());
-    std::memcpy(block.get() + i * sizeof(uint32_t), &end, sizeof end);
+    std::memcpy(aBlock + i * sizeof(uint32_t), &end, sizeof end);
   }
-  return block;
 }
 
 uint32_t TmoxRecordStore::Append(const std::vector<std::string>& aValues) {
   if (FRecords.size() >= std::numeric_limits<uint32_t>::max()) throw std::length_error("registros demais");
-  FRecords.push_back(Encode(aValues));
+  char* block = Encode(aValues);
+  FRecords.push_back(block);
   return static_cast<uint32_t>(FRecords.size() - 1);
 }
 
+size_t TmoxRecordStore::BlockSize(uint32_t aRecord) const {
+  uint32_t end = 0;
+  if (FFieldCount > 0) std::memcpy(&end, FRecords[aRecord] + (FFieldCount - 1) * sizeof(uint32_t), sizeof end);
+  return FFieldCount * sizeof(uint32_t) + end;
+}
+
 void TmoxRecordStore::Replace(uint32_t aRecord, const std::vector<std::string>& aValues) {
+  // An edit that fits is written over the old block; a longer one takes a new block and the old
+  // one waits for Clear, so a record edited again and again costs at most its largest size.
+  size_t size = FFieldCount * sizeof(uint32_t);
+  for (const auto& v : aValues) size += v.size();
+  if (size <= BlockSize(aRecord)) {
+    Write(FRecords[aRecord], aValues);
+    return;
+  }
   FRecords[aRecord] = Encode(aValues);
 }
 

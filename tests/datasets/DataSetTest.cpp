@@ -314,3 +314,31 @@ TEST(DataSet, TypedFieldsStoreAndConvert) {
   i.SetValue(std::monostate{});
   EXPECT_TRUE(i.IsNull());
 }
+
+// Records live in reused blocks: edits that shrink or grow a value, records of many blocks and
+// large ones, and a refill after emptying and reopening must all read back what was written.
+TEST(DataSet, EditedAndRefilledRecordsKeepTheirValues) {
+  auto ds = MakeTable("T", {"a", "b"}, 10000);
+  for (int rodada = 0; rodada < 2; ++rodada) {
+    std::vector<std::string> esperado;
+    for (int i = 0; i < 600; ++i) {
+      const std::string b = i % 100 == 0 ? std::string(6000, static_cast<char>('a' + i % 26)) : "valor " + std::to_string(i);
+      AddRow(*ds, {{"a", std::to_string(i)}, {"b", b}});
+      esperado.push_back(b);
+    }
+    for (const auto& [registro, valor] : std::vector<std::pair<int, std::string>>{
+             {7, "x"}, {7, "um valor bem mais longo que o anterior"}, {7, "y"}, {100, std::string(9000, 'z')}}) {
+      ASSERT_TRUE(ds->Locate("a", {std::to_string(registro)}));
+      ds->Edit();
+      ds->FieldByName("b").SetAsString(valor);
+      ds->Post();
+      esperado[static_cast<size_t>(registro)] = valor;
+    }
+    EXPECT_EQ(Column(*ds, "b"), esperado);
+    EXPECT_EQ(Column(*ds, "a").back(), "599");
+    ds->EmptyDataSet();
+    ds->Close();
+    ds->Open();
+    EXPECT_EQ(ds->RecordCount(), 0u);
+  }
+}
