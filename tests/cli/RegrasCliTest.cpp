@@ -66,6 +66,8 @@ TEST(CliRegras, ListarMostraCadaConjuntoNaOrdem) {
   };
   const Caso casos[] = {{{}, 183, "GA03"},
                         {{"--versao-manual", "5.0"}, 102, "GA03"},
+                        {{"--versao-manual", "6.0"}, 185, "GA03"},
+                        {{"--esquema", "pl_009"}, 185, "GA03"},
                         {{"--versao-manual", "vm40"}, 91, "GA03"},
                         {{"--versao-manual", "3.0"}, 0, ""},
                         {{"--ajustes"}, 4, "Zelto1"}};
@@ -86,7 +88,13 @@ TEST(CliRegras, ListarMostraCadaConjuntoNaOrdem) {
   EXPECT_NE(texto.out.find("GB07 [266] campo serie_B07\n   Rejeição: Série utilizada fora da faixa permitida no "
                            "WebService (0-899)\n"),
             std::string::npos);
-  auto ruim = Moxnfe({"regras", "listar", "--versao-manual", "6.0"});
+  auto seis = Moxnfe({"regras", "listar", "--versao-manual", "6.0"});
+  ASSERT_EQ(seis.status, 0) << seis.err;
+  EXPECT_NE(seis.out.find("185 regra(s) do conjunto 6.0"), std::string::npos);
+  EXPECT_NE(seis.out.find("YA03.10 [865] campo vPag_YA03\n   Rejeição: Total dos pagamentos menor que o total da nota\n"),
+            std::string::npos);
+  EXPECT_EQ(seis.out.find("GL102a"), std::string::npos) << "the 4.00 layout has no natural-gas share";
+  auto ruim = Moxnfe({"regras", "listar", "--versao-manual", "7.0"});
   EXPECT_EQ(ruim.status, 2);
-  EXPECT_NE(ruim.err.find("versão do Manual desconhecida: 6.0"), std::string::npos);
+  EXPECT_NE(ruim.err.find("versão do Manual desconhecida: 7.0"), std::string::npos);
 }
