@@ -161,6 +161,10 @@ const std::vector<PacotesDoManual>& TabelaDePacotes() {
         "pl_008i1"},
        "Versão esquema não condiz com a versão manual definida, utilize ( "
        "pl_008a,pl_008b,pl_008c,pl_008d,pl_008e,pl_008f,pl_008g,pl_008h,pl_008i,pl_008i1 )."},
+      // Layout 4.00, with the reform groups from pl_010 on.
+      {TVersaoManual::vm60,
+       {"pl_009", "pl_010"},
+       "Versão esquema não condiz com a versão manual definida, utilize ( pl_009, pl_010 )."},
   };
   return tabela;
 }
