@@ -20,15 +20,7 @@ std::string OutroPagamento(const std::string& aForma, const std::string& aValor)
 
 const std::string kReferencia = "INCLUIRPARTE=NREF\nrefNFe_BA02=35260312345678000195550010000000091000000093\nSALVARPARTE=NREF";
 
-struct Caso {
-  const char* regra;
-  const char* codigo;
-  const char* mensagem;
-  moxtest::Mudancas mudancas;
-  moxtest::OpcoesDoCaso opcoes;
-};
-
-void PrintTo(const Caso& aCaso, std::ostream* aSaida) { *aSaida << aCaso.regra << " " << aCaso.codigo; }
+using Caso = moxtest::CasoDeRegra;
 
 // clang-format off
 const Caso kCasos[] = {
@@ -66,13 +58,7 @@ TEST_P(RegraDoConjunto60, AMenorMudancaFalhaComCodigoEMensagem) {
 INSTANTIATE_TEST_SUITE_P(Catalogo, RegraDoConjunto60, ::testing::ValuesIn(kCasos));
 
 // 4.00 notes that differ from the base in what the 4.00 rules must still accept.
-struct Aceita {
-  const char* porque;
-  moxtest::Mudancas mudancas;
-  const char* excecoes;
-};
-
-void PrintTo(const Aceita& aCaso, std::ostream* aSaida) { *aSaida << aCaso.porque; }
+using Aceita = moxtest::NotaAceita;
 
 // clang-format off
 const Aceita kAceitas[] = {
