@@ -44,7 +44,7 @@ void PreparaComponente(ClienteSefaz& aCliente, const CliArgs& aArgs) {
   nfe.SetValidarEsquemaAntesEnvio(true);
   if (auto destino = aArgs.Option("destino")) nfe.SetDiretorioXmlDestinatario(CaminhoDigitado(*destino) + "/");
   if (auto log = aArgs.Option("log")) nfe.SetDiretorioLog(CaminhoDigitado(*log) + "/");
-  if (nfe.CNPJ().empty()) nfe.SetCNPJ(aCliente.DocumentoDoCertificado());
+  aCliente.EmitenteDoCertificado();
 }
 
 void MostraNotas(const Emissao& aEmissao, const CliArgs& aArgs, CliIo& aIo) {

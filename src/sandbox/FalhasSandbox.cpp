@@ -16,4 +16,14 @@ bool FalhasSandbox::EmProcessamento(const std::string& aRecibo) {
   return ++consultas_[aRecibo] <= configuracao_.ConsultasEmProcessamento;
 }
 
+bool FalhasSandbox::LoteNaoRecebido() {
+  std::lock_guard trava(mutex_);
+  return configuracao_.LotesNaoRecebidos > 0 && configuracao_.LotesNaoRecebidos-- > 0;
+}
+
+bool FalhasSandbox::ConsultaSemResposta() {
+  std::lock_guard trava(mutex_);
+  return configuracao_.ConsultasSemResposta > 0 && configuracao_.ConsultasSemResposta-- > 0;
+}
+
 }  // namespace mox::sandbox
