@@ -56,6 +56,8 @@ TConfiguracaoFalhas LeFalhas(const ArgumentosSandbox& aArgumentos) {
   f.ConsultasEmProcessamento = Contagem(aArgumentos, "falha-em-processamento");
   f.LotesNaoRecebidos = Contagem(aArgumentos, "falha-lote-perdido");
   f.ConsultasSemResposta = Contagem(aArgumentos, "falha-consulta-sem-resposta");
+  f.Respostas404 = Contagem(aArgumentos, "falha-404");
+  f.DistribuicoesAntesDaQueda = Contagem(aArgumentos, "falha-distribuicao-apos");
   return f;
 }
 

@@ -26,4 +26,14 @@ bool FalhasSandbox::ConsultaSemResposta() {
   return configuracao_.ConsultasSemResposta > 0 && configuracao_.ConsultasSemResposta-- > 0;
 }
 
+bool FalhasSandbox::Responde404() {
+  std::lock_guard trava(mutex_);
+  return configuracao_.Respostas404 > 0 && configuracao_.Respostas404-- > 0;
+}
+
+bool FalhasSandbox::DistribuicaoSemResposta() {
+  std::lock_guard trava(mutex_);
+  return configuracao_.DistribuicoesAntesDaQueda > 0 && ++distribuicoes_ > configuracao_.DistribuicoesAntesDaQueda;
+}
+
 }  // namespace mox::sandbox

@@ -107,6 +107,11 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
   });
   servidor_->Post(".*", [this](const httplib::Request& aPedido, httplib::Response& aResposta) {
     FalhasSandbox* falhas = recursos_.Falhas;
+    if (falhas && falhas->Responde404()) {
+      aResposta.status = 404;
+      aResposta.set_content("Not Found\n", "text/plain; charset=utf-8");
+      return Registra(aPedido.path + " [falha: HTTP 404]");
+    }
     const TRota* rota = RotaDoCaminho(aPedido.path);
     if (falhas && rota && rota->Atende == AtendeEnvioLote && falhas->LoteNaoRecebido())
       return Encerra(aPedido, aPedido.path + " [falha: lote perdido antes de ser lido]");
@@ -116,6 +121,8 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
     if (http.LoteRecebido && falhas && !AplicaFalha(aPedido, http, *falhas)) return;
     if (http.ConsultaAtendida && falhas && falhas->ConsultaSemResposta())
       return Encerra(aPedido, http.Registro + " [falha: consulta respondida, conexão encerrada sem resposta]");
+    if (http.DistribuicaoAtendida && falhas && falhas->DistribuicaoSemResposta())
+      return Encerra(aPedido, http.Registro + " [falha: distribuição sem resposta]");
     aResposta.status = http.Status;
     aResposta.set_content(http.Corpo, http.TipoConteudo.c_str());
     Registra(http.Registro);

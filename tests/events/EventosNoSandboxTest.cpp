@@ -342,6 +342,52 @@ TEST_F(EventosNoSandbox, DistribuicaoEmOrdemDeNSUEDownloadDasNotas) {
             "A Chave \"" + chave1.substr(1) + "\" é inválida. Deve conter exatamente 44 dígitos");
 }
 
+// The older query of the notes addressed to a CNPJ: their summaries in NSU order, the filter of
+// notes without the recipient's manifestation, and nothing new after the last NSU.
+TEST_F(EventosNoSandbox, NotasDestinadasAoCnpjComOsFiltrosDaConsulta) {
+  const std::string chave1 = NotaAutorizada(), chave2 = NotaAutorizada();
+  auto nfe = Componente(true);
+  const auto chaves = [](const std::string& aRet) {
+    std::vector<std::string> lista;
+    for (const auto& r : Elementos(aRet, "resNFe")) lista.push_back(Campo(r, "chNFe"));
+    return lista;
+  };
+  const auto tem = [](const std::vector<std::string>& aLista, const std::string& aChave) {
+    return std::find(aLista.begin(), aLista.end(), aChave) != aLista.end();
+  };
+  const std::string todas = nfe->ConsultarNFeDestinadas(0, 0, "");
+  EXPECT_TRUE(ValidaContraEsquema(todas, "PL_v1.01b/retconsNFeDest_v1.01.xsd"));
+  EXPECT_EQ(Campo(todas, "cStat"), "138") << todas;
+  const std::string pedido = Log("cons-env");
+  EXPECT_TRUE(ValidaContraEsquema(pedido, "PL_v1.01b/consNFeDest_v1.01.xsd"));
+  EXPECT_EQ(Campo(pedido, "ultNSU"), "0");  // an empty last NSU asks from the start
+  EXPECT_EQ(Campo(pedido, "CNPJ"), kCnpjDestinatario);
+  const auto lista = chaves(todas);
+  EXPECT_TRUE(tem(lista, chave1) && tem(lista, chave2)) << todas;
+  std::vector<std::string> nsus;
+  mox::TmoxKivoUtils().XPathSelectNodes(todas, "//*[local-name()='resNFe']/@NSU", nsus, {}, true);
+  EXPECT_TRUE(std::is_sorted(nsus.begin(), nsus.end(), [](const std::string& a, const std::string& b) {
+    return std::stoull(a) < std::stoull(b);
+  }));
+
+  // Aware of the first note, the recipient asks only for the notes it has not manifested on.
+  nfe->EnviarManifestacaoDestinatario(2, chave1, kCnpjDestinatario, "", "", 1, "", "91");
+  const auto semManifestacao = chaves(nfe->ConsultarNFeDestinadas(2, 0, "0"));
+  EXPECT_FALSE(tem(semManifestacao, chave1));
+  EXPECT_TRUE(tem(semManifestacao, chave2));
+
+  const std::string depois = nfe->ConsultarNFeDestinadas(0, 0, Campo(todas, "ultNSU"));
+  EXPECT_EQ(Campo(depois, "cStat"), "137") << depois;
+  EXPECT_TRUE(chaves(depois).empty());
+
+  const size_t logs = Arquivos(pasta_.path() / "Log").size();
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->ConsultarNFeDestinadas(3, 0, ""); }),
+            "Indicador de NF-e (indNFe) da Consulta é inválido.");
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->ConsultarNFeDestinadas(0, 0, "12a"); }),
+            "Último NSU (ultNSU) deve conter apenas números.");
+  EXPECT_EQ(Arquivos(pasta_.path() / "Log").size(), logs);
+}
+
 TEST_F(EventosNoSandbox, EntradaRuimParaAntesDeGravarOuEnviar) {
   const std::string chave = NotaAutorizada();
   std::string digitoErrado = chave;
