@@ -247,8 +247,9 @@ std::string Emissao::EnviaLote(const std::vector<TNotaAssinada>& aLote, std::str
     const auto desconhecidas = ProcuraPelaChave(indices, motivo);
     for (const auto& n : aLote) {
       if (std::find(desconhecidas.begin(), desconhecidas.end(), n.Indice) == desconhecidas.end()) continue;
+      const std::string logAnterior = mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), notas_[n.Indice].Chave);
       if (aReenviar)
-        aReenviar->push_back({n.Indice, n.Xml, mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), notas_[n.Indice].Chave)});
+        aReenviar->push_back({n.Indice, n.Xml, logAnterior});
       else
         Conclui(n.Indice, "pendente", "", motivo);
     }
