@@ -25,7 +25,7 @@ struct TNotaEmitida {
 };
 
 struct TOpcoesEmissao {
-  mox::TVersaoEsquema Esquema = mox::TVersaoEsquema::pl_008i1;  // of TX2 input
+  mox::TVersaoEsquema Esquema = mox::TVersaoEsquema::pl_010;  // of TX2 input
   long long PrimeiroLote = 0;  // 0: numbers drawn from the clock
   int EsperaMaximaSegundos = 300;  // while SEFAZ answers "lote em processamento"
 };

@@ -64,7 +64,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (leiaute 4.00) (padrão 5.0a, leiaute 3.10)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a (leiaute 3.10) ou 6.0 (padrão 6.0, leiaute 4.00)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
       {"esquemas", "PASTA", "pasta de esquemas: o Mapping.txt e os XSD oficiais de cada versão do Manual"},
@@ -84,9 +84,9 @@ void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
     if (!mox::FileExists(*config)) throw CliUsageError{"arquivo de configuração não encontrado: " + *config};
     aNFe.LoadConfig(Absoluto(*config));
   } else {
-    // Without a configuration file: SP and manual 5.0a (layout 3.10).
+    // Without a configuration file: SP and the default manual (6.0, layout 4.00).
     aNFe.SetUF("SP");
-    aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+    aNFe.SetVersaoManual(mox::StrToVersaoManual(kVersaoManualPadrao));
   }
   try {
     if (auto uf = aArgs.Option("uf")) aNFe.SetUF(*uf);

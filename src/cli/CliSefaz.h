@@ -35,7 +35,7 @@ class ClienteSefaz {
 // "<CNPJ>...</CNPJ>" for 14 digits, "<CPF>...</CPF>" for 11.
 std::string ElementoDocumento(const std::string& aDocumento);
 
-// Configures a component from --config (or SP and manual 5.0a without one), then --uf,
+// Configures a component from --config (or SP and manual 6.0 without one), then --uf,
 // --versao-manual, --modo and the certificate options (--pfx, --nome, passwords, --repositorio):
 // what the commands that sign or post share.
 void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs);

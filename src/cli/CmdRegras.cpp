@@ -29,7 +29,7 @@ Conjunto ConjuntoPedido(const CliArgs& aArgs) {
     return {mox::ConjuntoDoEsquema(versao), versao,
             mox::VersaoManualToStr(mox::GetVersaoManualDoEsquema(versao))};
   }
-  const std::string pedido = aArgs.OptionOr("versao-manual", "5.0a");
+  const std::string pedido = aArgs.OptionOr("versao-manual", kVersaoManualPadrao);
   const struct {
     const char* texto;
     const char* pasta;
@@ -80,7 +80,7 @@ CliRegistrar listar{{{"regras", "listar"},
                      "Cada regra com o nome, o código de rejeição da SEFAZ, o campo que a nota deve corrigir e a\n"
                      "mensagem. A primeira regra que uma nota quebra é a que o salvar (ou tx2 converter --regras)\n"
                      "informa. A versão 3.0 não tem regras.",
-                     {{"versao-manual", "VERSAO", "3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão: 5.0a)"},
+                     {{"versao-manual", "VERSAO", "3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão: 6.0, leiaute 4.00)"},
                       {"esquema", "PACOTE", "o pacote de esquemas exato (pl_005a a pl_010) em vez da versão"},
                       {"ajustes", "", "as regras de ajuste do componente, que rodam antes de salvar"}},
                      Listar}};

@@ -54,11 +54,11 @@ CliRegistrar enviar{{{"sefaz", "enviar-lote"},
                      "envia notas assinadas para autorização e mostra o recibo",
                      "[opções] NOTA.xml...",
                      "As notas devem estar assinadas (\"moxnfe assinar\"). Sem --sincrono a SEFAZ devolve um recibo\n"
-                     "(103) para \"moxnfe sefaz consultar-recibo\"; com --sincrono (uma nota, Manual 5.0a) devolve\n"
+                     "(103) para \"moxnfe sefaz consultar-recibo\"; com --sincrono (uma nota, Manual 5.0a ou 6.0) devolve\n"
                      "o protocolo. Sai com 0 quando o lote é aceito, 3 quando é rejeitado.",
                      OpcoesSefaz({{"lote", "NUMERO", "número do lote (padrão 1)"},
-                                  {"sincrono", "", "pede a resposta síncrona (Manual 5.0a, uma nota)"},
-                                  {"compactado", "", "envia o lote compactado (gzip e base64, Manual 5.0a)"}}),
+                                  {"sincrono", "", "pede a resposta síncrona (Manual 5.0a ou 6.0, uma nota)"},
+                                  {"compactado", "", "envia o lote compactado (gzip e base64, Manual 5.0a ou 6.0)"}}),
                      EnviarLote}};
 
 CliRegistrar recibo{{{"sefaz", "consultar-recibo"},

@@ -97,8 +97,10 @@ TEST_F(CliA3, TheSandboxAuthorizesABatchSignedAndPostedWithTheTokensKey) {
     ASSERT_EQ(assinada.status, 0) << assinada.err;
     notas.push_back(nota);
   }
+  // The notes are of layout 3.10: manual 5.0a.
   const std::vector<std::string> sefaz{"--servidores", pasta_->file("hom.ini"), "--ca", pasta_->file("ac.pem"),
-                                       "--esquemas", esquemas_->Esquemas(), "--a3", "--nome", kCompanyCnpj};
+                                       "--esquemas", esquemas_->Esquemas(), "--a3", "--nome", kCompanyCnpj,
+                                       "--versao-manual", "5.0a"};
   std::vector<std::string> envio{"sefaz", "enviar-lote", notas[0], notas[1], "--lote", "31"};
   envio.insert(envio.end(), sefaz.begin(), sefaz.end());
   const ProgramResult lote = Moxnfe(envio);

@@ -50,6 +50,7 @@ TEST(EmitirComFalhas, NadaSePerdeNemSeEnviaDuasVezesEmCadaFalha) {
     ClienteDoSandbox cliente(sandbox);
     TempDir pasta;
     const auto emitir = [&](std::vector<std::string> aArgs) {
+      // The 3.10 examples, on their manual.
       aArgs.insert(aArgs.begin(), {"nfe", "emitir", "--versao-manual", "5.0a"});
       for (const auto& opcoes : {cliente.Opcoes(), f.cliente}) aArgs.insert(aArgs.end(), opcoes.begin(), opcoes.end());
       aArgs.insert(aArgs.end(), {"--destino", pasta.str() + "dest", "--log", pasta.str() + "log", "--json"});
