@@ -14,7 +14,6 @@ namespace mox {
 
 class TmoxNFeXmlUtils;
 class TmoxNFeConverter;
-class TmoxNFeDanfe;
 class TmoxNFeXmlDestinatario;
 struct TContextoValidacao;
 
@@ -140,8 +139,6 @@ class TmoxNFe : public TmoxCustomNFe {
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
   // The converter front, created on first use; its templates folder follows the component's.
   TmoxNFeConverter& GetConversor();
-  // The DANFE front, created on first use for the manual version and the error-log folder.
-  TmoxNFeDanfe* GetDanfeNFe();
 
   // ---- Fiscal events and DF-e: each refreshes the event object's settings first.
   TmoxNFeEventos& GetNFeEventos();
@@ -199,7 +196,6 @@ class TmoxNFe : public TmoxCustomNFe {
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;
-  std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
   std::unique_ptr<TmoxNFeEventos> FNFeEventos;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;

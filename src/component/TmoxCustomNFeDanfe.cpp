@@ -1,0 +1,133 @@
+// The component's DANFE operations: the print parameters rebuilt from the DANFE settings, the
+// report model chosen for the note, and the DANFE front doing the print, preview, export or
+// design.
+#include "base/EmoxException.h"
+#include "component/TmoxCustomNFe.h"
+#include "danfe/TmoxNFeDanfe.h"
+#include "external/FileIO.h"
+#include "external/TmoxKivoUtils.h"
+#include "external/moxPaths.h"
+
+namespace mox {
+
+TmoxNFeDanfe* TmoxCustomNFe::GetDanfeNFe() {
+  if (!FDanfeNFe) {
+    FDanfeNFe = std::make_unique<TmoxNFeDanfe>();
+    FDanfeNFe->SetVersao(VersaoManual());
+  }
+  FDanfeNFe->SetDiretorioLogErro(DiretorioLogErro());
+  return FDanfeNFe.get();
+}
+
+std::string TmoxCustomNFe::PrintParams() const {
+  std::string params;
+  for (const std::string& linha : FPrintSettings) params += linha + "\r\n";
+  return params;
+}
+
+void TmoxCustomNFe::SetPrintParam(const std::string& aChave, const std::string& aValor) {
+  const std::string prefixo = aChave + "=";
+  for (std::string& linha : FPrintSettings)
+    if (linha.compare(0, prefixo.size(), prefixo) == 0) {
+      linha = prefixo + aValor;
+      return;
+    }
+  FPrintSettings.push_back(prefixo + aValor);
+}
+
+bool TmoxCustomNFe::isXMLCancelamento(const std::string& aXml) {
+  if (aXml.find("tpEvento") == std::string::npos) return false;
+  try {
+    return GetKivoUtils().GetValueTag("tpEvento", aXml, "evento") == "110111";
+  } catch (const std::exception&) {
+    return false;  // not an event the lookup can read: printed as a note
+  }
+}
+
+void TmoxCustomNFe::GetParametroArquivoModeloRTM(const std::string& aArquivoModelo, const std::string& aXml) {
+  if (!aArquivoModelo.empty()) {
+    SetPrintParam("ModeloRetrato", aArquivoModelo);
+    SetPrintParam("ModeloPaisagem", aArquivoModelo);
+  }
+  if (DanfeSimplificado()) {
+    std::string tpEmis;
+    try {
+      tpEmis = GetKivoUtils().GetValueTag("tpEmis", aXml);
+    } catch (const std::exception&) {
+      // No readable tpEmis: the note is not a normal or SCAN emission.
+    }
+    if (tpEmis != "1" && tpEmis != "3")
+      throw EmoxNFeException("Uso do Modelo RTM Danfe Simplificado apenas para NFe em modo Normal ou Scan.",
+                             DiretorioLogErro());
+    if (aArquivoModelo.empty()) {
+      std::string simplificado = DanfeSettings().ModeloDanfeSimplificado();
+      if (simplificado.empty()) simplificado = DiretorioTemplates() + "Danfe/DanfeSimplificado.rtm";
+      SetPrintParam("ModeloRetrato", simplificado);
+      SetPrintParam("ModeloPaisagem", simplificado);
+    }
+  }
+  if (isXMLCancelamento(aXml)) SetPrintParam("ModeloRetrato", DiretorioTemplates() + "Danfe/RetratoCanc.rtm");
+}
+
+std::string TmoxCustomNFe::ArquivoExportacao(const std::string& aArquivo) {
+  if (!aArquivo.empty()) return aArquivo;
+  if (!OnSalvarComo)
+    throw EmoxCheckParams("Nome do arquivo de exportação não informado.", DiretorioLogErro());
+  std::string escolhido;
+  if (!OnSalvarComo(escolhido)) return {};
+  return escolhido;
+}
+
+std::string TmoxCustomNFe::PreparaDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo) {
+  LoadDanfeSettings();
+  std::string xml = GetKivoUtils().RemoveBOM(aLoteNotas);
+  GetParametroArquivoModeloRTM(aArquivoModelo, xml);
+  return xml;
+}
+
+void TmoxCustomNFe::ExecutaDanfe(const std::string& aXml, void (TmoxNFeDanfe::*aOperacao)()) {
+  TmoxNFeDanfe& danfe = *GetDanfeNFe();
+  danfe.SetParams(PrintParams());
+  danfe.SetXML(aXml);
+  (danfe.*aOperacao)();
+}
+
+void TmoxCustomNFe::ImprimirDanfe(const std::string& /*aNumLote*/, const std::string& aLoteNotas,
+                                  const std::string& aArquivoModelo, const std::string& aImpressora) {
+  const std::string xml = PreparaDanfe(aLoteNotas, aArquivoModelo);
+  SetPrintParam("Impressora", aImpressora);
+  ExecutaDanfe(xml, &TmoxNFeDanfe::Imprimir);
+}
+
+void TmoxCustomNFe::VisualizarDanfe(const std::string& /*aNumLote*/, const std::string& aLoteNotas,
+                                    const std::string& aArquivoModelo) {
+  const std::string xml = PreparaDanfe(aLoteNotas, aArquivoModelo);
+  ExecutaDanfe(xml, &TmoxNFeDanfe::Visualizar);
+}
+
+void TmoxCustomNFe::EditarModeloDanfe(const std::string& /*aNumLote*/, const std::string& aLoteNotas,
+                                      const std::string& aArquivoModelo) {
+  const std::string xml = PreparaDanfe(aLoteNotas, aArquivoModelo);
+  ExecutaDanfe(xml, &TmoxNFeDanfe::Editar);
+}
+
+void TmoxCustomNFe::ExportarDanfe(const std::string& /*aNumLote*/, const std::string& aLoteNotas,
+                                  const std::string& aArquivoModelo, int aFormato,
+                                  const std::string& aExportarParaArquivo) {
+  if (aFormato != 1 && aFormato != 2)
+    throw EmoxCheckParams::CreateFmt("Formato de exportação inválido: %s. Use 1 (PDF) ou 2 (HTML).",
+                                     {std::to_string(aFormato)}, DiretorioLogErro());
+  const std::string xml = PreparaDanfe(aLoteNotas, aArquivoModelo);
+  SetPrintParam("FormatoExportacao", std::to_string(aFormato));
+  const std::string arquivo = ArquivoExportacao(aExportarParaArquivo);
+  if (arquivo.empty()) return;
+  SetPrintParam("SalvarComo", arquivo);
+  ExecutaDanfe(xml, &TmoxNFeDanfe::Exportar);
+}
+
+void TmoxCustomNFe::EmailDanfe() {
+  throw EmoxNFeException("Este método está obsoleto. Utilize: EnviarNotaDestinatario ou EnviarNotaDestinatarioAnexos",
+                         DiretorioLogErro());
+}
+
+}  // namespace mox
