@@ -168,6 +168,25 @@ class TmoxCustomNFe {
   // aFormato 1 PDF, 2 HTML; an empty file name is asked through OnSalvarComo.
   void ExportarDanfe(const std::string& aNumLote, const std::string& aLoteNotas, const std::string& aArquivoModelo,
                      int aFormato, const std::string& aExportarParaArquivo);
+  // A preview of notes not yet authorized (no business checks, marked as without fiscal
+  // value), and its export (failures as EmoxNFeExportarPreverDanfeException).
+  void PreverDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo);
+  void ExportarPreverDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo,
+                           const std::string& aLocalNomeArquivo);
+  // Every "*.xml" of the folder and its sub-folders printed, or exported as PDF into
+  // aExportarArquivoPara when given. A file that fails is logged and the next follows; the
+  // returned messages name each such file.
+  std::vector<std::string> ImprimirDanfeXmlDiretorio(const std::string& aDiretorioXml,
+                                                     const std::string& aArquivoModelo,
+                                                     const std::string& aExportarArquivoPara,
+                                                     const std::string& aImpressora);
+  // A note issued in EPEC contingency, with the EPEC registration's protocol and date-time.
+  void ImprimirEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                    const std::string& aArquivoModelo, const std::string& aImpressora);
+  void VisualizarEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                      const std::string& aArquivoModelo);
+  void ExportarEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                    const std::string& aArquivoModelo, int aFormato, const std::string& aExportarParaArquivo);
   // Always raises: the DANFE goes to the recipient with the note (EnviarNotaDestinatario).
   void EmailDanfe();
 
@@ -263,6 +282,14 @@ class TmoxCustomNFe {
   std::string ArquivoExportacao(const std::string& aArquivo);
   // The print parameters rebuilt with the model chosen for the lot; the lot without byte-order mark.
   std::string PreparaDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo);
+  // PreparaDanfe after the EPEC checks, with the EPEC protocol and date-time.
+  std::string PreparaEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC,
+                          const std::string& aDataHoraEPEC, const std::string& aArquivoModelo);
+  void CheckParamsPrint(const std::string& aProtEPEC, const std::string& aDataHoraEPEC);
+  // EmoxCheckParams unless 1 (PDF) or 2 (HTML).
+  void CheckFormato(int aFormato);
+  // The preview's text: the lot without accents inside a root element of the NF-e namespace.
+  std::string TextoPrevia(const std::string& aLoteNotas);
   // The parameters and the XML handed to the front, then aOperacao.
   void ExecutaDanfe(const std::string& aXml, void (TmoxNFeDanfe::*aOperacao)());
 

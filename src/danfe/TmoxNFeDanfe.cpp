@@ -101,8 +101,9 @@ void TmoxNFeDanfe::LoadParams() {
     if (auto v = p("InfCplMaxCol"); !v.empty()) fDados->SetInfCplMaxCol(TextoInteiro(v));
     if (auto v = p("InfCplMaxRow"); !v.empty()) fDados->SetInfCplMaxRow(TextoInteiro(v));
     if (auto v = p("ValidarRegrasNegocio"); !v.empty()) fDados->SetValidarRegrasNegocio(TextoBooleano(v));
-    // A format given for one export does not stick to the next: 2 HTML, any other PDF.
-    if (auto v = p("FormatoExportacao"); !v.empty()) print.ReportFormat = v == "2" ? 2 : 1;
+    // The format belongs to one export and does not stick to the next: 2 HTML, else PDF (or by
+    // the output file's extension).
+    print.ReportFormat = p("FormatoExportacao") == "2" ? 2 : 1;
   } catch (const EmoxException&) {
     throw;
   } catch (const std::exception&) {

@@ -124,3 +124,108 @@ TEST_F(ComponenteDanfe, EmailDanfeEstaObsoleto) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Epec() {
+  return moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2",
+                                                     {{"tpEmis_B22", "4"},
+                                                      {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
+                                                      {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}}))
+      .front();
+}
+
+TEST_F(ComponenteDanfe, ExportarEPECImprimeOProtocoloDoRegistro) {
+  const std::string nota = Epec();
+  struct Caso {
+    std::string protocolo, dataHora, mensagem;
+  } casos[] = {{"", "2016-08-02T14:05:00-03:00", "Número de Protocolo do EPEC não foi informado"},
+               {"891160000012345", "", "Data Hora do EPEC não foi informado"}};
+  for (const auto& c : casos) {
+    EXPECT_EQ(moxtest::MensagemDe<mox::EmoxCheckParams>(
+                  [&] { nfe_.ExportarEPEC(nota, c.protocolo, c.dataHora, "", 1, Pdf()); }),
+              c.mensagem);
+    EXPECT_EQ(moxtest::MensagemDe<mox::EmoxCheckParams>(
+                  [&] { nfe_.ImprimirEPEC(nota, c.protocolo, c.dataHora, "", "fila"); }),
+              c.mensagem);
+  }
+  EXPECT_FALSE(fs::exists(Pdf()));
+
+  nfe_.ExportarEPEC("\xEF\xBB\xBF" + nota, "891160000012345", "2016-08-02T14:05:00-03:00", "", 1, Pdf());
+  const std::string texto = moxtest::TextoDoPdf(Pdf());
+  EXPECT_NE(texto.find("EPEC 891160000012345 - 02/08/2016 14:05:00"), std::string::npos) << texto;
+  EXPECT_NE(SemEspacos(texto).find(moxtest::Chave(nota)), std::string::npos);
+}
+
+TEST_F(ComponenteDanfe, PreviaSemAcentosEExportadaSemProtocolo) {
+  const std::string nota = Nota({{"xNome_E04", "JOSÉ DA CONCEIÇÃO"}});
+  nfe_.ExportarPreverDanfe(nota, "", Pdf());
+  const std::string texto = moxtest::TextoDoPdf(Pdf());
+  EXPECT_NE(texto.find("PREVISÃO DE DANFE. SEM VALOR FISCAL"), std::string::npos) << texto;
+  EXPECT_NE(texto.find("JOSE DA CONCEICAO"), std::string::npos);
+  EXPECT_EQ(nfe_.GetDanfeNFe()->GetXML().rfind("<root xmlns=\"http://www.portalfiscal.inf.br/nfe\"><NFe", 0), 0u);
+
+  // Any failure, the front's included, comes with the operation's prefix.
+  const std::string ausente = dir_.file("nao-existe.rtm");
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeExportarPreverDanfeException>(
+                [&] { nfe_.ExportarPreverDanfe(nota, ausente, Pdf("b.pdf")); }),
+            "Falha ao Exportar o PDF de previsão: Arquivo \"" + ausente + "\" não encontrado.");
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeExportarPreverDanfeException>(
+                [&] { nfe_.ExportarPreverDanfe(nota, "", ""); }),
+            "Falha ao Exportar o PDF de previsão: Nome do arquivo de exportação não informado.");
+}
+
+TEST_F(ComponenteDanfe, PastaComUmXmlQuebradoExportaOsOutrosEDeixaUmaLinhaNoLog) {
+  const fs::path pasta = dir_.path() / "xml";
+  fs::create_directories(pasta / "sub");
+  const std::string nota = moxtest::NotaAutorizada(Nota());
+  moxtest::WriteText(pasta / "a-nfe.xml", nota);
+  moxtest::WriteText(pasta / "b-canc.xml", moxtest::ReadText(moxtest::Fixture("danfe/cancelamento-registrado.xml")));
+  moxtest::WriteText(pasta / "c-quebrado.xml", "<nfeProc><NFe>");
+  moxtest::WriteText(pasta / "sub" / "d-nfe.xml", nota);
+  moxtest::WriteText(pasta / "leia-me.txt", "não é XML");
+  fs::create_directories(dir_.path() / "pdf");
+
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeException>(
+                [&] { nfe_.ImprimirDanfeXmlDiretorio(pasta.string(), "", dir_.file("nao-existe"), ""); }),
+            "Diretório inválido ou inexistente.");
+  const auto problemas = nfe_.ImprimirDanfeXmlDiretorio(pasta.string(), "", dir_.file("pdf"), "");
+  ASSERT_EQ(problemas.size(), 1u);
+  EXPECT_EQ(problemas[0].rfind("Arquivo " + (pasta / "c-quebrado.xml").string() + " com problema(s): ", 0), 0u)
+      << problemas[0];
+  for (const char* pdf : {"a-nfe.pdf", "b-canc.pdf", "d-nfe.pdf"}) EXPECT_TRUE(fs::exists(dir_.path() / "pdf" / pdf)) << pdf;
+  EXPECT_FALSE(fs::exists(dir_.path() / "pdf" / "c-quebrado.pdf"));
+  // The cancellation's model stays with it: the note after it is a DANFE again.
+  EXPECT_NE(moxtest::TextoDoPdf(dir_.file("pdf/b-canc.pdf")).find("CANCELAMENTO DE NF-e"), std::string::npos);
+  EXPECT_NE(moxtest::TextoDoPdf(dir_.file("pdf/d-nfe.pdf")).find("DOCUMENTO AUXILIAR DA"), std::string::npos);
+
+  const std::string log = moxtest::ReadText(dir_.path() / "LogErro" / "nfe_exception.log");
+  size_t linhas = 0;
+  for (size_t p = log.find("com problema(s)"); p != std::string::npos; p = log.find("com problema(s)", p + 1)) ++linhas;
+  EXPECT_EQ(linhas, 1u) << log;
+  EXPECT_NE(log.find("c-quebrado.xml com problema(s)"), std::string::npos);
+}
+
+TEST_F(ComponenteDanfe, ExportarCCeSoDeCartaRegistrada) {
+  const std::string cce = moxtest::ReadText(moxtest::Fixture("danfe/cce-registrada.xml"));
+  nfe_.ExportarCCe(cce, Pdf("cce.pdf"));
+  const std::string texto = moxtest::TextoDoPdf(Pdf("cce.pdf"));
+  EXPECT_NE(texto.find("CARTA DE CORREÇÃO ELETRÔNICA"), std::string::npos) << texto;
+  EXPECT_NE(texto.find("Onde se le PEDIDO 2016-0815, leia-se PEDIDO 2016-0851."), std::string::npos);
+  std::string modelo = nfe_.DiretorioTemplates();
+  modelo.resize(modelo.size() - std::string("vm50a/").size());
+  EXPECT_EQ(Impressao().RTMFile, modelo + "cce/Impressao/ModeloCCe.rtm");
+
+  nfe_.ExportarCCe(cce, dir_.file("cce.html"));
+  EXPECT_NE(moxtest::ReadText(dir_.file("cce.html")).find("<html"), std::string::npos);
+
+  std::string pendente = cce;
+  pendente.replace(pendente.find("<cStat>135</cStat>"), 18, "<cStat>573</cStat>");
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxEventoCheckParams>([&] { nfe_.ExportarCCe(pendente, Pdf("p.pdf")); }),
+            "A CCe não está Autorizada.");
+  EXPECT_EQ(moxtest::MensagemDe<mox::EmoxEventoCheckParams>([&] { nfe_.ExportarCCe(cce, ""); }),
+            "Nome do arquivo de exportação não informado.");
+  EXPECT_FALSE(fs::exists(Pdf("p.pdf")));
+}
+
+}  // namespace
