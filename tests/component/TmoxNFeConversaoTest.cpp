@@ -22,10 +22,8 @@ using mox::TVersaoEsquema;
 class ComponenteConversao : public ::testing::Test {
  protected:
   ComponenteConversao() {
+    moxtest::PreparaComponente(nfe_, dir_);
     nfe_.SetUF("SP");
-    nfe_.SetVersaoManual(mox::TVersaoManual::vm50a);
-    nfe_.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe_.SetDiretorioLogErro(dir_.file("LogErro"));
   }
   TempDir dir_;
   mox::TmoxNFe nfe_;

@@ -23,11 +23,7 @@ std::string SemEspacos(std::string aTexto) {
 
 class ComponenteDanfe : public ::testing::Test {
  protected:
-  ComponenteDanfe() {
-    nfe_.SetVersaoManual(mox::TVersaoManual::vm50a);
-    nfe_.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe_.SetDiretorioLogErro(dir_.file("LogErro"));
-  }
+  ComponenteDanfe() { moxtest::PreparaComponente(nfe_, dir_); }
   static std::string Nota(const std::vector<std::pair<std::string, std::string>>& aTroca = {}) {
     return moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2", aTroca)).front();
   }
@@ -71,9 +67,7 @@ TEST_F(ComponenteDanfe, ModeloInformadoServeAsDuasOrientacoesECancelamentoTemOSe
 
 TEST_F(ComponenteDanfe, DanfeSimplificadoSoParaEmissaoNormalOuScan) {
   nfe_.SetDanfeSimplificado(true);
-  const std::string epec = Nota({{"tpEmis_B22", "4"},
-                                 {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
-                                 {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}});
+  const std::string epec = moxtest::NotaEmEpec();
   EXPECT_EQ(moxtest::MensagemDe<mox::EmoxNFeException>(
                 [&] { nfe_.ExportarDanfe("1", moxtest::NotaAutorizada(epec), "", 1, Pdf()); }),
             "Uso do Modelo RTM Danfe Simplificado apenas para NFe em modo Normal ou Scan.");
@@ -123,20 +117,8 @@ TEST_F(ComponenteDanfe, EmailDanfeEstaObsoleto) {
             "Este método está obsoleto. Utilize: EnviarNotaDestinatario ou EnviarNotaDestinatarioAnexos");
 }
 
-}  // namespace
-
-namespace {
-
-std::string Epec() {
-  return moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2",
-                                                     {{"tpEmis_B22", "4"},
-                                                      {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
-                                                      {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}}))
-      .front();
-}
-
 TEST_F(ComponenteDanfe, ExportarEPECImprimeOProtocoloDoRegistro) {
-  const std::string nota = Epec();
+  const std::string nota = moxtest::NotaEmEpec();
   struct Caso {
     std::string protocolo, dataHora, mensagem;
   } casos[] = {{"", "2016-08-02T14:05:00-03:00", "Número de Protocolo do EPEC não foi informado"},

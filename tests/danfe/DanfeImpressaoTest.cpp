@@ -88,17 +88,10 @@ TEST(DanfeImpressao, OperacoesDoComponenteMandamCadaDocumentoParaAFila) {
 
   moxtest::TempDir dir;
   mox::TmoxNFe nfe;
-  nfe.SetVersaoManual(mox::TVersaoManual::vm50a);
-  nfe.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-  nfe.SetDiretorioLogErro(dir.file("LogErro"));
+  moxtest::PreparaComponente(nfe, dir);
   const std::string nota =
       moxtest::NotaAutorizada(moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2")).front());
-  const std::string epec =
-      moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2",
-                                                  {{"tpEmis_B22", "4"},
-                                                   {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
-                                                   {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}}))
-          .front();
+  const std::string epec = moxtest::NotaEmEpec();
   std::filesystem::create_directories(dir.path() / "xml");
   moxtest::WriteText(dir.path() / "xml" / "1.xml", nota);
   moxtest::WriteText(dir.path() / "xml" / "2.xml", moxtest::ReadText(moxtest::Fixture("danfe/cancelamento-registrado.xml")));

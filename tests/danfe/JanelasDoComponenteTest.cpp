@@ -16,11 +16,7 @@ namespace {
 
 class JanelasDoComponente : public ::testing::Test {
  protected:
-  JanelasDoComponente() {
-    nfe_.SetVersaoManual(mox::TVersaoManual::vm50a);
-    nfe_.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
-    nfe_.SetDiretorioLogErro(dir_.file("LogErro"));
-  }
+  JanelasDoComponente() { moxtest::PreparaComponente(nfe_, dir_); }
   // The text of what the preview window opened by aAcao shows, saved as PDF from the window.
   std::string Visualizado(const std::function<void()>& aAcao) {
     const std::string pdf = dir_.file("visto.pdf");
@@ -52,12 +48,7 @@ TEST_F(JanelasDoComponente, DanfeEpecPreviaECartaDeCorrecao) {
             std::string::npos);
   EXPECT_NE(Visualizado([&] { nfe_.PreverDanfe(nfe, ""); }).find("PREVISÃO DE DANFE. SEM VALOR FISCAL"),
             std::string::npos);
-  const std::string epec =
-      moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2",
-                                                  {{"tpEmis_B22", "4"},
-                                                   {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
-                                                   {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}}))
-          .front();
+  const std::string epec = moxtest::NotaEmEpec();
   EXPECT_NE(Visualizado([&] { nfe_.VisualizarEPEC(epec, "891160000012345", "2016-08-02T14:05:00-03:00", ""); })
                 .find("EPEC 891160000012345"),
             std::string::npos);
