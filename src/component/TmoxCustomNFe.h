@@ -274,8 +274,11 @@ class TmoxCustomNFe {
   // Replaces the key's line of the print parameters, or adds it.
   void SetPrintParam(const std::string& aChave, const std::string& aValor);
   // A given model for both orientations; the simplified model (normal or SCAN emission only)
-  // when DanfeSimplificado; then the cancellation model for a cancellation event.
+  // when DanfeSimplificado; then the cancellation model for a cancellation event, the CC-e
+  // model for a correction letter.
   void GetParametroArquivoModeloRTM(const std::string& aArquivoModelo, const std::string& aXml);
+  // The first tpEvento inside evento; empty for a note.
+  std::string TipoEvento(const std::string& aXml);
   // The first tpEvento inside evento is 110111.
   bool isXMLCancelamento(const std::string& aXml);
   // The export file: aArquivo, or the host's choice; empty when the host's choice was cancelled.

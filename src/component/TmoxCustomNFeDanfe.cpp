@@ -6,6 +6,7 @@
 #include "base/EmoxException.h"
 #include "component/TmoxCustomNFe.h"
 #include "danfe/TmoxNFeDanfe.h"
+#include "events/TmoxNFeEventos.h"
 #include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -38,14 +39,16 @@ void TmoxCustomNFe::SetPrintParam(const std::string& aChave, const std::string& 
   FPrintSettings.push_back(prefixo + aValor);
 }
 
-bool TmoxCustomNFe::isXMLCancelamento(const std::string& aXml) {
-  if (aXml.find("tpEvento") == std::string::npos) return false;
+std::string TmoxCustomNFe::TipoEvento(const std::string& aXml) {
+  if (aXml.find("tpEvento") == std::string::npos) return {};
   try {
-    return GetKivoUtils().GetValueTag("tpEvento", aXml, "evento") == "110111";
+    return GetKivoUtils().GetValueTag("tpEvento", aXml, "evento");
   } catch (const std::exception&) {
-    return false;  // not an event the lookup can read: printed as a note
+    return {};  // not an event the lookup can read: printed as a note
   }
 }
+
+bool TmoxCustomNFe::isXMLCancelamento(const std::string& aXml) { return TipoEvento(aXml) == "110111"; }
 
 void TmoxCustomNFe::GetParametroArquivoModeloRTM(const std::string& aArquivoModelo, const std::string& aXml) {
   if (!aArquivoModelo.empty()) {
@@ -70,6 +73,9 @@ void TmoxCustomNFe::GetParametroArquivoModeloRTM(const std::string& aArquivoMode
     }
   }
   if (isXMLCancelamento(aXml)) SetPrintParam("ModeloRetrato", DiretorioTemplates() + "Danfe/RetratoCanc.rtm");
+  // A correction letter met among the notes (a recipient folder holds them) prints with its model.
+  if (TipoEvento(aXml) == "110110")
+    SetPrintParam("ArquivoRtm", ArquivoModeloCCe(DanfeSettings().ModeloRTMCCe(), DiretorioTemplates()));
 }
 
 std::string TmoxCustomNFe::ArquivoExportacao(const std::string& aArquivo) {

@@ -146,6 +146,10 @@ class TmoxNFeEventos : public TmoxEventos {
   std::vector<std::string> FPrintSettings;
 };
 
+// The correction letter's report model: aModeloRTM, or the installed one beside the manual
+// versions' template folders while it is blank.
+std::string ArquivoModeloCCe(const std::string& aModeloRTM, const std::string& aDiretorioTemplates);
+
 // Date-time helpers shared by the kinds.
 bool ValidaFusoHorario(const std::string& aHora);
 bool ValidaDataHoraEvento(const std::string& aDataHora);

@@ -19,14 +19,16 @@ void TmoxNFeEventos::CheckXmlImpressao(const std::string& aXml) {
   ValidarParams(!CheckXmlAutorizado(aXml), "A CCe não está Autorizada.");
 }
 
+std::string ArquivoModeloCCe(const std::string& aModeloRTM, const std::string& aDiretorioTemplates) {
+  if (!Aparar(aModeloRTM).empty()) return aModeloRTM;
+  std::string modelo = aDiretorioTemplates;
+  RemoveVersaoManualDoPath(modelo);
+  return modelo + "cce/Impressao/ModeloCCe.rtm";
+}
+
 void TmoxNFeEventos::LoadImpressaoCCeSettings() {
   const TmoxImpressaoCCeSettings& s = ImpressaoCCeSettings;
-  std::string modelo = s.ModeloRTM;
-  if (Aparar(modelo).empty()) {
-    modelo = DiretorioTemplates;
-    RemoveVersaoManualDoPath(modelo);
-    modelo += "cce/Impressao/ModeloCCe.rtm";
-  }
+  const std::string modelo = ArquivoModeloCCe(s.ModeloRTM, DiretorioTemplates);
   FPrintSettings = {"QtdeCopias=" + std::to_string(s.QtdeCopias), "ArquivoRtm=" + modelo,
                     "LogotipoEmitente=" + s.LogotipoEmitente, "LineDelimiter=" + s.LineDelimiter};
 }

@@ -164,6 +164,7 @@ TEST_F(ComponenteDanfe, PastaComUmXmlQuebradoExportaOsOutrosEDeixaUmaLinhaNoLog)
   moxtest::WriteText(pasta / "a-nfe.xml", nota);
   moxtest::WriteText(pasta / "b-canc.xml", moxtest::ReadText(moxtest::Fixture("danfe/cancelamento-registrado.xml")));
   moxtest::WriteText(pasta / "c-quebrado.xml", "<nfeProc><NFe>");
+  moxtest::WriteText(pasta / "e-cce.xml", moxtest::ReadText(moxtest::Fixture("danfe/cce-registrada.xml")));
   moxtest::WriteText(pasta / "sub" / "d-nfe.xml", nota);
   moxtest::WriteText(pasta / "leia-me.txt", "não é XML");
   fs::create_directories(dir_.path() / "pdf");
@@ -175,11 +176,13 @@ TEST_F(ComponenteDanfe, PastaComUmXmlQuebradoExportaOsOutrosEDeixaUmaLinhaNoLog)
   ASSERT_EQ(problemas.size(), 1u);
   EXPECT_EQ(problemas[0].rfind("Arquivo " + (pasta / "c-quebrado.xml").string() + " com problema(s): ", 0), 0u)
       << problemas[0];
-  for (const char* pdf : {"a-nfe.pdf", "b-canc.pdf", "d-nfe.pdf"}) EXPECT_TRUE(fs::exists(dir_.path() / "pdf" / pdf)) << pdf;
+  for (const char* pdf : {"a-nfe.pdf", "b-canc.pdf", "d-nfe.pdf", "e-cce.pdf"}) EXPECT_TRUE(fs::exists(dir_.path() / "pdf" / pdf)) << pdf;
   EXPECT_FALSE(fs::exists(dir_.path() / "pdf" / "c-quebrado.pdf"));
   // The cancellation's model stays with it: the note after it is a DANFE again.
   EXPECT_NE(moxtest::TextoDoPdf(dir_.file("pdf/b-canc.pdf")).find("CANCELAMENTO DE NF-e"), std::string::npos);
   EXPECT_NE(moxtest::TextoDoPdf(dir_.file("pdf/d-nfe.pdf")).find("DOCUMENTO AUXILIAR DA"), std::string::npos);
+  // A correction letter among them prints with the CC-e model.
+  EXPECT_NE(moxtest::TextoDoPdf(dir_.file("pdf/e-cce.pdf")).find("CARTA DE CORREÇÃO ELETRÔNICA"), std::string::npos);
 
   const std::string log = moxtest::ReadText(dir_.path() / "LogErro" / "nfe_exception.log");
   size_t linhas = 0;
