@@ -64,6 +64,27 @@ TEST_F(EventosDoComponente, CartaRegistradaEImpressaDoArquivoDoDestinatario) {
             "A CCe não está Autorizada.");
 }
 
+TEST_F(EventosDoComponente, EpecRegistradoEDanfeComOProtocoloDoRegistro) {
+  auto nfe = cliente_->Componente(mox::TVersaoManual::vm50a, pasta_);
+  const std::string nota =
+      Assina(NotaDeTeste(++numero_, [](std::string& aXml) { Troca(aXml, "<tpEmis>1<", "<tpEmis>4<"); }), "infNFe");
+  const std::string ret =
+      nfe->EnviarEPEC(nfe->AssinarEPEC(nfe->MontarEPEC("1", nota, AgoraBrasilia().substr(0, 19), "-03:00")));
+  ASSERT_EQ(Campo(ret, "cStat", "infEvento"), "136") << ret;
+  const std::string protocolo = Campo(ret, "nProt", "infEvento");
+  const std::string registro = Campo(ret, "dhRegEvento", "infEvento");
+  const std::string pdf = pasta_.file("epec.pdf");
+  nfe->ExportarEPEC(nota, protocolo, registro, "", 1, pdf);
+  const std::string texto = TextoDoPdf(pdf);
+  // "dd/mm/yyyy hh:mm:ss" of the registration, as SEFAZ gave it.
+  const std::string quando = registro.substr(8, 2) + "/" + registro.substr(5, 2) + "/" + registro.substr(0, 4) + " " +
+                             registro.substr(11, 8);
+  EXPECT_NE(texto.find("EPEC " + protocolo + " - " + quando), std::string::npos) << texto;
+  std::string juntas = texto;  // the key is printed in groups of four
+  std::erase(juntas, ' ');
+  EXPECT_NE(juntas.find(ChaveDe(nota)), std::string::npos);
+}
+
 TEST_F(EventosDoComponente, NotasDestinadasAoCnpj) {
   const std::string chave = NotaAutorizada();
   auto nfe = Destinatario();
