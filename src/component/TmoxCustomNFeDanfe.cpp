@@ -7,7 +7,6 @@
 #include "component/TmoxCustomNFe.h"
 #include "danfe/TmoxNFeDanfe.h"
 #include "events/TmoxNFeEventos.h"
-#include "external/FileIO.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
 #include "utils/moxNFePaths.h"
