@@ -130,8 +130,7 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::Tm
   if (timeout.empty() || timeout.size() > 9 || timeout.find_first_not_of("0123456789") != std::string::npos)
     throw CliUsageError{"--timeout: informe os milissegundos: " + timeout};
   if (aArgs.Option("timeout")) nfe.SetTimeOut(std::stoi(timeout));
-  validar_ = aArgs.Flag("validar-esquema");
-  nfe.SetValidarEsquemaAntesEnvio(validar_);
+  nfe.SetValidarEsquemaAntesEnvio(aArgs.Flag("validar-esquema"));
   nfe.SetConexaoSegura(true);
   // The first use of the services server turns certificate checks off; the command line checks
   // SEFAZ's server against the system's authorities or those of --ca.
@@ -140,43 +139,14 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::Tm
   nfe.GetKivo().HttpSettings.CABundle = aArgs.OptionOr("ca", "");
 }
 
-mox::TmoxNFEInterface& ClienteSefaz::Construtor() {
-  nfe_->GetKivo();
-  nfe_->UpdateNFeData();
-  return nfe_->GetNFE();
+void ClienteSefaz::EmitenteDoCertificado() {
+  if (nfe_->CNPJ().empty()) nfe_->SetCNPJ(DocumentoDoCertificado());
 }
 
 std::string ClienteSefaz::DocumentoDoCertificado() {
   mox::TmoxKivoX& kivo = nfe_->GetKivo();
   const auto certificado = kivo.ConfiguredCertificate(kivo.SignerSettings);
   return certificado->Info.Cnpj.empty() ? certificado->Info.Cpf : certificado->Info.Cnpj;
-}
-
-void ClienteSefaz::Valida(const std::string& aPedido, const std::string& aComando) {
-  if (validar_) nfe_->ValidarXMLNFe(aPedido, aComando);
-}
-
-std::string ClienteSefaz::Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos) {
-  mox::FmtArgs argumentos;
-  for (const auto& a : aArgumentos) argumentos.emplace_back(a);
-  return mox::moxFormat(nfe_->LoadTemplate(aTemplate), argumentos);
-}
-
-std::string ClienteSefaz::EnviaEventos(const std::string& aLote, bool aNacional) {
-  mox::TmoxNFEInterface& construtor = Construtor();
-  if (!aNacional) return construtor.EnviarEvento(aLote);
-  mox::TNFeData& dados = construtor.NFeData();
-  const std::string uf = dados.UF, codigo = dados.LocalCode;
-  dados.UF = "AN";
-  dados.LocalCode = "91";
-  try {
-    std::string resposta = construtor.EnviarEvento(aLote);
-    dados.UF = uf, dados.LocalCode = codigo;
-    return resposta;
-  } catch (...) {
-    dados.UF = uf, dados.LocalCode = codigo;
-    throw;
-  }
 }
 
 std::string ElementoDocumento(const std::string& aDocumento) {

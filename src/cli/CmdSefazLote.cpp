@@ -31,6 +31,7 @@ std::string NotasAssinadas(const CliArgs& aArgs) {
 int EnviarLote(const CliArgs& aArgs, CliIo& aIo) {
   const std::string notas = NotasAssinadas(aArgs);
   ClienteSefaz cliente(aArgs);
+  cliente.EmitenteDoCertificado();
   const bool sincrono = aArgs.Flag("sincrono"), compactado = aArgs.Flag("compactado");
   const std::string numero = aArgs.OptionOr("lote", "1");
   // The component checks, logs and posts the batch and keeps its notes pending until answered.
@@ -43,10 +44,10 @@ int ConsultarRecibo(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1 || aArgs.Positional().front().size() != 15)
     throw CliUsageError{"informe o número do recibo (15 dígitos)"};
   ClienteSefaz cliente(aArgs);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  const std::string& recibo = aArgs.Positional().front();
-  cliente.Valida(construtor.GetPedido_ConsultaRecibo(recibo), "CONSULTARECIBO");
-  return MostraResposta(construtor.ConsultarRecibo(recibo), aArgs, aIo, {{"104"}});
+  cliente.EmitenteDoCertificado();
+  // The component validates, logs and posts the query and writes the nfeProc of each note the
+  // receipt authorized.
+  return MostraResposta(cliente.NFe().ConsultarRecibo(aArgs.Positional().front()), aArgs, aIo, {{"104"}});
 }
 
 CliRegistrar enviar{{{"sefaz", "enviar-lote"},

@@ -197,6 +197,12 @@ class TmoxNFe : public TmoxCustomNFe {
                                         const std::string& aNumProtocolo, const std::string& aDataHoraEvento,
                                         TTipoCancelamentoPedidoProrrogacao aTpEvento, int aSequenciaEvento,
                                         const std::string& aFusoHorario);
+  // The tax authority's answer (411500 to 411503) to the request aIdPedido, signed by the
+  // configured certificate on behalf of CNPJ.
+  std::string EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe, const std::string& aIdPedido,
+                                const TRespostaFisco& aResposta, const std::string& aDataHoraEvento,
+                                const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                const std::string& aFusoHorario);
   std::string ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,
                                        const std::string& aNSU, TNSUKind aTipoNSU);
   std::string ConsultarNFeDestinadas(int aIndNFe, int aIndEmi, const std::string& aUltNSU);

@@ -166,6 +166,18 @@ std::string TmoxNFe::CancelarPedidoProrrogacao(const std::string& aIdLote, const
   });
 }
 
+std::string TmoxNFe::EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe,
+                                       const std::string& aIdPedido, const TRespostaFisco& aResposta,
+                                       const std::string& aDataHoraEvento, const std::string& aOrgao,
+                                       const std::string& aTpEvento, int aSequenciaEvento,
+                                       const std::string& aFusoHorario) {
+  return ComPrefixo("Erro ao enviar o evento do Fisco: ", DiretorioLogErro(), [&] {
+    AtualizaDadosNFeEventos();
+    return FNFeEventos->EnviarEventoFisco(aIdLote, aChaveNFe, aIdPedido, aResposta, aDataHoraEvento, aOrgao,
+                                          aTpEvento, aSequenciaEvento, aFusoHorario);
+  });
+}
+
 std::string TmoxNFe::ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,
                                               const std::string& aNSU, TNSUKind aTipoNSU) {
   AtualizaDadosNFeEventos();

@@ -28,6 +28,19 @@ struct TmoxAdicionaPedidoProrrogacao {
 
 enum class TNSUKind { nkUltimo = 0, nkEspecifico = 1 };
 
+// The tax authority's answer carried by its event: to an extension request (411500, 411501)
+// item by item, or to the cancellation of a request (411502, 411503).
+struct TRespostaFisco {
+  // respPedido: whether the request came within its term ("0" after, "1" within), and per item
+  // (parallel lists) its number, the answer ("1" granted, "2" denied), the reason code (1 to 10)
+  // and, optionally, a reason of its own.
+  std::string StatPrazo;
+  std::vector<std::string> NumItens, StatPedido, JustStatus, JustStaOutra;
+  // respCancPedido: the answer ("1" granted, "2" denied), the reason code (1 to 5) and,
+  // optionally, a reason of its own.
+  std::string StatCancPedido, JustStatusResp, JustOutra;
+};
+
 class TmoxNFeEventos : public TmoxEventos {
  public:
   using TOnArquivo = std::function<void(const std::string& aArquivo)>;
@@ -105,6 +118,17 @@ class TmoxNFeEventos : public TmoxEventos {
                                         const std::string& aTpEvento, int aSequenciaEvento,
                                         const std::string& aFusoHorario);
   std::string CancelarPedidoProrrogacao(const std::string& aIdLote, const std::string& aXmlCancelamentoPedProrrogacao);
+
+  // ---- The tax authority's answer to an extension request or to its cancellation (411500 to
+  // 411503); aIdPedido is the Id of the request answered.
+  std::string MontarXmlEventoFisco(const TRespostaFisco& aResposta, const std::string& aChaveNFe,
+                                   const std::string& aIdPedido, const std::string& aDataHoraEvento,
+                                   const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                   const std::string& aFusoHorario);
+  std::string EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe, const std::string& aIdPedido,
+                                const TRespostaFisco& aResposta, const std::string& aDataHoraEvento,
+                                const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                const std::string& aFusoHorario);
 
   // ---- DF-e.
   std::string ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,

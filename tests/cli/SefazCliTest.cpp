@@ -29,6 +29,10 @@ class CliSefaz : public TesteComSandbox {
     esquemas_ = new ClienteDoSandbox(*sandbox_);
     WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
+    mox::TCertificateRequest fisco;
+    fisco.CommonName = "SECRETARIA DA FAZENDA TESTE:46377222000129";
+    fisco.Cnpj = "46377222000129";
+    WritePfx(pasta_->path() / "fisco.pfx", IssueHolder(fisco), "s");
   }
   static void TearDownTestSuite() {
     delete esquemas_;
@@ -142,6 +146,12 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
       {"prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--itens", "1:1.0000"}, "empresa.pfx", ": 135 - "},
       {"cancelamento da prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--cancelar"}, "empresa.pfx",
        ": 135 - "},
+      {"resposta do Fisco ao pedido", {"resposta-prorrogacao", chave, "--pedido", "ID111500" + chave + "01", "--itens",
+                                       "1:2:10:Quantidade nao comprovada: falta nota de retorno"},
+       "fisco.pfx", "evento 411500 " + chave + ": 135 - "},
+      {"resposta do Fisco ao cancelamento", {"resposta-prorrogacao", chave, "--pedido", "ID111502" + chave + "01",
+                                             "--cancelamento", "1:1"},
+       "fisco.pfx", "evento 411502 " + chave + ": 135 - "},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
