@@ -3,7 +3,6 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConverter.h"
-#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -21,17 +20,7 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
 
 TmoxNFe::~TmoxNFe() {
   FNFeEventos.reset();
-  FDanfeNFe.reset();
   FXmlUtil.reset();
-}
-
-TmoxNFeDanfe* TmoxNFe::GetDanfeNFe() {
-  if (!FDanfeNFe) {
-    FDanfeNFe = std::make_unique<TmoxNFeDanfe>();
-    FDanfeNFe->SetVersao(VersaoManual());
-  }
-  FDanfeNFe->SetDiretorioLogErro(DiretorioLogErro());
-  return FDanfeNFe.get();
 }
 
 TmoxNFeConverter& TmoxNFe::GetConversor() {
@@ -43,7 +32,6 @@ TmoxNFeConverter& TmoxNFe::GetConversor() {
 
 void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
   TmoxCustomNFe::SetVersaoManual(aValue);
-  if (FDanfeNFe) FDanfeNFe->SetVersao(aValue);
   UpdateNFeData();
 }
 

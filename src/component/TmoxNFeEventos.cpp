@@ -3,6 +3,7 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "component/TmoxNFe.h"
+#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxKivoUtils.h"
 
 namespace mox {
@@ -43,8 +44,15 @@ void TmoxNFe::AtualizaDadosNFeEventos() {
   e.DiretorioXmlDestinatario = DiretorioXmlDestinatario();
   e.DiretorioDownloads = DiretorioDownloads();
   e.OnXmlCanDestinatario = OnXmlCanDestinatario;
+  e.ImpressaoCCeSettings.QtdeCopias = DanfeSettings().QtdeCopias();
+  e.ImpressaoCCeSettings.LogotipoEmitente = DanfeSettings().LogotipoEmitente();
+  e.ImpressaoCCeSettings.ModeloRTM = DanfeSettings().ModeloRTMCCe();
+  e.ImpressaoCCeSettings.LineDelimiter = DanfeSettings().LineDelimiter();
+  e.DanfeNFe = GetDanfeNFe();
+  e.OnSalvarComo = OnSalvarComo;
   e.DiretorioLogErro = DiretorioLogErro();
   e.OnDownloadNFe = OnDownloadNFe;
+  e.OnLog = OnLog;
   e.ModoOperacao = ModoOperacao();
 }
 

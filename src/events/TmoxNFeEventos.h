@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TmoxFrenteImpressao.h"
+#include "base/TmoxImpressaoCCeSettings.h"
 #include "events/TmoxEventos.h"
 
 namespace mox {
@@ -51,6 +53,21 @@ class TmoxNFeEventos : public TmoxEventos {
   TmoxAdicionaPedidoProrrogacao ItensQuantidade;
 
   std::string ObterTpEvento() override { return FTpEvento; }
+
+  // ---- Printing the correction letter through the component's DANFE front (not owned).
+  TmoxFrenteImpressao* DanfeNFe = nullptr;
+  TmoxImpressaoCCeSettings ImpressaoCCeSettings;
+  // Asks the host for the export file (see TmoxCustomNFe::OnSalvarComo); without it an export
+  // needs its file name.
+  std::function<bool(std::string& aArquivo)> OnSalvarComo;
+  // The front's parameters: copies, the model ("ArquivoRtm"), logo and line delimiter.
+  virtual void LoadImpressaoCCeSettings();
+  // Each needs a CC-e registered by SEFAZ (cStat 135 or 136 inside retEvento), as text or file.
+  virtual void ImprimirCCe(const std::string& aXmlCCe, const std::string& aImpressora);
+  virtual void VisualizarCCe(const std::string& aXmlCCe);
+  virtual void EditarModeloCCe(const std::string& aXmlCCe);
+  // To a file ending in ".htm" or ".html" the export is HTML, otherwise PDF.
+  virtual void ExportarCCe(const std::string& aXmlCCe, const std::string& aSalvarComo);
 
   // ---- Correction letter (110110).
   std::string MontarXmlCCe(const std::string& aChaveNFe, const std::string& aTextoCorrecao,
@@ -146,7 +163,16 @@ class TmoxNFeEventos : public TmoxEventos {
   void GravaNotasBaixadas(const std::string& aResposta);
 
   std::string FTpEvento;
+
+ private:
+  void CheckXmlImpressao(const std::string& aXml);
+  void ImprimeCCe(const std::string& aXmlCCe, void (TmoxFrenteImpressao::*aOperacao)());
+  std::vector<std::string> FPrintSettings;
 };
+
+// The correction letter's report model: aModeloRTM, or the installed one beside the manual
+// versions' template folders while it is blank.
+std::string ArquivoModeloCCe(const std::string& aModeloRTM, const std::string& aDiretorioTemplates);
 
 // Date-time helpers shared by the kinds.
 bool ValidaFusoHorario(const std::string& aHora);
