@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Demonstração ponta a ponta contra o sandbox SEFAZ local: certificados de teste, sandbox HTTPS,
-# arquivo de servidores, status do serviço, duas NF-e assinadas, validadas e enviadas em lote,
-# recibo com os protocolos, consulta e cancelamento de uma delas, e três notas emitidas de um TX2
-# até o nfeProc de cada uma, tudo pelo componente. Sai com erro em qualquer falha.
+# arquivo de servidores, status do serviço, duas NF-e do leiaute 4.00 (Manual 6.0, o padrão)
+# assinadas, validadas e enviadas em lote, recibo com os protocolos, consulta e cancelamento de
+# uma delas, e três notas emitidas de um TX2 (uma com os grupos da reforma tributária) até o
+# nfeProc de cada uma, tudo pelo componente. Sai com erro em qualquer falha.
 #
 # Os arquivos que a demonstração faz (notas assinadas, respostas da SEFAZ, registro do sandbox)
 # ficam numa pasta que ela mostra no fim; --limpar apaga essa pasta ao terminar.
@@ -116,13 +117,13 @@ executa servidores "$bin/moxnfe-sandbox" servidores --url "$url" --saida "$servi
 
 # The schemas folder as the component reads it: our mapping beside the official package. The
 # component validates every request of status, queries, cancellation, voiding and registry.
-mkdir -p "$trabalho/Esquemas/vm50a"
-ln -s "$esquemas"/PL_008i2/* "$trabalho/Esquemas/vm50a/"
+mkdir -p "$trabalho/Esquemas/vm60"
+ln -s "$esquemas"/PL_010_V1.30/* "$trabalho/Esquemas/vm60/"
 # Events are always validated: the event package beside the layout's (its own files only).
 for f in "$esquemas"/Evento_Canc_PL_v1.01/*; do
-  [ -e "$trabalho/Esquemas/vm50a/$(basename "$f")" ] || ln -s "$f" "$trabalho/Esquemas/vm50a/"
+  [ -e "$trabalho/Esquemas/vm60/$(basename "$f")" ] || ln -s "$f" "$trabalho/Esquemas/vm60/"
 done
-cp data/Esquemas/vm50a/Mapping.txt "$trabalho/Esquemas/vm50a/"
+cp data/Esquemas/vm60/Mapping.txt "$trabalho/Esquemas/vm60/"
 
 opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --senha "$senha" --ca "$certificados/ac.pem"
   --esquemas "$trabalho/Esquemas")
@@ -130,11 +131,13 @@ opcoes=(--servidores "$servidores" --uf SP --pfx "$certificados/$cnpj.pfx" --sen
 passo "moxnfe sefaz status"
 executa status "$bin/moxnfe" sefaz status "${opcoes[@]}"
 
-passo "Duas NF-e 3.10 digitadas em TX2: conversão, chave de acesso e assinatura"
-# The TX2 example of two notes, dated now (Brasília time), as a user's system would write it.
+passo "Duas NF-e 4.00 digitadas em TX2: conversão, chave de acesso e assinatura"
+# The 4.00 TX2 example twice, numbered 1 and 2 and dated now (Brasília time), as a user's system
+# would write it.
 agora=$(date -u -d '-3 hours' +%Y-%m-%dT%H:%M:%S-03:00)
-"$bin/moxnfe" tx2 exemplo duas-notas | sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" > "$trabalho/notas.tx2"
-executa tx2-converter "$bin/moxnfe" tx2 converter "$trabalho/notas.tx2" --esquema pl_008i1 --silencioso --saida "$trabalho/lote.txt"
+numera() { sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" | awk -v base="$1" '/^nNF_B08=/ { print "nNF_B08=" base + (++n); next } { print }'; }
+{ "$bin/moxnfe" tx2 exemplo; "$bin/moxnfe" tx2 exemplo; } | numera 0 > "$trabalho/notas.tx2"
+executa tx2-converter "$bin/moxnfe" tx2 converter "$trabalho/notas.tx2" --regras --silencioso --saida "$trabalho/lote.txt"
 notas=()
 chaves=()
 n=0
@@ -150,7 +153,7 @@ while IFS= read -r infnfe; do
 done < "$trabalho/lote.txt"
 [ "${#notas[@]}" -eq 2 ] || { echo "A conversão TX2 não gerou duas notas." >&2; exit 1; }
 
-passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 3.10"
+passo "moxnfe validar: as notas assinadas no esquema oficial do leiaute 4.00"
 for n in "${!notas[@]}"; do
   executa "validar-$((n + 1))" "$bin/moxnfe" validar "${notas[$n]}" --esquemas "$trabalho/Esquemas"
 done
@@ -176,10 +179,12 @@ passo "moxnfe sefaz consultar-nfe ${chaves[0]} (depois do cancelamento)"
 executa consultar-nfe-cancelada "$bin/moxnfe" sefaz consultar-nfe "${chaves[0]}" "${opcoes[@]}"
 
 passo "moxnfe nfe emitir: três NF-e do TX2 até o nfeProc de cada uma (conversão, assinatura, validação, lote e recibo)"
-# Three more notes, numbered 101 to 103, dated now.
-{ "$bin/moxnfe" tx2 exemplo duas-notas; "$bin/moxnfe" tx2 exemplo venda-simples; } |
-  sed "s/^dhEmi_B09=.*/dhEmi_B09=$agora/" | awk '/^nNF_B08=/ { print "nNF_B08=" 100 + (++n); next } { print }' \
-  > "$trabalho/tres-notas.tx2"
+# Three more notes, numbered 101 to 103, dated now: two simple sales and the reform example (IBS,
+# CBS and IS) issued by the demonstration's company to the homologation recipient.
+{ "$bin/moxnfe" tx2 exemplo; "$bin/moxnfe" tx2 exemplo
+  "$bin/moxnfe" tx2 exemplo reforma-2026 | sed -e "s/^CNPJ_C02=.*/CNPJ_C02=$cnpj/" -e '/^dhSaiEnt_B10=/d' \
+    -e 's/^xNome_E04=.*/xNome_E04=NF-E EMITIDA EM AMBIENTE DE HOMOLOGACAO - SEM VALOR FISCAL/'
+} | numera 100 > "$trabalho/tres-notas.tx2"
 executa emitir "$bin/moxnfe" nfe emitir "$trabalho/tres-notas.tx2" \
   --destino "$trabalho/destinatario" --log "$trabalho/log" "${opcoes[@]}"
 ls "$trabalho/destinatario"
@@ -194,5 +199,5 @@ wait "$sandbox_pid"
 sandbox_pid=""
 tail -n 1 "$trabalho/sandbox.log"
 echo
-echo "Demonstração concluída: status 107, lote 103, duas notas autorizadas (100), cancelamento registrado (135),"
-echo "três notas emitidas do TX2 com o nfeProc de cada uma."
+echo "Demonstração concluída (leiaute 4.00): status 107, lote 103, duas notas autorizadas (100), cancelamento"
+echo "registrado (135), três notas emitidas do TX2 (uma com IBS, CBS e IS) com o nfeProc de cada uma."

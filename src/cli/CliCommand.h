@@ -80,7 +80,10 @@ std::string ParaTerminal(std::string aTexto);
 // A path the user typed, made absolute against the current folder (empty stays empty).
 std::string CaminhoDigitado(const std::string& aTexto);
 
-// The manual version every command assumes when none is given.
-inline constexpr const char* kVersaoManualPadrao = "5.0a";
+// The manual version every command assumes when none is given: 6.0 (layout 4.00), the one
+// SEFAZ accepts; older versions are chosen with --versao-manual.
+inline constexpr const char* kVersaoManualPadrao = "6.0";
+// The schema package of TX2 and conversions when none is given: the newest of that version.
+inline constexpr const char* kEsquemaPadrao = "pl_010";
 
 }  // namespace moxcli

@@ -190,15 +190,16 @@ std::vector<Emissao::TNotaAssinada> Emissao::Assina(const std::vector<std::pair<
   return assinadas;
 }
 
-void Emissao::EnviaEmLotes(std::vector<TNotaAssinada> aNotas) {
+void Emissao::EnviaEmLotes(std::vector<TNotaAssinada> aNotas, bool aReenvio) {
   const size_t limite = static_cast<size_t>(std::max(nfe_.MaxSizeLoteEnvio(), 1)) * 1000;
   std::vector<std::pair<std::string, std::string>> recibos;  // receipt, tMed
-  std::vector<TNotaAssinada> lote;
+  std::vector<TNotaAssinada> lote, reenviar;
   size_t tamanho = 0;
   const auto envia = [&] {
     if (lote.empty()) return;
     std::string tempoMedio;
-    if (std::string recibo = EnviaLote(lote, tempoMedio); !recibo.empty()) recibos.emplace_back(recibo, tempoMedio);
+    if (std::string recibo = EnviaLote(lote, tempoMedio, aReenvio ? nullptr : &reenviar); !recibo.empty())
+      recibos.emplace_back(recibo, tempoMedio);
     lote.clear();
     tamanho = 0;
   };
@@ -212,55 +213,107 @@ void Emissao::EnviaEmLotes(std::vector<TNotaAssinada> aNotas) {
   envia();
   // SEFAZ works on the batches meanwhile: their receipts are asked after the last send.
   for (const auto& [recibo, tempoMedio] : recibos) ConsultaRecibo(recibo, Segundos(tempoMedio));
+  if (!reenviar.empty()) EnviaEmLotes(std::move(reenviar), true);
 }
 
-std::string Emissao::EnviaLote(const std::vector<TNotaAssinada>& aLote, std::string& aTempoMedio) {
+std::string Emissao::EnviaLote(const std::vector<TNotaAssinada>& aLote, std::string& aTempoMedio,
+                               std::vector<TNotaAssinada>* aReenviar) {
   std::string notas;
   for (const auto& n : aLote) notas += n.Xml;
-  std::string resposta;
+  std::string resposta, perdida;
   try {
     resposta = nfe_.EnviarNF(ProximoLote(), notas, false);
   } catch (const std::exception& e) {
-    // A failed post may have reached SEFAZ: its notes stay pending. The checks before it sent
-    // nothing.
+    // The checks before the post sent nothing; a failed post may have reached SEFAZ.
     std::string mensagem = e.what();
-    const bool postado = mensagem.starts_with(kPrefixoFalhaDeEnvio);
     for (const auto& erro : nfe_.ErrosValidador()) mensagem += "\n" + erro;
-    for (const auto& n : aLote) Conclui(n.Indice, postado ? "pendente" : "erro", "", mensagem);
-    return {};
+    if (!mensagem.starts_with(kPrefixoFalhaDeEnvio)) {
+      for (const auto& n : aLote) Conclui(n.Indice, "erro", "", mensagem);
+      return {};
+    }
+    perdida = mensagem;
   }
-  const std::string cStat = mox::GetValueTag("cStat", resposta);
+  const std::string cStat = perdida.empty() ? mox::GetValueTag("cStat", resposta) : std::string();
   if (cStat == "103") {
     aTempoMedio = mox::GetValueTag("tMed", resposta);
     return mox::ObterNumRecibo(resposta);
   }
+  if (cStat.empty()) {
+    // Whether the batch arrived is unknown: SEFAZ is asked about each note, and only the notes
+    // it does not know are sent again.
+    const std::string motivo = perdida.empty() ? "Resposta da SEFAZ não reconhecida" : perdida;
+    std::vector<size_t> indices;
+    for (const auto& n : aLote) indices.push_back(n.Indice);
+    const auto desconhecidas = ProcuraPelaChave(indices, motivo);
+    for (const auto& n : aLote) {
+      if (std::find(desconhecidas.begin(), desconhecidas.end(), n.Indice) == desconhecidas.end()) continue;
+      const std::string logAnterior = mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), notas_[n.Indice].Chave);
+      if (aReenviar)
+        aReenviar->push_back({n.Indice, n.Xml, logAnterior});
+      else
+        Conclui(n.Indice, "pendente", "", motivo);
+    }
+    return {};
+  }
   const std::string motivo = mox::GetValueTag("xMotivo", resposta);
   for (const auto& n : aLote) {
-    if (cStat.empty()) {
-      // Not an answer of SEFAZ: whether the batch arrived is unknown.
-      Conclui(n.Indice, "pendente", "", "Resposta da SEFAZ não reconhecida");
-      continue;
-    }
     Conclui(n.Indice, "rejeitada", cStat, motivo);
     mox::RemovePendente(nfe_.DiretorioXmlDestinatario(), notas_[n.Indice].Chave);
   }
   return {};
 }
 
+std::vector<size_t> Emissao::ProcuraPelaChave(const std::vector<size_t>& aIndices, const std::string& aMotivo) {
+  std::vector<size_t> desconhecidas;
+  for (size_t i : aIndices) {
+    const std::string chave = notas_[i].Chave;
+    std::string resposta;
+    try {
+      resposta = nfe_.ConsultarNF(chave);
+    } catch (const std::exception& e) {
+      Conclui(i, "pendente", "", aMotivo + "\n" + e.what());
+      continue;
+    }
+    const std::string cStat = mox::GetValueTag("cStat", resposta);
+    if (cStat == "217") {
+      desconhecidas.push_back(i);
+      continue;
+    }
+    const auto protocolos = Protocolos(resposta);
+    const auto protocolo = std::find_if(protocolos.begin(), protocolos.end(),
+                                        [&](const std::string& p) { return mox::GetValueTag("chNFe", p) == chave; });
+    if (protocolo != protocolos.end() && Entre(mox::GetValueTag("cStat", *protocolo), {"100", "150", "110", "301", "302"}))
+      RegistraProtocolo(*protocolo, 1);
+    else
+      Conclui(i, "pendente", cStat, mox::GetValueTag("xMotivo", resposta));
+  }
+  return desconhecidas;
+}
+
 void Emissao::ConsultaRecibo(const std::string& aRecibo, int aTempoMedio, int aProfundidade) {
   int esperado = 0;  // seconds slept for this receipt
+  const std::string pasta = nfe_.DiretorioXmlDestinatario();
+  // The notes of the receipt's batch still waiting for their answer.
+  const auto doRecibo = [&] {
+    const std::string log = mox::LogDoPendente(pasta, aRecibo);
+    std::vector<size_t> indices;
+    for (size_t i = 0; i < notas_.size() && !log.empty(); ++i)
+      if (mox::LogDoPendente(pasta, notas_[i].Chave) == log) indices.push_back(i);
+    return indices;
+  };
   const auto pendentes = [&](const std::string& aCStat, const std::string& aMotivo) {
-    const std::string log = mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), aRecibo);
-    for (size_t i = 0; i < notas_.size(); ++i)
-      if (mox::LogDoPendente(nfe_.DiretorioXmlDestinatario(), notas_[i].Chave) == log && !log.empty())
-        Conclui(i, "pendente", aCStat, aMotivo + " (recibo " + aRecibo + ")");
+    for (size_t i : doRecibo()) Conclui(i, "pendente", aCStat, aMotivo + " (recibo " + aRecibo + ")");
   };
   for (;;) {
     std::string resposta;
     try {
       resposta = nfe_.ConsultarRecibo(aRecibo);
     } catch (const std::exception& e) {
-      pendentes("", e.what());
+      // The answer was lost: SEFAZ holds the batch, so its notes are asked by key; those it has
+      // not decided yet wait for the receipt.
+      const std::string motivo = std::string(e.what()) + " (recibo " + aRecibo + ")";
+      for (size_t i : ProcuraPelaChave(doRecibo(), motivo)) Conclui(i, "pendente", "", motivo);
+      if (doRecibo().empty()) mox::RemovePendente(pasta, aRecibo);
       return;
     }
     const std::string cStat = mox::GetValueTag("cStat", resposta);
@@ -345,21 +398,25 @@ void Emissao::Retoma() {
   const auto pendentes = mox::ListaPendentes(pasta);
   for (const auto& p : pendentes)
     if (p.Numero.size() == 15) reciboDoLog[p.LogEnvio] = p.Numero;
-  std::vector<TNotaAssinada> orfas;
+  std::vector<size_t> orfas;
   for (const auto& p : pendentes) {
     if (p.Numero.size() != 44) continue;
     const size_t i = IndiceDa(p.Numero, p.LogEnvio);
-    if (reciboDoLog.count(p.LogEnvio)) continue;
-    const std::string nota = mox::TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(p.Numero, p.LogEnvio, nfe_.DiretorioLog());
-    if (nota.empty())
-      Conclui(i, "erro", "", "A nota não está no log do lote " + p.LogEnvio);
-    else
-      orfas.push_back({i, nota, p.LogEnvio});
+    if (!reciboDoLog.count(p.LogEnvio)) orfas.push_back(i);
   }
   for (const auto& [log, recibo] : reciboDoLog) ConsultaRecibo(recibo, 1);
-  // Batches whose answer never came: SEFAZ authorizes a note it did not get, and answers a
-  // duplicate (204) with the receipt of the one it got.
-  EnviaEmLotes(std::move(orfas));
+  // Batches whose answer never came: SEFAZ is asked about each note first, and only the notes it
+  // does not know are sent again, from their batch's log.
+  std::vector<TNotaAssinada> reenviar;
+  for (size_t i : ProcuraPelaChave(orfas, "Sem resposta ao lote")) {
+    const std::string log = mox::LogDoPendente(pasta, notas_[i].Chave);
+    const std::string nota = mox::TmoxNFeXMLLogs::AchaNFeAssinadaLogEnvio(notas_[i].Chave, log, nfe_.DiretorioLog());
+    if (nota.empty())
+      Conclui(i, "erro", "", "A nota não está no log do lote " + log);
+    else
+      reenviar.push_back({i, nota, log});
+  }
+  EnviaEmLotes(std::move(reenviar));
 }
 
 }  // namespace moxcli

@@ -25,7 +25,7 @@ struct TNotaEmitida {
 };
 
 struct TOpcoesEmissao {
-  mox::TVersaoEsquema Esquema = mox::TVersaoEsquema::pl_008i1;  // of TX2 input
+  mox::TVersaoEsquema Esquema = mox::TVersaoEsquema::pl_010;  // of TX2 input
   long long PrimeiroLote = 0;  // 0: numbers drawn from the clock
   int EsperaMaximaSegundos = 300;  // while SEFAZ answers "lote em processamento"
 };
@@ -41,8 +41,8 @@ class Emissao {
   // the receipts.
   void Emite(const std::vector<std::string>& aArquivos);
   // Finishes what earlier runs left pending: receipts are queried; keys whose batch got no
-  // receipt are sent again from the batch log (SEFAZ's duplicate answer then names the
-  // receipt that holds them).
+  // receipt are looked up at SEFAZ and only those it does not know are sent again, from the
+  // batch log (a duplicate answer then names the receipt that holds them).
   void Retoma();
 
   const std::vector<TNotaEmitida>& Notas() const { return notas_; }
@@ -55,9 +55,16 @@ class Emissao {
   };
 
   std::vector<TNotaAssinada> Assina(const std::vector<std::pair<std::string, std::string>>& aNotas);
-  void EnviaEmLotes(std::vector<TNotaAssinada> aNotas);
-  // Sends one batch; returns its receipt, or empty when there is none.
-  std::string EnviaLote(const std::vector<TNotaAssinada>& aLote, std::string& aTempoMedio);
+  // aReenvio: the notes are sent again after a lost answer; one more loss leaves them pending.
+  void EnviaEmLotes(std::vector<TNotaAssinada> aNotas, bool aReenvio = false);
+  // Sends one batch; returns its receipt, or empty when there is none. The notes of a batch
+  // whose answer was lost and that SEFAZ does not know go to aReenviar.
+  std::string EnviaLote(const std::vector<TNotaAssinada>& aLote, std::string& aTempoMedio,
+                        std::vector<TNotaAssinada>* aReenviar);
+  // After an answer was lost: each note asked by its key (ConsultarNF). Those SEFAZ has decided
+  // end with its protocol (the component writes their nfeProc); a failed query leaves the note
+  // pending with aMotivo. Returns the notes SEFAZ does not know (217).
+  std::vector<size_t> ProcuraPelaChave(const std::vector<size_t>& aIndices, const std::string& aMotivo);
   // Queries a receipt until SEFAZ has processed it, then records each note's protocol.
   void ConsultaRecibo(const std::string& aRecibo, int aTempoMedio, int aProfundidade = 0);
   void RegistraProtocolo(const std::string& aInfProt, int aProfundidade);

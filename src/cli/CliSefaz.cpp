@@ -64,7 +64,7 @@ std::vector<CliOption> OpcoesSefaz(std::vector<CliOption> aProprias) {
       {"servidores", "ARQUIVO", "arquivo de servidores (padrão: o instalado, nfeServidoresHom.ini ou nfeServidoresProd.ini)"},
       {"uf", "UF", "UF do emitente, seção do arquivo de servidores (padrão: SP)"},
       {"modo", "MODO", "normal, svcan, svcrs (seção de contingência) ou epec (padrão: normal)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (leiaute 4.00) (padrão 5.0a, leiaute 3.10)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a (leiaute 3.10) ou 6.0 (padrão 6.0, leiaute 4.00)"},
       {"producao", "", "ambiente de produção (padrão: homologação)"},
       {"templates", "PASTA", "pasta de templates (padrão: a instalada)"},
       {"esquemas", "PASTA", "pasta de esquemas: o Mapping.txt e os XSD oficiais de cada versão do Manual"},
@@ -84,9 +84,9 @@ void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs) {
     if (!mox::FileExists(*config)) throw CliUsageError{"arquivo de configuração não encontrado: " + *config};
     aNFe.LoadConfig(Absoluto(*config));
   } else {
-    // Without a configuration file: SP and manual 5.0a (layout 3.10).
+    // Without a configuration file: SP and the default manual (6.0, layout 4.00).
     aNFe.SetUF("SP");
-    aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+    aNFe.SetVersaoManual(mox::StrToVersaoManual(kVersaoManualPadrao));
   }
   try {
     if (auto uf = aArgs.Option("uf")) aNFe.SetUF(*uf);
@@ -130,8 +130,7 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::Tm
   if (timeout.empty() || timeout.size() > 9 || timeout.find_first_not_of("0123456789") != std::string::npos)
     throw CliUsageError{"--timeout: informe os milissegundos: " + timeout};
   if (aArgs.Option("timeout")) nfe.SetTimeOut(std::stoi(timeout));
-  validar_ = aArgs.Flag("validar-esquema");
-  nfe.SetValidarEsquemaAntesEnvio(validar_);
+  nfe.SetValidarEsquemaAntesEnvio(aArgs.Flag("validar-esquema"));
   nfe.SetConexaoSegura(true);
   // The first use of the services server turns certificate checks off; the command line checks
   // SEFAZ's server against the system's authorities or those of --ca.
@@ -140,43 +139,14 @@ ClienteSefaz::ClienteSefaz(const CliArgs& aArgs) : nfe_(std::make_unique<mox::Tm
   nfe.GetKivo().HttpSettings.CABundle = aArgs.OptionOr("ca", "");
 }
 
-mox::TmoxNFEInterface& ClienteSefaz::Construtor() {
-  nfe_->GetKivo();
-  nfe_->UpdateNFeData();
-  return nfe_->GetNFE();
+void ClienteSefaz::EmitenteDoCertificado() {
+  if (nfe_->CNPJ().empty()) nfe_->SetCNPJ(DocumentoDoCertificado());
 }
 
 std::string ClienteSefaz::DocumentoDoCertificado() {
   mox::TmoxKivoX& kivo = nfe_->GetKivo();
   const auto certificado = kivo.ConfiguredCertificate(kivo.SignerSettings);
   return certificado->Info.Cnpj.empty() ? certificado->Info.Cpf : certificado->Info.Cnpj;
-}
-
-void ClienteSefaz::Valida(const std::string& aPedido, const std::string& aComando) {
-  if (validar_) nfe_->ValidarXMLNFe(aPedido, aComando);
-}
-
-std::string ClienteSefaz::Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos) {
-  mox::FmtArgs argumentos;
-  for (const auto& a : aArgumentos) argumentos.emplace_back(a);
-  return mox::moxFormat(nfe_->LoadTemplate(aTemplate), argumentos);
-}
-
-std::string ClienteSefaz::EnviaEventos(const std::string& aLote, bool aNacional) {
-  mox::TmoxNFEInterface& construtor = Construtor();
-  if (!aNacional) return construtor.EnviarEvento(aLote);
-  mox::TNFeData& dados = construtor.NFeData();
-  const std::string uf = dados.UF, codigo = dados.LocalCode;
-  dados.UF = "AN";
-  dados.LocalCode = "91";
-  try {
-    std::string resposta = construtor.EnviarEvento(aLote);
-    dados.UF = uf, dados.LocalCode = codigo;
-    return resposta;
-  } catch (...) {
-    dados.UF = uf, dados.LocalCode = codigo;
-    throw;
-  }
 }
 
 std::string ElementoDocumento(const std::string& aDocumento) {

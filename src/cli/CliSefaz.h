@@ -8,7 +8,6 @@
 
 #include "cli/CliCommand.h"
 #include "component/TmoxNFe.h"
-#include "webservices/TmoxNFEInterface.h"
 
 namespace moxcli {
 
@@ -21,29 +20,22 @@ class ClienteSefaz {
   explicit ClienteSefaz(const CliArgs& aArgs);
 
   mox::TmoxNFe& NFe() { return *nfe_; }
-  // The request builder of the manual version, with the settings snapshot refreshed. Every use
-  // of the services server (signing, certificate checks) makes a new one: take it last.
-  mox::TmoxNFEInterface& Construtor();
   // "1" production, "2" homologation.
   std::string Ambiente() const { return nfe_->Ambiente() == mox::TAmbienteKind::akProducao ? "1" : "2"; }
   // CNPJ (or CPF) of the certificate.
   std::string DocumentoDoCertificado();
-  // Validates the request against the schema of its mapping command when --validar-esquema.
-  void Valida(const std::string& aPedido, const std::string& aComando);
-  // A template of the manual version and UF filled with the arguments.
-  std::string Modelo(const std::string& aTemplate, const std::vector<std::string>& aArgumentos);
-  // Posts a lot of signed events, to the national environment ("AN", code 91) when aNacional.
-  std::string EnviaEventos(const std::string& aLote, bool aNacional);
+  // The issuer the component checks its configuration against (CNPJ): without one in the
+  // configuration, the certificate's.
+  void EmitenteDoCertificado();
 
  private:
   std::unique_ptr<mox::TmoxNFe> nfe_;
-  bool validar_ = false;
 };
 
 // "<CNPJ>...</CNPJ>" for 14 digits, "<CPF>...</CPF>" for 11.
 std::string ElementoDocumento(const std::string& aDocumento);
 
-// Configures a component from --config (or SP and manual 5.0a without one), then --uf,
+// Configures a component from --config (or SP and manual 6.0 without one), then --uf,
 // --versao-manual, --modo and the certificate options (--pfx, --nome, passwords, --repositorio):
 // what the commands that sign or post share.
 void ConfiguraComponente(mox::TmoxNFe& aNFe, const CliArgs& aArgs);

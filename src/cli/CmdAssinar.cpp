@@ -88,7 +88,7 @@ std::vector<CliOption> Options() {
       {"saida", "ARQUIVO", "grava o XML assinado no arquivo (padrão: saída padrão)"},
       {"config", "ARQUIVO", "arquivo de configuração do componente (certificado, UF, versão do Manual, modo)"},
       {"uf", "UF", "UF do emitente: pasta dos templates (padrão: SP)"},
-      {"versao-manual", "VERSAO", "versão do Manual, para as regras do tipo de emissão (padrão 5.0a)"},
+      {"versao-manual", "VERSAO", "versão do Manual, para as regras do tipo de emissão (padrão 6.0, leiaute 4.00)"},
       {"modo", "MODO", "normal, svcan, svcrs ou epec: confere o tipo de emissão da nota"},
   };
   for (auto& o : CertificatePasswordOptions()) options.push_back(o);

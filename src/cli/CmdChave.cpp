@@ -24,7 +24,7 @@ using moxcli::ParaTerminal;
 using nlohmann::json;
 
 const moxcli::CliOption kVersaoManual{"versao-manual", "VERSAO",
-                                      "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão 5.0a)"};
+                                      "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão 6.0, leiaute 4.00)"};
 
 void PrintJson(std::ostream& aOut, const json& aValor) {
   aOut << aValor.dump(2, ' ', false, json::error_handler_t::replace) << "\n";

@@ -124,7 +124,7 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
   if (de != "tx2" && de != "txt" && de != "blocos" && de != "xml")
     throw CliUsageError{"--de deve ser tx2, txt, blocos ou xml"};
   if (para != "xml" && para != "tx2" && para != "json") throw CliUsageError{"--para deve ser xml, tx2 ou json"};
-  const mox::TVersaoEsquema versao = mox::StrToVersaoEsquema(aArgs.OptionOr("esquema", "pl_008i1"));
+  const mox::TVersaoEsquema versao = mox::StrToVersaoEsquema(aArgs.OptionOr("esquema", kEsquemaPadrao));
   const std::string entrada = Entrada(aArgs, aIo, de);
 
   mox::TmoxNFe nfe;
@@ -180,7 +180,7 @@ CliRegistrar converter{{{"converter"},
                         "'moxnfe tx2 converter' é a forma curta de --de tx2 --para xml.",
                         {{"de", "FORMATO", "formato da entrada: tx2, txt, blocos ou xml"},
                          {"para", "FORMATO", "formato da saída: xml, tx2 ou json (padrão: xml)"},
-                         {"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_008i1)"},
+                         {"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_010, leiaute 4.00)"},
                          {"exportacao", "", "usa o dicionário de exportação (NFeDataSets_Exportacao.xml)"},
                          {"saida", "ARQUIVO", "grava o resultado no arquivo em vez da saída padrão"},
                          {"silencioso", "", "não mostra o progresso"}},

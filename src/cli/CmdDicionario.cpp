@@ -107,7 +107,7 @@ const moxcli::CliRegistrar kVerificar{{
     "das notas: erros de carga, mestre ou campo de ligação inexistente, grupo sem o campo handle,\n"
     "campos de controle visíveis. Sem ARQUIVO, confere o dicionário instalado da versão do Manual.\n"
     "Sai com 1 quando encontra algum problema.",
-    {{"versao-manual", "VERSAO", "sem ARQUIVO: versão do Manual do dicionário instalado (padrão 5.0a)"},
+    {{"versao-manual", "VERSAO", "sem ARQUIVO: versão do Manual do dicionário instalado (padrão 6.0, leiaute 4.00)"},
      {"exportacao", "", "sem ARQUIVO: o dicionário de exportação (NFeDataSets_Exportacao.xml)"}},
     Verificar,
 }};

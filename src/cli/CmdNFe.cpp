@@ -44,7 +44,7 @@ void PreparaComponente(ClienteSefaz& aCliente, const CliArgs& aArgs) {
   nfe.SetValidarEsquemaAntesEnvio(true);
   if (auto destino = aArgs.Option("destino")) nfe.SetDiretorioXmlDestinatario(CaminhoDigitado(*destino) + "/");
   if (auto log = aArgs.Option("log")) nfe.SetDiretorioLog(CaminhoDigitado(*log) + "/");
-  if (nfe.CNPJ().empty()) nfe.SetCNPJ(aCliente.DocumentoDoCertificado());
+  aCliente.EmitenteDoCertificado();
 }
 
 void MostraNotas(const Emissao& aEmissao, const CliArgs& aArgs, CliIo& aIo) {
@@ -143,10 +143,11 @@ CliRegistrar emitir{{{"nfe", "emitir"},
                      "autorizada deixa CHAVE-nfe.xml (nfeProc: a nota com o protocolo) na pasta do destinatário\n"
                      "(DiretorioXmlDestinatario da configuração, ou --destino); uma denegada, CHAVE-den.xml.\n"
                      "Para cada nota mostra chave, situação, código e texto da SEFAZ e protocolo. Notas rejeitadas\n"
-                     "não são reenviadas. O que ficou sem resposta (queda, tempo esgotado) fica pendente no disco:\n"
+                     "não são reenviadas. Quando a resposta de um lote ou de um recibo se perde (queda, tempo\n"
+                     "esgotado), cada nota é consultada pela chave: a que a SEFAZ já autorizou sai com o nfeProc\n"
+                     "e só a que ela não conhece é reenviada. O que não se resolve fica pendente no disco:\n"
                      "\"moxnfe nfe pendentes\" lista e \"moxnfe nfe emitir --retomar\" conclui: consulta os recibos\n"
-                     "pendentes e reenvia, do log, só o lote cuja resposta não chegou; o que a SEFAZ já tinha\n"
-                     "recebido volta como duplicidade (204) e o protocolo vem do recibo original, uma vez só.\n"
+                     "pendentes e as chaves dos lotes sem recibo, e reenvia, do log, só o que a SEFAZ não recebeu.\n"
                      "Os pedidos são validados no esquema oficial: a pasta de esquemas\n"
                      "(--esquemas ou a da configuração) precisa dos XSD do pacote.\n"
                      "Sai com 0 quando todas as notas foram autorizadas e 3 quando alguma não foi.",

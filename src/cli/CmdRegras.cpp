@@ -20,7 +20,7 @@ struct Conjunto {
   std::string nome;
 };
 
-// "4.0", "5.0", "5.0a" (or their folder names vm40, vm50, vm50a); --esquema names the exact
+// "4.0", "5.0", "5.0a", "6.0" (or their folder names vm40 ... vm60); --esquema names the exact
 // package, for the entries whose class depends on it.
 Conjunto ConjuntoPedido(const CliArgs& aArgs) {
   if (aArgs.Flag("ajustes")) return {mox::TConjuntoRegras::Zelto, mox::TVersaoEsquema::pl_008i1, "ajustes"};
@@ -29,7 +29,7 @@ Conjunto ConjuntoPedido(const CliArgs& aArgs) {
     return {mox::ConjuntoDoEsquema(versao), versao,
             mox::VersaoManualToStr(mox::GetVersaoManualDoEsquema(versao))};
   }
-  const std::string pedido = aArgs.OptionOr("versao-manual", "5.0a");
+  const std::string pedido = aArgs.OptionOr("versao-manual", kVersaoManualPadrao);
   const struct {
     const char* texto;
     const char* pasta;
@@ -37,10 +37,11 @@ Conjunto ConjuntoPedido(const CliArgs& aArgs) {
   } versoes[] = {{"3.0", "vm30", mox::TVersaoEsquema::pl_005f},
                  {"4.0", "vm40", mox::TVersaoEsquema::pl_006j},
                  {"5.0", "vm50", mox::TVersaoEsquema::pl_006v},
-                 {"5.0a", "vm50a", mox::TVersaoEsquema::pl_008i1}};
+                 {"5.0a", "vm50a", mox::TVersaoEsquema::pl_008i1},
+                 {"6.0", "vm60", mox::TVersaoEsquema::pl_010}};
   for (const auto& v : versoes)
     if (pedido == v.texto || pedido == v.pasta) return {mox::ConjuntoDoEsquema(v.esquema), v.esquema, v.texto};
-  throw CliUsageError{"versão do Manual desconhecida: " + pedido + " (use 3.0, 4.0, 5.0 ou 5.0a)"};
+  throw CliUsageError{"versão do Manual desconhecida: " + pedido + " (use 3.0, 4.0, 5.0, 5.0a ou 6.0)"};
 }
 
 int Listar(const CliArgs& aArgs, CliIo& aIo) {
@@ -79,8 +80,8 @@ CliRegistrar listar{{{"regras", "listar"},
                      "Cada regra com o nome, o código de rejeição da SEFAZ, o campo que a nota deve corrigir e a\n"
                      "mensagem. A primeira regra que uma nota quebra é a que o salvar (ou tx2 converter --regras)\n"
                      "informa. A versão 3.0 não tem regras.",
-                     {{"versao-manual", "VERSAO", "3.0, 4.0, 5.0 ou 5.0a (padrão: 5.0a)"},
-                      {"esquema", "PACOTE", "o pacote de esquemas exato (pl_005a a pl_008i1) em vez da versão"},
+                     {{"versao-manual", "VERSAO", "3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão: 6.0, leiaute 4.00)"},
+                      {"esquema", "PACOTE", "o pacote de esquemas exato (pl_005a a pl_010) em vez da versão"},
                       {"ajustes", "", "as regras de ajuste do componente, que rodam antes de salvar"}},
                      Listar}};
 

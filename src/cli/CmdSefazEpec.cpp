@@ -15,7 +15,7 @@ int Epec(const CliArgs& aArgs, CliIo& aIo) {
   for (const auto& arquivo : aArgs.Positional()) notas += mox::ReadFileBytes(arquivo);
   ClienteSefaz cliente(aArgs);
   mox::TmoxNFe& nfe = cliente.NFe();
-  if (nfe.CNPJ().empty()) nfe.SetCNPJ(cliente.DocumentoDoCertificado());
+  cliente.EmitenteDoCertificado();
   const std::string dataHora = aArgs.OptionOr("data-hora", "");
   if (dataHora.size() != 19) throw CliUsageError{"--data-hora: AAAA-MM-DDThh:mm:ss (hora de Brasília)"};
   const std::string lote = nfe.MontarEPEC(aArgs.OptionOr("lote", "1"), "<lote>" + notas + "</lote>", dataHora,

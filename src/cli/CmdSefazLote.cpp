@@ -31,6 +31,7 @@ std::string NotasAssinadas(const CliArgs& aArgs) {
 int EnviarLote(const CliArgs& aArgs, CliIo& aIo) {
   const std::string notas = NotasAssinadas(aArgs);
   ClienteSefaz cliente(aArgs);
+  cliente.EmitenteDoCertificado();
   const bool sincrono = aArgs.Flag("sincrono"), compactado = aArgs.Flag("compactado");
   const std::string numero = aArgs.OptionOr("lote", "1");
   // The component checks, logs and posts the batch and keeps its notes pending until answered.
@@ -43,21 +44,21 @@ int ConsultarRecibo(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() != 1 || aArgs.Positional().front().size() != 15)
     throw CliUsageError{"informe o número do recibo (15 dígitos)"};
   ClienteSefaz cliente(aArgs);
-  mox::TmoxNFEInterface& construtor = cliente.Construtor();
-  const std::string& recibo = aArgs.Positional().front();
-  cliente.Valida(construtor.GetPedido_ConsultaRecibo(recibo), "CONSULTARECIBO");
-  return MostraResposta(construtor.ConsultarRecibo(recibo), aArgs, aIo, {{"104"}});
+  cliente.EmitenteDoCertificado();
+  // The component validates, logs and posts the query and writes the nfeProc of each note the
+  // receipt authorized.
+  return MostraResposta(cliente.NFe().ConsultarRecibo(aArgs.Positional().front()), aArgs, aIo, {{"104"}});
 }
 
 CliRegistrar enviar{{{"sefaz", "enviar-lote"},
                      "envia notas assinadas para autorização e mostra o recibo",
                      "[opções] NOTA.xml...",
                      "As notas devem estar assinadas (\"moxnfe assinar\"). Sem --sincrono a SEFAZ devolve um recibo\n"
-                     "(103) para \"moxnfe sefaz consultar-recibo\"; com --sincrono (uma nota, Manual 5.0a) devolve\n"
+                     "(103) para \"moxnfe sefaz consultar-recibo\"; com --sincrono (uma nota, Manual 5.0a ou 6.0) devolve\n"
                      "o protocolo. Sai com 0 quando o lote é aceito, 3 quando é rejeitado.",
                      OpcoesSefaz({{"lote", "NUMERO", "número do lote (padrão 1)"},
-                                  {"sincrono", "", "pede a resposta síncrona (Manual 5.0a, uma nota)"},
-                                  {"compactado", "", "envia o lote compactado (gzip e base64, Manual 5.0a)"}}),
+                                  {"sincrono", "", "pede a resposta síncrona (Manual 5.0a ou 6.0, uma nota)"},
+                                  {"compactado", "", "envia o lote compactado (gzip e base64, Manual 5.0a ou 6.0)"}}),
                      EnviarLote}};
 
 CliRegistrar recibo{{{"sefaz", "consultar-recibo"},

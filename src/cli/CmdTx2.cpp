@@ -159,7 +159,7 @@ std::string ErroNaLinha(const mox::TmoxNFeConvTXTDataSet& aConversor, size_t aIn
 }
 
 int Converter(const CliArgs& aArgs, CliIo& aIo) {
-  const mox::TVersaoEsquema versao = mox::StrToVersaoEsquema(aArgs.OptionOr("esquema", "pl_008i1"));
+  const mox::TVersaoEsquema versao = mox::StrToVersaoEsquema(aArgs.OptionOr("esquema", kEsquemaPadrao));
   const std::string dicionario =
       aArgs.OptionOr("dicionario", DicionarioInstalado(versao, aArgs.Flag("exportacao")));
   if (!mox::FileExists(dicionario)) throw CliUsageError{"dicionário de campos não encontrado: " + dicionario};
@@ -210,7 +210,7 @@ int Converter(const CliArgs& aArgs, CliIo& aIo) {
 // The TX2 examples installed with the programs.
 int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
   if (aArgs.Positional().size() > 1) throw CliUsageError{"informe um só exemplo"};
-  const std::string nome = aArgs.Positional().empty() ? "venda-simples" : aArgs.Positional().front();
+  const std::string nome = aArgs.Positional().empty() ? "venda-simples-400" : aArgs.Positional().front();
   const std::string arquivo = mox::FindDataFile("Exemplos/tx2/" + nome + ".tx2");
   if (!mox::FileExists(arquivo))
     throw std::runtime_error("exemplo não encontrado: " + arquivo +
@@ -223,10 +223,10 @@ int Exemplo(const CliArgs& aArgs, CliIo& aIo) {
 CliRegistrar exemplo{{{"tx2", "exemplo"},
                       "mostra um exemplo de TX2 pronto para copiar e adaptar",
                       "[NOME]",
-                      "NOME: venda-simples (padrão), varios-itens-parcelas, duas-notas ou nfce (leiaute 3.10);\n"
-                      "venda-simples-400 (leiaute 4.00) ou reforma-2026 (4.00 com IBS, CBS e IS). Por exemplo:\n"
+                      "NOME: venda-simples-400 (padrão, leiaute 4.00), reforma-2026 (4.00 com IBS, CBS e IS);\n"
+                      "venda-simples, varios-itens-parcelas, duas-notas ou nfce (leiaute 3.10). Por exemplo:\n"
                       "  moxnfe tx2 exemplo > venda.tx2 && moxnfe tx2 converter venda.tx2\n"
-                      "  moxnfe tx2 exemplo reforma-2026 > reforma.tx2 && moxnfe tx2 converter reforma.tx2 --esquema pl_010",
+                      "  moxnfe tx2 exemplo venda-simples > v310.tx2 && moxnfe tx2 converter v310.tx2 --esquema pl_008i1",
                       {},
                       Exemplo}};
 
@@ -240,7 +240,7 @@ CliRegistrar converter{{{"tx2", "converter"},
                         "Com --regras, cada nota salva é conferida com as regras de rejeição da SEFAZ; a primeira\n"
                         "regra quebrada encerra a conversão com \"linha N: [código] mensagem\" (N contada a partir\n"
                         "de 1, a linha do SALVAR) e saída 1.",
-                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_008i1)"},
+                        {{"esquema", "PACOTE", "pacote de esquemas: pl_005a a pl_010 (padrão: pl_010, leiaute 4.00)"},
                          {"dicionario", "ARQUIVO", "dicionário de campos (padrão: o instalado para a versão do Manual)"},
                          {"exportacao", "", "usa o dicionário de exportação (NFeDataSets_Exportacao.xml)"},
                          {"saida", "ARQUIVO", "grava as notas no arquivo em vez da saída padrão"},

@@ -63,11 +63,11 @@ const TTipoDocumento kTipos[] = {
     {"inutNFe", "3.10", V::vm50a, "INUTILIZACAO"},
     {"inutNFe", "4.00", V::vm60, "INUTILIZACAO"},
     {"ConsCad", "1.01", V::vm30, "CONSULTACADASTRO"},
-    {"ConsCad", "2.00", V::vm50a, "CONSULTACADASTRO"},
-    {"distDFeInt", "1.00", V::vm50a, "DISTRIBUICAODFE"},
-    {"consNFeDest", "1.01", V::vm50a, "CONSULTADESTINADAS"},
-    {"downloadNFe", "1.00", V::vm50a, "DOWNLOADNFE"},
-    {"envEvento", "1.00", V::vm50a, ""},  // the command follows the event type
+    {"ConsCad", "2.00", V::vm60, "CONSULTACADASTRO"},
+    {"distDFeInt", "1.00", V::vm60, "DISTRIBUICAODFE"},
+    {"consNFeDest", "1.01", V::vm60, "CONSULTADESTINADAS"},
+    {"downloadNFe", "1.00", V::vm60, "DOWNLOADNFE"},
+    {"envEvento", "1.00", V::vm60, ""},  // the command follows the event type
 };
 
 // An event lot's command, by the type of its first event.
@@ -94,7 +94,7 @@ std::string Raiz(const std::string& aXml) {
 }
 
 struct TEscolha {
-  TVersaoManual Manual = V::vm50a;
+  TVersaoManual Manual = V::vm60;
   std::string Comando;
 };
 

@@ -1,6 +1,7 @@
 #include "component/TmoxCustomNFe.h"
 
 #include "base/EmoxException.h"
+#include "danfe/TmoxNFeDanfe.h"
 #include "external/EKivoException.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
@@ -27,6 +28,7 @@ TmoxCustomNFe::TmoxCustomNFe()
 
 TmoxCustomNFe::~TmoxCustomNFe() {
   // Owned collaborators go in a fixed order; host-assigned objects are left alone.
+  FDanfeNFe.reset();
   FConfigINI.reset();
   FEmailSettings.reset();
   FServersIni.reset();
@@ -37,7 +39,10 @@ TmoxCustomNFe::~TmoxCustomNFe() {
   fNFe.reset();
 }
 
-void TmoxCustomNFe::SetVersaoManual(TVersaoManual aValue) { fVersaoManual = aValue; }
+void TmoxCustomNFe::SetVersaoManual(TVersaoManual aValue) {
+  fVersaoManual = aValue;
+  if (FDanfeNFe) FDanfeNFe->SetVersao(aValue);
+}
 
 void TmoxCustomNFe::SetDanfeSettings(std::unique_ptr<TDanfeSettings> aValue) {
   if (aValue) FDanfeSettings = std::move(aValue);

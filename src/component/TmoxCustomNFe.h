@@ -20,6 +20,7 @@ class TmoxIniFile;
 class TmoxKivoUtils;
 class TmoxNFEInterface;
 class TmoxKivoX;
+class TmoxNFeDanfe;
 
 class TmoxCustomNFe {
  public:
@@ -29,6 +30,9 @@ class TmoxCustomNFe {
       std::function<void(void* aSender, const std::string& aNome, const std::string& aID,
                          const std::string& aFileName, const std::string& aContent)>;
   using TOnCheckCertificateEventNFe = std::function<void(std::string& aText)>;
+  // Asks the host for the file an export goes to (aArquivo may hold a suggestion); false when the
+  // user gives up, and then nothing is exported.
+  using TOnSalvarComoEvent = std::function<bool(std::string& aArquivo)>;
 
   static constexpr const char* kVersao = "8.7.33.49873";
   static constexpr const char* kCaracteresRemoverAcentos =
@@ -133,6 +137,8 @@ class TmoxCustomNFe {
   TOnLogEventNFe OnLog;
   TOnLogContentEventNFe OnLogContent;
   TOnCheckCertificateEventNFe OnCheckCertificate;
+  // Without it an export needs its file name.
+  TOnSalvarComoEvent OnSalvarComo;
 
   // The settings snapshot for the request builder (refreshed by UpdateNFeData).
   const TNFeData& NFeData() const { return fNFeData; }
@@ -148,6 +154,41 @@ class TmoxCustomNFe {
   // The request builder of VersaoManual (recreated by every GetKivo), once the servers file of
   // the environment is named and exists; EmoxNFeConfigException otherwise.
   TmoxNFEInterface& GetNFE();
+
+  // ---- DANFE through the DANFE front (created on first use for the manual version). The print
+  // parameters are rebuilt from DanfeSettings for every operation; a given model serves both
+  // orientations; a cancellation event prints with Templates' "Danfe/RetratoCanc.rtm". The lot
+  // number of the first four is not used.
+  TmoxNFeDanfe* GetDanfeNFe();
+  void ImprimirDanfe(const std::string& aNumLote, const std::string& aLoteNotas, const std::string& aArquivoModelo,
+                     const std::string& aImpressora);
+  void VisualizarDanfe(const std::string& aNumLote, const std::string& aLoteNotas, const std::string& aArquivoModelo);
+  void EditarModeloDanfe(const std::string& aNumLote, const std::string& aLoteNotas,
+                         const std::string& aArquivoModelo);
+  // aFormato 1 PDF, 2 HTML; an empty file name is asked through OnSalvarComo.
+  void ExportarDanfe(const std::string& aNumLote, const std::string& aLoteNotas, const std::string& aArquivoModelo,
+                     int aFormato, const std::string& aExportarParaArquivo);
+  // A preview of notes not yet authorized (no business checks, marked as without fiscal
+  // value), and its export (failures as EmoxNFeExportarPreverDanfeException).
+  void PreverDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo);
+  void ExportarPreverDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo,
+                           const std::string& aLocalNomeArquivo);
+  // Every "*.xml" of the folder and its sub-folders printed, or exported as PDF into
+  // aExportarArquivoPara when given. A file that fails is logged and the next follows; the
+  // returned messages name each such file.
+  std::vector<std::string> ImprimirDanfeXmlDiretorio(const std::string& aDiretorioXml,
+                                                     const std::string& aArquivoModelo,
+                                                     const std::string& aExportarArquivoPara,
+                                                     const std::string& aImpressora);
+  // A note issued in EPEC contingency, with the EPEC registration's protocol and date-time.
+  void ImprimirEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                    const std::string& aArquivoModelo, const std::string& aImpressora);
+  void VisualizarEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                      const std::string& aArquivoModelo);
+  void ExportarEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC, const std::string& aDataHoraEPEC,
+                    const std::string& aArquivoModelo, int aFormato, const std::string& aExportarParaArquivo);
+  // Always raises: the DANFE goes to the recipient with the note (EnviarNotaDestinatario).
+  void EmailDanfe();
 
   // ---- Certificates.
   // Fills aList with one line per installed certificate; a null list raises EmoxCheckParams.
@@ -181,6 +222,8 @@ class TmoxCustomNFe {
   void ValidarXMLNFe(const std::string& aXML, const std::string& aMethodName);
   std::string GetLocalCode() const;
   virtual void LoadDanfeSettings();
+  // The print parameters as the DANFE front reads them.
+  std::string PrintParams() const;
 
   // ---- Transaction logs.
   // Writes aConteudo as the log aLogFileName (a name drawn from aNome and aID when empty) into
@@ -227,6 +270,32 @@ class TmoxCustomNFe {
 
   std::vector<std::string>& ErrosValidadorEmUso() { return FErrosValidador; }
 
+  // ---- Print parameters and model choice.
+  // Replaces the key's line of the print parameters, or adds it.
+  void SetPrintParam(const std::string& aChave, const std::string& aValor);
+  // A given model for both orientations; the simplified model (normal or SCAN emission only)
+  // when DanfeSimplificado; then the cancellation model for a cancellation event, the CC-e
+  // model for a correction letter.
+  void GetParametroArquivoModeloRTM(const std::string& aArquivoModelo, const std::string& aXml);
+  // The first tpEvento inside evento; empty for a note.
+  std::string TipoEvento(const std::string& aXml);
+  // The first tpEvento inside evento is 110111.
+  bool isXMLCancelamento(const std::string& aXml);
+  // The export file: aArquivo, or the host's choice; empty when the host's choice was cancelled.
+  std::string ArquivoExportacao(const std::string& aArquivo);
+  // The print parameters rebuilt with the model chosen for the lot; the lot without byte-order mark.
+  std::string PreparaDanfe(const std::string& aLoteNotas, const std::string& aArquivoModelo);
+  // PreparaDanfe after the EPEC checks, with the EPEC protocol and date-time.
+  std::string PreparaEPEC(const std::string& aLoteNotas, const std::string& aProtEPEC,
+                          const std::string& aDataHoraEPEC, const std::string& aArquivoModelo);
+  void CheckParamsPrint(const std::string& aProtEPEC, const std::string& aDataHoraEPEC);
+  // EmoxCheckParams unless 1 (PDF) or 2 (HTML).
+  void CheckFormato(int aFormato);
+  // The preview's text: the lot without accents inside a root element of the NF-e namespace.
+  std::string TextoPrevia(const std::string& aLoteNotas);
+  // The parameters and the XML handed to the front, then aOperacao.
+  void ExecutaDanfe(const std::string& aXml, void (TmoxNFeDanfe::*aOperacao)());
+
   TmoxIniFile* FIniEmUso = nullptr;
   TNFeData fNFeData;
   std::string FPastaConfiguracao;
@@ -268,6 +337,7 @@ class TmoxCustomNFe {
   std::unique_ptr<TmoxKivoUtils> FUtils;
   std::unique_ptr<TDanfeSettings> FDanfeSettings;
   std::unique_ptr<TmoxNFEInterface> fNFe;
+  std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
 };
 
 }  // namespace mox

@@ -3,7 +3,6 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "datasets/TmoxNFeConverter.h"
-#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxIniFile.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/moxPaths.h"
@@ -21,17 +20,7 @@ TmoxNFe::TmoxNFe() : FXmlUtil(std::make_unique<TmoxNFeXmlUtils>()) {
 
 TmoxNFe::~TmoxNFe() {
   FNFeEventos.reset();
-  FDanfeNFe.reset();
   FXmlUtil.reset();
-}
-
-TmoxNFeDanfe* TmoxNFe::GetDanfeNFe() {
-  if (!FDanfeNFe) {
-    FDanfeNFe = std::make_unique<TmoxNFeDanfe>();
-    FDanfeNFe->SetVersao(VersaoManual());
-  }
-  FDanfeNFe->SetDiretorioLogErro(DiretorioLogErro());
-  return FDanfeNFe.get();
 }
 
 TmoxNFeConverter& TmoxNFe::GetConversor() {
@@ -43,7 +32,6 @@ TmoxNFeConverter& TmoxNFe::GetConversor() {
 
 void TmoxNFe::SetVersaoManual(TVersaoManual aValue) {
   TmoxCustomNFe::SetVersaoManual(aValue);
-  if (FDanfeNFe) FDanfeNFe->SetVersao(aValue);
   UpdateNFeData();
 }
 
@@ -161,6 +149,10 @@ const std::vector<PacotesDoManual>& TabelaDePacotes() {
         "pl_008i1"},
        "Versão esquema não condiz com a versão manual definida, utilize ( "
        "pl_008a,pl_008b,pl_008c,pl_008d,pl_008e,pl_008f,pl_008g,pl_008h,pl_008i,pl_008i1 )."},
+      // Layout 4.00, with the reform groups from pl_010 on.
+      {TVersaoManual::vm60,
+       {"pl_009", "pl_010"},
+       "Versão esquema não condiz com a versão manual definida, utilize ( pl_009, pl_010 )."},
   };
   return tabela;
 }

@@ -14,7 +14,8 @@ namespace mox {
 
 class TmoxNFeXmlUtils;
 class TmoxNFeConverter;
-class TmoxNFeDanfe;
+class TmoxNFeDataSets;
+enum class TLayoutConvKind;
 class TmoxNFeXmlDestinatario;
 struct TContextoValidacao;
 
@@ -140,8 +141,28 @@ class TmoxNFe : public TmoxCustomNFe {
   TmoxNFeXmlUtils& XmlUtil() { return *FXmlUtil; }
   // The converter front, created on first use; its templates folder follows the component's.
   TmoxNFeConverter& GetConversor();
-  // The DANFE front, created on first use for the manual version and the error-log folder.
-  TmoxNFeDanfe* GetDanfeNFe();
+
+  // ---- Conversions through the converter front.
+  // The batch of infNFe texts of a text file in the layout aLayoutConv, for a schema package of
+  // the manual version.
+  std::string ConverterLoteParaXml(const std::string& ArquivoLoteTxt, TLayoutConvKind aLayoutConv,
+                                   TVersaoEsquema aVersaoEsquema, bool aExportacao);
+  // The notes of an NF-e XML (text or file) in new data sets owned by the caller; a 3.10 note
+  // asked as pl_006s is read as pl_008i1.
+  std::unique_ptr<TmoxNFeDataSets> ConverteXmlparaDataSet(const std::string& aXml, TVersaoEsquema aVersaoEsquema);
+  // The XML of a base64 gzip text (as DF-e distribution answers carry it).
+  std::string DescompactarXMLZip(const std::string& aXML);
+  // Always raises: random notes are no longer made by the component.
+  void GerarNotasAleatorias(int Qtde, const std::string& CNPJ);
+
+  // ---- The correction letter: its event id, and printing a registered letter.
+  // "ID110110" + key + the sequence in at least two digits.
+  virtual std::string GerarIdCCe(const std::string& aChaveNFe, int aSeqEvento);
+  virtual void ImprimirCCe(const std::string& aXmlCCe, const std::string& aImpressora);
+  virtual void VisualizarCCe(const std::string& aXmlCCe);
+  virtual void EditarModeloCCe(const std::string& aXmlCCe);
+  // An empty file name is asked through OnSalvarComo; ".htm"/".html" export HTML.
+  virtual void ExportarCCe(const std::string& aXmlCCe, const std::string& aSalvarComo);
 
   // ---- Fiscal events and DF-e: each refreshes the event object's settings first.
   TmoxNFeEventos& GetNFeEventos();
@@ -176,6 +197,12 @@ class TmoxNFe : public TmoxCustomNFe {
                                         const std::string& aNumProtocolo, const std::string& aDataHoraEvento,
                                         TTipoCancelamentoPedidoProrrogacao aTpEvento, int aSequenciaEvento,
                                         const std::string& aFusoHorario);
+  // The tax authority's answer (411500 to 411503) to the request aIdPedido, signed by the
+  // configured certificate on behalf of CNPJ.
+  std::string EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe, const std::string& aIdPedido,
+                                const TRespostaFisco& aResposta, const std::string& aDataHoraEvento,
+                                const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                const std::string& aFusoHorario);
   std::string ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,
                                        const std::string& aNSU, TNSUKind aTipoNSU);
   std::string ConsultarNFeDestinadas(int aIndNFe, int aIndEmi, const std::string& aUltNSU);
@@ -199,7 +226,6 @@ class TmoxNFe : public TmoxCustomNFe {
 
   std::unique_ptr<TmoxNFeXmlUtils> FXmlUtil;
   std::unique_ptr<TmoxNFeConverter> FConversor;
-  std::unique_ptr<TmoxNFeDanfe> FDanfeNFe;
   std::unique_ptr<TmoxNFeEventos> FNFeEventos;
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;

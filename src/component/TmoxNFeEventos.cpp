@@ -3,6 +3,7 @@
 #include "base/EmoxException.h"
 #include "base/moxEnumTexts.h"
 #include "component/TmoxNFe.h"
+#include "danfe/TmoxNFeDanfe.h"
 #include "external/TmoxKivoUtils.h"
 
 namespace mox {
@@ -43,8 +44,15 @@ void TmoxNFe::AtualizaDadosNFeEventos() {
   e.DiretorioXmlDestinatario = DiretorioXmlDestinatario();
   e.DiretorioDownloads = DiretorioDownloads();
   e.OnXmlCanDestinatario = OnXmlCanDestinatario;
+  e.ImpressaoCCeSettings.QtdeCopias = DanfeSettings().QtdeCopias();
+  e.ImpressaoCCeSettings.LogotipoEmitente = DanfeSettings().LogotipoEmitente();
+  e.ImpressaoCCeSettings.ModeloRTM = DanfeSettings().ModeloRTMCCe();
+  e.ImpressaoCCeSettings.LineDelimiter = DanfeSettings().LineDelimiter();
+  e.DanfeNFe = GetDanfeNFe();
+  e.OnSalvarComo = OnSalvarComo;
   e.DiretorioLogErro = DiretorioLogErro();
   e.OnDownloadNFe = OnDownloadNFe;
+  e.OnLog = OnLog;
   e.ModoOperacao = ModoOperacao();
 }
 
@@ -155,6 +163,18 @@ std::string TmoxNFe::CancelarPedidoProrrogacao(const std::string& aIdLote, const
     return FNFeEventos->CancelarPedidoProrrogacao(aIdLote, aChaveNFe, aNumProtocolo, aDataHoraEvento,
                                                   tpEveCanPedProrrogacaoToStr(aTpEvento), aSequenciaEvento,
                                                   aFusoHorario);
+  });
+}
+
+std::string TmoxNFe::EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe,
+                                       const std::string& aIdPedido, const TRespostaFisco& aResposta,
+                                       const std::string& aDataHoraEvento, const std::string& aOrgao,
+                                       const std::string& aTpEvento, int aSequenciaEvento,
+                                       const std::string& aFusoHorario) {
+  return ComPrefixo("Erro ao enviar o evento do Fisco: ", DiretorioLogErro(), [&] {
+    AtualizaDadosNFeEventos();
+    return FNFeEventos->EnviarEventoFisco(aIdLote, aChaveNFe, aIdPedido, aResposta, aDataHoraEvento, aOrgao,
+                                          aTpEvento, aSequenciaEvento, aFusoHorario);
   });
 }
 

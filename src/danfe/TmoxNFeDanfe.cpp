@@ -101,7 +101,9 @@ void TmoxNFeDanfe::LoadParams() {
     if (auto v = p("InfCplMaxCol"); !v.empty()) fDados->SetInfCplMaxCol(TextoInteiro(v));
     if (auto v = p("InfCplMaxRow"); !v.empty()) fDados->SetInfCplMaxRow(TextoInteiro(v));
     if (auto v = p("ValidarRegrasNegocio"); !v.empty()) fDados->SetValidarRegrasNegocio(TextoBooleano(v));
-    if (p("FormatoExportacao") == "2") print.ReportFormat = 2;
+    // The format belongs to one export and does not stick to the next: 2 HTML, else PDF (or by
+    // the output file's extension).
+    print.ReportFormat = p("FormatoExportacao") == "2" ? 2 : 1;
   } catch (const EmoxException&) {
     throw;
   } catch (const std::exception&) {

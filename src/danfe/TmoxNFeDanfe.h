@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/TmoxFrenteImpressao.h"
 #include "base/moxTypes.h"
 
 namespace mox {
@@ -15,22 +16,22 @@ class TmoxNFeDanfeDados;
 class TmoxCCeDadosImpressao;
 class TmoxCancDadosImpressao;
 
-class TmoxNFeDanfe {
+class TmoxNFeDanfe : public TmoxFrenteImpressao {
  public:
   TmoxNFeDanfe();
-  ~TmoxNFeDanfe();
+  ~TmoxNFeDanfe() override;
   TmoxNFeDanfe(const TmoxNFeDanfe&) = delete;
   TmoxNFeDanfe& operator=(const TmoxNFeDanfe&) = delete;
 
   // Each raises EmoxException with the message of whatever failed.
-  void Imprimir();
-  void Visualizar();
-  void Exportar();
-  void Editar();
+  void Imprimir() override;
+  void Visualizar() override;
+  void Exportar() override;
+  void Editar() override;
 
-  void SetParams(const std::string& aValue);
+  void SetParams(const std::string& aValue) override;
   std::string GetParams();
-  void SetXML(const std::string& aValue);
+  void SetXML(const std::string& aValue) override;
   std::string GetXML();
   // Recreates Dados for the manual version, with the default phrases.
   void SetVersao(TVersaoManual aValue);

@@ -32,7 +32,10 @@ const std::vector<const char*> kCamposDados = {
     "VolPesoBruto", "VolPesoLiquido", "ContinuaObsContribuinte", "ObsContribuinte", "ContCampo", "IdentCampo",
     "nProt", "dhRecbto", "nProtEpec", "FraseHomologacao", "FraseContingencia", "DestComplemento", "EmitComplemento",
     "EntCNPJ", "EntEnd", "EntNumero", "EntComplemento", "EntBairro", "EntMun", "EntUF", "JustContingencia",
-    "dhContingencia", "hSaida", "indPag", "imprimirDuplicata", "vICMSUFDest", "vFCPUFDest", "vICMSUFRemet"};
+    "dhContingencia", "hSaida", "indPag", "imprimirDuplicata", "vICMSUFDest", "vFCPUFDest", "vICMSUFRemet",
+    // The tax-reform totals (IBS, CBS and IS), filled only for notes that carry them.
+    "ReformaTributaria", "BaseCalcIBSCBS", "ValorIBSUF", "ValorIBSMun", "ValorTotIBS", "ValorTotCBS", "ValorTotIS",
+    "ValorTotNFTot"};
 
 const std::vector<const char*> kCamposItens = {
     "nNF", "QtdeItem", "Item", "ItemCodigo", "ItemEAN", "ItemNCM", "ItemDescricao", "ItemCST", "ItemORIG",
@@ -44,7 +47,9 @@ const std::vector<const char*> kCamposItens = {
     "ItemVAliqProdCOFINS", "ItemBCalcIcmsST", "ItemAliqIcmsST", "ItemVIcmsST", "ItemVDesc", "ItemVSeg",
     "ItemVFrete", "ItemVOutro", "ItemVTotTrib", "ItemPedido", "ItemIIVBC", "ItemIIvIOF", "ItemIIvDespAdu",
     "ItemIIvII", "ItemEX_TIPI", "ItemPercMargemValorAdiICMSST", "ItemVIcmsDesonerado",
-    "ItemMotivoDesoneracaoICMS"};
+    "ItemMotivoDesoneracaoICMS",
+    // The item's IBS, CBS and IS, and their summary printed as additional item information.
+    "ItemVIBS", "ItemVCBS", "ItemVIS", "ItemTributosReforma"};
 
 int TamanhoDoCampo(const std::string& aCampo) {
   if (aCampo == "ContinuaObsContribuinte" || aCampo == "ObsContribuinte") return 8000;

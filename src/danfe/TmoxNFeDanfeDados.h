@@ -139,6 +139,7 @@ class TmoxNFeDanfeDados {
   void GetDadosDestinatario();
   void GetDadosEntrega();
   void GetDadosTotais();
+  void GetDadosTotaisReforma();
   void GetDadosVeiculo();
   void GetDadosVolumes();
   void GetDadosAdicionais();
@@ -146,6 +147,7 @@ class TmoxNFeDanfeDados {
   void GetItens(int aIndice);
   void GetMedicamentos(const std::string& aXmlItem, const std::string& aNumItem);
   void GetVeiculoNovo(const std::string& aXmlItem, const std::string& aNumItem);
+  void GetTributosReforma(const std::string& aXmlItem);
   void GetReferencias(int aIndice);
   void GetDuplicatas();
   void GetFatura();

@@ -30,6 +30,7 @@ void TmoxNFeDanfeDados::GetItens(int aIndice) {
     fDataSetItens.Append();
     Set(fDataSetItens, "nNF", nNF);
     GetDadosItem(item, numero);
+    GetTributosReforma(item);
     fDataSetItens.Post();
     if (fPossuiMed) GetMedicamentos(item, numero);
     GetVeiculoNovo(item, numero);
@@ -94,6 +95,67 @@ void TmoxNFeDanfeDados::GetDadosItem(const std::string& aXmlItem, const std::str
   set("ItemIIvDespAdu", dec(g(ii, "vDespAdu")));
   set("ItemIIvII", dec(g(ii, "vII")));
   set("ItemIIvIOF", dec(g(ii, "vIOF")));
+}
+
+namespace {
+
+// "rótulo valor" pieces of a tax summary joined by "; ", the empty values left out.
+std::string Resumo(const std::string& aCabeca, std::initializer_list<std::pair<std::string, std::string>> aPartes) {
+  std::string texto;
+  for (const auto& [rotulo, valor] : aPartes) {
+    if (valor.empty()) continue;
+    texto += (texto.empty() ? ": " : "; ") + rotulo + (rotulo.empty() ? "" : " ") + valor;
+  }
+  return aCabeca + texto;
+}
+
+// A rate and its value: "0,1000% 0,70", or the value alone without a rate.
+std::string AliquotaEValor(const std::string& aAliquota, const std::string& aValor) {
+  if (aValor.empty()) return {};
+  return aAliquota.empty() ? aValor : aAliquota + "% " + aValor;
+}
+
+}  // namespace
+
+void TmoxNFeDanfeDados::GetTributosReforma(const std::string& aXmlItem) {
+  auto g = [](const std::string& aGrupo, const char* aTag) { return GetValueTag(aTag, aGrupo); };
+  auto dec = [&g](const std::string& aGrupo, const char* aTag) { return VirgulaDecimal(g(aGrupo, aTag)); };
+  std::vector<std::string> linhas;
+  const std::string ibscbs = GetValueTag("IBSCBS", aXmlItem);
+  if (!ibscbs.empty()) {
+    const std::string cabeca = "IBS/CBS CST " + g(ibscbs, "CST") + " cClassTrib " + g(ibscbs, "cClassTrib");
+    const std::string comum = GetValueTag("gIBSCBS", ibscbs);
+    const std::string mono = GetValueTag("gIBSCBSMono", ibscbs);
+    std::string vIBS, vCBS;
+    if (!comum.empty()) {
+      vIBS = dec(comum, "vIBS");
+      vCBS = dec(comum, "vCBS");
+      const std::string uf = GetValueTag("gIBSUF", comum), mun = GetValueTag("gIBSMun", comum),
+                        cbs = GetValueTag("gCBS", comum);
+      linhas.push_back(Resumo(cabeca, {{"BC", dec(comum, "vBC")},
+                                       {"IBS UF", AliquotaEValor(dec(uf, "pIBSUF"), dec(uf, "vIBSUF"))},
+                                       {"IBS Mun.", AliquotaEValor(dec(mun, "pIBSMun"), dec(mun, "vIBSMun"))},
+                                       {"IBS", vIBS},
+                                       {"CBS", AliquotaEValor(dec(cbs, "pCBS"), vCBS)}}));
+    } else if (!mono.empty()) {
+      vIBS = dec(mono, "vTotIBSMonoItem");
+      vCBS = dec(mono, "vTotCBSMonoItem");
+      linhas.push_back(Resumo(cabeca, {{"IBS monofásico", vIBS}, {"CBS monofásica", vCBS}}));
+    } else {
+      linhas.push_back(cabeca);
+    }
+    Set(fDataSetItens, "ItemVIBS", vIBS);
+    Set(fDataSetItens, "ItemVCBS", vCBS);
+  }
+  const std::string is = GetValueTag("IS", aXmlItem);
+  if (!is.empty()) {
+    Set(fDataSetItens, "ItemVIS", dec(is, "vIS"));
+    linhas.push_back(Resumo("IS CST " + g(is, "CSTIS") + " cClassTrib " + g(is, "cClassTribIS"),
+                            {{"BC", dec(is, "vBCIS")}, {"", AliquotaEValor(dec(is, "pIS"), dec(is, "vIS"))}}));
+  }
+  std::string texto;
+  for (const std::string& linha : linhas) texto += (texto.empty() ? "" : "\n") + linha;
+  Set(fDataSetItens, "ItemTributosReforma", texto);
 }
 
 void TmoxNFeDanfeDados::GetMedicamentos(const std::string& aXmlItem, const std::string& aNumItem) {

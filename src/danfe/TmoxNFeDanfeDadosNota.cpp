@@ -146,6 +146,23 @@ void TmoxNFeDanfeDados::GetDadosTotais() {
   for (const auto& [campo, tag] : totais) SetDados(campo, VirgulaDecimal(Valor("total", tag)));
   if (FMensagemPartilhaAutomatica)
     for (const char* tag : {"vICMSUFDest", "vFCPUFDest", "vICMSUFRemet"}) SetDados(tag, VirgulaDecimal(Valor("total", tag)));
+  GetDadosTotaisReforma();
+}
+
+void TmoxNFeDanfeDados::GetDadosTotaisReforma() {
+  // Grupo rebuilds an element even for an absent tag: ask for the tags' contents.
+  if (Primeiro("IBSCBSTot").empty() && Primeiro("ISTot").empty()) return;
+  SetDados("ReformaTributaria", "1");
+  // Inside IBSCBSTot the first vIBS and vCBS are the totals of gIBS and gCBS; the UF and
+  // municipal shares have tags of their own.
+  static const std::pair<const char*, const char*> totais[] = {{"BaseCalcIBSCBS", "vBCIBSCBS"},
+                                                               {"ValorIBSUF", "vIBSUF"},
+                                                               {"ValorIBSMun", "vIBSMun"},
+                                                               {"ValorTotIBS", "vIBS"},
+                                                               {"ValorTotCBS", "vCBS"}};
+  for (const auto& [campo, tag] : totais) SetDados(campo, VirgulaDecimal(Valor("IBSCBSTot", tag)));
+  SetDados("ValorTotIS", VirgulaDecimal(Valor("ISTot", "vIS")));
+  SetDados("ValorTotNFTot", VirgulaDecimal(Valor("total", "vNFTot")));
 }
 
 void TmoxNFeDanfeDados::GetDadosISSQN() {

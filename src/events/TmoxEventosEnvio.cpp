@@ -30,7 +30,8 @@ TmoxIniFile& TmoxEventos::GetServersIni() {
   const std::string arquivo = Ambiente == TAmbienteKind::akProducao ? ArquivoServidoresProd : ArquivoServidoresHom;
   const std::filesystem::path p(arquivo);
   const std::string caminho =
-      p.has_parent_path() ? FUtils.ExpandPath(p.parent_path().string()) + "/" + p.filename().string() : FUtils.ExpandPath(arquivo);
+      p.has_parent_path() ? WithTrailingSlash(FUtils.ExpandPath(p.parent_path().string())) + p.filename().string()
+                          : FUtils.ExpandPath(arquivo);
   if (!FileExists(caminho))
     throw EmoxFileNotFoundException::CreateFmt("O arquivo de servidores informado não existe: %s", {caminho},
                                                DiretorioLogErro);

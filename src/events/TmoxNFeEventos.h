@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/TmoxFrenteImpressao.h"
+#include "base/TmoxImpressaoCCeSettings.h"
 #include "events/TmoxEventos.h"
 
 namespace mox {
@@ -26,6 +28,19 @@ struct TmoxAdicionaPedidoProrrogacao {
 
 enum class TNSUKind { nkUltimo = 0, nkEspecifico = 1 };
 
+// The tax authority's answer carried by its event: to an extension request (411500, 411501)
+// item by item, or to the cancellation of a request (411502, 411503).
+struct TRespostaFisco {
+  // respPedido: whether the request came within its term ("0" after, "1" within), and per item
+  // (parallel lists) its number, the answer ("1" granted, "2" denied), the reason code (1 to 10)
+  // and, optionally, a reason of its own.
+  std::string StatPrazo;
+  std::vector<std::string> NumItens, StatPedido, JustStatus, JustStaOutra;
+  // respCancPedido: the answer ("1" granted, "2" denied), the reason code (1 to 5) and,
+  // optionally, a reason of its own.
+  std::string StatCancPedido, JustStatusResp, JustOutra;
+};
+
 class TmoxNFeEventos : public TmoxEventos {
  public:
   using TOnArquivo = std::function<void(const std::string& aArquivo)>;
@@ -38,6 +53,21 @@ class TmoxNFeEventos : public TmoxEventos {
   TmoxAdicionaPedidoProrrogacao ItensQuantidade;
 
   std::string ObterTpEvento() override { return FTpEvento; }
+
+  // ---- Printing the correction letter through the component's DANFE front (not owned).
+  TmoxFrenteImpressao* DanfeNFe = nullptr;
+  TmoxImpressaoCCeSettings ImpressaoCCeSettings;
+  // Asks the host for the export file (see TmoxCustomNFe::OnSalvarComo); without it an export
+  // needs its file name.
+  std::function<bool(std::string& aArquivo)> OnSalvarComo;
+  // The front's parameters: copies, the model ("ArquivoRtm"), logo and line delimiter.
+  virtual void LoadImpressaoCCeSettings();
+  // Each needs a CC-e registered by SEFAZ (cStat 135 or 136 inside retEvento), as text or file.
+  virtual void ImprimirCCe(const std::string& aXmlCCe, const std::string& aImpressora);
+  virtual void VisualizarCCe(const std::string& aXmlCCe);
+  virtual void EditarModeloCCe(const std::string& aXmlCCe);
+  // To a file ending in ".htm" or ".html" the export is HTML, otherwise PDF.
+  virtual void ExportarCCe(const std::string& aXmlCCe, const std::string& aSalvarComo);
 
   // ---- Correction letter (110110).
   std::string MontarXmlCCe(const std::string& aChaveNFe, const std::string& aTextoCorrecao,
@@ -89,6 +119,17 @@ class TmoxNFeEventos : public TmoxEventos {
                                         const std::string& aFusoHorario);
   std::string CancelarPedidoProrrogacao(const std::string& aIdLote, const std::string& aXmlCancelamentoPedProrrogacao);
 
+  // ---- The tax authority's answer to an extension request or to its cancellation (411500 to
+  // 411503); aIdPedido is the Id of the request answered.
+  std::string MontarXmlEventoFisco(const TRespostaFisco& aResposta, const std::string& aChaveNFe,
+                                   const std::string& aIdPedido, const std::string& aDataHoraEvento,
+                                   const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                   const std::string& aFusoHorario);
+  std::string EnviarEventoFisco(const std::string& aIdLote, const std::string& aChaveNFe, const std::string& aIdPedido,
+                                const TRespostaFisco& aResposta, const std::string& aDataHoraEvento,
+                                const std::string& aOrgao, const std::string& aTpEvento, int aSequenciaEvento,
+                                const std::string& aFusoHorario);
+
   // ---- DF-e.
   std::string ConsultarDistribuicaoDFe(const std::string& aCodigoUF, const std::string& aCNPJCPF,
                                        const std::string& aNSU, TNSUKind aTipoNSU);
@@ -122,7 +163,16 @@ class TmoxNFeEventos : public TmoxEventos {
   void GravaNotasBaixadas(const std::string& aResposta);
 
   std::string FTpEvento;
+
+ private:
+  void CheckXmlImpressao(const std::string& aXml);
+  void ImprimeCCe(const std::string& aXmlCCe, void (TmoxFrenteImpressao::*aOperacao)());
+  std::vector<std::string> FPrintSettings;
 };
+
+// The correction letter's report model: aModeloRTM, or the installed one beside the manual
+// versions' template folders while it is blank.
+std::string ArquivoModeloCCe(const std::string& aModeloRTM, const std::string& aDiretorioTemplates);
 
 // Date-time helpers shared by the kinds.
 bool ValidaFusoHorario(const std::string& aHora);

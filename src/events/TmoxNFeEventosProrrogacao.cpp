@@ -37,6 +37,8 @@ std::string TmoxNFeEventos::MontarXmlPedidoProrrogacao(const std::string& aChave
   ValidarParams(!SomenteNumero(aTpEvento), "tpEvento deve conter apenas números.");
   try {
     const std::string modelo = LoadTemplate("evento_pedidoprorrogacao.xml");
+    // The id carries the request's own event type, also when the request is built apart.
+    FTpEvento = aTpEvento;
     const std::string id = GerarIdEvento(aChaveNFe, aSequenciaEvento);
     std::string textoItens;
     // A quantity missing for an item is written empty (the schema then refuses the request).

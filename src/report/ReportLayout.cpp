@@ -118,7 +118,14 @@ class Paginator {
       const Scope& rowScope = layout_.scopes.emplace_back(Scope{&row, scope_, nullptr});
       double h = BandHeight(aBand, rowScope, canvas_);
       bool needsHeader = headerPlaced_ != &aBand;
-      if (y_ + h + (needsHeader ? headerH : 0) > bottom_ + 1e-6 && y_ > contentTop_ + headerH + 1e-6) {
+      const bool fits = y_ + h + (needsHeader ? headerH : 0) <= bottom_ + 1e-6;
+      const bool noRowYet = y_ <= contentTop_ + headerH + 1e-6;
+      // A row that does not fit goes to a new page, unless the page holds nothing but its
+      // header already; the first page's own bands may leave too little room even for one row,
+      // and the continuation pages have more.
+      if (!fits && (!noRowYet || first_)) {
+        std::vector<PlacedBand>& placed = layout_.pages.back().bands;
+        if (noRowYet && !placed.empty() && placed.back().band == aBand.columnHeader.get()) placed.pop_back();
         NewPage(false);
         needsHeader = true;
       }

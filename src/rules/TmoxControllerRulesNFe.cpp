@@ -41,6 +41,7 @@ void TmoxControllerRulesNFe::LoadRulesWebSefaz() {
     case TConjuntoRegras::VM40: return LoadRulesVM40();
     case TConjuntoRegras::VM50: return LoadRulesVM50();
     case TConjuntoRegras::VM50a: return LoadRulesVM50a();
+    case TConjuntoRegras::VM60: return LoadRulesVM60();
     default: return LoadRulesVM30();
   }
 }
@@ -49,6 +50,7 @@ void TmoxControllerRulesNFe::LoadRulesVM30() { Carrega(TConjuntoRegras::VM30); }
 void TmoxControllerRulesNFe::LoadRulesVM40() { Carrega(TConjuntoRegras::VM40); }
 void TmoxControllerRulesNFe::LoadRulesVM50() { Carrega(TConjuntoRegras::VM50); }
 void TmoxControllerRulesNFe::LoadRulesVM50a() { Carrega(TConjuntoRegras::VM50a); }
+void TmoxControllerRulesNFe::LoadRulesVM60() { Carrega(TConjuntoRegras::VM60); }
 
 namespace {
 

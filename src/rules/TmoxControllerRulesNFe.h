@@ -40,6 +40,7 @@ class TmoxControllerRulesNFe {
   void LoadRulesVM40();
   void LoadRulesVM50();
   void LoadRulesVM50a();
+  void LoadRulesVM60();
   void ExecuteRules();
   bool EstaNaListaDeExcecoes(const std::string& aIDRegra) const;
   void FreeRules() { FListRules.clear(); }

@@ -8,7 +8,7 @@
 
 namespace mox {
 
-enum class TConjuntoRegras { Zelto, VM30, VM40, VM50, VM50a };
+enum class TConjuntoRegras { Zelto, VM30, VM40, VM50, VM50a, VM60 };
 
 // A rule of a set: its class and what it is registered with.
 struct TRegraDoConjunto {

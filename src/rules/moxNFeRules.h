@@ -54,6 +54,11 @@ class TmoxNFeRule : public TmoxRule {
   const std::string& Mensagem() const { return FMensagem; }
   TVersaoManual VersaoManual() const { return FVersaoManual; }
   void SetVersaoManual(TVersaoManual aValue) { FVersaoManual = aValue; }
+  // The layouts from 3.10 on (manual 5.0a and later): emission date with its time, references
+  // in group BA, fuel in group LA.
+  bool Leiaute310EmDiante() const { return FVersaoManual >= TVersaoManual::vm50a; }
+  // The 4.00 layout (manual 6.0): FCP fields, payments in "pag", returned IPI.
+  bool Leiaute400() const { return FVersaoManual >= TVersaoManual::vm60; }
   const std::string& DiretorioLogErro() const { return FDiretorioLogErro; }
   void SetDiretorioLogErro(std::string aValue) { FDiretorioLogErro = std::move(aValue); }
   // The instant the date rules compare with ("today"); the current time unless set.

@@ -104,10 +104,8 @@ struct TmoxNFeRegraReferencia : TmoxNFeRegraNota {
     return AlgumRegistro("NREF", [this](TXmlDataSetNFe& aRef) { return FalhaReferencia(aRef); });
   }
   virtual bool FalhaReferencia(const TXmlDataSetNFe& aRef) = 0;
-  // The field of the 5.0a layout in that set, the older one elsewhere.
-  const char* Leiaute(const char* aAntigo, const char* aNovo) const {
-    return VersaoManual() == TVersaoManual::vm50a ? aNovo : aAntigo;
-  }
+  // The field of the layouts from 3.10 on in that set, the older one elsewhere.
+  const char* Leiaute(const char* aAntigo, const char* aNovo) const { return Leiaute310EmDiante() ? aNovo : aAntigo; }
 };
 
 struct TmoxNFeGB13 final : TmoxNFeRegraReferencia {
@@ -338,6 +336,7 @@ struct TmoxNFeGB28 final : TmoxNFeRegraNota {
     switch (VersaoManual()) {
       case TVersaoManual::vm202a: return false;
       case TVersaoManual::vm50a:
+      case TVersaoManual::vm60:
         return MinutosAFrente(*this, contingencia) > 5 || VerificaDataAnterior(C("dhEmi_B09"), contingencia);
       default: return VerificaDataAnterior(C("dEmi_B09"), contingencia);
     }

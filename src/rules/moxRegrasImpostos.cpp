@@ -90,24 +90,28 @@ struct TmoxNFeAliquotaImportados : TmoxNFeRegraImposto {
   // A complementary note of a note issued before 2013 keeps the old rate.
   bool ComplementaNotaAnterior2013() const {
     if (F(DS("B"), "finNFe_B25") != "2") return false;
-    return AlgumRegistro("NREF", [](TXmlDataSetNFe& aRef) {
-      const std::string chave = F(aRef, "refNFe_B13");
-      const std::string aamm = F(aRef, "AAMM_B16");
+    // The 4.00 dictionary keeps only the group BA names of the references.
+    const char* campoChave = Leiaute400() ? "refNFe_BA02" : "refNFe_B13";
+    const char* campoAAMM = Leiaute400() ? "AAMM_BA05" : "AAMM_B16";
+    return AlgumRegistro("NREF", [&](TXmlDataSetNFe& aRef) {
+      const std::string chave = F(aRef, campoChave);
+      const std::string aamm = F(aRef, campoAAMM);
       return (!chave.empty() && StrToInt64(CopyChars(chave, 3, 2)) < 13) ||
              (!aamm.empty() && StrToInt64(CopyChars(aamm, 1, 2)) < 13);
     });
   }
   bool EmitidaDesde2013() const {
-    // A note of the 3.10 layout dates itself in dhEmi_B09 only.
-    std::string emissao = F(DS("B"), CampoEmissao());
+    // A note of the 3.10 layout dates itself in dhEmi_B09 only; the 4.00 dictionary has no
+    // other emission field.
+    std::string emissao = Leiaute400() ? std::string() : F(DS("B"), CampoEmissao());
     if (emissao.empty()) emissao = F(DS("B"), "dhEmi_B09");
     return !VerificaDataAnterior(emissao, "2013-01-01");
   }
-  const char* CampoANP() const { return VersaoManual() == TVersaoManual::vm50a ? "cProdANP_LA02" : "cProdANP_L102"; }
+  const char* CampoANP() const { return Leiaute310EmDiante() ? "cProdANP_LA02" : "cProdANP_L102"; }
   virtual bool Origem(std::string_view aOrigem) const { return Um(aOrigem, {"1", "2", "3"}); }
   virtual bool IsentaGasNatural() const { return true; }
   virtual const char* CampoEmissao() const {
-    return VersaoManual() == TVersaoManual::vm50a ? "dhEmi_B09" : "dEmi_B09";
+    return Leiaute310EmDiante() ? "dhEmi_B09" : "dEmi_B09";
   }
   virtual bool CondicaoExtra() const { return true; }
 };
@@ -216,11 +220,11 @@ struct TmoxNFeGN28_2_NT005_2013 final : TmoxNFeIsencaoZFM {
   bool Falha() const override { return !NaLista(TListaNFe::IsencaoZFM2013, CFOP()); }
 };
 
-// The relieved ICMS value must accompany its reason; only the 5.0a layout has the value.
+// The relieved ICMS value must accompany its reason; only the layouts from 3.10 on have the value.
 struct TmoxNFeGN28_2 final : TmoxNFeRegraImposto {
   using TmoxNFeRegraImposto::TmoxNFeRegraImposto;
   bool ExpressaoDeValidacao() override {
-    return VersaoManual() != TVersaoManual::vm50a || !Preenchido("motDesICMS_N28") || Preenchido("vICMSDeson_N27a");
+    return !Leiaute310EmDiante() || !Preenchido("motDesICMS_N28") || Preenchido("vICMSDeson_N27a");
   }
 };
 
@@ -348,8 +352,9 @@ struct TmoxNFeSemGrupo : TmoxNFeRegraImposto {
 struct TmoxNFeGQ01_2 final : TmoxNFeSemGrupo {
   using TmoxNFeSemGrupo::TmoxNFeSemGrupo;
   std::span<const char* const> Campos() const override {
-    static constexpr const char* kCampos[] = {"CST_Q06", "CST_Q02", "vBC_Q07", "pPIS_Q08", "vPIS_Q09", "qBCProd_Q10", "vAliqProd_Q11"};
-    return kCampos;
+    // The 4.00 dictionary has no "CST_Q02"; it is last so that the span can leave it out.
+    static constexpr const char* kCampos[] = {"CST_Q06", "vBC_Q07", "pPIS_Q08", "vPIS_Q09", "qBCProd_Q10", "vAliqProd_Q11", "CST_Q02"};
+    return std::span<const char* const>(kCampos).first(std::size(kCampos) - (Leiaute400() ? 1 : 0));
   }
 };
 struct TmoxNFeGS01_2 final : TmoxNFeSemGrupo {

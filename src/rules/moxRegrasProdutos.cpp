@@ -12,13 +12,14 @@ namespace mox {
 
 namespace {
 
-// The per-item shape with the field names that changed with the 5.0a layout.
+// The per-item shape with the field names that changed with the 3.10 layout.
 struct TmoxNFeRegraItem : TmoxNFeTemplateItem {
   using TmoxNFeTemplateItem::TmoxNFeTemplateItem;
-  bool Leiaute50a() const { return VersaoManual() == TVersaoManual::vm50a; }
-  std::string UFConsumo() const { return C(Leiaute50a() ? "UFCons_LA06" : "UFCons_L120"); }
-  std::string ProdutoANP() const { return C(Leiaute50a() ? "cProdANP_LA02" : "cProdANP_L102"); }
+  std::string UFConsumo() const { return C(Leiaute310EmDiante() ? "UFCons_LA06" : "UFCons_L120"); }
+  std::string ProdutoANP() const { return C(Leiaute310EmDiante() ? "cProdANP_LA02" : "cProdANP_L102"); }
   std::string CFOP() const { return C("CFOP_I08"); }
+  // From 4.00 on a product without a bar code says so with "SEM GTIN".
+  bool GTINValido(const std::string& aGTIN) const { return (Leiaute400() && aGTIN == "SEM GTIN") || ValidaEAN(aGTIN); }
 };
 
 struct TmoxNFeG07_20_NT015_002 final : TmoxNFeRegraNota {
@@ -46,12 +47,12 @@ struct TmoxNFeGI18 final : TmoxNFeOcorrencias {
 
 struct TmoxNFeGI03 final : TmoxNFeRegraItem {
   using TmoxNFeRegraItem::TmoxNFeRegraItem;
-  bool ExpressaoDeValidacao() override { return ValidaEAN(C("cEAN_I03")); }
+  bool ExpressaoDeValidacao() override { return GTINValido(C("cEAN_I03")); }
 };
 
 struct TmoxNFeGI12 final : TmoxNFeRegraItem {
   using TmoxNFeRegraItem::TmoxNFeRegraItem;
-  bool ExpressaoDeValidacao() override { return ValidaEAN(C("cEANTrib_I12")); }
+  bool ExpressaoDeValidacao() override { return GTINValido(C("cEANTrib_I12")); }
 };
 
 struct TmoxNFeGI05_10 final : TmoxNFeRegraAlgumItem {

@@ -1,4 +1,8 @@
-// Rules of the totals of the note (group W): each total against the sum of its item values.
+// Rules of the totals of the note (group W): each total against the sum of its item values, and
+// the payments of the 4.00 group "pag" against the note's total.
+#include <cmath>
+#include <cstdint>
+
 #include "datasets/TXmlDataSetNFe.h"
 #include "rules/moxCatalogoRegras.h"
 #include "rules/moxRegrasComuns.h"
@@ -17,13 +21,15 @@ struct TmoxNFeSomaNT003_2012 final : TRegra {
 struct TmoxNFeGW03 : TmoxNFeRegraSoma {
   using TmoxNFeRegraSoma::TmoxNFeRegraSoma;
   TSoma Soma() const override { return {"N", "vBC_N15", "vBC_W03"}; }
-  bool Entra() override { return C("CST_N12") != "51"; }
+  // From 4.00 on the deferred items (CST 51) count as well, as SEFAZ sums every ICMS group.
+  bool Entra() override { return Leiaute400() || C("CST_N12") != "51"; }
 };
 
 struct TmoxNFeGW04 : TmoxNFeRegraSoma {
   using TmoxNFeRegraSoma::TmoxNFeRegraSoma;
   TSoma Soma() const override { return {"N", "vICMS_N17", "vICMS_W04"}; }
-  bool Entra() override { return !Um(C("CST_N12"), {"40", "41", "50", "51"}); }
+  // From 4.00 on every item counts: the deferred ones (CST 51) carry their remaining ICMS.
+  bool Entra() override { return Leiaute400() || !Um(C("CST_N12"), {"40", "41", "50", "51"}); }
 };
 
 struct TmoxNFeGW04a final : TmoxNFeRegraSoma {
@@ -174,7 +180,9 @@ struct TmoxNFeTotalDaNota : TmoxNFeRule {
     auto v = [&w](const char* aCampo) { return GetExtend(F(w, aCampo)); };
     long double soma = v("vProd_W07") + v("vFrete_W08") + v("vSeg_W09") + v("vOutro_W15") + v("vII_W11") +
                        v("vIPI_W12") + v("vServ_W18") - v("vDesc_W10");
-    if (C("tpOp_J02") != "2") soma += v("vST_W06");
+    if (C("tpOp_J02") != "2") soma += v("vST_W06") + (Leiaute400() ? v("vFCPST_W06a") : 0);
+    // The 4.00 total adds the IPI of returned goods.
+    if (Leiaute400()) soma += v("vIPIDevol_W12a");
     return soma;
   }
   long double TotalDaNota() const { return GetExtend(F(DS("W"), "vNF_W16")); }
@@ -198,6 +206,45 @@ struct TmoxNFeGW16_NT005_2013 final : TmoxNFeTotalDaNota {
     const long double total = TotalDaNota();
     if (Proximos(semDesonerado + desonerado, total, 0)) return;
     if (!Proximos(semDesonerado, total, 1)) FalharValidacao();
+  }
+};
+
+std::int64_t Centavos(long double aValor) { return std::llround(aValor * 100); }
+
+// The payments against the note's total, in cents. A payment "90" (sem pagamento) exempts the
+// note; adjustment and return notes may be paid less than their total.
+struct TmoxNFePagamentos : TmoxNFeRegraNota {
+  using TmoxNFeRegraNota::TmoxNFeRegraNota;
+  bool Falha() override {
+    long double pago = 0;
+    const bool semPagamento = AlgumRegistro("YA", [&pago](TXmlDataSetNFe& aPagamento) {
+      pago += GetExtend(F(aPagamento, "vPag_YA03"));
+      return F(aPagamento, "tPag_YA02") == "90";
+    });
+    if (semPagamento || DS("YA").IsEmpty()) return false;
+    return FalhaPagamento(Centavos(pago), Centavos(GetExtend(F(DS("W"), "vNF_W16"))), C("vTroco_YA09"));
+  }
+  virtual bool FalhaPagamento(std::int64_t aPago, std::int64_t aTotal, const std::string& aTroco) const = 0;
+};
+
+struct TmoxNFeYA03_10 final : TmoxNFePagamentos {
+  using TmoxNFePagamentos::TmoxNFePagamentos;
+  bool FalhaPagamento(std::int64_t aPago, std::int64_t aTotal, const std::string&) const override {
+    return aPago < aTotal && !Um(C("finNFe_B25"), {"3", "4"});
+  }
+};
+
+struct TmoxNFeYA09_10 final : TmoxNFePagamentos {
+  using TmoxNFePagamentos::TmoxNFePagamentos;
+  bool FalhaPagamento(std::int64_t aPago, std::int64_t aTotal, const std::string& aTroco) const override {
+    return aPago > aTotal && aTroco.empty();
+  }
+};
+
+struct TmoxNFeYA09_20 final : TmoxNFePagamentos {
+  using TmoxNFePagamentos::TmoxNFePagamentos;
+  bool FalhaPagamento(std::int64_t aPago, std::int64_t aTotal, const std::string& aTroco) const override {
+    return !aTroco.empty() && aPago - Centavos(GetExtend(aTroco)) != aTotal;
   }
 };
 
@@ -227,6 +274,7 @@ constexpr TClasseRegra kClasses[] = {
     MOX_CLASSE_REGRA(TmoxNFeGW22b), MOX_CLASSE_REGRA(TmoxNFeGW22c),
     MOX_CLASSE_REGRA(TmoxNFeGW22d), MOX_CLASSE_REGRA(TmoxNFeGW22e),
     MOX_CLASSE_REGRA(TmoxNFeGW22f),
+    MOX_CLASSE_REGRA(TmoxNFeYA03_10), MOX_CLASSE_REGRA(TmoxNFeYA09_10), MOX_CLASSE_REGRA(TmoxNFeYA09_20),
 };
 
 }  // namespace

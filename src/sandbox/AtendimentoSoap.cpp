@@ -76,6 +76,8 @@ TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aR
                               resposta.Ret, soap.Soap12, rota->Distribuicao ? "nfeDistDFeInteresseResponse" : "");
   http.TipoConteudo = TipoSoap(soap.Soap12);
   http.LoteRecebido = rota->Atende == AtendeEnvioLote && (resposta.CStat == 103 || resposta.CStat == 104);
+  http.ConsultaAtendida = rota->Atende == AtendeConsultaRecibo || rota->Atende == AtendeConsultaNF;
+  http.DistribuicaoAtendida = rota->Atende == AtendeDistribuicaoDFe;
   http.Registro = onde + " " + std::to_string(resposta.CStat) + " " + resposta.XMotivo +
                   (resposta.Detalhe.empty() ? "" : " (" + resposta.Detalhe + ")");
   return http;

@@ -19,6 +19,8 @@ struct TRespostaHttp {
   std::string Corpo, TipoConteudo;
   std::string Registro;  // one line for the sandbox's log
   bool LoteRecebido = false;  // a batch was recorded (103, or 104 when synchronous)
+  bool ConsultaAtendida = false;  // a receipt or key query was answered
+  bool DistribuicaoAtendida = false;  // a DF-e distribution query was answered
 };
 
 TRespostaHttp AtendeRequisicao(const TRequisicaoHttp& aRequisicao, TRecursos& aRecursos);

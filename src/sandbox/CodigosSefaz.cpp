@@ -99,6 +99,7 @@ const std::map<int, std::string> kMotivos{
     {573, "Rejeição: Duplicidade de Evento"},
     {574, "Rejeição: O autor do evento diverge do emissor da NF-e"},
     {575, "Rejeição: O autor do evento diverge do destinatário da NF-e"},
+    {576, "Rejeição: O autor do evento não é um órgão autorizado a gerar o evento"},
     {577, "Rejeição: A data do evento não pode ser menor que a data de emissão da NF-e"},
     {578, "Rejeição: A data do evento não pode ser maior que a data do processamento"},
     {580, "Rejeição: O evento exige uma NF-e autorizada"},

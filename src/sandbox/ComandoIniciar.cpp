@@ -54,6 +54,10 @@ TConfiguracaoFalhas LeFalhas(const ArgumentosSandbox& aArgumentos) {
   f.AtrasoMs = Contagem(aArgumentos, "falha-atraso");
   f.LotesAtrasados = f.AtrasoMs > 0 ? std::max(Contagem(aArgumentos, "falha-atraso-lotes"), 1) : 0;
   f.ConsultasEmProcessamento = Contagem(aArgumentos, "falha-em-processamento");
+  f.LotesNaoRecebidos = Contagem(aArgumentos, "falha-lote-perdido");
+  f.ConsultasSemResposta = Contagem(aArgumentos, "falha-consulta-sem-resposta");
+  f.Respostas404 = Contagem(aArgumentos, "falha-404");
+  f.DistribuicoesAntesDaQueda = Contagem(aArgumentos, "falha-distribuicao-apos");
   return f;
 }
 

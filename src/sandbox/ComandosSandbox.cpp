@@ -31,9 +31,18 @@ const std::vector<TComando>& Comandos() {
        "                             respondidos MS milissegundos depois\n"
        "  --falha-atraso-lotes N     quantos lotes atrasar\n"
        "  --falha-em-processamento N cada recibo responde 105 (Lote em processamento) às N\n"
-       "                             primeiras consultas\n",
+       "                             primeiras consultas\n"
+       "  --falha-lote-perdido N     os N primeiros lotes se perdem no caminho: a conexão é encerrada\n"
+       "                             antes de o lote ser lido, e a SEFAZ não o registra\n"
+       "  --falha-consulta-sem-resposta N  as N primeiras consultas de recibo ou de chave são\n"
+       "                             respondidas, mas a conexão é encerrada antes da resposta\n"
+       "  --falha-404 N              as N primeiras requisições, de qualquer serviço, recebem HTTP 404\n"
+       "                             (Not Found) sem serem lidas\n"
+       "  --falha-distribuicao-apos N  depois de N respostas da distribuição DF-e, as consultas\n"
+       "                             seguintes ficam sem resposta (conexão encerrada)\n",
        {"estado", "esquemas", "ca", "certificado", "chave", "porta", "endereco", "queda-apos-gravacoes",
-        "falha-sem-resposta", "falha-erro-http", "falha-atraso", "falha-atraso-lotes", "falha-em-processamento"},
+        "falha-sem-resposta", "falha-erro-http", "falha-atraso", "falha-atraso-lotes", "falha-em-processamento",
+        "falha-lote-perdido", "falha-consulta-sem-resposta", "falha-404", "falha-distribuicao-apos"},
        ComandoIniciar},
       {"certificados", "cria a autoridade, o certificado do servidor e e-CNPJs de teste (PKCS#12)",
        "Uso: moxnfe-sandbox certificados --saida PASTA --cnpj CNPJ [--cnpj CNPJ...] [--nome NOME]\n"

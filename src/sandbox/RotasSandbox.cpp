@@ -100,6 +100,12 @@ const TRota* RotaDoServico(const std::string& aServico) {
   return nullptr;
 }
 
+const TRota* RotaDoCaminho(const std::string& aCaminho) {
+  const size_t barra = aCaminho.find('/', 4);
+  if (aCaminho.compare(0, 4, "/ws/") != 0 || barra == std::string::npos) return nullptr;
+  return RotaDoServico(aCaminho.substr(barra + 1));
+}
+
 std::string CaminhoDoServico(const std::string& aSecao, const std::string& aServico) {
   return "/ws/" + aSecao + "/" + aServico;
 }

@@ -31,6 +31,8 @@ struct TRota {
 
 const std::vector<TRota>& Rotas();
 const TRota* RotaDoServico(const std::string& aServico);
+// The service of an address "/ws/<section>/<service>"; null for any other address.
+const TRota* RotaDoCaminho(const std::string& aCaminho);
 
 // "/ws/<section>/<service>" below the base address.
 std::string CaminhoDoServico(const std::string& aSecao, const std::string& aServico);

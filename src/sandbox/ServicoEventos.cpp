@@ -1,5 +1,6 @@
 // Event reception (envEvento 1.00): correction letter, cancellation, EPEC, recipient
-// manifestation, ICMS-suspension extension requests and their cancellations. Each event of the
+// manifestation, ICMS-suspension extension requests and their cancellations, and the tax
+// authority's answers to them. Each event of the
 // lot gets its own answer; the lot is answered 128 once its form is right.
 #include <algorithm>
 #include <chrono>
@@ -15,7 +16,7 @@ namespace mox::sandbox {
 
 namespace {
 
-enum class TAutor { Emitente, Destinatario };
+enum class TAutor { Emitente, Destinatario, Fisco };
 
 struct TTipoEvento {
   const char* Codigo;
@@ -38,6 +39,10 @@ const TTipoEvento kTipos[] = {
     {"111501", "Pedido de Prorrogacao registrado", TAutor::Emitente, false, true, 20},
     {"111502", "Cancelamento de Pedido de Prorrogacao registrado", TAutor::Emitente, false, true, 20},
     {"111503", "Cancelamento de Pedido de Prorrogacao registrado", TAutor::Emitente, false, true, 20},
+    {"411500", "Resposta do Fisco ao Pedido de Prorrogacao registrada", TAutor::Fisco, false, true, 20},
+    {"411501", "Resposta do Fisco ao Pedido de Prorrogacao registrada", TAutor::Fisco, false, true, 20},
+    {"411502", "Resposta do Fisco ao Cancelamento de Pedido de Prorrogacao registrada", TAutor::Fisco, false, true, 20},
+    {"411503", "Resposta do Fisco ao Cancelamento de Pedido de Prorrogacao registrada", TAutor::Fisco, false, true, 20},
 };
 
 constexpr auto kToleranciaRelogio = std::chrono::minutes(5);
@@ -130,6 +135,10 @@ void ConfereSituacao(const TEventoRecebido& aEvento, const TTipoEvento& aTipo, c
   if (aTipo.Autor == TAutor::Emitente && aEvento.Autor.compare(0, 8, nota->CnpjEmitente, 0, 8) != 0)
     throw ERejeicao(574, aEvento.Autor);
   if (aTipo.Autor == TAutor::Destinatario && aEvento.Autor != nota->DocDestinatario) throw ERejeicao(575, aEvento.Autor);
+  // The tax authority answers; neither party of the note may.
+  if (aTipo.Autor == TAutor::Fisco && (aEvento.Autor.compare(0, 8, nota->CnpjEmitente, 0, 8) == 0 ||
+                                       aEvento.Autor == nota->DocDestinatario))
+    throw ERejeicao(576, aEvento.Autor);
   if (const auto emissao = LeDataHora(nota->DhEmi); emissao && LeDataHora(aEvento.DhEvento) < emissao)
     throw ERejeicao(577, aEvento.DhEvento);
   if (Manifestacao(aEvento.Tipo)) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "sandbox/AtendimentoSoap.h"
+#include "sandbox/RotasSandbox.h"
 
 namespace mox::sandbox {
 
@@ -42,13 +43,18 @@ void Registra(const std::string& aLinha) {
   std::cerr << linha << std::flush;
 }
 
+// The connection dropped with nothing written back.
+void Encerra(const httplib::Request& aPedido, const std::string& aRegistro) {
+  Registra(aRegistro);
+  if (aPedido.ssl) ::shutdown(SSL_get_fd(aPedido.ssl), SHUT_RDWR);
+}
+
 // The fault chosen for a batch just recorded; false when no answer is to be written.
 bool AplicaFalha(const httplib::Request& aPedido, TRespostaHttp& aHttp, FalhasSandbox& aFalhas) {
   switch (aFalhas.ProximoLote()) {
     case TFalhaLote::Nenhuma: return true;
     case TFalhaLote::SemResposta:
-      Registra(aHttp.Registro + " [falha: conexão encerrada sem resposta]");
-      if (aPedido.ssl) ::shutdown(SSL_get_fd(aPedido.ssl), SHUT_RDWR);
+      Encerra(aPedido, aHttp.Registro + " [falha: conexão encerrada sem resposta]");
       return false;
     case TFalhaLote::ErroHttp:
       aHttp.Status = 500;
@@ -100,10 +106,23 @@ ServidorSandbox::ServidorSandbox(TConfiguracaoServidor aConfiguracao, TRecursos&
     ::setsockopt(aSocket, SOL_SOCKET, SO_REUSEADDR, &sim, sizeof sim);
   });
   servidor_->Post(".*", [this](const httplib::Request& aPedido, httplib::Response& aResposta) {
+    FalhasSandbox* falhas = recursos_.Falhas;
+    if (falhas && falhas->Responde404()) {
+      aResposta.status = 404;
+      aResposta.set_content("Not Found\n", "text/plain; charset=utf-8");
+      return Registra(aPedido.path + " [falha: HTTP 404]");
+    }
+    const TRota* rota = RotaDoCaminho(aPedido.path);
+    if (falhas && rota && rota->Atende == AtendeEnvioLote && falhas->LoteNaoRecebido())
+      return Encerra(aPedido, aPedido.path + " [falha: lote perdido antes de ser lido]");
     TRequisicaoHttp requisicao{aPedido.path, aPedido.body, aPedido.get_header_value("Content-Type"),
                                aPedido.get_header_value("SOAPAction"), Transmissor(aPedido)};
     TRespostaHttp http = AtendeRequisicao(requisicao, recursos_);
-    if (http.LoteRecebido && recursos_.Falhas && !AplicaFalha(aPedido, http, *recursos_.Falhas)) return;
+    if (http.LoteRecebido && falhas && !AplicaFalha(aPedido, http, *falhas)) return;
+    if (http.ConsultaAtendida && falhas && falhas->ConsultaSemResposta())
+      return Encerra(aPedido, http.Registro + " [falha: consulta respondida, conexão encerrada sem resposta]");
+    if (http.DistribuicaoAtendida && falhas && falhas->DistribuicaoSemResposta())
+      return Encerra(aPedido, http.Registro + " [falha: distribuição sem resposta]");
     aResposta.status = http.Status;
     aResposta.set_content(http.Corpo, http.TipoConteudo.c_str());
     Registra(http.Registro);

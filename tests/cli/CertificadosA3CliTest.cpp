@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "external/CertificateFactory.h"
+#include "support/ClienteDoSandbox.h"
 #include "support/SandboxDeTeste.h"
 #include "support/TokenSoftHsm.h"
 
@@ -25,8 +26,11 @@ class CliA3 : public TesteComSandbox {
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
     std::filesystem::create_directories(pasta_->path() / "repositorio");
     WritePfx(pasta_->path() / "repositorio" / "empresa.pfx", Pki().Company, "");
+    // The component validates each request against the official schemas.
+    esquemas_ = new ClienteDoSandbox(*sandbox_);
   }
   static void TearDownTestSuite() {
+    delete esquemas_;
     delete token_;
     delete pasta_;
     TesteComSandbox::TearDownTestSuite();
@@ -43,6 +47,7 @@ class CliA3 : public TesteComSandbox {
 
   static inline TokenSoftHsm* token_ = nullptr;
   static inline TempDir* pasta_ = nullptr;
+  static inline ClienteDoSandbox* esquemas_ = nullptr;
 };
 
 TEST_F(CliA3, ListsAndInspectsTheTokenCertificateBesideTheStoresMarkedA3) {
@@ -92,8 +97,10 @@ TEST_F(CliA3, TheSandboxAuthorizesABatchSignedAndPostedWithTheTokensKey) {
     ASSERT_EQ(assinada.status, 0) << assinada.err;
     notas.push_back(nota);
   }
-  const std::vector<std::string> sefaz{"--servidores", pasta_->file("hom.ini"), "--ca", pasta_->file("ac.pem"), "--a3",
-                                       "--nome", kCompanyCnpj};
+  // The notes are of layout 3.10: manual 5.0a.
+  const std::vector<std::string> sefaz{"--servidores", pasta_->file("hom.ini"), "--ca", pasta_->file("ac.pem"),
+                                       "--esquemas", esquemas_->Esquemas(), "--a3", "--nome", kCompanyCnpj,
+                                       "--versao-manual", "5.0a"};
   std::vector<std::string> envio{"sefaz", "enviar-lote", notas[0], notas[1], "--lote", "31"};
   envio.insert(envio.end(), sefaz.begin(), sefaz.end());
   const ProgramResult lote = Moxnfe(envio);

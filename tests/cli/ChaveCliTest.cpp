@@ -37,7 +37,7 @@ TEST(CliChave, CalcularBothLayouts) {
   auto j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["chave"], kChave);
   EXPECT_EQ(j["digitoVerificador"], "8");
-  EXPECT_EQ(j["versaoManual"], "5.0a");
+  EXPECT_EQ(j["versaoManual"], "6.0");
 
   // Old layout: nine-digit code, no emission type.
   std::vector<std::string> antiga = Campos({"--data", "2014-03-15", "--versao-manual", "3.0", "--json"});

@@ -56,7 +56,7 @@ TEST(Cli, FailuresAreToldInPortuguese) {
   const std::vector<Caso> casos = {
       {{"sefaz", "status", "--servidores", dir.file("s.ini"), "--uf", "SP", "--pfx",
         dir.file("cert/12345678000195.pfx"), "--senha", "1234", "--ca", dir.file("cert/ac.pem"), "--esquemas",
-        dir.file("Esquemas")},
+        dir.file("Esquemas"), "--versao-manual", "5.0a"},
        "conexão recusada"},
       {{"tx2", "converter", moxtest::Fixture("tx2/venda-simples.tx2").string(), "--saida", "/proc/moxnfe/x.txt"},
        "/proc/moxnfe/x.txt: arquivo ou pasta não existe"},

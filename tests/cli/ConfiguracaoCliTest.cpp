@@ -85,7 +85,7 @@ TEST_F(CliConfiguracaoNovoUsuario, TypedNamesAreTakenFromTheCurrentFolder) {
     ASSERT_EQ(mostrar.status, 0) << nome << ": " << mostrar.err;
     auto json = nlohmann::json::parse(mostrar.out);
     EXPECT_EQ(json["ArquivoServidoresHom"], trabalho + "hom.ini");
-    EXPECT_EQ(json["VersaoManual"], "5.0a") << "the same default as every other command";
+    EXPECT_EQ(json["VersaoManual"], "6.0") << "the same default as every other command";
     EXPECT_EQ(json["DiretorioLog"], dados + "Log/");
     EXPECT_EQ(json["DiretorioXmlDestinatario"], dados + "XmlDestinatario/");
     EXPECT_EQ(Moxnfe({"configuracao", "verificar", nome}).status, 0);
@@ -110,7 +110,7 @@ TEST_F(CliConfiguracaoNovoUsuario, AFreshConfigurationPassesItsCheck) {
   EXPECT_EQ(ok.out, "Configuração válida: " + config + "nfeConfig.ini\n");
   auto json = nlohmann::json::parse(Moxnfe({"configuracao", "mostrar", "--json"}).out);
   EXPECT_EQ(json["ArquivoServidoresHom"], std::string(MOXNFE_BINARY_DIR) + "/nfeServidoresHom.ini");
-  EXPECT_EQ(json["DiretorioTemplates"], std::string(MOXNFE_BINARY_DIR) + "/Templates/vm50a/");
+  EXPECT_EQ(json["DiretorioTemplates"], std::string(MOXNFE_BINARY_DIR) + "/Templates/vm60/");
 
   // The user's own copy of a read-only data file comes first.
   std::filesystem::create_directories(dados);

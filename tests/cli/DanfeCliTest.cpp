@@ -65,3 +65,32 @@ TEST(CliDanfe, FalhasSaemComUmEDizemPorque) {
   EXPECT_EQ(Moxnfe({"danfe", "--formato", "tiff", Fixture("lote/lote-2-nfeproc.xml")}).status, 2);
   EXPECT_EQ(Moxnfe({"danfe"}).status, 2);
 }
+
+TEST(CliDanfe, PastaGeraCadaXmlEContaOsQueFalham) {
+  moxtest::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "xml" / "sub");
+  std::filesystem::create_directories(dir.path() / "pdf");
+  std::filesystem::copy_file(Fixture("lote/lote-2-nfeproc.xml"), dir.path() / "xml" / "lote.xml");
+  std::filesystem::copy_file(Fixture("danfe/cancelamento-registrado.xml"), dir.path() / "xml" / "sub" / "canc.xml");
+  moxtest::WriteText(dir.path() / "xml" / "quebrado.xml", "<nfeProc>");
+  auto r = Moxnfe({"danfe", "--json", "--pasta", dir.file("xml"), "--saida", dir.file("pdf")});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  auto resultado = nlohmann::json::parse(r.out);
+  ASSERT_EQ(resultado["problemas"].size(), 1u) << r.out;
+  EXPECT_EQ(resultado["problemas"][0].get<std::string>().rfind("Arquivo " + dir.file("xml/quebrado.xml") + " com problema(s): ", 0), 0u);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("pdf/lote.pdf")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file("pdf/canc.pdf")));
+
+  EXPECT_EQ(Moxnfe({"danfe", "--pasta", dir.file("xml"), Fixture("lote/lote-2-nfeproc.xml")}).status, 2);
+  EXPECT_EQ(Moxnfe({"danfe", "--pasta", dir.file("nao-existe")}).status, 2);
+  EXPECT_EQ(Moxnfe({"danfe", "--copias", "duas", Fixture("lote/lote-2-nfeproc.xml")}).status, 2);
+}
+
+TEST(CliDanfe, EpecPedeProtocoloEDataHora) {
+  moxtest::TempDir dir;
+  auto semData = Moxnfe({"danfe", "--saida", dir.str(), "--protocolo-epec", "891160000012345",
+                         Fixture("lote/lote-2-nfeproc.xml")});
+  EXPECT_EQ(semData.status, 1);
+  EXPECT_NE(semData.err.find("Data Hora do EPEC não foi informado"), std::string::npos) << semData.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("lote-2-nfeproc.pdf")));
+}

@@ -33,10 +33,17 @@ class CliEmitir : public TesteComCliente {
     return RunProgram(BuiltProgram("moxnfe"), aArgs);
   }
 
-  // The TX2 of aQuantidade example notes dated now.
+  // The TX2 of aQuantidade example notes (layout 3.10) dated now.
   std::string Tx2(int aQuantidade) {
     std::string tx2 = Tx2DosExemplos(aQuantidade, numero_);
     numero_ += aQuantidade;
+    return std::regex_replace(tx2, std::regex("dhEmi_B09=[^\n]*"), "dhEmi_B09=" + AgoraBrasilia());
+  }
+
+  // The 4.00 TX2 example as note aNumero, dated now.
+  static std::string Tx2Leiaute400(int aNumero) {
+    const std::string tx2 = std::regex_replace(ReadText(Fixture("tx2/venda-simples-400.tx2")),
+                                               std::regex("nNF_B08=[^\n]*"), "nNF_B08=" + std::to_string(aNumero));
     return std::regex_replace(tx2, std::regex("dhEmi_B09=[^\n]*"), "dhEmi_B09=" + AgoraBrasilia());
   }
 
@@ -68,11 +75,23 @@ class CliEmitir : public TesteComCliente {
 
 TEST_F(CliEmitir, Tx2DeTresNotasDaTresNfeProc310) {
   WriteText(pasta_.file("notas.tx2"), Tx2(3));
-  const ProgramResult r = Nfe({"emitir", pasta_.file("notas.tx2"), "--json"});
+  const ProgramResult r = Nfe({"emitir", pasta_.file("notas.tx2"), "--versao-manual", "5.0a", "--json"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   ConfereAutorizadas(Json(r), 3, "PL_008i2/procNFe_v3.10.xsd");
   const ProgramResult pendentes = Nfe({"pendentes", "--json"});
   EXPECT_TRUE(Json(pendentes)["pendentes"].empty()) << pendentes.out;
+}
+
+// Without --versao-manual: manual 6.0, the TX2 read with the newest package (pl_010), each note
+// authorized in layout 4.00.
+TEST_F(CliEmitir, Tx2Leiaute400PorPadraoDaNfeProc400) {
+  WriteText(pasta_.file("notas.tx2"), Tx2Leiaute400(numero_) + Tx2Leiaute400(numero_ + 1));
+  numero_ += 2;
+  const ProgramResult r = Nfe({"emitir", pasta_.file("notas.tx2"), "--json"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  ConfereAutorizadas(Json(r), 2, "PL_010_V1.30/procNFe_v4.00.xsd");
+  for (const auto& nota : Json(r)["notas"])
+    EXPECT_NE(ReadText(nota["arquivo"].get<std::string>()).find("versao=\"4.00\"><NFe"), std::string::npos);
 }
 
 TEST_F(CliEmitir, XmlNaoAssinadoDeCadaLeiauteNoSeuManual) {
@@ -102,7 +121,7 @@ TEST_F(CliEmitir, NotaRejeitadaTemOCodigoDaSefazENaoFicaPendente) {
   const std::string producao =
       Assina(NotaDeTeste(numero_++, [](std::string& n) { Troca(n, "<tpAmb>2</tpAmb>", "<tpAmb>1</tpAmb>"); }), "infNFe");
   WriteText(pasta_.file("assinadas.xml"), boa + "\n" + producao + "\n");
-  const ProgramResult r = Nfe({"emitir", pasta_.file("assinadas.xml")});
+  const ProgramResult r = Nfe({"emitir", pasta_.file("assinadas.xml"), "--versao-manual", "5.0a"});
   EXPECT_EQ(r.status, 3) << r.out << r.err;
   EXPECT_NE(r.out.find(ChaveDe(producao) + ": rejeitada 252 - Rejeição: Ambiente informado diverge do Ambiente de recebimento"),
             std::string::npos)
@@ -116,7 +135,7 @@ TEST_F(CliEmitir, NotaRejeitadaTemOCodigoDaSefazENaoFicaPendente) {
 TEST_F(CliEmitir, NotaQueOComponenteRecusaNaoSai) {
   // Contingency emission type in normal mode without its justification: refused when signing.
   WriteText(pasta_.file("scan.tx2"), std::regex_replace(Tx2(1), std::regex("tpEmis_B22=1"), "tpEmis_B22=3"));
-  const ProgramResult r = Nfe({"emitir", pasta_.file("scan.tx2")});
+  const ProgramResult r = Nfe({"emitir", pasta_.file("scan.tx2"), "--versao-manual", "5.0a"});
   EXPECT_EQ(r.status, 3) << r.out << r.err;
   EXPECT_NE(r.out.find(": erro - 557 - Rejeição: A Justificativa de entrada em contingência deve ser informada"),
             std::string::npos)

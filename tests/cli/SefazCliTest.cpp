@@ -29,6 +29,10 @@ class CliSefaz : public TesteComSandbox {
     esquemas_ = new ClienteDoSandbox(*sandbox_);
     WritePfx(pasta_->path() / "destinatario.pfx", OutraEmpresa(), "s");
     WriteCertificatePem(pasta_->path() / "ac.pem", Pki().Authority);
+    mox::TCertificateRequest fisco;
+    fisco.CommonName = "SECRETARIA DA FAZENDA TESTE:46377222000129";
+    fisco.Cnpj = "46377222000129";
+    WritePfx(pasta_->path() / "fisco.pfx", IssueHolder(fisco), "s");
   }
   static void TearDownTestSuite() {
     delete esquemas_;
@@ -45,6 +49,13 @@ class CliSefaz : public TesteComSandbox {
                                  pasta_->file("ac.pem"), std::string("--esquemas"), esquemas_->Esquemas()})
       aArgs.push_back(a);
     return RunProgram(BuiltProgram("moxnfe"), aArgs);
+  }
+
+  // The same on manual 5.0a (layout 3.10), for the 3.10 test notes: the option comes first,
+  // so a test's own --versao-manual still wins.
+  ProgramResult Sefaz310(std::vector<std::string> aArgs, const std::string& aPfx = "empresa.pfx") {
+    aArgs.insert(aArgs.begin() + 1, {"--versao-manual", "5.0a"});
+    return Sefaz(std::move(aArgs), aPfx);
   }
 
   std::string NotaAssinadaEmArquivo(int aNumero) {
@@ -84,17 +95,22 @@ TEST_F(CliSefaz, AsksTheStatusInTheLayoutOfEachManualVersion) {
     EXPECT_NE(Json(r)["xml"].get<std::string>().find(std::string("versao=\"") + caso.leiaute + "\""),
               std::string::npos);
   }
+  // Without the option: manual 6.0, the status of layout 4.00 at NFeStatusServico4.
+  const ProgramResult padrao = Sefaz({"status", "--json"});
+  EXPECT_EQ(padrao.status, 0) << padrao.out << padrao.err;
+  EXPECT_EQ(Json(padrao)["cStat"], "107");
+  EXPECT_NE(Json(padrao)["xml"].get<std::string>().find("versao=\"4.00\""), std::string::npos) << padrao.out;
 }
 
 TEST_F(CliSefaz, SendsABatchShowsItsProtocolsAndCancelsANote) {
   const std::string nota1 = NotaAssinadaEmArquivo(8001), nota2 = NotaAssinadaEmArquivo(8002);
-  const ProgramResult envio = Sefaz({"enviar-lote", nota1, nota2, "--lote", "12"});
+  const ProgramResult envio = Sefaz310({"enviar-lote", nota1, nota2, "--lote", "12"});
   ASSERT_EQ(envio.status, 0) << envio.out << envio.err;
   const size_t marca = envio.out.find("Recibo: ");
   ASSERT_NE(marca, std::string::npos) << envio.out;
   const std::string recibo = envio.out.substr(marca + 8, 15);
 
-  const ProgramResult consulta = Sefaz({"consultar-recibo", recibo, "--json"});
+  const ProgramResult consulta = Sefaz310({"consultar-recibo", recibo, "--json"});
   EXPECT_EQ(consulta.status, 0) << consulta.out;
   const auto documentos = Json(consulta)["documentos"];
   ASSERT_EQ(documentos.size(), 2u);
@@ -103,13 +119,13 @@ TEST_F(CliSefaz, SendsABatchShowsItsProtocolsAndCancelsANote) {
   EXPECT_EQ(documentos[0]["cStat"], "100");
   EXPECT_EQ(documentos[1]["cStat"], "100");
 
-  const ProgramResult cancelamento = Sefaz({"cancelar", chave, "--protocolo", documentos[0]["protocolo"].get<std::string>(),
+  const ProgramResult cancelamento = Sefaz310({"cancelar", chave, "--protocolo", documentos[0]["protocolo"].get<std::string>(),
                                             "--justificativa", "Cancelamento pedido pelo cliente"});
   EXPECT_EQ(cancelamento.status, 0) << cancelamento.out << cancelamento.err;
   EXPECT_NE(cancelamento.out.find("evento 110111 " + chave + ": 135 - Evento registrado e vinculado a NF-e"),
             std::string::npos)
       << cancelamento.out;
-  const ProgramResult situacao = Sefaz({"consultar-nfe", chave});
+  const ProgramResult situacao = Sefaz310({"consultar-nfe", chave});
   EXPECT_EQ(situacao.status, 0);
   EXPECT_EQ(situacao.out.rfind("SEFAZ: 101 - Cancelamento de NF-e homologado", 0), 0u) << situacao.out;
 }
@@ -142,10 +158,16 @@ TEST_F(CliSefaz, WritesRequestsSefazAcceptsForTheOtherServices) {
       {"prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--itens", "1:1.0000"}, "empresa.pfx", ": 135 - "},
       {"cancelamento da prorrogação", {"prorrogacao", chave, "--protocolo", protocolo, "--cancelar"}, "empresa.pfx",
        ": 135 - "},
+      {"resposta do Fisco ao pedido", {"resposta-prorrogacao", chave, "--pedido", "ID111500" + chave + "01", "--itens",
+                                       "1:2:10:Quantidade nao comprovada: falta nota de retorno"},
+       "fisco.pfx", "evento 411500 " + chave + ": 135 - "},
+      {"resposta do Fisco ao cancelamento", {"resposta-prorrogacao", chave, "--pedido", "ID111502" + chave + "01",
+                                             "--cancelamento", "1:1"},
+       "fisco.pfx", "evento 411502 " + chave + ": 135 - "},
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
-    const ProgramResult r = Sefaz(c.argumentos, c.pfx);
+    const ProgramResult r = Sefaz310(c.argumentos, c.pfx);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find(c.esperado), std::string::npos) << r.out;
   }
@@ -213,7 +235,7 @@ TEST_F(CliSefaz, EndsWithItsOwnStatusForRejectionsMistakesAndMissingSetUp) {
   };
   for (const auto& c : casos) {
     SCOPED_TRACE(c.nome);
-    const ProgramResult r = Sefaz(c.argumentos);
+    const ProgramResult r = Sefaz310(c.argumentos);
     EXPECT_EQ(r.status, c.status) << r.out << r.err;
     EXPECT_NE((r.out + r.err).find(c.mensagem), std::string::npos) << r.out << r.err;
   }
@@ -246,13 +268,13 @@ TEST_F(CliSefaz, TakesTheComponentsSettingsFromAConfigurationFile) {
 TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) {
   const std::vector<std::string>& validar = kValidar;
   const ProgramResult sincrono =
-      Sefaz(Com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
+      Sefaz310(Com({"enviar-lote", NotaAssinadaEmArquivo(8301), "--sincrono", "--compactado", "--json"}, validar));
   EXPECT_EQ(sincrono.status, 0) << sincrono.out << sincrono.err;
   EXPECT_EQ(Json(sincrono)["cStat"], "104");
   ASSERT_EQ(Json(sincrono)["documentos"].size(), 1u) << sincrono.out;
   EXPECT_EQ(Json(sincrono)["documentos"][0]["cStat"], "100");
 
-  const ProgramResult compactado = Sefaz({"enviar-lote", NotaAssinadaEmArquivo(8302), "--compactado"});
+  const ProgramResult compactado = Sefaz310({"enviar-lote", NotaAssinadaEmArquivo(8302), "--compactado"});
   EXPECT_EQ(compactado.status, 0) << compactado.out << compactado.err;
   EXPECT_NE(compactado.out.find("Recibo: "), std::string::npos) << compactado.out;
 
@@ -261,12 +283,12 @@ TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) 
   const size_t cep = nota.find("<CEP>");
   nota.replace(cep, 19, "<CEP>0100</CEP>");
   WriteText(pasta_->file("cep-invalido.xml"), nota);
-  const ProgramResult invalida = Sefaz(Com({"enviar-lote", pasta_->file("cep-invalido.xml")}, validar));
+  const ProgramResult invalida = Sefaz310(Com({"enviar-lote", pasta_->file("cep-invalido.xml")}, validar));
   EXPECT_EQ(invalida.status, 1) << invalida.out << invalida.err;
   EXPECT_NE(invalida.err.find("CEP"), std::string::npos) << invalida.err;
   EXPECT_EQ(invalida.out.find("SEFAZ:"), std::string::npos) << invalida.out;
 
-  const ProgramResult status = Sefaz(Com({"status"}, validar));
+  const ProgramResult status = Sefaz310(Com({"status"}, validar));
   EXPECT_EQ(status.status, 0) << status.out << status.err;
 }
 
@@ -275,19 +297,19 @@ TEST_F(CliSefaz, SendsSynchronousAndCompressedBatchesAndValidatesBeforeSending) 
 TEST_F(CliSefaz, CancelsByRequestWhenAskedAndQueriesTheRegistryOfAnotherUF) {
   Autoriza(*std::make_unique<ClienteDeTeste>(), *sandbox_, Assina(NotaDeTeste(8601), "infNFe"));
   const std::string chave = ChaveDe(NotaDeTeste(8601));
-  const ProgramResult situacao = Sefaz({"consultar-nfe", chave, "--json"});
+  const ProgramResult situacao = Sefaz310({"consultar-nfe", chave, "--json"});
   ASSERT_EQ(situacao.status, 0) << situacao.out << situacao.err;
   const std::string protocolo = Json(situacao)["documentos"].at(0)["protocolo"];
-  const ProgramResult pedido = Sefaz({"cancelar", chave, "--pedido", "--protocolo", protocolo, "--justificativa",
+  const ProgramResult pedido = Sefaz310({"cancelar", chave, "--pedido", "--protocolo", protocolo, "--justificativa",
                                       "Cancelamento pedido pelo cliente", "--json"});
   EXPECT_EQ(pedido.status, 0) << pedido.out << pedido.err;
   ASSERT_EQ(Json(pedido)["documentos"].size(), 1u) << pedido.out;
   EXPECT_EQ(Json(pedido)["documentos"][0]["tipo"], "cancelamento");
   EXPECT_EQ(Json(pedido)["documentos"][0]["cStat"], "101");
-  const ProgramResult outraUF = Sefaz({"consultar-cadastro", "--cnpj", kCompanyCnpj, "--uf-cadastro", "pr"});
+  const ProgramResult outraUF = Sefaz310({"consultar-cadastro", "--cnpj", kCompanyCnpj, "--uf-cadastro", "pr"});
   EXPECT_EQ(outraUF.status, 3) << outraUF.out << outraUF.err;
   EXPECT_EQ(outraUF.out.rfind("SEFAZ: 259 - ", 0), 0u) << outraUF.out;
-  const ProgramResult tipoDeDocumento = Sefaz({"consultar-cadastro", "--cpf", "123"});
+  const ProgramResult tipoDeDocumento = Sefaz310({"consultar-cadastro", "--cpf", "123"});
   EXPECT_EQ(tipoDeDocumento.status, 1);
   EXPECT_NE(tipoDeDocumento.err.find("O CPF 123 deve conter exatamente 11 dígitos."), std::string::npos)
       << tipoDeDocumento.err;

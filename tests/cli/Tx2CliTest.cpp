@@ -18,12 +18,14 @@ std::string Exemplo(const std::string& aNome) { return moxtest::Fixture("tx2/" +
 }  // namespace
 
 TEST(CliTx2, ConvertsFilesAndStandardInput) {
-  auto duas = Moxnfe({"tx2", "converter", Exemplo("duas-notas.tx2")});
+  // The 3.10 examples name their package; the default is the 4.00 layout (below).
+  auto duas = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", Exemplo("duas-notas.tx2")});
   ASSERT_EQ(duas.status, 0) << duas.err;
   EXPECT_EQ(std::count(duas.out.begin(), duas.out.end(), '\n'), 2);
   EXPECT_EQ(duas.out.rfind("<infNFe Id=\"NFe35", 0), 0u) << duas.out.substr(0, 80);
 
-  auto json = Moxnfe({"tx2", "converter", "--json", "-"}, moxtest::ReadText(Exemplo("venda-simples.tx2")));
+  auto json = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", "--json", "-"},
+                     moxtest::ReadText(Exemplo("venda-simples.tx2")));
   ASSERT_EQ(json.status, 0) << json.err;
   auto parsed = nlohmann::json::parse(json.out);
   EXPECT_EQ(parsed["esquema"], "pl_008i1");
@@ -31,16 +33,35 @@ TEST(CliTx2, ConvertsFilesAndStandardInput) {
   EXPECT_EQ(parsed["notas"][0]["chave"].get<std::string>().size(), 44u);
 
   moxtest::TempDir dir;
-  auto arquivo = Moxnfe({"tx2", "converter", Exemplo("duas-notas.tx2"), "--saida", dir.file("lote.txt")});
+  auto arquivo = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", Exemplo("duas-notas.tx2"), "--saida",
+                         dir.file("lote.txt")});
   ASSERT_EQ(arquivo.status, 0) << arquivo.err;
   EXPECT_EQ(moxtest::ReadText(dir.file("lote.txt")), duas.out);
   EXPECT_NE(arquivo.err.find("2 nota(s) gravada(s)"), std::string::npos);
 }
 
+// Without --esquema the converter writes the 4.00 layout of the newest package (pl_010); the
+// 4.00 example needs nothing else, and a 3.10 note is refused on its first 3.10-only field.
+TEST(CliTx2, ConvertsTheLayout400ByDefault) {
+  auto json = Moxnfe({"tx2", "converter", "--json", "-"}, moxtest::ReadText(Exemplo("venda-simples-400.tx2")));
+  ASSERT_EQ(json.status, 0) << json.err;
+  auto parsed = nlohmann::json::parse(json.out);
+  EXPECT_EQ(parsed["esquema"], "pl_010");
+  ASSERT_EQ(parsed["notas"].size(), 1u);
+  auto texto = Moxnfe({"tx2", "converter", Exemplo("venda-simples-400.tx2")});
+  ASSERT_EQ(texto.status, 0) << texto.err;
+  EXPECT_NE(texto.out.find("versao=\"4.00\""), std::string::npos) << texto.out.substr(0, 120);
+  EXPECT_NE(texto.out.find("<detPag>"), std::string::npos);
+
+  auto antiga = Moxnfe({"tx2", "converter", Exemplo("venda-simples.tx2")});
+  EXPECT_EQ(antiga.status, 1);
+  EXPECT_NE(antiga.err.find("campo desconhecido: indPag_B05"), std::string::npos) << antiga.err;
+}
+
 TEST(CliTx2, BadInputNamesTheLine) {
   std::string texto = moxtest::ReadText(Exemplo("venda-simples.tx2"));
   texto.replace(texto.find("natOp_B04"), 9, "natOp_XX9");
-  auto ruim = Moxnfe({"tx2", "converter", "-"}, texto);
+  auto ruim = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", "-"}, texto);
   EXPECT_EQ(ruim.status, 1);
   EXPECT_NE(ruim.err.find("Não foi possível converter a Linha: [4] natOp_XX9=VENDA DE MERCADORIA\nErro: Campo natOp_XX9 "
                           "não encontrado"),
@@ -55,9 +76,10 @@ TEST(CliTx2, BadInputNamesTheLine) {
   EXPECT_NE(esquema.err.find("pl_011"), std::string::npos) << esquema.err;
 }
 
-// Each mistake a user makes while typing TX2, with the line as an editor counts it.
+// Each mistake a user makes while typing TX2, with the line as an editor counts it (the 4.00
+// example, converted with the default package).
 TEST(CliTx2, MistakesNameTheLineFromOne) {
-  const std::string exemplo = moxtest::ReadText(Exemplo("venda-simples.tx2"));
+  const std::string exemplo = moxtest::ReadText(Exemplo("venda-simples-400.tx2"));
   auto troca = [&](const std::string& aDe, const std::string& aPara) {
     std::string texto = exemplo;
     texto.replace(texto.find(aDe), aDe.size(), aPara);
@@ -100,13 +122,13 @@ TEST(CliTx2, FailureAfterSavedNotesWritesNothing) {
   std::string ruim = moxtest::ReadText(Exemplo("venda-simples.tx2"));
   ruim.replace(ruim.find("natOp_B04"), 9, "natOp_XX9");
   const std::string texto = moxtest::ReadText(Exemplo("duas-notas.tx2")) + ruim;
-  auto saida = Moxnfe({"tx2", "converter", "-"}, texto);
+  auto saida = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", "-"}, texto);
   EXPECT_EQ(saida.status, 1);
   EXPECT_TRUE(saida.out.empty()) << saida.out.substr(0, 80);
 
   moxtest::TempDir dir;
   moxtest::WriteText(dir.file("lote.txt"), "anterior");
-  auto arquivo = Moxnfe({"tx2", "converter", "-", "--saida", dir.file("lote.txt")}, texto);
+  auto arquivo = Moxnfe({"tx2", "converter", "--esquema", "pl_008i1", "-", "--saida", dir.file("lote.txt")}, texto);
   EXPECT_EQ(arquivo.status, 1);
   EXPECT_EQ(moxtest::ReadText(dir.file("lote.txt")), "anterior");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);

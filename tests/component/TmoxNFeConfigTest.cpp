@@ -401,6 +401,8 @@ TEST_F(ComponentConfig, UfTableAndSchemaPackages) {
       {TVersaoManual::vm40, "PL_006J", true},   {TVersaoManual::vm40, "pl_006m", false},
       {TVersaoManual::vm50, "pl_006t", true},   {TVersaoManual::vm50, "pl_008a", false},
       {TVersaoManual::vm50a, "pl_008i1", true}, {TVersaoManual::vm50a, "pl_006v", false},
+      {TVersaoManual::vm60, "pl_009", true},    {TVersaoManual::vm60, "PL_010", true},
+      {TVersaoManual::vm60, "pl_008i1", false}, {TVersaoManual::vm60, "pl_006v", false},
       {TVersaoManual::vm202a, "qualquer", true},
   };
   for (const auto& c : cases) {
@@ -413,6 +415,9 @@ TEST_F(ComponentConfig, UfTableAndSchemaPackages) {
   EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.ChecarVersaoEsquema("pl_008a"); }),
             "Versão esquema não condiz com a versão manual definida, utilize ( pl_006m, pl_006n, pl_006p, pl_006q, "
             "pl_006r, pl_006s, pl_006v ).");
+  n.SetVersaoManual(TVersaoManual::vm60);
+  EXPECT_EQ(moxtest::MensagemDe<EmoxException>([&] { n.ChecarVersaoEsquema("pl_008i1"); }),
+            "Versão esquema não condiz com a versão manual definida, utilize ( pl_009, pl_010 ).");
 }
 
 TEST_F(ComponentConfig, CheckConfigMessagesInOrder) {

@@ -7,6 +7,7 @@
 #include "danfe/TmoxNFeDanfe.h"
 #include "danfe/TmoxNFeDanfeDados.h"
 #include "external/TmoxKivoX.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
@@ -107,6 +108,41 @@ TEST(DanfeDados, ItensLotesDelimitadorEDesonerado) {
   itens.Next();
   EXPECT_EQ(itens.FieldByName("ItemCST").AsString(), "102");
   EXPECT_EQ(dados.DataSourceMed()->DataSet()->RecordCount(), 1u);  // an empty line for item 2
+}
+
+// The reform note (layout 4.00, PL_010): IBS, CBS and IS in the totals and per item, the
+// single-phase fuel item with its own values; a 4.00 note without the groups leaves them empty.
+TEST(DanfeDados, TributosDaReformaNosTotaisENosItens) {
+  mox::TmoxNFeDanfeDados50 dados;
+  dados.SetValidarRegrasNegocio(false);
+  dados.SetXml(moxtest::NotaDeTeste400(4002, {}, true));
+  dados.PopulaDataSet();
+  mox::TmoxDataSet& d = *dados.DataSource()->DataSet();
+  const std::pair<const char*, const char*> totais[] = {
+      {"ReformaTributaria", "1"}, {"BaseCalcIBSCBS", "1.000,00"}, {"ValorIBSUF", "0,70"}, {"ValorIBSMun", "0,50"},
+      {"ValorTotIBS", "1,20"},    {"ValorTotCBS", "8,00"},        {"ValorTotIS", "100,00"}, {"ValorTotNFTot", "4.159,20"}};
+  for (const auto& [campo, valor] : totais) EXPECT_EQ(d.FieldByName(campo).AsString(), valor) << campo;
+  mox::TmoxDataSet& itens = *dados.DataSourceItens()->DataSet();
+  ASSERT_EQ(itens.RecordCount(), 2u);
+  itens.First();
+  EXPECT_EQ(itens.FieldByName("ItemVIBS").AsString(), "1,20");
+  EXPECT_EQ(itens.FieldByName("ItemVCBS").AsString(), "8,00");
+  EXPECT_EQ(itens.FieldByName("ItemVIS").AsString(), "100,00");
+  EXPECT_EQ(itens.FieldByName("ItemTributosReforma").AsString(),
+            "IBS/CBS CST 000 cClassTrib 000001: BC 1.000,00; IBS UF 0,10% 0,70; IBS Mun. 0,05% 0,50; IBS 1,20; "
+            "CBS 0,90% 8,00\nIS CST 000 cClassTrib 000001: BC 1.000,00; 10,00% 100,00");
+  itens.Next();
+  EXPECT_EQ(itens.FieldByName("ItemTributosReforma").AsString(),
+            "IBS/CBS CST 620 cClassTrib 620001: IBS monofásico 5,00; CBS monofásica 45,00");
+  EXPECT_EQ(itens.FieldByName("ItemVIS").AsString(), "");
+
+  dados.SetXml(moxtest::NotaDeTeste400(1));
+  dados.PopulaDataSet();
+  EXPECT_EQ(d.FieldByName("ReformaTributaria").AsString(), "");
+  EXPECT_EQ(d.FieldByName("ValorTotIBS").AsString(), "");
+  EXPECT_EQ(d.FieldByName("ValorTotNota").AsString(), "79,80");
+  itens.First();
+  EXPECT_EQ(itens.FieldByName("ItemTributosReforma").AsString(), "");
 }
 
 TEST(DanfeDados, LoteAutorizadoDeDuasNotas) {

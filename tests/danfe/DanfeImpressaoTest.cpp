@@ -75,3 +75,35 @@ TEST(DanfeImpressao, JobFicaNaFilaDaImpressoraIndicada) {
 }
 
 }  // namespace
+
+namespace {
+
+// The component's print operations each leave their jobs on the queue they name.
+TEST(DanfeImpressao, OperacoesDoComponenteMandamCadaDocumentoParaAFila) {
+  if (::access("/usr/sbin/cupsd", X_OK) != 0) GTEST_SKIP() << "cupsd não instalado (pacote cups)";
+  if (::geteuid() != 0) GTEST_SKIP() << "cupsd precisa ser iniciado como root para servir filas";
+  CupsDeTeste cups;
+  ASSERT_EQ(RunProgram("/usr/sbin/lpadmin", {"-p", "componente", "-v", "file:///dev/null", "-E"}).status, 0);
+  ASSERT_EQ(RunProgram("/usr/sbin/cupsdisable", {"componente"}).status, 0);
+
+  moxtest::TempDir dir;
+  mox::TmoxNFe nfe;
+  moxtest::PreparaComponente(nfe, dir);
+  const std::string nota =
+      moxtest::NotaAutorizada(moxtest::NotasAssinadas(moxtest::Tx2Exemplo("venda-simples.tx2")).front());
+  const std::string epec = moxtest::NotaEmEpec();
+  std::filesystem::create_directories(dir.path() / "xml");
+  moxtest::WriteText(dir.path() / "xml" / "1.xml", nota);
+  moxtest::WriteText(dir.path() / "xml" / "2.xml", moxtest::ReadText(moxtest::Fixture("danfe/cancelamento-registrado.xml")));
+
+  nfe.ImprimirDanfe("1", nota, "", "componente");
+  nfe.ImprimirEPEC(epec, "891160000012345", "2016-08-02T14:05:00-03:00", "", "componente");
+  nfe.ImprimirCCe(moxtest::ReadText(moxtest::Fixture("danfe/cce-registrada.xml")), "componente");
+  EXPECT_TRUE(nfe.ImprimirDanfeXmlDiretorio(dir.file("xml"), "", "", "componente").empty());
+  auto jobs = RunProgram("/usr/bin/lpstat", {"-o", "componente"});
+  for (const char* job : {"componente-1 ", "componente-2 ", "componente-3 ", "componente-4 ", "componente-5 "})
+    EXPECT_NE(jobs.out.find(job), std::string::npos) << job << "\n" << jobs.out << jobs.err;
+  EXPECT_EQ(jobs.out.find("componente-6 "), std::string::npos) << jobs.out;
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include "danfe/NotasDanfe.h"
 #include "danfe/TmoxNFeDanfe.h"
 #include "support/MensagemDe.h"
+#include "support/SandboxDeTeste.h"
 
 namespace {
 
@@ -83,6 +84,26 @@ TEST_F(DanfePdf, QuadrosObrigatoriosComOsValoresDaNota) {
   EXPECT_LT(texto.find("CÁLCULO DO IMPOSTO"), texto.find("TRANSPORTADOR"));
   EXPECT_LT(texto.find("TRANSPORTADOR"), texto.find("DADOS DO PRODUTO"));
   EXPECT_LT(texto.find("DADOS DO PRODUTO"), texto.find("DADOS ADICIONAIS"));
+}
+
+// A reform note prints its IBS, CBS and IS totals below the tax block and each item's taxes
+// under its description; a note without the groups prints no such row.
+TEST_F(DanfePdf, TributosDaReformaNoQuadroDoImpostoENosItens) {
+  const std::string nfe = moxtest::Assina(moxtest::NotaDeTeste400(4002, {}, true), "infNFe");
+  const std::string texto = moxtest::ExportaTexto(danfe_, moxtest::NotaAutorizada(nfe), dir_);
+  const std::vector<std::string> esperados = {
+      "BASE DE CÁLC. IBS/CBS", "VALOR DO IBS UF", "VALOR DO IBS MUN.", "VALOR TOTAL DO IBS", "VALOR TOTAL DA CBS",
+      "VALOR TOTAL DO IS", "TOTAL C/ IBS, CBS E IS", "4.159,20", "IBS/CBS CST 000 cClassTrib", "IBS UF 0,10% 0,70",
+      "CBS 0,90% 8,00", "IS CST 000 cClassTrib", "CBS monofásica 45,00"};
+  for (const std::string& e : esperados) EXPECT_NE(texto.find(e), std::string::npos) << "falta \"" << e << "\"\n" << texto;
+  EXPECT_LT(texto.find("CÁLCULO DO IMPOSTO"), texto.find("VALOR TOTAL DO IBS"));
+  EXPECT_LT(texto.find("VALOR TOTAL DO IBS"), texto.find("TRANSPORTADOR"));
+
+  const std::string semReforma = moxtest::Assina(moxtest::NotaDeTeste400(1), "infNFe");
+  const std::string outro = moxtest::ExportaTexto(danfe_, moxtest::NotaAutorizada(semReforma), dir_);
+  EXPECT_NE(outro.find("CÁLCULO DO IMPOSTO"), std::string::npos);
+  EXPECT_EQ(outro.find("VALOR TOTAL DO IBS"), std::string::npos);
+  EXPECT_EQ(outro.find("IBS/CBS"), std::string::npos);
 }
 
 TEST_F(DanfePdf, SessentaItensContinuamComOCabecalhoRepetido) {

@@ -63,6 +63,20 @@ std::vector<std::string> NotasAssinadas(const std::string& aTx2) {
 
 std::string Chave(const std::string& aNFe) { return IdDe(aNFe).substr(3); }
 
+std::string NotaEmEpec() {
+  return NotasAssinadas(Tx2Exemplo("venda-simples.tx2",
+                                   {{"tpEmis_B22", "4"},
+                                    {"dhCont_B28", "2016-08-02T14:00:00-03:00"},
+                                    {"xJust_B29", "Falha de comunicacao com a SEFAZ autorizadora"}}))
+      .front();
+}
+
+void PreparaComponente(mox::TmoxNFe& aNFe, const TempDir& aDir) {
+  aNFe.SetVersaoManual(mox::TVersaoManual::vm50a);
+  aNFe.SetDiretorioTemplates(std::string(MOXNFE_BINARY_DIR) + "/Templates/");
+  aNFe.SetDiretorioLogErro(aDir.file("LogErro"));
+}
+
 std::string NotaAutorizada(const std::string& aNFe, const std::string& aCStat) {
   return "<nfeProc xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"3.10\">" + aNFe +
          "<protNFe versao=\"3.10\"><infProt><tpAmb>2</tpAmb><verAplic>SP_NFE_PL_008i2</verAplic><chNFe>" +

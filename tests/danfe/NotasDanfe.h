@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "component/TmoxNFe.h"
 #include "danfe/TmoxNFeDanfe.h"
 #include "support/TestSupport.h"
 
@@ -23,6 +24,11 @@ std::vector<std::string> NotasAssinadas(const std::string& aTx2);
 // A signed note inside nfeProc with its protocol (aCStat "100": authorized).
 std::string NotaAutorizada(const std::string& aNFe, const std::string& aCStat = "100");
 std::string Chave(const std::string& aNFe);
+// The example issued in EPEC contingency (tpEmis 4), signed, without protocol.
+std::string NotaEmEpec();
+
+// A component printing with the built templates (manual 5.0a), its error log in aDir.
+void PreparaComponente(mox::TmoxNFe& aNFe, const TempDir& aDir);
 
 // The component's print parameters for an export to aSaida (extra lines first: they win).
 std::string ParametrosExportacao(const std::string& aSaida, const std::string& aExtra = {});

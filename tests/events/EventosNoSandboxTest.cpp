@@ -202,6 +202,107 @@ TEST_F(EventosNoSandbox, EpecDeUmLoteDeDuasNotasEPedidosDeProrrogacao) {
   EXPECT_EQ(Campo(Log("canepp-env"), "idPedidoCancelado"), "ID111500" + chave + "01");
 }
 
+// The tax authority's answers: to an extension request item by item (411500) and to the
+// cancellation of a request (411502), each naming the request answered; a party of the note may
+// not answer in the authority's place.
+TEST_F(EventosNoSandbox, RespostasDoFiscoAosPedidosDeProrrogacao) {
+  std::string protocolo;
+  const std::string chave = NotaAutorizada(&protocolo);
+  auto empresa = Componente();
+  empresa->AdicionarItens("1", "10.0000");
+  empresa->AdicionarItens("2", "5.0000");
+  ASSERT_EQ(Campo(empresa->EnviarPedidoProrrogacao("5", chave, protocolo, "", "35", mox::TTipoPedidoProrrogacao::tEPP1,
+                                                   1, ""),
+                  "cStat", "infEvento"),
+            "135");
+
+  constexpr const char* kCnpjFisco = "46377222000129";
+  mox::TCertificateRequest pedido;
+  pedido.CommonName = std::string("SECRETARIA DA FAZENDA TESTE:") + kCnpjFisco;
+  pedido.Cnpj = kCnpjFisco;
+  auto fisco = Componente();
+  fisco->SetCNPJ(kCnpjFisco);
+  fisco->SetCaminhoCertificado(WritePfx(pasta_.path() / "fisco.pfx", IssueHolder(pedido), "s"));
+
+  mox::TRespostaFisco resposta;
+  resposta.StatPrazo = "1";
+  resposta.NumItens = {"1", "2"};
+  resposta.StatPedido = {"1", "2"};
+  resposta.JustStatus = {"1", "10"};
+  resposta.JustStaOutra = {"", "Quantidade acima da remetida & nao comprovada"};
+  const std::string idPedido = "ID111500" + chave + "01";
+  const std::string ret = fisco->EnviarEventoFisco("6", chave, idPedido, resposta, "", "35", "411500", 1, "");
+  EXPECT_TRUE(ValidaContraEsquema(ret, "Evento_Generico_PL_v1.01/retEnvEvento_v1.00.xsd"));
+  EXPECT_EQ(Campo(ret, "cStat", "infEvento"), "135") << ret;
+  EXPECT_EQ(Campo(ret, "tpEvento", "infEvento"), "411500");
+  const std::string lote = Log("fisco-env");
+  EXPECT_TRUE(ValidaContraEsquema(lote, "Evento_Generico_PL_v1.01/envEvento_v1.00.xsd"));
+  const std::string detalhe = Elementos(lote, "detEvento").at(0);
+  EXPECT_TRUE(ValidaContraEsquema(detalhe, "PL_009_V4/e411500_v1.00.xsd")) << detalhe;
+  EXPECT_EQ(Campo(lote, "idPedido"), idPedido);
+  EXPECT_EQ(Elementos(lote, "itemPedido").size(), 2u);
+  EXPECT_EQ(Elementos(lote, "justStaOutra").size(), 1u);
+  EXPECT_EQ(Campo(lote, "CNPJ", "infEvento"), kCnpjFisco);
+
+  // The request cancelled, then the authority's answer to the cancellation.
+  ASSERT_EQ(Campo(empresa->CancelarPedidoProrrogacao("7", chave, protocolo, "",
+                                                     mox::TTipoCancelamentoPedidoProrrogacao::tECPP1, 1, ""),
+                  "cStat", "infEvento"),
+            "135");
+  mox::TRespostaFisco cancelamento;
+  cancelamento.StatCancPedido = "1";
+  cancelamento.JustStatusResp = "2";
+  const std::string retCanc =
+      fisco->EnviarEventoFisco("8", chave, "ID111502" + chave + "01", cancelamento, "", "35", "411502", 1, "");
+  EXPECT_EQ(Campo(retCanc, "cStat", "infEvento"), "135") << retCanc;
+  const std::string detalheCanc = Elementos(Log("fisco-env"), "detEvento").at(0);
+  EXPECT_TRUE(ValidaContraEsquema(detalheCanc, "PL_009_V4/e411502_v1.00.xsd")) << detalheCanc;
+
+  // The issuer answering its own request is refused by SEFAZ.
+  const std::string proprio = empresa->EnviarEventoFisco("9", chave, idPedido, resposta, "", "35", "411500", 2, "");
+  EXPECT_EQ(Campo(proprio, "cStat", "infEvento"), "576") << proprio;
+
+  // Bad answers stop before anything is signed, logged or posted.
+  const size_t logs = Arquivos(pasta_.path() / "Log").size();
+  const std::string prefixo = "Erro ao enviar o evento do Fisco: ";
+  mox::TRespostaFisco semItens = resposta;
+  semItens.NumItens.clear();
+  mox::TRespostaFisco itemSemResposta = resposta;
+  itemSemResposta.StatPedido.pop_back();
+  mox::TRespostaFisco justificativaForaDaLista = resposta;
+  justificativaForaDaLista.JustStatus[0] = "11";
+  mox::TRespostaFisco prazo = resposta;
+  prazo.StatPrazo = "2";
+  mox::TRespostaFisco cancelamentoSemMotivo = cancelamento;
+  cancelamentoSemMotivo.JustStatusResp = "6";
+  struct Caso {
+    const char* nome;
+    std::string tipo, idPedido;
+    mox::TRespostaFisco resposta;
+    std::string mensagem;
+  };
+  const std::vector<Caso> casos{
+      {"tipo que não é do Fisco", "111500", idPedido, resposta, "tpEvento do Fisco deve ser 411500, 411501, 411502 ou 411503."},
+      {"pedido de outro tipo", "411501", idPedido, resposta,
+       "idPedido deve ser o Id do pedido respondido: ID111501" + chave + " seguido da sequência do pedido."},
+      {"pedido de outra nota", "411500", "ID111500" + std::string(44, '1') + "01", resposta,
+       "idPedido deve ser o Id do pedido respondido: ID111500" + chave + " seguido da sequência do pedido."},
+      {"sem itens", "411500", idPedido, semItens, "Nenhum item encontrado, informe os itens respondidos."},
+      {"item sem resposta", "411500", idPedido, itemSemResposta, "Cada item respondido precisa de statPedido e justStatus."},
+      {"justificativa 11", "411500", idPedido, justificativaForaDaLista, "justStatus do item 1 deve ser de 1 a 10."},
+      {"prazo 2", "411500", idPedido, prazo, "statPrazo deve ser 0 (após o prazo) ou 1 (dentro do prazo)."},
+      {"cancelamento com justificativa 6", "411502", "ID111502" + chave + "01", cancelamentoSemMotivo,
+       "justStatus do cancelamento deve ser de 1 a 5."},
+  };
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    EXPECT_EQ(MensagemDe<mox::EmoxException>(
+                  [&] { fisco->EnviarEventoFisco("10", chave, c.idPedido, c.resposta, "", "35", c.tipo, 3, ""); }),
+              prefixo + c.mensagem);
+  }
+  EXPECT_EQ(Arquivos(pasta_.path() / "Log").size(), logs);
+}
+
 TEST_F(EventosNoSandbox, DistribuicaoEmOrdemDeNSUEDownloadDasNotas) {
   std::string nota1, nota2;
   const std::string chave1 = NotaAutorizada(nullptr, &nota1);
@@ -239,6 +340,52 @@ TEST_F(EventosNoSandbox, DistribuicaoEmOrdemDeNSUEDownloadDasNotas) {
   }
   EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->DownloadNFe(chave1 + " " + chave1.substr(1), "91"); }),
             "A Chave \"" + chave1.substr(1) + "\" é inválida. Deve conter exatamente 44 dígitos");
+}
+
+// The older query of the notes addressed to a CNPJ: their summaries in NSU order, the filter of
+// notes without the recipient's manifestation, and nothing new after the last NSU.
+TEST_F(EventosNoSandbox, NotasDestinadasAoCnpjComOsFiltrosDaConsulta) {
+  const std::string chave1 = NotaAutorizada(), chave2 = NotaAutorizada();
+  auto nfe = Componente(true);
+  const auto chaves = [](const std::string& aRet) {
+    std::vector<std::string> lista;
+    for (const auto& r : Elementos(aRet, "resNFe")) lista.push_back(Campo(r, "chNFe"));
+    return lista;
+  };
+  const auto tem = [](const std::vector<std::string>& aLista, const std::string& aChave) {
+    return std::find(aLista.begin(), aLista.end(), aChave) != aLista.end();
+  };
+  const std::string todas = nfe->ConsultarNFeDestinadas(0, 0, "");
+  EXPECT_TRUE(ValidaContraEsquema(todas, "PL_v1.01b/retconsNFeDest_v1.01.xsd"));
+  EXPECT_EQ(Campo(todas, "cStat"), "138") << todas;
+  const std::string pedido = Log("cons-env");
+  EXPECT_TRUE(ValidaContraEsquema(pedido, "PL_v1.01b/consNFeDest_v1.01.xsd"));
+  EXPECT_EQ(Campo(pedido, "ultNSU"), "0");  // an empty last NSU asks from the start
+  EXPECT_EQ(Campo(pedido, "CNPJ"), kCnpjDestinatario);
+  const auto lista = chaves(todas);
+  EXPECT_TRUE(tem(lista, chave1) && tem(lista, chave2)) << todas;
+  std::vector<std::string> nsus;
+  mox::TmoxKivoUtils().XPathSelectNodes(todas, "//*[local-name()='resNFe']/@NSU", nsus, {}, true);
+  EXPECT_TRUE(std::is_sorted(nsus.begin(), nsus.end(), [](const std::string& a, const std::string& b) {
+    return std::stoull(a) < std::stoull(b);
+  }));
+
+  // Aware of the first note, the recipient asks only for the notes it has not manifested on.
+  nfe->EnviarManifestacaoDestinatario(2, chave1, kCnpjDestinatario, "", "", 1, "", "91");
+  const auto semManifestacao = chaves(nfe->ConsultarNFeDestinadas(2, 0, "0"));
+  EXPECT_FALSE(tem(semManifestacao, chave1));
+  EXPECT_TRUE(tem(semManifestacao, chave2));
+
+  const std::string depois = nfe->ConsultarNFeDestinadas(0, 0, Campo(todas, "ultNSU"));
+  EXPECT_EQ(Campo(depois, "cStat"), "137") << depois;
+  EXPECT_TRUE(chaves(depois).empty());
+
+  const size_t logs = Arquivos(pasta_.path() / "Log").size();
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->ConsultarNFeDestinadas(3, 0, ""); }),
+            "Indicador de NF-e (indNFe) da Consulta é inválido.");
+  EXPECT_EQ(MensagemDe<mox::EmoxException>([&] { nfe->ConsultarNFeDestinadas(0, 0, "12a"); }),
+            "Último NSU (ultNSU) deve conter apenas números.");
+  EXPECT_EQ(Arquivos(pasta_.path() / "Log").size(), logs);
 }
 
 TEST_F(EventosNoSandbox, EntradaRuimParaAntesDeGravarOuEnviar) {

@@ -42,10 +42,14 @@ chave=$("$bin/moxnfe" chave calcular --uf SP --data 2014-03-15 --cnpj 1234567800
   --codigo 12345678)
 [ "$chave" = $'Chave de acesso: 35140312345678000195550010000001241123456788\nDígito verificador: 8' ] ||
   falha "chave calcular: $chave"
-tem "$("$bin/moxnfe" dicionario verificar)" "^Dicionário: $raiz/usr/share/moxnfe/Templates/vm50a/Conversor/NFeDataSets.xml$" ||
+tem "$("$bin/moxnfe" dicionario verificar)" "^Dicionário: $raiz/usr/share/moxnfe/Templates/vm60/Conversor/NFeDataSets.xml$" ||
   falha "dicionário instalado"
+"$bin/moxnfe" tx2 exemplo > nota.tx2
+[ "$("$bin/moxnfe" tx2 converter nota.tx2 --silencioso | grep -c '^<infNFe Id="NFe[0-9]*" versao="4.00"')" = 1 ] ||
+  falha "tx2 converter (leiaute 4.00)"
 "$bin/moxnfe" tx2 exemplo duas-notas > notas.tx2
-[ "$("$bin/moxnfe" tx2 converter notas.tx2 --silencioso | grep -c '^<infNFe Id="NFe')" = 2 ] || falha "tx2 converter"
+[ "$("$bin/moxnfe" tx2 converter notas.tx2 --esquema pl_008i1 --silencioso | grep -c '^<infNFe Id="NFe')" = 2 ] ||
+  falha "tx2 converter (leiaute 3.10)"
 tem "$("$bin/moxnfe-sandbox" --help)" "moxnfe-sandbox COMANDO" || falha "moxnfe-sandbox --help"
 if [ -x "$bin/moxnfe-certificados" ]; then
   tem "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$bin/moxnfe-certificados" --help)" "^Uso:" ||

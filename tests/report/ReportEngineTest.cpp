@@ -141,6 +141,29 @@ TEST(DocumentoRelatorio, LinhasContinuamEmNovasPaginasComCabecalhos) {
   EXPECT_EQ(png[0].substr(1, 3), "PNG");
 }
 
+// The first page's own header leaves 9 mm under the column header, less than one row: the
+// rows start on the second page, with the column header there and not alone on the first.
+TEST(DocumentoRelatorio, PrimeiraPaginaSemEspacoParaUmaLinhaContinuaNaSeguinte) {
+  const std::string modelo = R"({
+  "pagina": {"largura": 100, "altura": 150, "margens": {"esquerda": 5, "direita": 5, "topo": 5, "base": 5}},
+  "bandas": [
+    {"tipo": "cabecalho", "altura": 10, "elementos": [
+      {"tipo": "texto", "x": 0, "y": 0, "l": 90, "a": 8, "texto": "{Titulo} FOLHA {#pagina}/{#paginas}"}]},
+    {"tipo": "cabecalho", "paginas": "primeira", "altura": 115, "elementos": [
+      {"tipo": "texto", "x": 0, "y": 0, "l": 90, "a": 8, "texto": "QUADROS DA PRIMEIRA"}]},
+    {"tipo": "detalhe", "dados": "Itens", "altura": 10, "filtro": "Item",
+     "cabecalho": {"altura": 6, "elementos": [{"tipo": "texto", "l": 90, "a": 6, "texto": "COLUNAS"}]},
+     "elementos": [{"tipo": "campo", "l": 90, "a": 10, "rotulo": "ITEM", "texto": "{Desc}"}]}
+  ]})";
+  ReportDocument doc(ParseModel(ReadModelJson(modelo)), ParseDataSources(DadosComLinhas(3)));
+  ASSERT_EQ(doc.PageCount(), 2u);
+  const std::string texto = TextoDoPdf(doc.Pdf());
+  EXPECT_EQ(Ocorrencias(texto, "COLUNAS"), 1u);
+  EXPECT_GT(texto.find("COLUNAS"), texto.find("FOLHA 2/2"));
+  EXPECT_GT(texto.find("linha 1"), texto.find("FOLHA 2/2"));
+  EXPECT_NE(texto.find("linha 3"), std::string::npos);
+}
+
 TEST(DocumentoRelatorio, ImagemQueNaoEImagemFalhaComONomeDoArquivo) {
   moxtest::TempDir dir;
   moxtest::WriteText(dir.file("logo.png"), "isto não é uma imagem");

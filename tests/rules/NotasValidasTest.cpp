@@ -80,6 +80,16 @@ std::vector<Nota> Notas() {
   for (const Leiaute& l : de310)
     for (V versao : {V::pl_008h, V::pl_008i, V::pl_008i1})
       notas.push_back({l.arquivo, versao, l.exportacao, l.quebradas});
+  // The 4.00 notes, dated 2026, on both packages of the layout; the reform groups only on pl_010.
+  for (V versao : {V::pl_009, V::pl_010}) {
+    notas.push_back({"tx2/venda-simples-400.tx2", versao, false, {}});
+    // As the 3.10 invoice, its fuel item carries the pump counter on a wholesale CFOP; and it
+    // fills the destination-UF group on a sale to a contributor, to cover that group too.
+    notas.push_back({"leiautes/400/venda-completa.txt", versao, false, {"GLA11.10", "GNA01.30"}});
+  }
+  // The reform notes sell fuel (CFOP 6651) with no carrier named.
+  notas.push_back({"tx2/reforma-2026.tx2", V::pl_010, false, {"GX04.1"}});
+  notas.push_back({"leiautes/400/reforma.txt", V::pl_010, false, {"GX04.1"}});
   return notas;
 }
 

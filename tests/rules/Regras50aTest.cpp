@@ -14,13 +14,7 @@ namespace {
 
 using V = mox::TVersaoEsquema;
 
-struct Caso {
-  const char* regra;
-  const char* codigo;
-  const char* mensagem;
-  moxtest::Mudancas mudancas;
-  moxtest::OpcoesDoCaso opcoes;
-};
+using Caso = moxtest::CasoDeRegra;
 
 std::string NotaBase() { return moxtest::ReadText(moxtest::Fixture("tx2/venda-simples.tx2")); }
 
@@ -253,16 +247,10 @@ TEST_P(RegraDoConjunto50a, AMenorMudancaFalhaComCodigoEMensagem) {
                        caso.codigo, caso.mensagem);
 }
 
-void PrintTo(const Caso& aCaso, std::ostream* aSaida) { *aSaida << aCaso.regra; }
-
 INSTANTIATE_TEST_SUITE_P(Catalogo, RegraDoConjunto50a, ::testing::ValuesIn(kCasos));
 
 // The detail groups filled in rightly pass every rule of the set.
-struct Aceita {
-  const char* porque;
-  moxtest::Mudancas mudancas;
-  const char* excecoes;
-};
+using Aceita = moxtest::NotaAceita;
 
 // clang-format off
 const Aceita kAceitas[] = {
@@ -284,8 +272,6 @@ TEST_P(Aceita50a, PassaNoConjunto) {
   const auto falha = moxtest::RegraQueFalha(V::pl_008i1, moxtest::Aplica(NotaBase(), GetParam().mudancas), opcoes);
   EXPECT_FALSE(falha) << falha->texto;
 }
-
-void PrintTo(const Aceita& aCaso, std::ostream* aSaida) { *aSaida << aCaso.porque; }
 
 INSTANTIATE_TEST_SUITE_P(Catalogo, Aceita50a, ::testing::ValuesIn(kAceitas));
 

@@ -141,6 +141,26 @@ struct OpcoesDoCaso {
   const char* agora = nullptr;  // the clock, "YYYY-MM-DDThh:mm"; the note's emission otherwise
 };
 
+// A rule of a set and the smallest change of a valid note that makes the rule reject it.
+struct CasoDeRegra {
+  const char* regra;
+  const char* codigo;
+  const char* mensagem;
+  Mudancas mudancas;
+  OpcoesDoCaso opcoes;
+};
+
+inline void PrintTo(const CasoDeRegra& aCaso, std::ostream* aSaida) { *aSaida << aCaso.regra << " " << aCaso.codigo; }
+
+// A note changed from the base in a way the set must still accept, and why.
+struct NotaAceita {
+  const char* porque;
+  Mudancas mudancas;
+  const char* excecoes;
+};
+
+inline void PrintTo(const NotaAceita& aCaso, std::ostream* aSaida) { *aSaida << aCaso.porque; }
+
 inline OpcoesDaVerificacao Opcoes(const OpcoesDoCaso& aCaso) {
   OpcoesDaVerificacao opcoes;
   opcoes.excecoes = aCaso.excecoes;

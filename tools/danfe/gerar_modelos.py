@@ -151,6 +151,14 @@ def corpo(largura):
              (1, "DESCONTO", "{Desconto}"), (1, "OUTRAS DESPESAS", "{OutrasDesp}"),
              (1, "VALOR TOTAL IPI", "{ValorIPI}"), (1, "VALOR TOTAL DA NOTA", "{ValorTotNota}", {"negrito": True})],
              alinhar="direita")},
+        # The tax-reform totals (IBS, CBS, IS), a row of their own on the notes that carry them.
+        {"tipo": "cabecalho", "paginas": "primeira", "altura": 8, "visivelSe": "ReformaTributaria",
+         "elementos": linha_de_campos(0, largura, [
+             (1, "BASE DE CÁLC. IBS/CBS", "{BaseCalcIBSCBS}"), (1, "VALOR DO IBS UF", "{ValorIBSUF}"),
+             (1, "VALOR DO IBS MUN.", "{ValorIBSMun}"), (1, "VALOR TOTAL DO IBS", "{ValorTotIBS}"),
+             (1, "VALOR TOTAL DA CBS", "{ValorTotCBS}"), (1, "VALOR TOTAL DO IS", "{ValorTotIS}"),
+             (1, "TOTAL C/ IBS, CBS E IS", "{ValorTotNFTot}", {"negrito": True})],
+             alinhar="direita")},
         {"tipo": "cabecalho", "paginas": "primeira", "altura": 28, "elementos": [
             titulo(0.5, "TRANSPORTADOR / VOLUMES TRANSPORTADOS")]
          + linha_de_campos(4, largura, [
@@ -187,7 +195,8 @@ def itens(largura):
     colunas = [
         (16, "CÓDIGO", "{ItemCodigo}", "esquerda"),
         (52, "DESCRIÇÃO DO PRODUTO / SERVIÇO",
-         "{ItemDescricao}{?ItemObs}\n{ItemObs}{/}{?ItemNLote}\nLote: {ItemNLote} Qtd.: {ItemQLote} "
+         "{ItemDescricao}{?ItemObs}\n{ItemObs}{/}{?ItemTributosReforma}\n{ItemTributosReforma}{/}"
+         "{?ItemNLote}\nLote: {ItemNLote} Qtd.: {ItemQLote} "
          "Fab.: {ItemDFab|data} Val.: {ItemDVal|data}{/}", "esquerda"),
         (13, "NCM/SH", "{ItemNCM}", "centro"), (7, "CST", "{ItemORIG}{ItemCST}", "centro"),
         (8, "CFOP", "{ItemCFOP}", "centro"), (7, "UN", "{ItemUnidade}", "centro"),
