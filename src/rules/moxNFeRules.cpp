@@ -47,7 +47,17 @@ TmoxNFeRule::~TmoxNFeRule() = default;
 
 void TmoxNFeRule::execute() { CheckDataSet(); }
 
-TDateTime TmoxNFeRule::Agora() const { return FRelogio ? FRelogio() : Now(); }
+namespace {
+// Notes are dated in Brasília time and the time rules write the clock with "-03:00", so the
+// clock is read in that zone whatever the machine's own zone is (a UTC server would otherwise
+// see every note dated in the evening as hours ahead).
+TDateTime AgoraEmBrasilia() {
+  const auto utc = std::chrono::floor<std::chrono::milliseconds>(std::chrono::system_clock::now());
+  return TDateTime{utc.time_since_epoch() - std::chrono::hours(3)};
+}
+}  // namespace
+
+TDateTime TmoxNFeRule::Agora() const { return FRelogio ? FRelogio() : AgoraEmBrasilia(); }
 
 void TmoxNFeRule::CheckDataSet() const {
   if (!DataSet()) throw EmoxNFeRuleException("DataSet não configurado para validação da NFe.", FDiretorioLogErro);

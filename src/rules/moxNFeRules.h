@@ -61,7 +61,7 @@ class TmoxNFeRule : public TmoxRule {
   bool Leiaute400() const { return FVersaoManual >= TVersaoManual::vm60; }
   const std::string& DiretorioLogErro() const { return FDiretorioLogErro; }
   void SetDiretorioLogErro(std::string aValue) { FDiretorioLogErro = std::move(aValue); }
-  // The instant the date rules compare with ("today"); the current time unless set.
+  // The instant the date rules compare with ("today"); the current Brasília time unless set.
   TDateTime Agora() const;
   void SetAgora(std::function<TDateTime()> aRelogio) { FRelogio = std::move(aRelogio); }
 

@@ -1,6 +1,9 @@
 // The rule engine: the set each schema package runs, the order, the exception list, the fix-up
 // rules, the failure of a rule run without data, and the number reading of the rules.
 #include <gtest/gtest.h>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 
 #include <memory>
 #include <string>
@@ -12,6 +15,7 @@
 #include "rules/TmoxControllerRulesNFe.h"
 #include "rules/moxCatalogoRegras.h"
 #include "rules/moxListasNFe.h"
+#include "rules/moxNFeRules.h"
 #include "support/MensagemDe.h"
 
 namespace {
@@ -268,4 +272,20 @@ TEST(MotorDeRegras, MarcadorNuloDaPartilhaViraZero) {
   ds->SetValidaRegrasNegocio(true);
   moxtest::PreencheNota(*ds, nota);
   EXPECT_EQ(ds->Campo("vICMSUFDest_NA15").AsString(), "0.00");
+}
+
+// Notes are dated in Brasília time; a server kept in another zone (UTC, typically) must not see
+// a note dated now as hours ahead or behind.
+TEST(MotorDeRegras, RelogioDasRegrasEstaNaHoraDeBrasiliaEmQualquerFuso) {
+  const char* fuso = std::getenv("TZ");
+  const std::string fusoAntes = fuso ? fuso : "";
+  setenv("TZ", "XYZ+10", 1);  // ten hours behind UTC, seven behind Brasília
+  tzset();
+  const mox::TmoxNFeRule regra("GB09.2", "dhEmi_B09", "703", "");
+  const auto agora = regra.Agora().time_since_epoch();
+  if (fuso) setenv("TZ", fusoAntes.c_str(), 1); else unsetenv("TZ");
+  tzset();
+  const auto brasilia = std::chrono::system_clock::now().time_since_epoch() - std::chrono::hours(3);
+  EXPECT_LT(std::chrono::abs(std::chrono::duration_cast<std::chrono::seconds>(agora - brasilia)),
+            std::chrono::minutes(1));
 }
