@@ -89,8 +89,9 @@ TEST_F(CliEmitir, Tx2Leiaute400PorPadraoDaNfeProc400) {
   numero_ += 2;
   const ProgramResult r = Nfe({"emitir", pasta_.file("notas.tx2"), "--json"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
-  ConfereAutorizadas(Json(r), 2, "PL_010_V1.30/procNFe_v4.00.xsd");
-  for (const auto& nota : Json(r)["notas"])
+  const auto json = Json(r);
+  ConfereAutorizadas(json, 2, "PL_010_V1.30/procNFe_v4.00.xsd");
+  for (const auto& nota : json["notas"])
     EXPECT_NE(ReadText(nota["arquivo"].get<std::string>()).find("versao=\"4.00\"><NFe"), std::string::npos);
 }
 
