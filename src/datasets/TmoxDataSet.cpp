@@ -120,6 +120,7 @@ void TmoxDataSet::CheckActive() const {
 
 void TmoxDataSet::Open() {
   if (Active()) return;
+  FStale = false;
   FStore.Reset(FFields.size());
   FPending.assign(FFields.size(), std::string());
   FState = TDataSetState::dsBrowse;
@@ -132,6 +133,7 @@ void TmoxDataSet::Open() {
 void TmoxDataSet::Close() {
   if (!Active()) return;
   FState = TDataSetState::dsInactive;
+  FStale = false;
   FModified = false;
   FStore.Clear();
   FIndex.Clear();
@@ -143,6 +145,7 @@ void TmoxDataSet::Close() {
 
 void TmoxDataSet::EmptyDataSet() {
   CheckActive();
+  Fresh();
   Cancel();
   FStore.Clear();
   FIndex.Clear();
@@ -226,7 +229,12 @@ void TmoxDataSet::UpdateView() {
     FView = nullptr;
     return;
   }
+  const TmoxDataSet* master = MasterDataSet();
+  master->Fresh();
+  // Most calls come from this data set's own posts and moves: the master has not moved since.
+  if (FView && FViewGeneration == FIndex.Generation() && FViewMasterMoves == master->FMoves) return;
   MasterKey(FKeyBuffer);
+  FViewMasterMoves = master->FMoves;
   // Details are told of every move of their master; most leave the key where it was.
   if (FView && FViewGeneration == FIndex.Generation() && FKeyBuffer == FViewKey) return;
   FView = &FIndex.Records(FKeyBuffer);
@@ -234,9 +242,13 @@ void TmoxDataSet::UpdateView() {
   FViewGeneration = FIndex.Generation();
 }
 
-size_t TmoxDataSet::RecordCount() const { return Active() ? ViewSize() : 0; }
+size_t TmoxDataSet::RecordCount() const {
+  Fresh();
+  return Active() ? ViewSize() : 0;
+}
 
 size_t TmoxDataSet::RecNo() const {
+  Fresh();
   if (!Active() || FState == TDataSetState::dsInsert || FPos >= ViewSize()) return 0;
   return FPos + 1;
 }
@@ -269,12 +281,14 @@ void TmoxDataSet::FinishPending() {
 
 void TmoxDataSet::First() {
   CheckActive();
+  Fresh();
   FinishPending();
   ToFirst();
 }
 
 void TmoxDataSet::Last() {
   CheckActive();
+  Fresh();
   FinishPending();
   const size_t size = ViewSize();
   FPos = size == 0 ? 0 : size - 1;
@@ -285,6 +299,7 @@ void TmoxDataSet::Last() {
 
 void TmoxDataSet::Next() {
   CheckActive();
+  Fresh();
   FinishPending();
   if (FPos + 1 < ViewSize()) {
     ++FPos;
@@ -297,6 +312,7 @@ void TmoxDataSet::Next() {
 
 void TmoxDataSet::Prior() {
   CheckActive();
+  Fresh();
   FinishPending();
   if (FPos > 0 && ViewSize() > 0) {
     --FPos;
@@ -309,6 +325,7 @@ void TmoxDataSet::Prior() {
 
 bool TmoxDataSet::Locate(std::string_view aKeyFields, const std::vector<std::string>& aKeyValues) {
   CheckActive();
+  Fresh();
   const std::vector<size_t> fields = ResolveFields(aKeyFields, *this);
   if (fields.size() != aKeyValues.size())
     throw EmoxDataSetException::CreateFmt("A busca no DataSet %s informou %d campos e %d valores.",
@@ -337,6 +354,7 @@ bool TmoxDataSet::Locate(std::string_view aKeyFields, const std::vector<std::str
 
 void TmoxDataSet::Append() {
   CheckActive();
+  Fresh();
   FinishPending();
   if (BeforeInsert) BeforeInsert(*this);
   FPosBeforeInsert = FPos;
@@ -362,6 +380,7 @@ void TmoxDataSet::Append() {
 void TmoxDataSet::Edit() {
   CheckActive();
   if (IsPending(FState)) return;
+  Fresh();
   if (ViewSize() == 0) return Append();
   FEditRecord = ViewRecord(FPos);
   FStore.Load(FEditRecord, FPending);
@@ -460,6 +479,7 @@ void TmoxDataSet::SetIndexFieldNames(std::string aFieldNames) {
 
 void TmoxDataSet::ResolveLink() {
   FMasterFieldIdx.clear();
+  FView = nullptr;  // the key comes from other fields now: look it up again
   const TmoxDataSet* master = MasterDataSet();
   if (!master || FMasterFields.empty() || FIndexFieldIdx.empty()) return;
   std::vector<size_t> indexes = ResolveFields(FMasterFields, *master);
@@ -470,6 +490,7 @@ void TmoxDataSet::ResolveLink() {
 }
 
 void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
+  ++FMoves;
   // Indexes rather than iterators: a detail's refresh may link or unlink others.
   for (size_t s = 0; s < FSources.size(); ++s) {
     TmoxDataSource* source = FSources[s];
@@ -485,14 +506,42 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
 
 void TmoxDataSet::MasterChanged() {
   if (!Active() || FFollowingMaster) return;
+  if (!IsPending(FState) && !PendingBelow()) return MarkStale();
   FlagScope following(FFollowingMaster);
   // A pending record belongs to the master record it was started under.
   FinishPending();
+  FStale = false;
+  UpdateView();
+  ToFirst();
+}
+
+bool TmoxDataSet::PendingBelow() const {
+  for (const TmoxDataSource* source : FSources)
+    for (const TmoxDataSet* detail : source->FDetails)
+      if (detail->Active() && (IsPending(detail->FState) || detail->PendingBelow())) return true;
+  return false;
+}
+
+void TmoxDataSet::MarkStale() {
+  if (FStale) return;
+  FStale = true;
+  for (TmoxDataSource* source : FSources)
+    for (TmoxDataSet* detail : source->FDetails)
+      if (detail->Active() && !detail->FFollowingMaster) detail->MarkStale();
+}
+
+void TmoxDataSet::Refresh() {
+  // The master first: the view follows its current record, and its own refresh moves to its
+  // first record, which marks this data set stale again.
+  if (const TmoxDataSet* master = MasterDataSet()) master->Fresh();
+  FStale = false;
+  if (!Active()) return;
   UpdateView();
   ToFirst();
 }
 
 void TmoxDataSet::LinkLost() {
+  ++FMoves;  // its current record changes without its details being told
   FMasterFieldIdx.clear();
   UpdateView();
   if (!IsPending(FState) && Active()) {

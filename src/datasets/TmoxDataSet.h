@@ -86,8 +86,14 @@ class TmoxDataSet {
   void Next();
   void Prior();
   void Last();
-  bool Eof() const { return FEof; }
-  bool Bof() const { return FBof; }
+  bool Eof() const {
+    Fresh();
+    return FEof;
+  }
+  bool Bof() const {
+    Fresh();
+    return FBof;
+  }
   bool IsEmpty() const { return RecordCount() == 0; }
   size_t RecordCount() const;
   // 1-based position of the current record; 0 when there is none or a new record is pending.
@@ -135,6 +141,7 @@ class TmoxDataSet {
   std::string_view CurrentValue(size_t aField) const {
     if (Editing()) return FPending[aField];
     if (FState == TDataSetState::dsInactive) CheckActive();
+    Fresh();
     if (FPos >= ViewSize()) return {};
     return FStore.Value(ViewRecord(FPos), aField);
   }
@@ -161,6 +168,15 @@ class TmoxDataSet {
   // changed. Detail side: follows the master; LinkLost drops the link without touching records.
   void NotifyDetails(std::optional<size_t> aChangedField = std::nullopt);
   void MasterChanged();
+  // A detail without a pending record anywhere below it only notes that its master moved and
+  // follows it when it is next read: a master walking its records does not refresh every
+  // detail at every step. Invariant: the details of a stale data set are stale too.
+  bool PendingBelow() const;
+  void MarkStale();
+  void Fresh() const {
+    if (FStale) const_cast<TmoxDataSet*>(this)->Refresh();
+  }
+  void Refresh();
   void LinkLost();
   bool IsMasterOf(const TmoxDataSet* aOther) const;
   // Refuses a master that would close a cycle or nest links too deep.
@@ -191,10 +207,15 @@ class TmoxDataSet {
   std::vector<size_t> FMasterFieldIdx;  // in the master; empty while the link is not in force
   std::vector<TmoxDataSource*> FSources;
   bool FFollowingMaster = false;
+  bool FStale = false;
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
   std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
   uint64_t FViewGeneration = 0;
+  // Counts the changes of the current record (moves, and edits of values its details key on);
+  // a detail's view holds while the count it was computed at stands.
+  uint64_t FMoves = 0;
+  uint64_t FViewMasterMoves = 0;
 };
 
 }  // namespace mox

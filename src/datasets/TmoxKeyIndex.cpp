@@ -1,38 +1,78 @@
 #include "datasets/TmoxKeyIndex.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace mox {
 
 namespace {
-const std::vector<uint32_t> kNoRecords;
+
+// Keys are short texts (record handles): a multiply over eight bytes at a time is enough.
+size_t HashKey(std::string_view aKey) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ aKey.size();
+  const char* p = aKey.data();
+  size_t n = aKey.size();
+  for (; n >= 8; p += 8, n -= 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  uint64_t w = 0;
+  for (size_t i = 0; i < n; ++i) w |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+  h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+  return static_cast<size_t>(h ^ (h >> 29));
+}
+
+}  // namespace
+
+void TmoxKeyIndex::Clear() {
+  for (size_t i = 0; i < FUsed; ++i) FGroups[i].records.clear();
+  FUsed = 0;
+  std::fill(FSlots.begin(), FSlots.end(), 0u);
+  ++FGeneration;
+}
+
+void TmoxKeyIndex::Grow() {
+  FSlots.assign(FSlots.empty() ? 16 : FSlots.size() * 2, 0u);
+  const size_t mask = FSlots.size() - 1;
+  for (size_t g = 0; g < FUsed; ++g) {
+    size_t i = FGroups[g].hash & mask;
+    while (FSlots[i] != 0) i = (i + 1) & mask;
+    FSlots[i] = static_cast<uint32_t>(g + 1);
+  }
+}
+
+TmoxKeyIndex::TGroup& TmoxKeyIndex::Group(std::string_view aKey) {
+  if ((FUsed + 1) * 2 > FSlots.size()) Grow();
+  const size_t hash = HashKey(aKey);
+  const size_t mask = FSlots.size() - 1;
+  size_t i = hash & mask;
+  for (; FSlots[i] != 0; i = (i + 1) & mask) {
+    TGroup& group = FGroups[FSlots[i] - 1];
+    if (group.hash == hash && group.key == aKey) return group;
+  }
+  if (FUsed == FGroups.size()) FGroups.emplace_back();
+  TGroup& group = FGroups[FUsed++];
+  group.key.assign(aKey);
+  group.hash = hash;
+  FSlots[i] = static_cast<uint32_t>(FUsed);
+  return group;
 }
 
 void TmoxKeyIndex::Add(std::string_view aKey, uint32_t aRecord) {
-  auto it = FGroups.find(aKey);
-  if (it == FGroups.end()) {
-    it = FGroups.emplace(std::string(aKey), std::vector<uint32_t>{}).first;
-    ++FGeneration;
-  }
-  auto& group = it->second;
+  auto& records = Group(aKey).records;
   // New records carry the highest number, so this is nearly always a push at the end.
-  if (group.empty() || group.back() < aRecord)
-    group.push_back(aRecord);
+  if (records.empty() || records.back() < aRecord)
+    records.push_back(aRecord);
   else
-    group.insert(std::lower_bound(group.begin(), group.end(), aRecord), aRecord);
+    records.insert(std::lower_bound(records.begin(), records.end(), aRecord), aRecord);
 }
 
 void TmoxKeyIndex::Remove(std::string_view aKey, uint32_t aRecord) {
-  auto it = FGroups.find(aKey);
-  if (it == FGroups.end()) return;
-  auto& group = it->second;
-  auto pos = std::lower_bound(group.begin(), group.end(), aRecord);
-  if (pos != group.end() && *pos == aRecord) group.erase(pos);
-}
-
-const std::vector<uint32_t>& TmoxKeyIndex::Records(std::string_view aKey) const {
-  auto it = FGroups.find(aKey);
-  return it == FGroups.end() ? kNoRecords : it->second;
+  auto& records = Group(aKey).records;
+  auto pos = std::lower_bound(records.begin(), records.end(), aRecord);
+  if (pos != records.end() && *pos == aRecord) records.erase(pos);
 }
 
 }  // namespace mox

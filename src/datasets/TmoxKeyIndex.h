@@ -2,33 +2,39 @@
 // Record numbers grouped by key, each group in record order. A detail data set reads the group
 // of its master's key instead of filtering or copying records.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
-
-#include "datasets/moxNameIndex.h"
 
 namespace mox {
 
 class TmoxKeyIndex {
  public:
-  void Clear() {
-    FGroups.clear();
-    ++FGeneration;
-  }
+  // Drops every group; the group objects and the table stay for the next records, so a note
+  // after the first one costs no allocation here.
+  void Clear();
   void Add(std::string_view aKey, uint32_t aRecord);
   void Remove(std::string_view aKey, uint32_t aRecord);
-  // The records of a key. The reference stays valid until Clear; a key without records gives
-  // a shared empty group, so callers look again after adding records.
-  const std::vector<uint32_t>& Records(std::string_view aKey) const;
-  // Changes whenever a group is created or dropped. Groups are changed in place and never move,
-  // so a reference from Records taken at the same generation is still the one it would give.
+  // The records of a key; a key seen for the first time gets its (empty) group, so the
+  // reference stays the group of that key, filled in place by later additions, until Clear.
+  const std::vector<uint32_t>& Records(std::string_view aKey) { return Group(aKey).records; }
+  // Changes only with Clear, the one thing that invalidates references from Records.
   uint64_t Generation() const { return FGeneration; }
 
  private:
+  struct TGroup {
+    std::string key;
+    size_t hash = 0;
+    std::vector<uint32_t> records;
+  };
+  TGroup& Group(std::string_view aKey);
+  void Grow();
+
   uint64_t FGeneration = 0;
-  std::unordered_map<std::string, std::vector<uint32_t>, ExactHash, std::equal_to<>> FGroups;
+  std::deque<TGroup> FGroups;   // never shrinks; the first FUsed are in use; elements never move
+  size_t FUsed = 0;
+  std::vector<uint32_t> FSlots;  // open addressing: 1 + position in FGroups, 0 for a free slot
 };
 
 }  // namespace mox

@@ -1,6 +1,7 @@
 // The in-memory data set: pending-record rules, hooks, master-detail, locate, typed fields.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,68 @@ TEST(DataSet, MasterMovesFinishTheDetailsPendingRecord) {
   detail->Append();  // untouched: dropped when the master moves
   master->First();
   EXPECT_EQ(Column(*detail, "v"), std::vector<std::string>{"of 1"});
+  master->Next();
+  EXPECT_TRUE(detail->IsEmpty());
+}
+
+// Details refresh when they are read, not at every master move: a chain read from its lowest
+// level after many moves must still show the current records, and pending records below a
+// resting level must still be posted when the master moves.
+TEST(DataSet, ThreeLevelChainFollowsManyMasterMoves) {
+  auto master = MakeTable("M", {"id"});
+  auto detail = MakeTable("D", {"id", "mid"});
+  auto sub = MakeTable("S", {"did", "v"});
+  TmoxDataSource masterSource(master.get()), detailSource(detail.get());
+  detail->SetMasterSource(&masterSource);
+  detail->SetIndexFieldNames("mid");
+  detail->SetMasterFields("id");
+  sub->SetMasterSource(&detailSource);
+  sub->SetIndexFieldNames("did");
+  sub->SetMasterFields("id");
+  for (int m = 1; m <= 5; ++m) {
+    AddRow(*master, {{"id", std::to_string(m)}});
+    for (int d = 1; d <= 2; ++d) {
+      const std::string id = std::to_string(m * 10 + d);
+      AddRow(*detail, {{"id", id}});
+      AddRow(*sub, {{"v", "s" + id}});
+    }
+  }
+
+  master->First();
+  for (int i = 0; i < 40; ++i) i % 2 ? master->Prior() : master->Next();  // ends on the first record
+  struct TCaso {
+    const char* passo;
+    std::function<void()> mover;
+    std::vector<std::string> esperado;
+  };
+  const TCaso casos[] = {
+      {"after many moves", [] {}, {"s11"}},
+      {"master on its last record", [&] { master->Last(); }, {"s51"}},
+      {"detail on its second record", [&] { detail->Next(); }, {"s52"}},
+      {"master back one: the detail restarts", [&] { master->Prior(); }, {"s41"}},
+      {"master located", [&] { master->Locate("id", {"2"}); }, {"s21"}},
+  };
+  for (const TCaso& caso : casos) {
+    caso.mover();
+    // Read from the lowest level first: the levels above must follow before it does.
+    EXPECT_EQ(Column(*sub, "v"), caso.esperado) << caso.passo;
+  }
+
+  // A pending record two levels down is posted when the top master moves, under its own parent.
+  detail->First();
+  sub->Append();
+  sub->FieldByName("v").SetAsString("novo");
+  master->Next();
+  EXPECT_EQ(sub->State(), TDataSetState::dsBrowse);
+  master->Prior();
+  EXPECT_EQ(Column(*sub, "v"), (std::vector<std::string>{"s21", "novo"}));
+
+  // Emptied and refilled with the same keys, the detail shows only the new records.
+  detail->EmptyDataSet();
+  EXPECT_TRUE(sub->IsEmpty());
+  AddRow(*detail, {{"id", "21"}});
+  EXPECT_EQ(Column(*detail, "id"), std::vector<std::string>{"21"});
+  EXPECT_EQ(Column(*sub, "v"), (std::vector<std::string>{"s21", "novo"}));
   master->Next();
   EXPECT_TRUE(detail->IsEmpty());
 }
