@@ -4,6 +4,7 @@
 #include "external/XmlEscape.h"
 
 #include "base/EmoxException.h"
+#include "datasets/TmoxDataSet.h"
 #include "datasets/moxNameIndex.h"
 #include "datasets/moxTextCompare.h"
 

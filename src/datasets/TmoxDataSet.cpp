@@ -203,13 +203,19 @@ void TmoxDataSet::PendingKey(std::string& aKey) const {
   }
 }
 
-void TmoxDataSet::MasterKey(std::string& aKey) const {
-  aKey.clear();
+std::string_view TmoxDataSet::MasterKey() const {
   const TmoxDataSet* master = MasterDataSet();
+  // The usual link, one text field, is its stored value as it is.
+  if (FMasterFieldIdx.size() == 1 && master->Active() &&
+      master->FFields[FMasterFieldIdx[0]]->DataType() == TFieldType::ftString)
+    return master->CurrentValue(FMasterFieldIdx[0]);
+  FKeyBuffer.clear();
   for (size_t i = 0; i < FMasterFieldIdx.size(); ++i) {
-    if (i) aKey += kKeySeparator;
-    if (master->Active()) master->AppendKeyPart(aKey, FMasterFieldIdx[i], master->CurrentValue(FMasterFieldIdx[i]));
+    if (i) FKeyBuffer += kKeySeparator;
+    if (master->Active())
+      master->AppendKeyPart(FKeyBuffer, FMasterFieldIdx[i], master->CurrentValue(FMasterFieldIdx[i]));
   }
+  return FKeyBuffer;
 }
 
 void TmoxDataSet::RebuildIndex() {
@@ -233,12 +239,12 @@ void TmoxDataSet::UpdateView() {
   master->Fresh();
   // Most calls come from this data set's own posts and moves: the master has not moved since.
   if (FView && FViewGeneration == FIndex.Generation() && FViewMasterMoves == master->FMoves) return;
-  MasterKey(FKeyBuffer);
+  const std::string_view key = MasterKey();
   FViewMasterMoves = master->FMoves;
   // Details are told of every move of their master; most leave the key where it was.
-  if (FView && FViewGeneration == FIndex.Generation() && FKeyBuffer == FViewKey) return;
-  FView = &FIndex.Records(FKeyBuffer);
-  FViewKey = FKeyBuffer;
+  if (FView && FViewGeneration == FIndex.Generation() && key == FViewKey) return;
+  FView = &FIndex.Records(key);
+  FViewKey.assign(key);
   FViewGeneration = FIndex.Generation();
 }
 

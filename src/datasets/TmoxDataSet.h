@@ -152,7 +152,8 @@ class TmoxDataSet {
   void AppendKeyPart(std::string& aKey, size_t aField, std::string_view aStored) const;
   void RecordKey(uint32_t aRecord, std::string& aKey) const;
   void PendingKey(std::string& aKey) const;
-  void MasterKey(std::string& aKey) const;
+  // The master's current key for this detail; valid until the master or the key buffer changes.
+  std::string_view MasterKey() const;
   bool LinkInForce() const { return !FMasterFieldIdx.empty(); }
 
   void RebuildIndex();
@@ -217,5 +218,17 @@ class TmoxDataSet {
   uint64_t FMoves = 0;
   uint64_t FViewMasterMoves = 0;
 };
+
+inline std::string_view TmoxField::Stored() const {
+  if (!FDataSet) FailNoDataSet();
+  return FDataSet->CurrentValue(FIndex);
+}
+
+inline bool TmoxField::IsNull() const { return Stored().empty(); }
+
+inline std::string_view TmoxField::TextView() const {
+  if (FDataType != TFieldType::ftString) FailNotText();
+  return Stored();
+}
 
 }  // namespace mox

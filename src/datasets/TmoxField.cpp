@@ -31,13 +31,17 @@ void TmoxField::SetSize(int aSize) {
   FSize = aSize;
 }
 
-std::string_view TmoxField::Stored() const {
-  if (!FDataSet) throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
-  return FDataSet->CurrentValue(FIndex);
+void TmoxField::FailNoDataSet() const {
+  throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
+}
+
+void TmoxField::FailNotText() const {
+  throw EmoxDataSetException::CreateFmt("O campo %s não é de texto.", {FFieldName},
+                                        FDataSet ? FDataSet->DiretorioLogErro() : std::string());
 }
 
 void TmoxField::Store(std::string_view aBytes) const {
-  if (!FDataSet) throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
+  if (!FDataSet) FailNoDataSet();
   FDataSet->StoreValue(FIndex, aBytes);
 }
 
@@ -63,16 +67,7 @@ std::string TmoxField::TextOf(std::string_view aStored) const {
   return {};
 }
 
-bool TmoxField::IsNull() const { return Stored().empty(); }
-
 std::string TmoxField::AsString() const { return TextOf(Stored()); }
-
-std::string_view TmoxField::TextView() const {
-  if (FDataType != TFieldType::ftString)
-    throw EmoxDataSetException::CreateFmt("O campo %s não é de texto.", {FFieldName},
-                                          FDataSet ? FDataSet->DiretorioLogErro() : std::string());
-  return Stored();
-}
 
 std::int64_t TmoxField::AsInteger() const {
   const std::string_view s = Stored();

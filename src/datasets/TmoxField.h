@@ -44,10 +44,11 @@ class TmoxField {
   // --- Value in the current record (the pending one while editing). Reading a null field gives
   // an empty text, zero or false. Writing needs the data set in edit or insert state; an empty
   // text makes the field null.
-  bool IsNull() const;
+  // Both read on every check and conversion of a record: defined inline with the data set.
+  inline bool IsNull() const;
   std::string AsString() const;
   // Text fields only: the stored text, valid until the record or the value changes.
-  std::string_view TextView() const;
+  inline std::string_view TextView() const;
   std::int64_t AsInteger() const;
   double AsFloat() const;
   bool AsBoolean() const;
@@ -72,7 +73,9 @@ class TmoxField {
 
  private:
   friend class TmoxDataSet;
-  std::string_view Stored() const;
+  inline std::string_view Stored() const;
+  [[noreturn]] void FailNoDataSet() const;
+  [[noreturn]] void FailNotText() const;
   void Store(std::string_view aBytes) const;
   void CheckDefinable() const;
   [[noreturn]] void FailConversion(std::string_view aText) const;

@@ -22,7 +22,7 @@ namespace {
 // A number written with a decimal comma ("79,80", "1.234,56") in a value field ("v", "q" or "p"
 // and a capital: vNF_W16, qCom_I10, pICMS_N16; the weights pesoL/pesoB). SEFAZ rejects it, so it
 // is refused here with the field's name.
-bool VirgulaDecimalEmCampoNumerico(std::string_view aCampo, const std::string& aValor) {
+bool VirgulaDecimalEmCampoNumerico(std::string_view aCampo, std::string_view aValor) {
   const bool numerico = (aCampo.size() > 1 && (aCampo[0] == 'v' || aCampo[0] == 'q' || aCampo[0] == 'p') &&
                          std::isupper(static_cast<unsigned char>(aCampo[1]))) ||
                         aCampo.rfind("pesoL_", 0) == 0 || aCampo.rfind("pesoB_", 0) == 0;
@@ -31,9 +31,9 @@ bool VirgulaDecimalEmCampoNumerico(std::string_view aCampo, const std::string& a
 }
 
 // 1-based position, in characters, of the first "&"; 0 when there is none.
-size_t PosicaoDoEComercial(const std::string& aValue) {
+size_t PosicaoDoEComercial(std::string_view aValue) {
   const size_t bytes = aValue.find('&');
-  return bytes == std::string::npos ? 0 : CodePointCount(std::string_view(aValue).substr(0, bytes)) + 1;
+  return bytes == std::string::npos ? 0 : CodePointCount(aValue.substr(0, bytes)) + 1;
 }
 
 // The line as it can be quoted in a message: control characters (a NUL would end the message
@@ -55,13 +55,17 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
   try {
     const size_t igual = aLinha.find('=');
     const std::string_view campo = std::string_view(aLinha).substr(0, igual);
-    const std::string valor = igual == std::string::npos ? std::string() : aLinha.substr(igual + 1);
+    const std::string_view valor = igual == std::string::npos ? std::string_view() : std::string_view(aLinha).substr(igual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
       throw EmoxNFeDataSetException("O campo " + std::string(campo) + " é numérico e usa ponto decimal, não vírgula: " +
-                                    valor);
-    aDS.CampoDeEntrada(campo).SetAsString(EscapeCaracteres(valor));
+                                    std::string(valor));
+    TmoxNFeXMLField& destino = aDS.CampoDeEntrada(campo);
+    if (PrecisaEscapar(valor))
+      destino.SetAsString(EscapeCaracteres(valor));
+    else
+      destino.SetAsString(valor);
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
                                     {std::to_string(aIndice), LinhaVisivel(aLinha), e.what()}, aDiretorioLogErro);
@@ -164,8 +168,11 @@ void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
 
 std::string TmoxNFeConvTXTDataSet::Converter() {
   PopulaDataset();
+  size_t tamanho = 0;
+  for (const auto& nota : fDataSet->LoteNFe()) tamanho += nota.size() + 2;
   std::string lote;
-  for (const auto& nota : fDataSet->LoteNFe()) lote += nota + "\r\n";
+  lote.reserve(tamanho);
+  for (const auto& nota : fDataSet->LoteNFe()) lote.append(nota).append("\r\n");
   return lote;
 }
 

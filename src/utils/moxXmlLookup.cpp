@@ -65,12 +65,15 @@ std::string GetRetEvento(const std::string& aXML) {
   return retEvento;
 }
 
-std::string EscapeCaracteres(const std::string& aValue) {
+bool PrecisaEscapar(std::string_view aValue) {
+  return std::any_of(aValue.begin(), aValue.end(),
+                     [](char c) { return c == '\'' || c == '"' || c == '<' || c == '>' || c == '&'; });
+}
+
+std::string EscapeCaracteres(std::string_view aValue) {
   static constexpr std::array<std::string_view, 5> kEntidades = {"apos;", "quot;", "lt;", "gt;", "amp;"};
   const std::string_view v = aValue;
-  // Most values have nothing to escape.
-  const auto especial = [](char c) { return c == '\'' || c == '"' || c == '<' || c == '>' || c == '&'; };
-  if (std::none_of(v.begin(), v.end(), especial)) return aValue;
+  if (!PrecisaEscapar(v)) return std::string(aValue);
   std::string out;
   out.reserve(aValue.size() + aValue.size() / 8);
   for (size_t i = 0; i < v.size(); ++i) {

@@ -27,6 +27,8 @@ std::string GetRetEvento(const std::string& aXML);
 
 // Escapes apostrophe, double quote, "<", ">" and "&"; the five predefined entities already in
 // the text are kept, so escaping twice changes nothing.
-std::string EscapeCaracteres(const std::string& aValue);
+std::string EscapeCaracteres(std::string_view aValue);
+// True when EscapeCaracteres would change something: most values pass through as they are.
+bool PrecisaEscapar(std::string_view aValue);
 
 }  // namespace mox
