@@ -14,6 +14,18 @@ TXmlFieldNFe& TXmlDataSetNFe::AddXmlField(std::unique_ptr<TXmlFieldNFe> aField) 
   return static_cast<TXmlFieldNFe&>(AddField(std::move(aField)));
 }
 
+const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() const {
+  if (FVersaoVerificados != DefinitionVersion()) {
+    FCamposVerificados.clear();
+    for (size_t i = 0; i < FieldCount(); ++i) {
+      const TXmlFieldNFe& field = XmlField(i);
+      if (field.Required() || !field.Enum().empty()) FCamposVerificados.push_back(&field);
+    }
+    FVersaoVerificados = DefinitionVersion();
+  }
+  return FCamposVerificados;
+}
+
 // The typed accessors above rely on every field being a dictionary field.
 void TXmlDataSetNFe::CheckNewField(const TmoxField& aField) const {
   if (!dynamic_cast<const TXmlFieldNFe*>(&aField))

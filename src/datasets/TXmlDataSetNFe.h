@@ -1,8 +1,10 @@
 #pragma once
 // A data set of the invoice dictionary: every field is a TXmlFieldNFe, and the data set knows
 // its XML wrapper tag and how it hangs off its master data set.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datasets/TXmlFieldNFe.h"
 #include "datasets/TmoxDataSet.h"
@@ -37,6 +39,8 @@ class TXmlDataSetNFe : public TmoxDataSet {
   TXmlFieldNFe& XmlFieldByName(std::string_view aFieldName) const {
     return static_cast<TXmlFieldNFe&>(FieldByName(aFieldName));
   }
+  // The fields the record checks read (required or with allowed values), in field order.
+  const std::vector<const TXmlFieldNFe*>& CamposVerificados() const;
 
  protected:
   void CheckNewField(const TmoxField& aField) const override;
@@ -47,6 +51,8 @@ class TXmlDataSetNFe : public TmoxDataSet {
   std::string FXmlMasterSource;
   std::unique_ptr<TmoxDataSource> FDataSource;
   std::string FXMLKeyField;
+  mutable std::vector<const TXmlFieldNFe*> FCamposVerificados;
+  mutable uint64_t FVersaoVerificados = UINT64_MAX;
 };
 
 }  // namespace mox

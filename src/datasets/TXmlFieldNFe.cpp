@@ -30,6 +30,7 @@ void TXmlFieldNFe::SetEnum(std::string_view aValue) {
     if (comma == std::string_view::npos) break;
     aValue.remove_prefix(comma + 1);
   }
+  Redefined();
 }
 
 std::string TXmlFieldNFe::SufixoDica() const { return fDica.empty() ? std::string() : " Dica: " + fDica; }

@@ -15,8 +15,11 @@ class TXmlFieldNFe : public TmoxField {
 
   // "elemento" writes an element; any other text an attribute.
   const std::string& TpNode() const { return FTpNode; }
-  void SetTpNode(std::string aValue) { FTpNode = std::move(aValue); }
-  bool IsElemento() const { return FTpNode == "elemento"; }
+  void SetTpNode(std::string aValue) {
+    FTpNode = std::move(aValue);
+    FElemento = FTpNode == "elemento";
+  }
+  bool IsElemento() const { return FElemento; }
   const std::string& TagXml() const { return FTagXML; }
   void SetTagXml(std::string aValue) { FTagXML = std::move(aValue); }
   bool GeraTagVazia() const { return FGeraTagVazia; }
@@ -45,6 +48,7 @@ class TXmlFieldNFe : public TmoxField {
  private:
   std::vector<std::string> fEnum;
   std::string FTpNode;
+  bool FElemento = false;
   std::string FTagXML;
   bool FGeraTagVazia = false;
   std::string fDica;

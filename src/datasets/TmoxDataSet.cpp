@@ -91,6 +91,7 @@ TmoxField& TmoxDataSet::AddField(std::unique_ptr<TmoxField> aField) {
                                           FDiretorioLogErro);
   aField->FDataSet = this;
   aField->FIndex = FFields.size();
+  ++FDefinitions;
   FFieldIndex.Insert(aField->FieldName(), static_cast<uint32_t>(FFields.size()));
   FFields.push_back(std::move(aField));
   return *FFields.back();

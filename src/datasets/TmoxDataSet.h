@@ -65,6 +65,9 @@ class TmoxDataSet {
   size_t FieldCount() const { return FFields.size(); }
   TmoxField& Field(size_t aIndex) const { return *FFields[aIndex]; }
   const std::vector<std::unique_ptr<TmoxField>>& Fields() const { return FFields; }
+  // Changes with every field added and every change of a field's checks: lists derived from
+  // the definitions hold while it stands.
+  uint64_t DefinitionVersion() const { return FDefinitions; }
   // Both ignore letter case; FieldByName raises for an unknown name.
   TmoxField* FindField(std::string_view aFieldName) const;
   TmoxField& FieldByName(std::string_view aFieldName) const;
@@ -187,6 +190,7 @@ class TmoxDataSet {
   std::string FDiretorioLogErro;
   std::vector<std::unique_ptr<TmoxField>> FFields;
   TmoxNameTable FFieldIndex;
+  uint64_t FDefinitions = 0;
 
   TmoxRecordStore FStore;
   std::vector<std::string> FPending;

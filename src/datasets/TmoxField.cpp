@@ -31,6 +31,10 @@ void TmoxField::SetSize(int aSize) {
   FSize = aSize;
 }
 
+void TmoxField::Redefined() {
+  if (FDataSet) ++FDataSet->FDefinitions;
+}
+
 void TmoxField::FailNoDataSet() const {
   throw EmoxDataSetException::CreateFmt("O campo %s não pertence a um DataSet.", {FFieldName});
 }

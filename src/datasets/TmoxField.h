@@ -32,7 +32,10 @@ class TmoxField {
   int Size() const { return FSize; }
   void SetSize(int aSize);
   bool Required() const { return FRequired; }
-  void SetRequired(bool aValue) { FRequired = aValue; }
+  void SetRequired(bool aValue) {
+    FRequired = aValue;
+    Redefined();
+  }
   bool Visible() const { return FVisible; }
   void SetVisible(bool aValue) { FVisible = aValue; }
   // The field name unless a label was given.
@@ -67,6 +70,8 @@ class TmoxField {
   std::string TextOf(std::string_view aStored) const;
 
  protected:
+  // Tells the data set that a flag its cached field lists depend on changed.
+  void Redefined();
   // Length of a text value against the field's size; NF-e fields count their XML entities as
   // the one character they stand for.
   virtual size_t TextLength(std::string_view aValue) const;

@@ -27,7 +27,7 @@ size_t HashKey(std::string_view aKey) {
 }  // namespace
 
 void TmoxKeyIndex::Clear() {
-  for (size_t i = 0; i < FUsed; ++i) FGroups[i].records.clear();
+  for (size_t i = 0; i < FUsed; ++i) FGroups[i]->records.clear();
   FUsed = 0;
   std::fill(FSlots.begin(), FSlots.end(), 0u);
   ++FGeneration;
@@ -37,7 +37,7 @@ void TmoxKeyIndex::Grow() {
   FSlots.assign(FSlots.empty() ? 16 : FSlots.size() * 2, 0u);
   const size_t mask = FSlots.size() - 1;
   for (size_t g = 0; g < FUsed; ++g) {
-    size_t i = FGroups[g].hash & mask;
+    size_t i = FGroups[g]->hash & mask;
     while (FSlots[i] != 0) i = (i + 1) & mask;
     FSlots[i] = static_cast<uint32_t>(g + 1);
   }
@@ -49,11 +49,13 @@ TmoxKeyIndex::TGroup& TmoxKeyIndex::Group(std::string_view aKey) {
   const size_t mask = FSlots.size() - 1;
   size_t i = hash & mask;
   for (; FSlots[i] != 0; i = (i + 1) & mask) {
-    TGroup& group = FGroups[FSlots[i] - 1];
-    if (group.hash == hash && group.key == aKey) return group;
+    TGroup& group = *FGroups[FSlots[i] - 1];
+    if (group.hash == hash && group.key.size() == aKey.size() &&
+        std::memcmp(group.key.data(), aKey.data(), aKey.size()) == 0)
+      return group;
   }
-  if (FUsed == FGroups.size()) FGroups.emplace_back();
-  TGroup& group = FGroups[FUsed++];
+  if (FUsed == FGroups.size()) FGroups.push_back(std::make_unique<TGroup>());
+  TGroup& group = *FGroups[FUsed++];
   group.key.assign(aKey);
   group.hash = hash;
   FSlots[i] = static_cast<uint32_t>(FUsed);

@@ -2,7 +2,7 @@
 // Record numbers grouped by key, each group in record order. A detail data set reads the group
 // of its master's key instead of filtering or copying records.
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +32,7 @@ class TmoxKeyIndex {
   void Grow();
 
   uint64_t FGeneration = 0;
-  std::deque<TGroup> FGroups;   // never shrinks; the first FUsed are in use; elements never move
+  std::vector<std::unique_ptr<TGroup>> FGroups;  // never shrinks; the first FUsed are in use
   size_t FUsed = 0;
   std::vector<uint32_t> FSlots;  // open addressing: 1 + position in FGroups, 0 for a free slot
 };

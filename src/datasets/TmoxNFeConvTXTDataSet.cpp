@@ -25,7 +25,7 @@ namespace {
 bool VirgulaDecimalEmCampoNumerico(std::string_view aCampo, std::string_view aValor) {
   const bool numerico = (aCampo.size() > 1 && (aCampo[0] == 'v' || aCampo[0] == 'q' || aCampo[0] == 'p') &&
                          std::isupper(static_cast<unsigned char>(aCampo[1]))) ||
-                        aCampo.rfind("pesoL_", 0) == 0 || aCampo.rfind("pesoB_", 0) == 0;
+                        aCampo.starts_with("pesoL_") || aCampo.starts_with("pesoB_");
   return numerico && aValor.find(',') != std::string::npos &&
          aValor.find_first_not_of("0123456789.,-") == std::string::npos;
 }
@@ -50,12 +50,13 @@ std::string LinhaVisivel(const std::string& aLinha) {
   return out;
 }
 
-void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+// aIgual: the position of the first "=" in the line, npos without one.
+void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIgual, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   try {
-    const size_t igual = aLinha.find('=');
-    const std::string_view campo = std::string_view(aLinha).substr(0, igual);
-    const std::string_view valor = igual == std::string::npos ? std::string_view() : std::string_view(aLinha).substr(igual + 1);
+    const std::string_view campo = std::string_view(aLinha).substr(0, aIgual);
+    const std::string_view valor =
+        aIgual == std::string::npos ? std::string_view() : std::string_view(aLinha).substr(aIgual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
@@ -145,7 +146,7 @@ void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIn
   else if (chave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(resto()));
   else if (chave == "SALVAR") aDS.Salvar();
   else if (chave == "CANCELAR") aDS.Cancelar();
-  else SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);
+  else SetCampoDataSet(aDS, aLinha, igual, aIndice, aDiretorioLogErro);
 }
 
 TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
@@ -190,7 +191,7 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
 void TmoxNFeConvTXTDataSet::ExecutaLinha(const std::string& aLinha, size_t aIndice, size_t aTotal) {
   if (OnProgresso) OnProgresso(aIndice, aTotal);
   if (aLinha.empty()) return;
-  if (aLinha == "INCLUIR") fUltimoIncluir = aIndice;
+  if (std::string_view(aLinha) == "INCLUIR") fUltimoIncluir = aIndice;
   ExecutaLinhaTX2(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
 }
 

@@ -280,11 +280,10 @@ void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
 }
 
 void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {
-  for (size_t i = 0; i < aDataSet.FieldCount(); ++i) {
-    const TXmlFieldNFe& field = aDataSet.XmlField(i);
-    // Only required fields and fields with allowed values have anything to check; most of an
-    // invoice's fields are neither, so their values are not even read.
-    if (!field.Required() && field.Enum().empty()) continue;
+  // Only required fields and fields with allowed values have anything to check; most of an
+  // invoice's fields are neither, so their values are not even read.
+  for (const TXmlFieldNFe* campo : aDataSet.CamposVerificados()) {
+    const TXmlFieldNFe& field = *campo;
     if (!field.IsNull() && !TrimBlanks(field.TextView()).empty()) {
       field.ValidarConteudo();
     } else if (field.Required()) {

@@ -19,10 +19,21 @@ inline std::string AsciiUpperCase(std::string_view aText) {
   return out;
 }
 
+// Equal bytes; most names are 8 to 16 bytes long, compared as two words without a call.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+  if (n < 8 || n > 16) return n == 0 || std::memcmp(a, b, n) == 0;
+  uint64_t a0, b0, a1, b1;
+  std::memcpy(&a0, a, 8);
+  std::memcpy(&b0, b, 8);
+  std::memcpy(&a1, a + n - 8, 8);
+  std::memcpy(&b1, b + n - 8, 8);
+  return a0 == b0 && a1 == b1;
+}
+
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   // Names are nearly always written as declared.
-  if (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0) return true;
+  if (SameBytes(a.data(), b.data(), a.size())) return true;
   for (size_t i = 0; i < a.size(); ++i)
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   return true;

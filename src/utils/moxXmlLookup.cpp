@@ -66,8 +66,10 @@ std::string GetRetEvento(const std::string& aXML) {
 }
 
 bool PrecisaEscapar(std::string_view aValue) {
-  return std::any_of(aValue.begin(), aValue.end(),
-                     [](char c) { return c == '\'' || c == '"' || c == '<' || c == '>' || c == '&'; });
+  // All five are punctuation between '"' and '>': most characters fail the range test at once.
+  return std::any_of(aValue.begin(), aValue.end(), [](char c) {
+    return c >= '"' && c <= '>' && (c == '\'' || c == '"' || c == '<' || c == '>' || c == '&');
+  });
 }
 
 std::string EscapeCaracteres(std::string_view aValue) {

@@ -184,6 +184,37 @@ TEST(Dicionario, RecordChecksOnPost) {
   }
 }
 
+// The checks a post runs are looked up once per definition: a field whose checks change after
+// records were posted is checked by its new definition from the next post on.
+TEST(Dicionario, ChecksFollowDefinitionsChangedAfterPosts) {
+  Dicionario d;
+  d.Carrega(DataSet("B", Campo("nome=\"f_B01\" tamanho=\"10\"")));
+  TXmlDataSetNFe& b = d.container.FindDataSet("B");
+  TXmlFieldNFe& f = b.XmlFieldByName("f_B01");
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    std::string valor;
+    std::string expected;  // empty: the post passes
+  };
+  const std::vector<Case> cases = {
+      {"no checks yet", [] {}, "", ""},
+      {"made required", [&] { f.SetRequired(true); }, "", "O Campo [f_B01] referente a [f_B01] deve ser preenchido."},
+      {"required, filled", [] {}, "3", ""},
+      {"optional again, with allowed values", [&] { f.SetRequired(false); f.SetEnum("1,2"); }, "3",
+       "Conteúdo 3 é inválido para o campo f_B01 [f_B01]."},
+      {"allowed value", [] {}, "2", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (b.Editing()) b.Cancel();
+    c.change();
+    b.Append();
+    b.FieldByName("f_B01").SetAsString(c.valor);
+    EXPECT_EQ(MensagemDe<EmoxDataSetException>([&] { b.Post(); }), c.expected.empty() ? "nenhuma exceção" : c.expected);
+  }
+}
+
 TEST(Dicionario, AppendGivesHandlesAndMasterKeys) {
   Dicionario d;
   d.container.SetActiveMasterSource(true);
