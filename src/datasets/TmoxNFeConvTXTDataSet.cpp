@@ -38,7 +38,7 @@ size_t PosicaoDoEComercial(std::string_view aValue) {
 
 // The line as it can be quoted in a message: control characters (a NUL would end the message
 // text) are shown by their code, as in "\x00".
-std::string LinhaVisivel(const std::string& aLinha) {
+std::string LinhaVisivel(std::string_view aLinha) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
   out.reserve(aLinha.size());
@@ -51,12 +51,11 @@ std::string LinhaVisivel(const std::string& aLinha) {
 }
 
 // aIgual: the position of the first "=" in the line, npos without one.
-void SetCampoDataSet(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIgual, size_t aIndice,
+void SetCampoDataSet(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIgual, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   try {
-    const std::string_view campo = std::string_view(aLinha).substr(0, aIgual);
-    const std::string_view valor =
-        aIgual == std::string::npos ? std::string_view() : std::string_view(aLinha).substr(aIgual + 1);
+    const std::string_view campo = aLinha.substr(0, aIgual);
+    const std::string_view valor = aIgual == std::string_view::npos ? std::string_view() : aLinha.substr(aIgual + 1);
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
@@ -131,12 +130,14 @@ class TArquivoTX2 {
   size_t total_ = 0;
 };
 
-void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   // Commands are few and short: compared in place, the rest of the line copied only for a part.
   const size_t igual = aLinha.find('=');
-  const std::string_view chave = std::string_view(aLinha).substr(0, igual);
-  const auto resto = [&] { return igual == std::string::npos ? std::string() : aLinha.substr(igual + 1); };
+  const std::string_view chave = aLinha.substr(0, igual);
+  const auto resto = [&] {
+    return igual == std::string_view::npos ? std::string() : std::string(aLinha.substr(igual + 1));
+  };
   if (chave == "INCLUIR") aDS.Incluir();
   else if (chave == "INCLUIRITEM") aDS.IncluirItem();
   else if (chave == "SALVARITEM") aDS.SalvarItem();
@@ -155,15 +156,20 @@ TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLa
 TmoxNFeConvTXTDataSet::~TmoxNFeConvTXTDataSet() = default;
 
 void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
-  std::string text = aValue;
-  // A one-line value may name a file; text with line breaks never does.
-  if (aValue.find_first_of("\r\n") == std::string::npos && FileExists(aValue)) {
+  // A one-line value may name a file; text with line breaks never does. The lines are views
+  // into the text kept here: a big text is not copied again line by line.
+  const bool arquivo = aValue.find_first_of("\r\n") == std::string::npos && FileExists(aValue);
+  std::string texto;
+  if (arquivo) {
     if (!FUtils) FUtils = std::make_unique<TmoxKivoUtils>();
-    text = FUtils->LoadFromFileUTF8(aValue);
+    texto = FUtils->LoadFromFileUTF8(aValue);
   }
-  fLines = LinhasDoTexto(text);
   fTXT = aValue;
-  if (std::all_of(fLines.begin(), fLines.end(), [](const std::string& l) { return l.empty(); }))
+  fTextoDoArquivo = std::move(texto);
+  fTrechos = TrechosDasLinhas(arquivo ? fTextoDoArquivo : fTXT);
+  fLines.clear();
+  fLinesCopiadas = false;
+  if (std::all_of(fTrechos.begin(), fTrechos.end(), [](std::string_view l) { return l.empty(); }))
     throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);
 }
 
@@ -188,10 +194,18 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
   fDataSet->SetXMLDicionario(fXMLDicionario);
 }
 
-void TmoxNFeConvTXTDataSet::ExecutaLinha(const std::string& aLinha, size_t aIndice, size_t aTotal) {
+const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
+  if (!fLinesCopiadas) {
+    fLines.assign(fTrechos.begin(), fTrechos.end());
+    fLinesCopiadas = true;
+  }
+  return fLines;
+}
+
+void TmoxNFeConvTXTDataSet::ExecutaLinha(std::string_view aLinha, size_t aIndice, size_t aTotal) {
   if (OnProgresso) OnProgresso(aIndice, aTotal);
   if (aLinha.empty()) return;
-  if (std::string_view(aLinha) == "INCLUIR") fUltimoIncluir = aIndice;
+  if (aLinha == "INCLUIR") fUltimoIncluir = aIndice;
   ExecutaLinhaTX2(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
 }
 
@@ -203,7 +217,7 @@ void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
 
 void TmoxNFeConvTXTDataSet::PopulaDataset() {
   PreparaDataSets();
-  for (size_t i = 0; i < fLines.size(); ++i) ExecutaLinha(fLines[i], i, fLines.size());
+  for (size_t i = 0; i < fTrechos.size(); ++i) ExecutaLinha(fTrechos[i], i, fTrechos.size());
   ConfereUltimaNotaSalva();
 }
 

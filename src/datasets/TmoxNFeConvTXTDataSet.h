@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/moxTypes.h"
@@ -16,7 +17,7 @@ class TmoxKivoUtils;
 
 // Runs one non-empty TX2 line on the data sets: a command word, or a field assignment whose
 // failure is reported with the line's zero-based index (aIndice).
-void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, const std::string& aLinha, size_t aIndice,
+void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro);
 
 class TmoxNFeConvTXTDataSet {
@@ -64,18 +65,22 @@ class TmoxNFeConvTXTDataSet {
   const std::string& LinhaAtual() const { return fLinhaAtual; }
   size_t LinhaDoUltimoIncluir() const { return fUltimoIncluir; }
 
-  const std::vector<std::string>& Lines() const { return fLines; }
+  // The lines of the text last given, as copies made on the first call.
+  const std::vector<std::string>& Lines() const;
   // The converter's own data sets, for callers that switch their business rules on.
   TmoxNFeDataSets& DataSets() const { return *fDataSet; }
 
  private:
   void PopulaDataset();
   void PreparaDataSets();
-  void ExecutaLinha(const std::string& aLinha, size_t aIndice, size_t aTotal);
+  void ExecutaLinha(std::string_view aLinha, size_t aIndice, size_t aTotal);
   void ConfereUltimaNotaSalva() const;
 
-  std::vector<std::string> fLines;
   std::string fTXT;
+  std::string fTextoDoArquivo;               // the text read when fTXT names a file
+  std::vector<std::string_view> fTrechos;    // the lines, into fTXT or fTextoDoArquivo
+  mutable std::vector<std::string> fLines;  // copies for Lines(), made when asked for
+  mutable bool fLinesCopiadas = false;
   std::string fXMLDicionario;
   TVersaoEsquema fVersaoEsquema = TVersaoEsquema::pl_005a;
   std::string fDiretorioLogErro;

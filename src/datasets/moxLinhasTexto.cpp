@@ -5,7 +5,12 @@
 namespace mox {
 
 std::vector<std::string> LinhasDoTexto(const std::string& aText) {
-  std::vector<std::string> lines;
+  const std::vector<std::string_view> trechos = TrechosDasLinhas(aText);
+  return std::vector<std::string>(trechos.begin(), trechos.end());
+}
+
+std::vector<std::string_view> TrechosDasLinhas(std::string_view aText) {
+  std::vector<std::string_view> lines;
   // Counting the LFs first (a vectorised count) spares the list its regrowth on big texts.
   lines.reserve(static_cast<size_t>(std::count(aText.begin(), aText.end(), '\n')) + 1);
   const char* const begin = aText.data();
@@ -16,7 +21,7 @@ std::vector<std::string> LinhasDoTexto(const std::string& aText) {
     // above CR, so one comparison settles most of them.
     const char* stop = start;
     while (stop < end && (static_cast<unsigned char>(*stop) > '\r' || (*stop != '\r' && *stop != '\n'))) ++stop;
-    lines.emplace_back(start, stop);
+    lines.emplace_back(start, static_cast<size_t>(stop - start));
     if (stop == end) break;
     start = stop + (*stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
   }

@@ -2,6 +2,7 @@
 // The lines of the text formats the readers take (TX2, record layout, blocked text).
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mox {
@@ -9,6 +10,8 @@ namespace mox {
 // The lines of aText; a line ends in CR LF, LF or CR. Empty lines are kept, so an index is a line
 // number minus one.
 std::vector<std::string> LinhasDoTexto(const std::string& aText);
+// The same lines as views into aText, which must outlive them.
+std::vector<std::string_view> TrechosDasLinhas(std::string_view aText);
 
 // The same lines read from a stream one at a time, so a big text is never held whole.
 class TLeitorDeLinhas {

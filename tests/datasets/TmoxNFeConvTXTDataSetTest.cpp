@@ -71,6 +71,27 @@ TEST(ConversorTX2, BatchLinesAndValues) {
     EXPECT_EQ(Tag(Tag(Converte(Nota("1", v.destinatario)), "dest"), "xNome"), v.gravado) << v.destinatario;
 }
 
+// The lines are kept as views into the text given (or the file read): each new text, from a
+// file or not, replaces the lines the conversion and Lines() give.
+TEST(ConversorTX2, EachTextReplacesTheLines) {
+  moxtest::TempDir pasta;
+  const std::string arquivo = pasta.file("notas.tx2");
+  moxtest::WriteText(arquivo, Nota("202"));
+  auto c = Conversor(Nota("201"));
+  const struct {
+    std::string entrada, numero;
+  } casos[] = {{Nota("201"), "201"}, {arquivo, "202"}, {Nota("203") + "\r\n", "203"}};
+  for (const auto& caso : casos) {
+    SCOPED_TRACE(caso.numero);
+    c->SetTXT(caso.entrada);
+    EXPECT_EQ(c->TXT(), caso.entrada);
+    ASSERT_FALSE(c->Lines().empty());
+    EXPECT_EQ(c->Lines().front(), "INCLUIR");
+    EXPECT_EQ(c->Lines()[7], "nNF_B08=" + caso.numero);
+    EXPECT_NE(c->Converter().find("<nNF>" + caso.numero + "</nNF>"), std::string::npos);
+  }
+}
+
 TEST(ConversorTX2, FailuresTable) {
   const std::string invalida = "Não foi possível converter a Linha: ";
   struct Case {
