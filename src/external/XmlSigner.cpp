@@ -155,18 +155,22 @@ std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement, 
 std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement,
                             const std::vector<std::string>& aIds) const {
   XmlDocument doc = XmlDocument::Parse(aXml);
+  return Sign(doc, aElement, aIds);
+}
+
+std::string XmlSigner::Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds) const {
   {
     RemovedNodes removed;
     // One element: one walk; many: one walk for all of them.
     std::optional<IdIndex> index;
-    if (aIds.size() > 1) index.emplace(doc.Root());
+    if (aIds.size() > 1) index.emplace(aDoc.Root());
     for (const std::string& id : aIds) {
       if (id.empty()) throw EKivoException("Id do elemento a assinar não informado.");
-      const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(doc.Root(), id);
-      SignTarget(doc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
+      const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(aDoc.Root(), id);
+      SignTarget(aDoc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
     }
   }
-  return NodeXml(doc.Root());
+  return NodeXml(aDoc.Root());
 }
 
 }  // namespace mox
