@@ -154,7 +154,9 @@ std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement, 
 
 std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement,
                             const std::vector<std::string>& aIds) const {
-  XmlDocument doc = XmlDocument::Parse(aXml);
+  // The document never leaves this call, so it may share the thread's parser.
+  thread_local XmlReusableParser parser;
+  XmlDocument doc = XmlDocument::Parse(aXml, parser);
   return Sign(doc, aElement, aIds);
 }
 

@@ -61,8 +61,8 @@ std::optional<std::string> PrimeiroId(const XmlDocument& aDoc, std::string_view 
   return id;
 }
 
-void ConfereChave(const std::string& aNota, const TContextoAssinatura& aContexto) {
-  const std::string id = PrimeiroId(XmlDocument::Parse(aNota), "infNFe").value_or("");
+void ConfereChave(const std::string& aNota, XmlReusableParser& aLeitor, const TContextoAssinatura& aContexto) {
+  const std::string id = PrimeiroId(XmlDocument::Parse(aNota, aLeitor), "infNFe").value_or("");
   if (id.size() <= 3) return;
   const bool digitos =
       id.size() == 47 && std::all_of(id.begin() + 3, id.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -170,7 +170,9 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
       aContexto.Utils.Escape(aContexto.Utils.DynamicRemoveAccents(aXML, aContexto.CaracteresRemoverAcentos));
   const std::vector<std::string> notas = TmoxNFeXmlUtils::GetNotas(xml, false);
   const auto quantidade = notas.size();
-  for (const std::string& nota : notas) ConfereChave(nota, aContexto);
+  // The batch's documents are read, signed and dropped here, one after the other.
+  XmlReusableParser leitor;
+  for (const std::string& nota : notas) ConfereChave(nota, leitor, aContexto);
   aContexto.CheckCertificate();
   if (quantidade > 50)
     throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
@@ -184,7 +186,7 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
     aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
     // Read once: the Id is looked up in the document that is then signed.
-    XmlDocument documento = XmlDocument::Parse(preparada);
+    XmlDocument documento = XmlDocument::Parse(preparada, leitor);
     const std::optional<std::string> id = PrimeiroId(documento, "");
     if (!id) throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
     std::string assinada;

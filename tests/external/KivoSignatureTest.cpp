@@ -222,12 +222,25 @@ TEST_F(KivoSignature, RefusesWhatCannotBeSignedSafely) {
       {"duplicated id", "infCanc", "<c><infCanc Id=\"ID1\"/><infCanc Id=\"ID1\"/></c>", "ID1", "mais de um elemento"},
       {"malformed", "infCanc", "<cancNFe><infCanc Id=\"ID1\"></cancNFe>", "ID1", "XML mal formado"},
       {"element not allowed", "infPedido", "<c><infPedido Id=\"ID1\"/></c>", "ID1", "não está entre os elementos"},
+      {"entity declaration after a comment", "infCanc",
+       "<!-- a --><!DOCTYPE c [<!ENTITY e \"x\">]><c><infCanc Id=\"ID1\">&e;</infCanc></c>", "ID1",
+       "DOCTYPE e ENTITY não são permitidas"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     kivo_.SignerSettings.XmlElement = c.element;
     std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SignXmlById(c.xml, c.id); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+  // The parser kept between signatures still reads well after refusals and after a document of
+  // more distinct names than it keeps.
+  std::string names = "<c><infCanc Id=\"ID1\">";
+  for (int i = 0; i < 5000; ++i) names += "<n" + std::to_string(i) + "/>";
+  names += "</infCanc></c>";
+  for (const std::string& xml : {names, canc}) {
+    kivo_.SignerSettings.XmlElement = "infCanc";
+    const std::string id = xml == canc ? cancId : "ID1";
+    EXPECT_EQ(Xmlsec1Verify("infCanc", kivo_.SignXmlById(xml, id)).status, 0) << id;
   }
 }
 
