@@ -206,6 +206,8 @@ TEST_F(KivoSignature, DigestAndSignatureValueAreThoseXmlsec1WritesForTheSameTemp
     EXPECT_EQ(ValueOf(ours, "DigestValue"), ValueOf(theirs, "DigestValue"));
     EXPECT_EQ(ValueOf(ours, "SignatureValue"), ValueOf(theirs, "SignatureValue"));
     EXPECT_EQ(Xmlsec1Verify(c.element, ours).status, 0);
+    const auto check = mox::XmlSignatureVerifier().Verify(ours, c.element);
+    EXPECT_TRUE(check.Valid) << check.Error;
   }
 }
 
