@@ -11,9 +11,7 @@
 
 #include "base/EmoxException.h"
 #include "component/TmoxNFe.h"
-#include "datasets/NotasDeTeste.h"
-#include "rules/RegrasDeTeste.h"
-#include "support/NotaAssinada.h"
+#include "support/NotasParaAuditoria.h"
 #include "support/TestSupport.h"
 #include "webservices/TmoxAuditorNFe.h"
 
@@ -22,70 +20,11 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::json;
 using namespace moxtest;
-using V = mox::TVersaoEsquema;
-
-// A note of the fixtures: its text, the package it is converted to and whether the export
-// dictionary reads it.
-struct Fonte {
-  const char* arquivo;  // under tests/fixtures
-  V versao;
-  bool exportacao;
-};
-
-const Fonte kVenda400{"tx2/venda-simples-400.tx2", V::pl_009, false};
-const Fonte kVenda310{"tx2/venda-simples.tx2", V::pl_008i1, false};
-const Fonte kExportacao310{"leiautes/310/exportacao.txt", V::pl_008i1, true};
-
-// The infNFe text of a fixture note.
-std::string InfNFe(const Fonte& aFonte) {
-  auto ds = DataSetsEntregues(aFonte.versao, aFonte.exportacao);
-  PreencheNota(*ds, ReadText(Fixture(aFonte.arquivo)));
-  return ds->LoteNFe().at(0);
-}
-
-std::string SemDeclaracao(std::string aXml) {
-  if (aXml.rfind("<?xml", 0) == 0) aXml.erase(0, aXml.find("?>") + 2);
-  return aXml;
-}
-
-std::string NotaSemAssinatura(const Fonte& aFonte) {
-  return "<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\">" + InfNFe(aFonte) + "</NFe>";
-}
-
-std::string NotaAssinadaDe(const Fonte& aFonte) { return SemDeclaracao(AssinadorDeNotas().Assina(InfNFe(aFonte))); }
-
-// The signed note with SEFAZ's protocol, received a minute after its emission.
-std::string NotaAutorizada(const Fonte& aFonte) {
-  const std::string nota = NotaAssinadaDe(aFonte);
-  const size_t id = nota.find("Id=\"NFe") + 7;
-  const size_t digest = nota.find("<DigestValue>") + 13;
-  return "<nfeProc xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"4.00\">" + nota +
-         "<protNFe versao=\"4.00\"><infProt><tpAmb>2</tpAmb><verAplic>SP_NFE_PL009_V4</verAplic><chNFe>" +
-         nota.substr(id, 44) + "</chNFe><dhRecbto>2026-03-02T10:01:00-03:00</dhRecbto><nProt>135260000000001</nProt>" +
-         "<digVal>" + nota.substr(digest, nota.find('<', digest) - digest) +
-         "</digVal><cStat>100</cStat><xMotivo>Autorizado o uso da NF-e</xMotivo></infProt></protNFe></nfeProc>";
-}
-
-std::string Troca(std::string aXml, const std::string& aDe, const std::string& aPara) {
-  const size_t pos = aXml.find(aDe);
-  EXPECT_NE(pos, std::string::npos) << aDe;
-  return pos == std::string::npos ? aXml : aXml.replace(pos, aDe.size(), aPara);
-}
-
-// The instant a note is checked at: a minute after its emission.
-mox::TDateTime NaEmissao(const Fonte& aFonte) { return MomentoDaEmissao(ReadText(Fixture(aFonte.arquivo))); }
 
 class Auditoria : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const auto& [manual, pacote] : {std::pair{"vm60", "PL_009_V4"}, std::pair{"vm50a", "PL_008i2"}}) {
-      const fs::path destino = pasta_.path() / "Esquemas" / manual;
-      fs::create_directories(destino);
-      for (const auto& e : fs::directory_iterator(SchemasDir() / pacote))
-        fs::create_symlink(e.path(), destino / e.path().filename());
-      fs::copy_file(std::string(MOXNFE_SOURCE_DIR) + "/data/Esquemas/" + manual + "/Mapping.txt",
-                    destino / "Mapping.txt");
-    }
+    InstalaEsquemas(pasta_.path() / "Esquemas");
     nfe_.SetVersaoManual(mox::TVersaoManual::vm60);
     nfe_.SetDiretorioEsquemas(pasta_.str() + "Esquemas/");
     nfe_.SetDiretorioTemplates(Templates());
@@ -115,7 +54,7 @@ class Auditoria : public ::testing::Test {
 struct NotaValida {
   const char* nome;
   std::function<std::string()> xml;
-  Fonte fonte;
+  FonteDeNota fonte;
   bool comRelogio;  // false: the audit takes its own instant (the protocol's receipt)
   const char* documento;
   const char* versaoManual;
@@ -251,7 +190,7 @@ TEST_F(Auditoria, PastaDeTemplatesDeCadaNotaSemAcumular) {
   const struct {
     const char* nome;
     std::function<std::string()> xml;
-    Fonte fonte;
+    FonteDeNota fonte;
     std::string pasta;
   } kSequencia[] = {
       {"venda sem assinatura", [] { return NotaSemAssinatura(kVenda400); }, kVenda400, base + "Templates/"},
