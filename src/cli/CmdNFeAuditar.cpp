@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::ordered_json;
 
-// "AAAA-MM-DD" or "AAAA-MM-DDThh:mm[:ss]" as a date-time of Brasília.
+// "AAAA-MM-DDThh:mm[:ss]" as a date-time of Brasília; a bare date is the end of that day, so
+// every note issued on it is checked as on the day it was issued.
 mox::TDateTime DataReferencia(const std::string& aTexto) {
   const auto numero = [&](size_t aInicio, size_t aTamanho) {
     const std::string parte = aTexto.substr(aInicio, aTamanho);
@@ -41,9 +42,15 @@ mox::TDateTime DataReferencia(const std::string& aTexto) {
     p.hour = numero(11, 2);
     p.minute = numero(14, 2);
     if (aTexto.size() == 19) p.second = numero(17, 2);
+  } else {
+    p.hour = 23;
+    p.minute = 59;
+    p.second = 59;
   }
-  if (aTexto[4] != '-' || aTexto[7] != '-' || (aTexto.size() > 10 && aTexto[10] != 'T') || p.month < 1 ||
-      p.month > 12 || p.day < 1 || p.day > 31 || p.hour > 23 || p.minute > 59 || p.second > 59)
+  const std::chrono::year_month_day dia{std::chrono::year(p.year), std::chrono::month(static_cast<unsigned>(p.month)),
+                                       std::chrono::day(static_cast<unsigned>(p.day))};
+  if (aTexto[4] != '-' || aTexto[7] != '-' || (aTexto.size() > 10 && aTexto[10] != 'T') || !dia.ok() ||
+      p.hour > 23 || p.minute > 59 || p.second > 59)
     throw CliUsageError{"--data-referencia: data inválida: " + aTexto};
   return mox::EncodeDateTime(p);
 }
@@ -162,7 +169,7 @@ CliRegistrar auditar{
       {"esquemas", "PASTA", "pasta de esquemas: o Mapping.txt e os XSD oficiais de cada versão do Manual"},
       {"templates", "PASTA", "pasta de templates, com os dicionários e Auditor/AuditorConfig.ini (padrão: a instalada)"},
       {"regras", "PASTA", "pasta de regras do auditor, com RegrasIgnoradas.txt (padrão: Auditor/Regras dos templates)"},
-      {"data-referencia", "DATA", "data (AAAA-MM-DD ou AAAA-MM-DDThh:mm) em que as regras de data são conferidas"},
+      {"data-referencia", "DATA", "instante (AAAA-MM-DDThh:mm, ou AAAA-MM-DD: o fim do dia) das regras de data"},
       {"exibir-regras", "", "lista também cada regra conferida, com o seu resultado"},
       {"html", "SAIDA", "grava a auditoria em HTML: um arquivo (uma nota) ou uma pasta (várias)"}},
      Auditar}};
