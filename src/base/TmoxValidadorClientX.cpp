@@ -22,71 +22,71 @@ int Numero(TmoxValidadorClientX::TLinguagem a) {
 
 }  // namespace
 
+// Every property kept in the configuration file, each with its key, read or written alike.
+// Choices are kept as the numbers the validation control takes.
+void TmoxValidadorClientX::PercorreConfig(TCampoConfig& aCampo) {
+  aCampo.Texto("Senha", FSenha);
+  aCampo.Texto("Login", FLogin);
+  aCampo.Texto("Servidor", FServidor);
+  aCampo.Logico("ExibirRegrasValidacao", FExibirRegrasValidacao);
+  aCampo.Logico("AtualizarRegrasAutomaticamente", FAtualizarRegrasAutomaticamente);
+  aCampo.Inteiro("CodigoProduto", FCodigoProduto);
+  int estagio = Numero(FEstagio);
+  aCampo.Inteiro("Estagio", estagio);
+  FEstagio = estagio == 2 ? TEstagio::esTeste : TEstagio::esProducao;
+  aCampo.Texto("TemplateHtml", FTemplateHtml);
+  aCampo.Inteiro("HeigthHtml", FHeigthHtml);
+  aCampo.Inteiro("WidthHtml", FWidthHtml);
+  aCampo.Texto("HtmlBaseUrl", FHtmlBaseUrl);
+  int resposta = Numero(FTipoResposta);
+  aCampo.Inteiro("TipoResposta", resposta);
+  FTipoResposta = resposta == 1 ? TResposta::trJSON : TResposta::trTexto;
+  int linguagem = Numero(FLinguagemResposta);
+  aCampo.Inteiro("LinguagemResposta", linguagem);
+  FLinguagemResposta = linguagem == 1 ? TLinguagem::tlJavaScript : TLinguagem::tlHtml;
+  int modo = Numero(FModoOperacao);
+  aCampo.Inteiro("ModoOperacao", modo);
+  FModoOperacao = modo == 1 ? TModoOperacao::moCliente : TModoOperacao::moLocal;
+  aCampo.Texto("DiretorioEsquemas", FDiretorioEsquemas);
+  aCampo.Texto("DiretorioTemplates", FDiretorioTemplates);
+  aCampo.Texto("DiretorioRegras", FDiretorioRegras);
+  aCampo.Texto("DiretorioLogErro", FDiretorioLogErro);
+  aCampo.Texto("UsuarioProxy", FUsuarioProxy);
+  aCampo.Texto("SenhaProxy", FSenhaProxy);
+  aCampo.Texto("ServidorProxy", FServidorProxy);
+  aCampo.Inteiro("PortaProxy", FPortaProxy);
+}
+
 void TmoxValidadorClientX::LoadConfig(const std::string& aConfiINI) {
   if (aConfiINI.empty() || !FileExists(aConfiINI))
     throw EmoxNFeValidadorClientOCXException::CreateFmt("Arquivo %s não foi encontrado", {aConfiINI},
                                                         FDiretorioLogErro);
-  const TmoxIniFile ini(aConfiINI);
-  auto texto = [&](const char* aChave, const std::string& aAtual) { return ini.ReadString(kSecao, aChave, aAtual); };
-  auto inteiro = [&](const char* aChave, long long aAtual) {
-    return static_cast<int>(ini.ReadInteger(kSecao, aChave, aAtual));
-  };
-  FSenha = texto("Senha", FSenha);
-  FLogin = texto("Login", FLogin);
-  FServidor = texto("Servidor", FServidor);
-  FExibirRegrasValidacao = ini.ReadBool(kSecao, "ExibirRegrasValidacao", FExibirRegrasValidacao);
-  FAtualizarRegrasAutomaticamente =
-      ini.ReadBool(kSecao, "AtualizarRegrasAutomaticamente", FAtualizarRegrasAutomaticamente);
-  FCodigoProduto = inteiro("CodigoProduto", FCodigoProduto);
-  FEstagio = inteiro("Estagio", Numero(FEstagio)) == 2 ? TEstagio::esTeste : TEstagio::esProducao;
-  FTemplateHtml = texto("TemplateHtml", FTemplateHtml);
-  FHeigthHtml = inteiro("HeigthHtml", FHeigthHtml);
-  FWidthHtml = inteiro("WidthHtml", FWidthHtml);
-  FHtmlBaseUrl = texto("HtmlBaseUrl", FHtmlBaseUrl);
-  FTipoResposta = inteiro("TipoResposta", Numero(FTipoResposta)) == 1 ? TResposta::trJSON : TResposta::trTexto;
-  FLinguagemResposta =
-      inteiro("LinguagemResposta", Numero(FLinguagemResposta)) == 1 ? TLinguagem::tlJavaScript : TLinguagem::tlHtml;
-  FModoOperacao =
-      inteiro("ModoOperacao", Numero(FModoOperacao)) == 1 ? TModoOperacao::moCliente : TModoOperacao::moLocal;
-  FDiretorioEsquemas = texto("DiretorioEsquemas", FDiretorioEsquemas);
-  FDiretorioTemplates = texto("DiretorioTemplates", FDiretorioTemplates);
-  FDiretorioRegras = texto("DiretorioRegras", FDiretorioRegras);
-  FDiretorioLogErro = texto("DiretorioLogErro", FDiretorioLogErro);
-  FUsuarioProxy = texto("UsuarioProxy", FUsuarioProxy);
-  FSenhaProxy = texto("SenhaProxy", FSenhaProxy);
-  FServidorProxy = texto("ServidorProxy", FServidorProxy);
-  FPortaProxy = inteiro("PortaProxy", FPortaProxy);
+  struct TLeitura final : TCampoConfig {
+    explicit TLeitura(const std::string& aArquivo) : ini(aArquivo) {}
+    void Texto(const char* aChave, std::string& aValor) override { aValor = ini.ReadString(kSecao, aChave, aValor); }
+    void Inteiro(const char* aChave, int& aValor) override {
+      aValor = static_cast<int>(ini.ReadInteger(kSecao, aChave, aValor));
+    }
+    void Logico(const char* aChave, bool& aValor) override { aValor = ini.ReadBool(kSecao, aChave, aValor); }
+    const TmoxIniFile ini;
+  } leitura(aConfiINI);
+  PercorreConfig(leitura);
 }
 
 void TmoxValidadorClientX::SaveConfig(const std::string& aConfiINI) {
   if (aConfiINI.empty())
     throw EmoxNFeValidadorClientOCXException("Informe o arquivo em que salvar a configuração do validador.",
                                              FDiretorioLogErro);
-  TmoxIniFile ini(aConfiINI);
-  ini.WriteString(kSecao, "Senha", FSenha);
-  ini.WriteString(kSecao, "Login", FLogin);
-  ini.WriteString(kSecao, "Servidor", FServidor);
-  ini.WriteBool(kSecao, "ExibirRegrasValidacao", FExibirRegrasValidacao);
-  ini.WriteBool(kSecao, "AtualizarRegrasAutomaticamente", FAtualizarRegrasAutomaticamente);
-  ini.WriteInteger(kSecao, "CodigoProduto", FCodigoProduto);
-  ini.WriteInteger(kSecao, "Estagio", Numero(FEstagio));
-  ini.WriteString(kSecao, "TemplateHtml", FTemplateHtml);
-  ini.WriteInteger(kSecao, "HeigthHtml", FHeigthHtml);
-  ini.WriteInteger(kSecao, "WidthHtml", FWidthHtml);
-  ini.WriteString(kSecao, "HtmlBaseUrl", FHtmlBaseUrl);
-  ini.WriteInteger(kSecao, "TipoResposta", Numero(FTipoResposta));
-  ini.WriteInteger(kSecao, "LinguagemResposta", Numero(FLinguagemResposta));
-  ini.WriteInteger(kSecao, "ModoOperacao", Numero(FModoOperacao));
-  ini.WriteString(kSecao, "DiretorioEsquemas", FDiretorioEsquemas);
-  ini.WriteString(kSecao, "DiretorioTemplates", FDiretorioTemplates);
-  ini.WriteString(kSecao, "DiretorioRegras", FDiretorioRegras);
-  ini.WriteString(kSecao, "DiretorioLogErro", FDiretorioLogErro);
-  ini.WriteString(kSecao, "UsuarioProxy", FUsuarioProxy);
-  ini.WriteString(kSecao, "SenhaProxy", FSenhaProxy);
-  ini.WriteString(kSecao, "ServidorProxy", FServidorProxy);
-  ini.WriteInteger(kSecao, "PortaProxy", FPortaProxy);
+  struct TEscrita final : TCampoConfig {
+    explicit TEscrita(const std::string& aArquivo) : ini(aArquivo) {}
+    void Texto(const char* aChave, std::string& aValor) override { ini.WriteString(kSecao, aChave, aValor); }
+    void Inteiro(const char* aChave, int& aValor) override { ini.WriteInteger(kSecao, aChave, aValor); }
+    void Logico(const char* aChave, bool& aValor) override { ini.WriteBool(kSecao, aChave, aValor); }
+    TmoxIniFile ini;
+  } escrita(aConfiINI);
+  PercorreConfig(escrita);
   try {
-    ini.UpdateFile();
+    escrita.ini.UpdateFile();
   } catch (const std::exception& e) {
     throw EmoxNFeValidadorClientOCXException("Erro ao salvar a configuração do validador: " + std::string(e.what()),
                                              FDiretorioLogErro);

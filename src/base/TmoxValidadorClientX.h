@@ -89,6 +89,15 @@ class TmoxValidadorClientX {
   void SetTotalRejeicao(const std::string& aValue) { FTotalRejeicao = aValue; }
 
  private:
+  // One property of the configuration file, read into or written from its field.
+  struct TCampoConfig {
+    virtual ~TCampoConfig() = default;
+    virtual void Texto(const char* aChave, std::string& aValor) = 0;
+    virtual void Inteiro(const char* aChave, int& aValor) = 0;
+    virtual void Logico(const char* aChave, bool& aValor) = 0;
+  };
+  void PercorreConfig(TCampoConfig& aCampo);
+
   std::string FSenha, FLogin, FServidor;
   bool FExibirRegrasValidacao = false;
   bool FAtualizarRegrasAutomaticamente = true;
