@@ -10,16 +10,6 @@ namespace {
 
 constexpr const char* kSecao = "VALIDADOR";
 
-// The numbers the validation control takes for each choice.
-int Numero(TmoxValidadorClientX::TEstagio a) { return a == TmoxValidadorClientX::TEstagio::esTeste ? 2 : 1; }
-int Numero(TmoxValidadorClientX::TResposta a) { return a == TmoxValidadorClientX::TResposta::trJSON ? 1 : 0; }
-int Numero(TmoxValidadorClientX::TModoOperacao a) {
-  return a == TmoxValidadorClientX::TModoOperacao::moCliente ? 1 : 0;
-}
-int Numero(TmoxValidadorClientX::TLinguagem a) {
-  return a == TmoxValidadorClientX::TLinguagem::tlJavaScript ? 1 : 0;
-}
-
 }  // namespace
 
 // Every property kept in the configuration file, each with its key, read or written alike.
@@ -31,22 +21,14 @@ void TmoxValidadorClientX::PercorreConfig(TCampoConfig& aCampo) {
   aCampo.Logico("ExibirRegrasValidacao", FExibirRegrasValidacao);
   aCampo.Logico("AtualizarRegrasAutomaticamente", FAtualizarRegrasAutomaticamente);
   aCampo.Inteiro("CodigoProduto", FCodigoProduto);
-  int estagio = Numero(FEstagio);
-  aCampo.Inteiro("Estagio", estagio);
-  FEstagio = estagio == 2 ? TEstagio::esTeste : TEstagio::esProducao;
+  aCampo.Escolha("Estagio", FEstagio, {1, 2});
   aCampo.Texto("TemplateHtml", FTemplateHtml);
   aCampo.Inteiro("HeigthHtml", FHeigthHtml);
   aCampo.Inteiro("WidthHtml", FWidthHtml);
   aCampo.Texto("HtmlBaseUrl", FHtmlBaseUrl);
-  int resposta = Numero(FTipoResposta);
-  aCampo.Inteiro("TipoResposta", resposta);
-  FTipoResposta = resposta == 1 ? TResposta::trJSON : TResposta::trTexto;
-  int linguagem = Numero(FLinguagemResposta);
-  aCampo.Inteiro("LinguagemResposta", linguagem);
-  FLinguagemResposta = linguagem == 1 ? TLinguagem::tlJavaScript : TLinguagem::tlHtml;
-  int modo = Numero(FModoOperacao);
-  aCampo.Inteiro("ModoOperacao", modo);
-  FModoOperacao = modo == 1 ? TModoOperacao::moCliente : TModoOperacao::moLocal;
+  aCampo.Escolha("TipoResposta", FTipoResposta, {1, 0});
+  aCampo.Escolha("LinguagemResposta", FLinguagemResposta, {0, 1});
+  aCampo.Escolha("ModoOperacao", FModoOperacao, {0, 1});
   aCampo.Texto("DiretorioEsquemas", FDiretorioEsquemas);
   aCampo.Texto("DiretorioTemplates", FDiretorioTemplates);
   aCampo.Texto("DiretorioRegras", FDiretorioRegras);

@@ -3,6 +3,7 @@
 // NF-e XML answered in JSON, text or HTML. Implementations do the audit; the component only
 // fills the settings and asks (AuditarXml).
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace mox {
@@ -95,6 +96,15 @@ class TmoxValidadorClientX {
     virtual void Texto(const char* aChave, std::string& aValor) = 0;
     virtual void Inteiro(const char* aChave, int& aValor) = 0;
     virtual void Logico(const char* aChave, bool& aValor) = 0;
+    // A choice kept as its number: aNumeros gives the number of each value, in the enum's order.
+    // A number it does not know leaves the value as it was.
+    template <class E>
+    void Escolha(const char* aChave, E& aValor, std::initializer_list<int> aNumeros) {
+      int numero = aNumeros.begin()[static_cast<size_t>(aValor)];
+      Inteiro(aChave, numero);
+      for (size_t i = 0; i < aNumeros.size(); ++i)
+        if (aNumeros.begin()[i] == numero) aValor = static_cast<E>(i);
+    }
   };
   void PercorreConfig(TCampoConfig& aCampo);
 

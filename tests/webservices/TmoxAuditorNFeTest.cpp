@@ -170,6 +170,10 @@ TEST_F(Auditor, ConfiguracaoSalvaECarregada) {
   a.SetServidorProxy("proxy.exemplo");
   a.SetPortaProxy(3128);
   a.SaveConfig(pasta_.file("validador.ini"));
+  // The choices as the numbers the validation control takes.
+  const std::string ini = ReadText(pasta_.path() / "validador.ini");
+  for (const char* linha : {"[VALIDADOR]", "Estagio=2", "TipoResposta=0", "LinguagemResposta=0", "ModoOperacao=1"})
+    EXPECT_NE(ini.find(linha), std::string::npos) << linha << "\n" << ini;
 
   mox::TmoxAuditorNFe b;
   b.LoadConfig(pasta_.file("validador.ini"));
