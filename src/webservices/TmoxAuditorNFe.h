@@ -21,10 +21,11 @@ class TmoxAuditorNFe : public TmoxValidadorClientX {
   ~TmoxAuditorNFe() override;
 
   // The answer: JSON {situacao, documento, chave, assinada, versaoLeiaute, versaoManual,
-  // pacote, esquema, totalRejeicao, falhas: [{origem "esquema"|"regra", codigo, campo,
-  // mensagem, linha | regra}], regras (with ExibirRegrasValidacao)}; the same as lines of text
-  // (trTexto) or as a page (tlHtml). A note not yet signed is checked for everything but its
-  // signature. EmoxNFeComunicacaoValidadorNotaException in moCliente.
+  // pacote, esquema, totalRejeicao, falhas: [{origem "esquema"|"assinatura"|"regra", codigo,
+  // campo, mensagem, linha | regra}], regras (with ExibirRegrasValidacao)}; the same as lines of
+  // text (trTexto) or as a page (tlHtml). A signed note's signature is verified; a note not yet
+  // signed is checked for everything but its signature. EmoxNFeComunicacaoValidadorNotaException
+  // in moCliente.
   std::string ValidarXml(const std::string& aXml, const std::string& aDelimitador) override;
   // The page of a JSON answer, handed to OnExibirHtml; EmoxNFeValidadorClientOCXException
   // without it or for a text that is not such an answer.

@@ -15,6 +15,7 @@
 #include "external/TmoxKivoUtils.h"
 #include "external/Utf8Text.h"
 #include "external/XmlDocument.h"
+#include "external/XmlSignatureVerifier.h"
 #include "external/XmlTreeWalk.h"
 #include "external/moxPaths.h"
 #include "rules/moxConjuntosRegras.h"
@@ -30,6 +31,8 @@ using V = TVersaoEsquema;
 
 // SEFAZ's answer to a note that breaks the schema.
 constexpr const char* kCodigoEsquema = "225";
+// SEFAZ's answer to a signature that does not match the signed text.
+constexpr const char* kCodigoAssinatura = "297";
 constexpr const char* kAssinaturaNs = "http://www.w3.org/2000/09/xmldsig#";
 
 // The layouts an audit knows: the manual version whose rules apply and the newest package of
@@ -180,6 +183,22 @@ json ConfereEsquema(const std::string& aXml, const TNotaLida& aNota, const TLeia
   return falhas;
 }
 
+// A signed note's signature as SEFAZ checks it: over the note's own infNFe, with the digest and
+// the signature value matching the text (any change after signing breaks them).
+void ConfereAssinatura(const std::string& aXml, const TNotaLida& aNota, json& aFalhas) {
+  const std::string id = "NFe" + aNota.Chave;
+  for (const TXmlSignatureCheck& assinatura : XmlSignatureVerifier().VerifyAll(aXml)) {
+    std::string erro;
+    if (!assinatura.Valid)
+      erro = assinatura.Error;
+    else if (assinatura.ElementName != "infNFe" || assinatura.ReferenceId != id)
+      erro = "a assinatura não é a do infNFe " + id;
+    if (!erro.empty())
+      aFalhas.push_back({{"origem", "assinatura"}, {"codigo", kCodigoAssinatura}, {"campo", "Signature"},
+                         {"mensagem", "Rejeição: Assinatura difere do calculado: " + erro}});
+  }
+}
+
 // Rule names the rules folder leaves out, one a line ("#" starts a comment). Names match whole:
 // leaving out "GB09.1" keeps "GB09".
 std::set<std::string> RegrasIgnoradas(const std::string& aPastaRegras) {
@@ -312,6 +331,7 @@ json AuditarNFe(const std::string& aXmlInformado, const TPastasAuditoria& aPasta
   const TVersaoEsquema pacote = PacoteDa(nota, leiaute);
   std::string xsd;
   json falhas = ConfereEsquema(xml, nota, leiaute, aPastas, xsd);
+  if (nota.Assinada) ConfereAssinatura(xml, nota, falhas);
   json regras = json::array();
   ConfereRegras(xml, nota, leiaute, pacote, aPastas, aOpcoes, falhas, regras);
   json resposta{{"situacao", ""},

@@ -1,6 +1,6 @@
 #pragma once
 // The audit of one NF-e XML: its layout found from the document, the official schema of that
-// layout, then the rejection rules of its manual version run one by one so every broken rule
+// layout, the signature of a signed note, then the rejection rules of its manual version run one by one so every broken rule
 // is reported, not only the first.
 #include <functional>
 #include <nlohmann/json.hpp>

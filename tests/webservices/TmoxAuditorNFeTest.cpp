@@ -51,6 +51,21 @@ TEST_F(Auditor, RespostaEmTextoUmaFalhaPorParte) {
   EXPECT_EQ(auditor_.TotalRejeicao(), "3");
 }
 
+// A signed note changed afterwards no longer matches its signature, as SEFAZ would find.
+TEST_F(Auditor, NotaAlteradaDepoisDeAssinada) {
+  const std::string assinada = NotaAssinadaDe(kVenda400);
+  EXPECT_TRUE(json::parse(auditor_.ValidarXml(assinada, ""))["falhas"].empty());
+  const json resposta = json::parse(auditor_.ValidarXml(
+      Troca(assinada, "<xNome>EMPRESA EXEMPLO DE COMERCIO LTDA</xNome>", "<xNome>EMPRESA EXEMPLO DE COMERCIO SA</xNome>"),
+      ""));
+  ASSERT_EQ(resposta["falhas"].size(), 1u) << resposta.dump(2);
+  const json& falha = resposta["falhas"][0];
+  EXPECT_EQ(falha["origem"], "assinatura");
+  EXPECT_EQ(falha["codigo"], "297");
+  EXPECT_EQ(falha["campo"], "Signature");
+  EXPECT_EQ(falha["mensagem"].get<std::string>().rfind("Rejeição: Assinatura difere do calculado: ", 0), 0u);
+}
+
 // "RegrasIgnoradas.txt" of the rules folder leaves rules out by their whole name.
 TEST_F(Auditor, RegrasIgnoradasPeloNomeInteiro) {
   const struct {
