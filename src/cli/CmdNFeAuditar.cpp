@@ -84,7 +84,8 @@ void MostraFalhas(const std::string& aArquivo, const json& aResposta, CliIo& aIo
           << " falha(s))\n";
   for (const json& falha : aResposta.value("falhas", json::array())) {
     const std::string origem = falha.value("origem", "");
-    aIo.out << "  [" << origem << " " << falha.value("codigo", "");
+    const std::string codigo = falha.value("codigo", "");
+    aIo.out << "  [" << origem << (codigo.empty() ? "" : " " + codigo);
     if (origem == "regra" && !falha.value("regra", "").empty()) aIo.out << ", regra " << falha.value("regra", "");
     aIo.out << "]";
     if (falha.value("linha", 0) > 0) aIo.out << " linha " << falha.value("linha", 0);
