@@ -13,7 +13,7 @@ namespace mox {
 class TmoxAuditorNFe : public TmoxValidadorClientX {
  public:
   // The schema folder holds one sub-folder per manual version (vm30 ... vm60) with its
-  // "Mapping.txt" and the official package, found in the folder or in the two above it; the
+  // "Mapping.txt" and the official package, found in the folder or in the three above it; the
   // templates folder likewise leads to the field dictionaries (<version>/Conversor/). Both
   // default to the installed data. The rules folder may hold "RegrasIgnoradas.txt", the names
   // of the rules left out of the audit, one a line.

@@ -107,12 +107,13 @@ TVersaoEsquema PacoteDa(const TNotaLida& aNota, const TLeiaute& aLeiaute) {
   return aNota.Reforma && aLeiaute.Pacote == V::pl_009 ? V::pl_010 : aLeiaute.Pacote;
 }
 
-// aRelativo in aPasta or in one of the two folders above it; empty when in none.
+// aRelativo in aPasta or in one of the three folders above it (the auditor's folders sit beside
+// or inside the version folders, with a sub-folder per kind of note); empty when in none.
 std::string ProcuraAcima(const std::string& aPasta, const std::string& aRelativo) {
   std::string texto = NormalizeSeparators(aPasta);
   while (texto.size() > 1 && texto.back() == '/') texto.pop_back();
   std::filesystem::path pasta = std::filesystem::path(texto);
-  for (int nivel = 0; nivel < 3 && !pasta.empty(); ++nivel, pasta = pasta.parent_path()) {
+  for (int nivel = 0; nivel < 4 && !pasta.empty(); ++nivel, pasta = pasta.parent_path()) {
     const std::filesystem::path candidato = pasta / aRelativo;
     if (FileExists(candidato.string())) return candidato.string();
     if (pasta == pasta.parent_path()) break;

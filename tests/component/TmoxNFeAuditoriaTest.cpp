@@ -183,6 +183,27 @@ TEST_F(Auditoria, ConfiguraOValidadorParaAAuditoriaLocal) {
   EXPECT_EQ(auditor_.DiretorioLogErro(), pasta_.str() + "LogErro/");
 }
 
+// An "Auditor" folder inside the version folder is the one the validator gets; the notes are
+// still read with the version's dictionaries and schemas.
+TEST_F(Auditoria, PastasDoAuditorDentroDaVersaoQuandoExistem) {
+  fs::create_directories(pasta_.path() / "Esquemas" / "vm60" / "Auditor");
+  TempDir templates;
+  fs::create_directories(templates.path() / "vm60" / "Auditor" / "Regras");
+  fs::create_symlink(Templates() + "vm60/Conversor", templates.path() / "vm60" / "Conversor");
+  nfe_.SetDiretorioTemplates(templates.str());
+  for (const auto& [xml, pasta] : {std::pair{NotaSemAssinatura(kVenda400), std::string("Templates/")},
+                                   std::pair{Troca(NotaSemAssinatura(kVenda400), "<CFOP>5102</CFOP>",
+                                                   "<CFOP>7102</CFOP>"),
+                                             std::string("TemplateExportacao/")}}) {
+    const json resposta = Audita(xml, NaEmissao(kVenda400));
+    EXPECT_EQ(auditor_.DiretorioEsquemas(), pasta_.str() + "Esquemas/vm60/Auditor/");
+    EXPECT_EQ(auditor_.DiretorioTemplates(), templates.str() + "vm60/Auditor/" + pasta);
+    EXPECT_EQ(auditor_.DiretorioRegras(), templates.str() + "vm60/Auditor/Regras/");
+    EXPECT_EQ(resposta["esquema"], pasta_.str() + "Esquemas/vm60/nfe_v4.00.xsd");
+    EXPECT_EQ(resposta["documento"], "NFe") << resposta.dump(2);
+  }
+}
+
 // Each audit puts the note's sub-folder on the validator's own templates folder: one after the
 // other, an unsigned sale, an unsigned export and a signed note each read their own folder.
 TEST_F(Auditoria, PastaDeTemplatesDeCadaNotaSemAcumular) {
