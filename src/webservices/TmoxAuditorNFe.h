@@ -37,7 +37,7 @@ class TmoxAuditorNFe : public TmoxValidadorClientX {
   std::string Html(const std::string& aJSON) const;
 
   // The instant the date rules take as now. Unset: the protocol's receipt for an nfeProc, the
-  // system clock otherwise.
+  // clock otherwise, both in Brasília time.
   void SetRelogio(std::function<TDateTime()> aRelogio) { FRelogio = std::move(aRelogio); }
 
  private:

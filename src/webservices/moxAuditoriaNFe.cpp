@@ -1,8 +1,10 @@
 #include "webservices/moxAuditoriaNFe.h"
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -235,22 +237,25 @@ std::string Dicionario(const TNotaLida& aNota, const TLeiaute& aLeiaute, const T
   return arquivo;
 }
 
-// "YYYY-MM-DDThh:mm:ss..." as a local date-time; the clock for a text that is not one.
-TDateTime Instante(const std::string& aTexto) {
+// "YYYY-MM-DDThh:mm:ss-hh:mm" (a protocol's receipt) as a date-time of Brasília (UTC-3), the
+// time the rules read; none for a text that is not one.
+std::optional<TDateTime> InstanteEmBrasilia(const std::string& aTexto) {
+  if (aTexto.size() < 25 || aTexto[10] != 'T' || (aTexto[19] != '-' && aTexto[19] != '+') || aTexto[22] != ':')
+    return std::nullopt;
   try {
-    if (aTexto.size() >= 19 && aTexto[10] == 'T') {
-      DateTimeParts p;
-      p.year = std::stoi(aTexto.substr(0, 4));
-      p.month = std::stoi(aTexto.substr(5, 2));
-      p.day = std::stoi(aTexto.substr(8, 2));
-      p.hour = std::stoi(aTexto.substr(11, 2));
-      p.minute = std::stoi(aTexto.substr(14, 2));
-      p.second = std::stoi(aTexto.substr(17, 2));
-      return EncodeDateTime(p);
-    }
+    DateTimeParts p;
+    p.year = std::stoi(aTexto.substr(0, 4));
+    p.month = std::stoi(aTexto.substr(5, 2));
+    p.day = std::stoi(aTexto.substr(8, 2));
+    p.hour = std::stoi(aTexto.substr(11, 2));
+    p.minute = std::stoi(aTexto.substr(14, 2));
+    p.second = std::stoi(aTexto.substr(17, 2));
+    const std::chrono::minutes fuso(
+        (aTexto[19] == '-' ? -1 : 1) * (std::stoi(aTexto.substr(20, 2)) * 60 + std::stoi(aTexto.substr(23, 2))));
+    return EncodeDateTime(p) - fuso - std::chrono::hours(3);
   } catch (const std::exception&) {
+    return std::nullopt;
   }
-  return Now();
 }
 
 // Every rule of the note's set, each on its own, so that all the broken ones are reported.
@@ -273,9 +278,9 @@ void ConfereRegras(const std::string& aXml, const TNotaLida& aNota, const TLeiau
     return;
   }
   const std::set<std::string> ignoradas = RegrasIgnoradas(aPastas.Regras);
-  const TDateTime agora = aOpcoes.Relogio          ? aOpcoes.Relogio()
-                          : aNota.Recebimento.empty() ? Now()
-                                                      : Instante(aNota.Recebimento);
+  // Unset, each rule reads the clock in Brasília time itself.
+  const std::optional<TDateTime> agora =
+      aOpcoes.Relogio ? std::optional(aOpcoes.Relogio()) : InstanteEmBrasilia(aNota.Recebimento);
   for (const TRegraDoConjunto& item : RegrasDoConjunto(ConjuntoDoEsquema(aPacote), aPacote)) {
     const std::string nome(item.dados.nome);
     std::string resultado = "aprovada";
@@ -283,7 +288,7 @@ void ConfereRegras(const std::string& aXml, const TNotaLida& aNota, const TLeiau
       resultado = "ignorada";
     } else {
       std::unique_ptr<TmoxNFeRule> regra = item.classe->cria(item.dados);
-      regra->SetAgora([agora] { return agora; });
+      if (agora) regra->SetAgora([instante = *agora] { return instante; });
       regra->SetDataSet(&dados->ActiveDSVersao());
       try {
         regra->execute();

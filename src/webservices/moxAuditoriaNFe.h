@@ -19,7 +19,8 @@ struct TPastasAuditoria {
 
 struct TOpcoesAuditoria {
   bool ExibirRegras = false;  // list every rule with its outcome under "regras"
-  // Now for the date rules; unset: the protocol's receipt of an nfeProc, else the clock.
+  // Now for the date rules; unset: the protocol's receipt of an nfeProc, else the clock, both
+  // in Brasília time.
   std::function<TDateTime()> Relogio;
 };
 

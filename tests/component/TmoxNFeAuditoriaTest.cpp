@@ -81,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  "NFe", "6.0"},
                       NotaValida{"autorizada_400", [] { return NotaAutorizada(kVenda400); }, kVenda400, false,
                                  "nfeProc", "6.0"},
+                      // Received at 10:03 in Brasília, 09:03 in the receiving state's own zone.
+                      NotaValida{"autorizada_400_no_fuso_de_menos_4",
+                                 [] { return NotaAutorizada(kVenda400, "2026-03-02T09:03:00-04:00"); }, kVenda400,
+                                 false, "nfeProc", "6.0"},
                       NotaValida{"assinada_310", [] { return NotaAssinadaDe(kVenda310); }, kVenda310, true, "NFe",
                                  "5.0a"},
                       NotaValida{"exportacao_310", [] { return NotaSemAssinatura(kExportacao310); }, kExportacao310,

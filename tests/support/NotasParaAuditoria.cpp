@@ -32,13 +32,13 @@ std::string NotaSemAssinatura(const FonteDeNota& aFonte) {
 
 std::string NotaAssinadaDe(const FonteDeNota& aFonte) { return SemDeclaracao(AssinadorDeNotas().Assina(InfNFe(aFonte))); }
 
-std::string NotaAutorizada(const FonteDeNota& aFonte) {
+std::string NotaAutorizada(const FonteDeNota& aFonte, const std::string& aRecebimento) {
   const std::string nota = NotaAssinadaDe(aFonte);
   const size_t id = nota.find("Id=\"NFe") + 7;
   const size_t digest = nota.find("<DigestValue>") + 13;
   return "<nfeProc xmlns=\"http://www.portalfiscal.inf.br/nfe\" versao=\"4.00\">" + nota +
          "<protNFe versao=\"4.00\"><infProt><tpAmb>2</tpAmb><verAplic>SP_NFE_PL009_V4</verAplic><chNFe>" +
-         nota.substr(id, 44) + "</chNFe><dhRecbto>2026-03-02T10:01:00-03:00</dhRecbto><nProt>135260000000001</nProt>" +
+         nota.substr(id, 44) + "</chNFe><dhRecbto>" + aRecebimento + "</dhRecbto><nProt>135260000000001</nProt>" +
          "<digVal>" + nota.substr(digest, nota.find('<', digest) - digest) +
          "</digVal><cStat>100</cStat><xMotivo>Autorizado o uso da NF-e</xMotivo></infProt></protNFe></nfeProc>";
 }

@@ -23,8 +23,9 @@ inline const FonteDeNota kExportacao310{"leiautes/310/exportacao.txt", mox::TVer
 
 std::string NotaSemAssinatura(const FonteDeNota& aFonte);
 std::string NotaAssinadaDe(const FonteDeNota& aFonte);
-// The signed 4.00 note with SEFAZ's protocol, received a minute after its emission.
-std::string NotaAutorizada(const FonteDeNota& aFonte);
+// The signed 4.00 note with SEFAZ's protocol, received at aRecebimento (by default a minute
+// after the emission of the 4.00 example).
+std::string NotaAutorizada(const FonteDeNota& aFonte, const std::string& aRecebimento = "2026-03-02T10:01:00-03:00");
 
 // A minute after the note's emission: the instant it is checked at.
 mox::TDateTime NaEmissao(const FonteDeNota& aFonte);
