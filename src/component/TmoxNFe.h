@@ -242,9 +242,9 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;
+  TmoxValidadorClientX* FComponenteAuditor = nullptr;
   // The control's templates folder before AuditarXml added its sub-folder, and the folder it
   // set, so the next audit starts again from the first.
-  TmoxValidadorClientX* FComponenteAuditor = nullptr;
   std::string FAuditorTemplatesBase, FAuditorTemplatesDefinida;
 };
 
