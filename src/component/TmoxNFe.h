@@ -18,6 +18,7 @@ class TmoxNFeDataSets;
 enum class TLayoutConvKind;
 class TmoxNFeXmlDestinatario;
 struct TContextoValidacao;
+class TmoxValidadorClientX;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -73,6 +74,17 @@ class TmoxNFe : public TmoxCustomNFe {
   // True when the recipient XML is signed, valid and its digest matches its protocol; the
   // messages go to aErrorList when given.
   bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
+
+  // ---- Audit through the validator control the host assigns (not owned).
+  TmoxValidadorClientX* ComponenteAuditor() const { return FComponenteAuditor; }
+  void SetComponenteAuditor(TmoxValidadorClientX* aValue);
+  // The control's audit of aXml in JSON (aParams is not used): window size from
+  // "Auditor/AuditorConfig.ini" of the templates folder when the control has none, local mode,
+  // its empty folders set under "Auditor/", and for an unsigned note the "Templates/" (or, for an
+  // export, "TemplateExportacao/") sub-folder of its templates folder. With aExibirHtml the
+  // answer is also shown through the control's ShowHtml.
+  std::string AuditarXml(const std::string& aXml, const std::string& aDelimitador, const std::string& aServidor,
+                         bool aExibirRegra, bool aExibirHtml, const std::string& aParams);
 
   // ---- Batch submission and receipt query. Each logs request and answer and returns SEFAZ's
   // answer as it came; the recipient XML of authorized notes is written on the way.
@@ -230,6 +242,10 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;
+  TmoxValidadorClientX* FComponenteAuditor = nullptr;
+  // The control's templates folder before AuditarXml added its sub-folder, and the folder it
+  // set, so the next audit starts again from the first.
+  std::string FAuditorTemplatesBase, FAuditorTemplatesDefinida;
 };
 
 }  // namespace mox
