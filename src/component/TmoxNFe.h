@@ -136,7 +136,7 @@ class TmoxNFe : public TmoxCustomNFe {
   void EnviarNotaDestinatarioAnexos(const std::string& aArquivoPDF, const std::string& aArquivoXML,
                                     const std::string& aOutros);
   // The cancellation document (request form "-can.xml" or event "-caneve.xml") by e-mail, to
-  // aEmailDestinatario or else EmailSettings.EmailDestinatario.
+  // aEmailDestinatario or else EmailSettings.EmailDestinatario; with exCofral into custody.
   void EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const std::string& aLogPedCanc,
                                        const std::string& aLogRetCanc, const std::string& aEmailDestinatario);
   // The recipient files of events, through the event object.
@@ -146,8 +146,8 @@ class TmoxNFe : public TmoxCustomNFe {
                                             const std::string& aLogRetEvento, const std::string& aSalvarComo);
   std::string GerarXMLEPECDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
                                        const std::string& aLogRetEvento, const std::string& aSalvarComo);
-  // The correction letter by e-mail: aCCe is its file, or a key whose "-cce.xml" the event
-  // object's recipient folder holds.
+  // The correction letter by e-mail (or into custody with exCofral): aCCe is its file, or a key
+  // whose "-cce.xml" the event object's recipient folder holds.
   void EnviarCCeDestinatario(const std::string& aCCe);
 
   // ---- Transaction logs and pending-send markers.
@@ -243,6 +243,8 @@ class TmoxNFe : public TmoxCustomNFe {
   // The recipient assembler with the component's folders, template and callback.
   std::unique_ptr<TmoxNFeXmlDestinatario> NovoXmlDestinatario();
   TContextoValidacao ContextoValidacao();
+  // Hands the file to ComponenteCofral (EntregaXML exCofral).
+  void EntregaAoCofral(const std::string& aArquivo);
   // Sends EmailSettings' message with the attachments through the services server.
   void EnviaEmail(const std::string& aDestinatario, const std::vector<std::string>& aAnexos);
   // The recipient's "-can.xml" of an accepted request-form cancellation.

@@ -61,6 +61,11 @@ bool TemEvento(const std::string& aXml) {
 
 }  // namespace
 
+void TmoxNFe::EntregaAoCofral(const std::string& aArquivo) {
+  if (!ComponenteCofral()) throw EmoxNFeException("Componente Cofral não instanciado", DiretorioLogErro());
+  ComponenteCofral()->EnviarXml(aArquivo);
+}
+
 void TmoxNFe::EnviaEmail(const std::string& aDestinatario, const std::vector<std::string>& aAnexos) {
   GetKivo().SendEmail(aDestinatario, Juntos(aAnexos));
 }
@@ -93,11 +98,7 @@ void TmoxNFe::EnviarNotaDestinatario(const std::string& aIDNFe, const std::strin
   // assembly is saved under "Erro-" instead).
   if (!FileExists(xml))
     throw EmoxFileNotFoundException::CreateFmt("Arquivo não Encontrado: %s ", {xml}, DiretorioLogErro());
-  if (EntregaXML() == TEntregaXML::exCofral) {
-    if (!ComponenteCofral()) throw EmoxNFeException("Componente Cofral não instanciado", DiretorioLogErro());
-    ComponenteCofral()->EnviarXml(xml);
-    return;
-  }
+  if (EntregaXML() == TEntregaXML::exCofral) return EntregaAoCofral(xml);
 
   std::vector<std::string> anexos{xml};
   if (AnexarDanfePDF()) {
@@ -177,6 +178,7 @@ void TmoxNFe::EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const s
 
   // From here on the temporary copy goes, whatever happens.
   Temporarios limpeza({temporario + aIDNFe + sufixo});
+  if (EntregaXML() == TEntregaXML::exCofral) return EntregaAoCofral(temporario + aIDNFe + sufixo);
   const std::string destinatario =
       aEmailDestinatario.empty() ? EmailSettings().EmailDestinatario : aEmailDestinatario;
   if (destinatario.empty())
@@ -211,8 +213,9 @@ std::string TmoxNFe::GerarXMLEPECDestinatario(const std::string& aIDEvento, cons
 
 void TmoxNFe::EnviarCCeDestinatario(const std::string& aCCe) {
   AtualizaDadosNFeEventos();
-  FNFeEventos->EnviarCCeDestinatario(FileExists(aCCe) ? aCCe
-                                                      : FNFeEventos->DiretorioXmlDestinatario + aCCe + "-cce.xml");
+  const std::string arquivo = FileExists(aCCe) ? aCCe : FNFeEventos->DiretorioXmlDestinatario + aCCe + "-cce.xml";
+  if (EntregaXML() == TEntregaXML::exCofral && FileExists(arquivo)) return EntregaAoCofral(arquivo);
+  FNFeEventos->EnviarCCeDestinatario(arquivo);
 }
 
 }  // namespace mox

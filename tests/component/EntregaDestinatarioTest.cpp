@@ -284,7 +284,8 @@ TEST_F(EntregaAoDestinatario, NotaCanceladaQueFalhaNaoDeixaTemporario) {
   EXPECT_TRUE(servidor.Recebidas().empty());
 }
 
-// With custody the archive holds the note; a second delivery does not store it twice.
+// With custody the archive holds the note, and then its events; a second delivery does not store
+// the note twice.
 TEST_F(EntregaAoDestinatario, CustodiaGuardaANotaUmaSoVez) {
   ServidorSmtp servidor;
   auto nfe = Componente(servidor.Porta());
@@ -297,9 +298,25 @@ TEST_F(EntregaAoDestinatario, CustodiaGuardaANotaUmaSoVez) {
   nfe->EnviarNotaDestinatario(chave, "", "");
 
   EXPECT_TRUE(cofre.Contem(chave));
-  const auto itens = cofre.Listar();
-  ASSERT_EQ(itens.size(), 1u);
-  EXPECT_EQ(ReadText(fs::path(cofre.Pasta()) / itens[0].Arquivo), ReadText(Destino(chave + "-nfe.xml")));
+  ASSERT_EQ(cofre.Listar().size(), 1u);
+  EXPECT_EQ(ReadText(fs::path(cofre.Pasta()) / cofre.Listar()[0].Arquivo), ReadText(Destino(chave + "-nfe.xml")));
+
+  // The correction letter and the cancellation by event follow the note into custody.
+  std::string protocolo = Campo(ReadText(Destino(chave + "-nfe.xml")), "nProt");
+  ASSERT_EQ(Campo(nfe->EnviarCCe(chave, "Endereco de entrega: Rua B, 2", "", "35", "1", 1, ""), "cStat", "infEvento"),
+            "135");
+  nfe->EnviarCCeDestinatario(chave);
+  ASSERT_EQ(Campo(nfe->CancelarNFeEvento(chave, protocolo, "Pedido cancelado pelo cliente", "", 1, "", "1"), "cStat",
+                  "infEvento"),
+            "135");
+  nfe->EmailSettings().EmailDestinatario.clear();  // custody needs no address
+  nfe->EnviarNotaCanceladaDestinatario(chave, "", "", "");
+  const auto itens = cofre.Listar(chave);
+  ASSERT_EQ(itens.size(), 3u);
+  EXPECT_EQ(itens[0].Tipo, "nfe");
+  EXPECT_EQ(itens[1].Tipo, "evento 110110");
+  EXPECT_EQ(itens[2].Tipo, "evento 110111");
+  EXPECT_EQ(ReadText(fs::path(cofre.Pasta()) / itens[2].Arquivo), ReadText(Destino(chave + "-caneve.xml")));
   EXPECT_TRUE(cofre.Verificar().empty());
   EXPECT_TRUE(servidor.Recebidas().empty());
   EXPECT_TRUE(Temporarios().empty());
