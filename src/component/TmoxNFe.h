@@ -243,6 +243,10 @@ class TmoxNFe : public TmoxCustomNFe {
   // The recipient assembler with the component's folders, template and callback.
   std::unique_ptr<TmoxNFeXmlDestinatario> NovoXmlDestinatario();
   TContextoValidacao ContextoValidacao();
+  // Sends to EmailSettings.EmailDestinatario; failures as EmoxNFeEnviarNotaDestinatarioException.
+  void EnviaEmailAoDestinatario(const std::vector<std::string>& aAnexos);
+  // EmoxNFeCheckParams when the id holds a path separator.
+  void ChecaIdNFe(const std::string& aIDNFe);
   // Hands the file to ComponenteCofral (EntregaXML exCofral).
   void EntregaAoCofral(const std::string& aArquivo);
   // Sends EmailSettings' message with the attachments through the services server.

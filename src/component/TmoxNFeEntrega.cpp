@@ -61,6 +61,21 @@ bool TemEvento(const std::string& aXml) {
 
 }  // namespace
 
+void TmoxNFe::EnviaEmailAoDestinatario(const std::vector<std::string>& aAnexos) {
+  try {
+    EnviaEmail(EmailSettings().EmailDestinatario, aAnexos);
+  } catch (const std::exception& e) {
+    throw EmoxNFeEnviarNotaDestinatarioException("Erro ao enviar e-mail ao destinatário: " + std::string(e.what()),
+                                                 DiretorioLogErro());
+  }
+}
+
+// The id names files: a separator in it would reach outside the folders.
+void TmoxNFe::ChecaIdNFe(const std::string& aIDNFe) {
+  if (aIDNFe.find_first_of("/\\") != std::string::npos)
+    throw EmoxNFeCheckParams::CreateFmt("Identificação da NF-e inválida: %s", {aIDNFe}, DiretorioLogErro());
+}
+
 void TmoxNFe::EntregaAoCofral(const std::string& aArquivo) {
   if (!ComponenteCofral()) throw EmoxNFeException("Componente Cofral não instanciado", DiretorioLogErro());
   ComponenteCofral()->EnviarXml(aArquivo);
@@ -73,9 +88,7 @@ void TmoxNFe::EnviaEmail(const std::string& aDestinatario, const std::vector<std
 void TmoxNFe::EnviarNotaDestinatario(const std::string& aIDNFe, const std::string& aLogEnvio,
                                      const std::string& aLogRecibo) {
   UpdateNFeData();
-  // The id names files: a separator in it would reach outside the folders.
-  if (aIDNFe.find_first_of("/\\") != std::string::npos)
-    throw EmoxNFeCheckParams::CreateFmt("Identificação da NF-e inválida: %s", {aIDNFe}, DiretorioLogErro());
+  ChecaIdNFe(aIDNFe);
   const std::string temporario = DiretorioTemporario();
   const std::string xml = temporario + aIDNFe + "-nfe.xml";
   const std::string pdf = temporario + aIDNFe + ".pdf";
@@ -107,12 +120,7 @@ void TmoxNFe::EnviarNotaDestinatario(const std::string& aIDNFe, const std::strin
       throw EmoxFileNotFoundException::CreateFmt("Arquivo não Encontrado: %s ", {pdf}, DiretorioLogErro());
     anexos.push_back(pdf);
   }
-  try {
-    EnviaEmail(EmailSettings().EmailDestinatario, anexos);
-  } catch (const std::exception& e) {
-    throw EmoxNFeEnviarNotaDestinatarioException("Erro ao enviar e-mail ao destinatário: " + std::string(e.what()),
-                                                 DiretorioLogErro());
-  }
+  EnviaEmailAoDestinatario(anexos);
 }
 
 void TmoxNFe::EnviarNotaDestinatarioAnexos(const std::string& aArquivoPDF, const std::string& aArquivoXML,
@@ -136,19 +144,13 @@ void TmoxNFe::EnviarNotaDestinatarioAnexos(const std::string& aArquivoPDF, const
   if (!aArquivoXML.empty() && !FileExists(aArquivoXML))
     throw EmoxFileNotFoundException::CreateFmt("Arquivo: [%s] XML da NFe não foi encontrado", {aArquivoXML},
                                                DiretorioLogErro());
-  try {
-    EnviaEmail(EmailSettings().EmailDestinatario, anexos);
-  } catch (const std::exception& e) {
-    throw EmoxNFeEnviarNotaDestinatarioException("Erro ao enviar e-mail ao destinatário: " + std::string(e.what()),
-                                                 DiretorioLogErro());
-  }
+  EnviaEmailAoDestinatario(anexos);
 }
 
 void TmoxNFe::EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const std::string& aLogPedCanc,
                                               const std::string& aLogRetCanc, const std::string& aEmailDestinatario) {
   UpdateNFeData();
-  if (aIDNFe.find_first_of("/\\") != std::string::npos)
-    throw EmoxNFeCheckParams::CreateFmt("Identificação da NF-e inválida: %s", {aIDNFe}, DiretorioLogErro());
+  ChecaIdNFe(aIDNFe);
   const std::string pasta = DiretorioXmlDestinatario();
   const std::string temporario = DiretorioTemporario();
   std::string sufixo;
