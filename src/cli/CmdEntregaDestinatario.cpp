@@ -67,6 +67,7 @@ int EnviarDestinatario(const CliArgs& aArgs, CliIo& aIo) {
   mox::TmoxNFe nfe;
   const std::string config = ArquivoDeConfiguracao(aArgs);
   if (!config.empty()) nfe.LoadConfig(config);
+  else nfe.SetVersaoManual(mox::StrToVersaoManual(kVersaoManualPadrao));
   try {
     if (auto versao = aArgs.Option("versao-manual")) nfe.SetVersaoManual(mox::StrToVersaoManual(*versao));
   } catch (const std::exception& e) {
@@ -142,7 +143,7 @@ CliRegistrar enviarDestinatario{
      "Uma nota só conta como entregue quando o servidor aceitou a mensagem. Sai com 0 quando todas\n"
      "foram entregues e 1 quando alguma não foi.",
      {{"config", "ARQUIVO", "arquivo de configuração (padrão: ~/.config/moxnfe/nfeConfig.ini, quando existe)"},
-      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão: a da configuração)"},
+      {"versao-manual", "VERSAO", "versão do Manual: 2.0.2a, 3.0, 4.0, 5.0, 5.0a ou 6.0 (padrão: a da configuração, ou 6.0)"},
       {"destino", "PASTA", "pasta do destinatário, onde estão os nfeProc (padrão: a da configuração)"},
       {"templates", "PASTA", "pasta de templates e modelos do DANFE (padrão: a instalada)"},
       {"entrega", "MODO", "email ou cofre (padrão: email; cofre quando --cofre é informado)"},

@@ -27,6 +27,12 @@ using mox::TMailSecurity;
 
 const char* kDestinatario = "compras@destinatario.com.br";
 
+std::string SemMarcaNemFimDeLinha(std::string aTexto) {
+  if (aTexto.starts_with("\xEF\xBB\xBF")) aTexto.erase(0, 3);
+  while (!aTexto.empty() && (aTexto.back() == '\n' || aTexto.back() == '\r')) aTexto.pop_back();
+  return aTexto;
+}
+
 class EntregaAoDestinatario : public TesteComCliente {
  protected:
   std::unique_ptr<mox::TmoxNFe> Componente(int aPortaSmtp) {
@@ -59,9 +65,10 @@ class EntregaAoDestinatario : public TesteComCliente {
 
   fs::path Destino(const std::string& aNome) const { return local_.path() / "XmlDestinatario" / aNome; }
   std::vector<std::string> Temporarios() const { return Arquivos(local_.path() / "tmp"); }
-  std::string Log(const std::string& aFim) const {
+  // The first log whose name ends so (and that holds aConteudo).
+  std::string Log(const std::string& aFim, const std::string& aConteudo = {}) const {
     for (const auto& l : Arquivos(local_.path() / "Log"))
-      if (l.ends_with(aFim)) return l;
+      if (l.ends_with(aFim) && ReadText(local_.path() / "Log" / l).find(aConteudo) != std::string::npos) return l;
     return {};
   }
 
@@ -233,18 +240,26 @@ TEST_F(EntregaAoDestinatario, NotaCanceladaComOArquivoDoSeuTipo) {
   ASSERT_EQ(Campo(ret, "cStat", "infEvento"), "135") << ret;
   ASSERT_TRUE(fs::exists(Destino(porEvento + "-caneve.xml")));
 
+  // From the logs, the recipient folder gets the document again when it lacks it, and the host
+  // hears of it.
   struct Caso {
     const char* nome;
     std::string chave, pedido, resposta, endereco, arquivo;
+    bool refazer;
   } casos[] = {
-      {"pedido, da pasta", porPedido, "", "", "", porPedido + "-can.xml"},
+      {"pedido, da pasta", porPedido, "", "", "", porPedido + "-can.xml", false},
       {"pedido, dos logs", porPedido, Log(porPedido + "-ped-can.xml"), Log(porPedido + "-can.xml"),
-       "fiscal@destinatario.com.br", porPedido + "-can.xml"},
-      {"evento, da pasta", porEvento, "", "", "", porEvento + "-caneve.xml"},
+       "fiscal@destinatario.com.br", porPedido + "-can.xml", true},
+      {"evento, da pasta", porEvento, "", "", "", porEvento + "-caneve.xml", false},
+      {"evento, dos logs", porEvento, Log("-caneve-env.xml"), Log("-caneve-ret.xml"), "", porEvento + "-caneve.xml",
+       true},
   };
   size_t enviadas = 0;
   for (const Caso& c : casos) {
     SCOPED_TRACE(c.nome);
+    const std::string original = ReadText(Destino(c.arquivo));
+    if (c.refazer) fs::remove(Destino(c.arquivo));
+    cancelamentos_.clear();
     nfe->EnviarNotaCanceladaDestinatario(c.chave, c.pedido, c.resposta, c.endereco);
     const auto recebidas = servidor.Recebidas();
     ASSERT_EQ(recebidas.size(), ++enviadas);
@@ -253,6 +268,14 @@ TEST_F(EntregaAoDestinatario, NotaCanceladaComOArquivoDoSeuTipo) {
     ASSERT_EQ(m["attachments"].size(), 1u);
     EXPECT_EQ(m["attachments"][0]["filename"], c.arquivo);
     EXPECT_EQ(ServidorSmtp::Anexo(m, 0), ReadText(Destino(c.arquivo)));
+    EXPECT_EQ(Campo(ReadText(Destino(c.arquivo)), "chNFe"), c.chave);
+    if (c.refazer) {
+      // The same document; the event road writes its own copy with a byte-order mark and a line end.
+      EXPECT_EQ(SemMarcaNemFimDeLinha(ReadText(Destino(c.arquivo))), SemMarcaNemFimDeLinha(original));
+      EXPECT_EQ(cancelamentos_, std::vector<std::string>{Destino(c.arquivo).string()});
+    } else {
+      EXPECT_TRUE(cancelamentos_.empty());
+    }
     EXPECT_TRUE(Temporarios().empty());
   }
 }
@@ -341,6 +364,20 @@ TEST_F(EntregaAoDestinatario, CartaDeCorrecaoPorEmail) {
   WriteText(local_.file("cce.pdf"), ServidorSmtp::Anexo(m, 1));
   EXPECT_NE(TextoDoPdf(local_.file("cce.pdf")).find("Rua das Flores, 100"), std::string::npos);
   EXPECT_TRUE(Temporarios().empty());
+
+  // The event object's recipient documents through the component: the letter's again from its
+  // logs; a note's answer is no registered EPEC or manifestation.
+  const std::string pastaLog = local_.str() + "Log/";
+  const std::string envio = pastaLog + Log("-env-lot.xml", "envEvento"), resposta = pastaLog + Log("-rec.xml", "retEnvEvento");
+  nfe->GerarXMLCCeDestinatario("ID", envio, resposta, local_.file("cce-dest.xml"));
+  EXPECT_EQ(ReadText(local_.file("cce-dest.xml")), ReadText(Destino(chave + "-cce.xml")));
+  const std::string daNota = pastaLog + Log("-env-lot.xml", "enviNFe"), respostaDaNota = pastaLog + Log(chave + "-sit.xml");
+  EXPECT_EQ(MensagemDe<mox::EmoxNFeEventosException>(
+                [&] { nfe->GerarXMLEPECDestinatario("ID", daNota, respostaDaNota, ""); }),
+            "Não foi possível gerar o XML Destinatário: O EPEC não está autorizado.");
+  EXPECT_EQ(MensagemDe<mox::EmoxNFeEventosException>(
+                [&] { nfe->GerarXMLManifestoDestinatario("ID", daNota, respostaDaNota, ""); }),
+            "Não foi possível gerar o XML Destinatário: A Manifestação não está autorizada.");
 
   EXPECT_EQ(MensagemDe<mox::EmoxNFeException>([&] { nfe->EnviarCCeDestinatario("0000"); }),
             "Erro ao enviar CCe ao destinatario: Arquivo: [" + Destino("0000-cce.xml").string() +
