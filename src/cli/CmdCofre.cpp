@@ -1,7 +1,8 @@
 // moxnfe cofre guardar | contem | listar | verificar: the custody archive that keeps authorized
 // notes, cancellations and events for the legal period, and its integrity check.
-#include <nlohmann/json.hpp>
+#include <unistd.h>
 
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "cli/CliCofre.h"
@@ -34,7 +35,11 @@ int Guardar(const CliArgs& aArgs, CliIo& aIo) {
   auto cofre = Cofre(aArgs);
   json saida{{"pasta", cofre.Pasta()}, {"documentos", json::array()}};
   int falhas = 0;
-  for (const auto& a : aArgs.Positional()) {
+  const auto& arquivos = aArgs.Positional();
+  const bool progresso = !aArgs.Json() && !aArgs.Flag("silencioso") && arquivos.size() > 1 && ::isatty(STDERR_FILENO);
+  for (size_t i = 0; i < arquivos.size(); ++i) {
+    const std::string& a = arquivos[i];
+    if (progresso) aIo.err << "\rGuardando: " << i + 1 << " de " << arquivos.size() << std::flush;
     const std::string arquivo = CaminhoDigitado(a);
     try {
       const auto guarda = cofre.Guardar(arquivo);
@@ -48,6 +53,7 @@ int Guardar(const CliArgs& aArgs, CliIo& aIo) {
       aIo.err << a << ": " << ParaTerminal(e.what()) << "\n";
     }
   }
+  if (progresso) aIo.err << "\n";
   if (aArgs.Json()) Imprime(saida, aIo);
   return falhas ? 1 : 0;
 }
@@ -105,6 +111,12 @@ const std::vector<CliOption> kOpcoes{
     {"cofre", "PASTA", "pasta do cofre (padrão: Pasta da seção [COFRE] da configuração, ou ~/.local/share/moxnfe/Cofre)"},
     {"config", "ARQUIVO", "arquivo de configuração (padrão: ~/.config/moxnfe/nfeConfig.ini, quando existe)"}};
 
+std::vector<CliOption> OpcoesGuardar() {
+  auto opcoes = kOpcoes;
+  opcoes.push_back({"silencioso", "", "não mostra o progresso"});
+  return opcoes;
+}
+
 const std::string kSobre =
     "O cofre guarda, pelo prazo legal, cada nota autorizada (nfeProc), cancelamento (procCancNFe) e\n"
     "evento (procEventoNFe) em CNPJ/ano/mês da chave, sem nunca substituir um arquivo, com um índice\n"
@@ -115,7 +127,7 @@ CliRegistrar guardar{{{"cofre", "guardar"},
                       "[opções] ARQUIVO...",
                       kSobre + "\nGuardar de novo o mesmo documento não o duplica; outro documento com o mesmo\n"
                                "nome é recusado. Sai com 1 quando algum arquivo não foi guardado.",
-                      kOpcoes,
+                      OpcoesGuardar(),
                       Guardar}};
 
 CliRegistrar contem{{{"cofre", "contem"},

@@ -122,6 +122,7 @@ TEST_F(EntregaAoDestinatario, NotaAutorizadaChegaComXmlEDanfe) {
     EXPECT_EQ(ServidorSmtp::Anexo(m, 0), ReadText(Destino(chave + "-nfe.xml")));
     if (c.danfe) {
       EXPECT_EQ(m["attachments"][1]["filename"], chave + ".pdf");
+      EXPECT_EQ(m["attachments"][1]["content_type"], "application/pdf");
       WriteText(local_.file("recebido.pdf"), ServidorSmtp::Anexo(m, 1));
       std::string texto = TextoDoPdf(local_.file("recebido.pdf"));
       std::erase(texto, ' ');
