@@ -2,6 +2,8 @@
 // E-mail settings of the component; copied into the services server before each use.
 #include <string>
 
+#include "external/MailSender.h"
+
 namespace mox {
 
 struct TmoxEmailSettings {
@@ -18,6 +20,10 @@ struct TmoxEmailSettings {
   std::string CC;
   int TimeOut = 0;
   bool ConteudoHtml = false;
+  // How the connection is protected (automatic: TLS on port 465, else STARTTLS, required when
+  // authenticating) and the authorities that verify the server (PEM; empty: the system's).
+  TMailSecurity Seguranca = TMailSecurity::Automatic;
+  std::string ArquivoCA;
 };
 
 }  // namespace mox

@@ -101,6 +101,32 @@ TModoOperacao StrToModoOperacao(const std::string& aModo) {
       "Modo Operação informado: %s não é suportado. \rUtilize: Normal, EPEC, SVCAN ou SVCRS", {aModo});
 }
 
+namespace {
+
+constexpr std::array<std::pair<TMailSecurity, const char*>, 4> kSegurancasEmail{{
+    {TMailSecurity::Automatic, "automatica"},
+    {TMailSecurity::None, "nenhuma"},
+    {TMailSecurity::StartTls, "starttls"},
+    {TMailSecurity::Implicit, "tls"},
+}};
+
+}  // namespace
+
+std::string SegurancaEmailToStr(TMailSecurity aSeguranca) {
+  for (const auto& [seguranca, texto] : kSegurancasEmail)
+    if (seguranca == aSeguranca) return texto;
+  return "automatica";
+}
+
+TMailSecurity StrToSegurancaEmail(const std::string& aSeguranca) {
+  const std::string texto = LowerAscii(aSeguranca);
+  if (texto.empty()) return TMailSecurity::Automatic;
+  for (const auto& [seguranca, nome] : kSegurancasEmail)
+    if (texto == nome) return seguranca;
+  throw EmoxCheckParams::CreateFmt(
+      "Segurança do e-mail informada: %s não é suportada. Utilize: automatica, nenhuma, starttls ou tls", {aSeguranca});
+}
+
 std::string TipoCertificadoToString(TCertificadoKind aTipo) {
   for (const auto& [tipo, texto] : kTiposCertificado)
     if (tipo == aTipo) return texto;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/moxTypes.h"
+#include "external/MailSender.h"
 
 namespace mox {
 
@@ -27,6 +28,10 @@ TVersaoManual GetVersaoManualDoEsquema(TVersaoEsquema aVersao);
 std::string ModoOperacaoToString(TModoOperacao aModo);
 // Case-insensitive; an unknown text raises EmoxNFeModoOperacaoException.
 TModoOperacao StrToModoOperacao(const std::string& aModo);
+
+// E-mail connection protection: "automatica", "nenhuma", "starttls", "tls" (any case).
+std::string SegurancaEmailToStr(TMailSecurity aSeguranca);
+TMailSecurity StrToSegurancaEmail(const std::string& aSeguranca);
 
 std::string TipoCertificadoToString(TCertificadoKind aTipo);
 // Case-insensitive; an unknown text gives ckFile.

@@ -1,6 +1,8 @@
 // moxnfe assinar: signs an XML file by Id with a PKCS#12 certificate.
 #include <ostream>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include "cli/CliCertificateOptions.h"
 #include "cli/CliCommand.h"
@@ -35,10 +37,11 @@ std::vector<std::string> IdsOf(const std::string& aXml, const std::string& aElem
   return ids;
 }
 
-// The element to sign when none is named: the first of the fiscal ones the document holds.
-std::string DetectElement(const std::string& aXml) {
+// The element to sign when none is named, the first of the fiscal ones the document holds, with
+// the Ids found while looking for it.
+std::pair<std::string, std::vector<std::string>> DetectElement(const std::string& aXml) {
   for (const auto& e : kElements)
-    if (!IdsOf(aXml, e).empty()) return e;
+    if (auto ids = IdsOf(aXml, e); !ids.empty()) return {e, std::move(ids)};
   throw mox::EKivoException("O XML não tem elemento infNFe, infCanc, infInut ou infEvento com atributo Id: use --elemento.");
 }
 
@@ -50,8 +53,10 @@ int Assinar(const CliArgs& aArgs, CliIo& aIo) {
 
   std::string element = aArgs.OptionOr("elemento", "");
   const auto id = aArgs.Option("id");
-  if (element.empty()) element = DetectElement(xml);
-  std::vector<std::string> ids = id ? std::vector<std::string>{*id} : IdsOf(xml, element);
+  std::vector<std::string> ids;
+  if (element.empty()) std::tie(element, ids) = DetectElement(xml);
+  if (id) ids = {*id};
+  else if (ids.empty()) ids = IdsOf(xml, element);
   if (ids.empty()) throw mox::EKivoException("Nenhum elemento " + element + " com atributo Id no XML.");
   // Invoices go through the component's signing of notes, with its checks of key and emission
   // type; one Id or any other element, through the signing of documents.

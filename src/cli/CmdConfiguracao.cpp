@@ -63,6 +63,8 @@ std::vector<Par> Configuracao(mox::TmoxNFe& n) {
       {"MAIL.Senha", Segredo(m.Senha)},
       {"MAIL.Autenticacao", SimNao(m.Autenticacao)},
       {"MAIL.TimeOut", std::to_string(m.TimeOut)},
+      {"MAIL.Seguranca", SegurancaEmailToStr(m.Seguranca)},
+      {"MAIL.ArquivoCA", m.ArquivoCA},
       {"DANFE.FraseHomologacao", d.FraseHomologacao()},
       {"DANFE.QtdeCopias", std::to_string(d.QtdeCopias())},
       {"DANFE.ModeloRetrato", d.ModeloRetrato()},

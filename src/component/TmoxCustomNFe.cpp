@@ -105,6 +105,8 @@ void TmoxCustomNFe::ConfigurarEmailSettings() {
   s.CC = e.CC;
   s.Timeout = e.TimeOut;
   s.isContentHTML = e.ConteudoHtml;
+  s.Security = e.Seguranca;
+  s.CABundle = e.ArquivoCA.empty() ? std::string() : Caminho(e.ArquivoCA);
 }
 
 namespace {

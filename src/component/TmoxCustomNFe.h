@@ -21,6 +21,7 @@ class TmoxKivoUtils;
 class TmoxNFEInterface;
 class TmoxKivoX;
 class TmoxNFeDanfe;
+class TmoxCofralX;
 
 class TmoxCustomNFe {
  public:
@@ -125,6 +126,9 @@ class TmoxCustomNFe {
   void SetModoOperacao(TModoOperacao aValue) { FModoOperacao = aValue; }
   TEntregaXML EntregaXML() const { return FEntregaXML; }
   void SetEntregaXML(TEntregaXML aValue) { FEntregaXML = aValue; }
+  // The host's custody control for EntregaXML exCofral; not owned.
+  TmoxCofralX* ComponenteCofral() const { return FComponenteNS; }
+  void SetComponenteCofral(TmoxCofralX* aValue) { FComponenteNS = aValue; }
   bool DanfeSimplificado() const { return FDanfeSimplificado; }
   void SetDanfeSimplificado(bool aValue) { FDanfeSimplificado = aValue; }
   bool SalvarLogsEmDisco() const { return FSalvarLogsEmDisco; }
@@ -332,6 +336,7 @@ class TmoxCustomNFe {
   bool FSalvarLogsEmDisco = true;
   TAuditorSettings* FAuditorSettings = nullptr;
   TEntregaXML FEntregaXML = TEntregaXML::exEmail;
+  TmoxCofralX* FComponenteNS = nullptr;
   std::vector<std::string> FPrintSettings;
   std::unique_ptr<TmoxKivoX> FKivo;
   std::unique_ptr<TmoxKivoUtils> FUtils;

@@ -205,6 +205,8 @@ void TmoxCustomNFe::LerConfiguracoes(TmoxIniFile& ini) {
     mail.CCo = ini.ReadString(kMail, "CCo", "");
     mail.CC = ini.ReadString(kMail, "CC", "");
     mail.ConteudoHtml = ini.ReadBool(kMail, "ConteudoHtml", false);
+    mail.Seguranca = StrToSegurancaEmail(ini.ReadString(kMail, "Seguranca", ""));
+    mail.ArquivoCA = ini.ReadString(kMail, "ArquivoCA", "");
 
     fAnexarDanfe = ini.ReadBool(S, "AnexarDanfePDF", true);
     TDanfeSettings& d = *FDanfeSettings;
@@ -296,6 +298,8 @@ void TmoxCustomNFe::EscreverConfiguracoes(TmoxIniFile& ini) {
     ini.WriteBool(kMail, "Autenticacao", mail.Autenticacao);
     ini.WriteInteger(kMail, "Porta", mail.Porta);
     ini.WriteBool(kMail, "ConteudoHtml", mail.ConteudoHtml);
+    ini.WriteString(kMail, "Seguranca", SegurancaEmailToStr(mail.Seguranca));
+    ini.WriteString(kMail, "ArquivoCA", mail.ArquivoCA);
     ini.WriteBool(S, "AnexarDanfePDF", fAnexarDanfe);
   }
 }

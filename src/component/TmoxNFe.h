@@ -18,6 +18,7 @@ class TmoxNFeDataSets;
 enum class TLayoutConvKind;
 class TmoxNFeXmlDestinatario;
 struct TContextoValidacao;
+class TmoxValidadorClientX;
 
 class TmoxNFe : public TmoxCustomNFe {
  public:
@@ -74,6 +75,17 @@ class TmoxNFe : public TmoxCustomNFe {
   // messages go to aErrorList when given.
   bool ValidarArquivoXmlDestinatario(const std::string& aXml, std::vector<std::string>* aErrorList);
 
+  // ---- Audit through the validator control the host assigns (not owned).
+  TmoxValidadorClientX* ComponenteAuditor() const { return FComponenteAuditor; }
+  void SetComponenteAuditor(TmoxValidadorClientX* aValue);
+  // The control's audit of aXml in JSON (aParams is not used): window size from
+  // "Auditor/AuditorConfig.ini" of the templates folder when the control has none, local mode,
+  // its empty folders set under "Auditor/", and for an unsigned note the "Templates/" (or, for an
+  // export, "TemplateExportacao/") sub-folder of its templates folder. With aExibirHtml the
+  // answer is also shown through the control's ShowHtml.
+  std::string AuditarXml(const std::string& aXml, const std::string& aDelimitador, const std::string& aServidor,
+                         bool aExibirRegra, bool aExibirHtml, const std::string& aParams);
+
   // ---- Batch submission and receipt query. Each logs request and answer and returns SEFAZ's
   // answer as it came; the recipient XML of authorized notes is written on the way.
   // Sends the signed notes (AssinarNota) as batch aNumLote; the answer carries the receipt.
@@ -126,6 +138,29 @@ class TmoxNFe : public TmoxCustomNFe {
   // and answer logs (file paths or the XML), saved to aSalvarComo when given.
   std::string GerarXMLCancelamentoDestinatario(const std::string& aIDNFe, const std::string& aContentLogPedCanc,
                                                const std::string& aContentLogRetCanc, const std::string& aSalvarComo);
+
+  // ---- Delivery to the recipient: by e-mail (EmailSettings) or to ComponenteCofral. Temporary
+  // copies live in DiretorioTemporario for one delivery only.
+  // The note's nfeProc (from the two logs when either is named, else from
+  // DiretorioXmlDestinatario), with the DANFE PDF when AnexarDanfePDF.
+  void EnviarNotaDestinatario(const std::string& aIDNFe, const std::string& aLogEnvio, const std::string& aLogRecibo);
+  // The given files by e-mail; aOutros: further files separated by commas.
+  void EnviarNotaDestinatarioAnexos(const std::string& aArquivoPDF, const std::string& aArquivoXML,
+                                    const std::string& aOutros);
+  // The cancellation document (request form "-can.xml" or event "-caneve.xml") by e-mail, to
+  // aEmailDestinatario or else EmailSettings.EmailDestinatario; with exCofral into custody.
+  void EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const std::string& aLogPedCanc,
+                                       const std::string& aLogRetCanc, const std::string& aEmailDestinatario);
+  // The recipient files of events, through the event object.
+  std::string GerarXMLCCeDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
+                                      const std::string& aLogRetEvento, const std::string& aSalvarComo);
+  std::string GerarXMLManifestoDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
+                                            const std::string& aLogRetEvento, const std::string& aSalvarComo);
+  std::string GerarXMLEPECDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
+                                       const std::string& aLogRetEvento, const std::string& aSalvarComo);
+  // The correction letter by e-mail (or into custody with exCofral): aCCe is its file, or a key
+  // whose "-cce.xml" the event object's recipient folder holds.
+  void EnviarCCeDestinatario(const std::string& aCCe);
 
   // ---- Transaction logs and pending-send markers.
   // One marker per access key of the batch-send log aNomeLogEnv (in DiretorioLog), when
@@ -220,6 +255,14 @@ class TmoxNFe : public TmoxCustomNFe {
   // The recipient assembler with the component's folders, template and callback.
   std::unique_ptr<TmoxNFeXmlDestinatario> NovoXmlDestinatario();
   TContextoValidacao ContextoValidacao();
+  // Sends to EmailSettings.EmailDestinatario; failures as EmoxNFeEnviarNotaDestinatarioException.
+  void EnviaEmailAoDestinatario(const std::vector<std::string>& aAnexos);
+  // EmoxNFeCheckParams when the id holds a path separator.
+  void ChecaIdNFe(const std::string& aIDNFe);
+  // Hands the file to ComponenteCofral (EntregaXML exCofral).
+  void EntregaAoCofral(const std::string& aArquivo);
+  // Sends EmailSettings' message with the attachments through the services server.
+  void EnviaEmail(const std::string& aDestinatario, const std::vector<std::string>& aAnexos);
   // The recipient's "-can.xml" of an accepted request-form cancellation.
   void GerarCancelamentoDestinatario(const std::string& aNotaID, const std::string& aLogPedido,
                                      const std::string& aLogResposta);
@@ -230,6 +273,10 @@ class TmoxNFe : public TmoxCustomNFe {
   std::string fDiretorioXmlDestinatario;
   std::string FDiretorioDownloads;
   int fMaxSizeLoteEnvio = 500;
+  TmoxValidadorClientX* FComponenteAuditor = nullptr;
+  // The control's templates folder before AuditarXml added its sub-folder, and the folder it
+  // set, so the next audit starts again from the first.
+  std::string FAuditorTemplatesBase, FAuditorTemplatesDefinida;
 };
 
 }  // namespace mox

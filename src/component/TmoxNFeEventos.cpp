@@ -42,6 +42,8 @@ void TmoxNFe::AtualizaDadosNFeEventos() {
   e.Ambiente = Ambiente();
   e.ValidarEsquemaAntesEnvio = ValidarEsquemaAntesEnvio();
   e.DiretorioXmlDestinatario = DiretorioXmlDestinatario();
+  e.DiretorioTemporario = DiretorioTemporario();
+  e.AnexarDanfePDF = AnexarDanfePDF();
   e.DiretorioDownloads = DiretorioDownloads();
   e.OnXmlCanDestinatario = OnXmlCanDestinatario;
   e.ImpressaoCCeSettings.QtdeCopias = DanfeSettings().QtdeCopias();

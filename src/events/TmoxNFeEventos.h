@@ -80,6 +80,11 @@ class TmoxNFeEventos : public TmoxEventos {
   std::string EnviarCCe(const std::string& aIdLote, const std::string& aXmlCCe);
   std::string GerarXMLCCeDestinatario(const std::string& aIDEvento, const std::string& aLogEvento,
                                       const std::string& aLogRetEvento, const std::string& aSalvarComo);
+  // The letter's file to EmailSettings' recipient, with its PDF when AnexarDanfePDF; failures
+  // as EmoxNFeException "Erro ao enviar CCe ao destinatario: ".
+  void EnviarCCeDestinatario(const std::string& aFileName);
+  bool AnexarDanfePDF = false;
+  std::string DiretorioTemporario;  // ends with "/"; the letter's PDF for one delivery
 
   // ---- Cancellation by event (110111).
   std::string CancelarNFeEvento(const std::string& aIdLote, const std::string& aNotaID,

@@ -123,6 +123,12 @@ std::string TmoxKivoX::SignXmlByIds(const std::string& aXml, const std::vector<s
   return ReportingTokenFailures([&] { return signer.Sign(aXml, SignerSettings.XmlElement, aIds); });
 }
 
+std::string TmoxKivoX::SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId) {
+  if (aId.empty()) throw EKivoException("Id do elemento a assinar não informado.");
+  XmlSigner& signer = Signer();
+  return ReportingTokenFailures([&] { return signer.Sign(aDoc, SignerSettings.XmlElement, {aId}); });
+}
+
 std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,
                                 const std::string& aResultTag, const std::string& aTargetNamespace) {
   TSoapPostOptions options;

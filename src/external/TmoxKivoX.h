@@ -15,6 +15,7 @@
 
 namespace mox {
 
+class XmlDocument;
 class XmlSigner;
 namespace report {
 class ReportDocument;
@@ -62,6 +63,9 @@ class TmoxKivoX {
   // The same for several elements of one document, in order: read once, every element signed,
   // written once, as many calls of SignXmlById in a row would leave it.
   std::string SignXmlByIds(const std::string& aXml, const std::vector<std::string>& aIds);
+  // SignXmlById on a document already read, so a caller that looked into it does not read it
+  // again; the document is left signed.
+  std::string SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId);
 
   // Posts the SOAP 1.2 envelope and returns the content of the element aResultTag of the
   // answer (the whole answer when it has none). The HTTP settings' certificate authenticates

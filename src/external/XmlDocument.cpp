@@ -1,6 +1,7 @@
 #include "external/XmlDocument.h"
 
 #include <libxml/parser.h>
+#include <libxml/dict.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
@@ -52,11 +53,23 @@ void CollectError(void* aCtx, xmlErrorPtr aError) {
 
 // A DOCTYPE or ENTITY declaration never belongs in a fiscal document; refusing it up front
 // closes the door on external entities and entity expansion at once.
+// One pass for "<!", rare in a fiscal document, instead of one search per declaration.
 bool HasDoctype(std::string_view aXml) {
-  return aXml.find("<!DOCTYPE") != std::string_view::npos || aXml.find("<!ENTITY") != std::string_view::npos;
+  const char* const end = aXml.data() + aXml.size();
+  for (const char* p = aXml.data(); p < end; p += 2) {
+    p = static_cast<const char*>(memmem(p, static_cast<size_t>(end - p), "<!", 2));
+    if (!p) return false;
+    const std::string_view rest(p + 2, static_cast<size_t>(end - p - 2));
+    if (rest.substr(0, 7) == "DOCTYPE" || rest.substr(0, 6) == "ENTITY") return true;
+  }
+  return false;
 }
 
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOWARNING;
+
+// Past this many distinct names the reused dictionary is dropped with its context, so a long
+// run of unusual documents cannot make it grow without end.
+constexpr size_t kMaxReusedNames = 4096;
 
 }  // namespace
 
@@ -101,7 +114,30 @@ XmlDocument::~XmlDocument() {
   if (doc_) xmlFreeDoc(doc_);
 }
 
-XmlDocument XmlDocument::Parse(std::string_view aXml) {
+XmlReusableParser::~XmlReusableParser() {
+  if (ctxt_) xmlFreeParserCtxt(ctxt_);
+}
+
+xmlDocPtr XmlReusableParser::Read(std::string_view aXml) {
+  // Texts are UTF-8 throughout the component, whatever the declaration says.
+  if (reading_) return xmlReadMemory(aXml.data(), static_cast<int>(aXml.size()), nullptr, "UTF-8", kParseOptions);
+  if (ctxt_ && ctxt_->dict && static_cast<size_t>(xmlDictSize(ctxt_->dict)) > kMaxReusedNames) {
+    xmlFreeParserCtxt(ctxt_);
+    ctxt_ = nullptr;
+  }
+  if (!ctxt_ && !(ctxt_ = xmlNewParserCtxt())) return nullptr;
+  reading_ = true;
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt_, aXml.data(), static_cast<int>(aXml.size()), nullptr, "UTF-8",
+                                    kParseOptions | XML_PARSE_COMPACT);
+  reading_ = false;
+  return doc;
+}
+
+XmlDocument XmlDocument::Parse(std::string_view aXml) { return Parse(aXml, nullptr); }
+
+XmlDocument XmlDocument::Parse(std::string_view aXml, XmlReusableParser& aParser) { return Parse(aXml, &aParser); }
+
+XmlDocument XmlDocument::Parse(std::string_view aXml, XmlReusableParser* aParser) {
   EnsureXmlLibrary();
   if (aXml.size() >= 3 && aXml.substr(0, 3) == "\xEF\xBB\xBF") aXml.remove_prefix(3);
   if (aXml.empty()) throw EKivoException("XML vazio.");
@@ -110,7 +146,8 @@ XmlDocument XmlDocument::Parse(std::string_view aXml) {
     throw EKivoException("XML recusado: declarações DOCTYPE e ENTITY não são permitidas em documentos fiscais.");
   XmlErrorCollector errors;
   // Texts are UTF-8 throughout the component, whatever the declaration says.
-  xmlDocPtr doc = xmlReadMemory(aXml.data(), static_cast<int>(aXml.size()), nullptr, "UTF-8", kParseOptions);
+  xmlDocPtr doc = aParser ? aParser->Read(aXml)
+                          : xmlReadMemory(aXml.data(), static_cast<int>(aXml.size()), nullptr, "UTF-8", kParseOptions);
   if (!doc) {
     std::string detail = errors.Errors().empty() ? "documento inválido" : errors.Errors().front();
     throw EKivoException("XML mal formado: " + detail);

@@ -42,10 +42,31 @@ class LocalFileLoadScope {
 // Initialises libxml2 once and installs the refusing entity loader.
 void EnsureXmlLibrary();
 
+// A parser context kept for many documents read in a row: its dictionary of names is reused
+// and short texts are stored inside their nodes, which spares most allocations of a parse.
+// The documents it reads share that dictionary, so they must stay on the thread that reads
+// with it; they may outlive it.
+class XmlReusableParser {
+ public:
+  XmlReusableParser() = default;
+  ~XmlReusableParser();
+  XmlReusableParser(const XmlReusableParser&) = delete;
+  XmlReusableParser& operator=(const XmlReusableParser&) = delete;
+
+  // The document of aXml, or null when malformed (libxml2 reports why).
+  xmlDocPtr Read(std::string_view aXml);
+
+ private:
+  xmlParserCtxtPtr ctxt_ = nullptr;
+  bool reading_ = false;
+};
+
 class XmlDocument {
  public:
   // Raises EKivoException for malformed text and for any DOCTYPE or entity declaration.
   static XmlDocument Parse(std::string_view aXml);
+  // The same, read with aParser.
+  static XmlDocument Parse(std::string_view aXml, XmlReusableParser& aParser);
   // True when Parse would succeed.
   static bool IsWellFormed(std::string_view aXml);
 
@@ -60,6 +81,7 @@ class XmlDocument {
 
  private:
   explicit XmlDocument(xmlDocPtr aDoc) : doc_(aDoc) {}
+  static XmlDocument Parse(std::string_view aXml, XmlReusableParser* aParser);
   xmlDocPtr doc_;
 };
 

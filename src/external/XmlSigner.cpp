@@ -13,7 +13,9 @@
 #include "external/EKivoException.h"
 #include "external/XmlDocument.h"
 #include "external/XmlDsigNodes.h"
+#include "external/XmlIsolatedBranch.h"
 #include "external/XmlSecLibrary.h"
+#include "external/XmlSubtreeC14N.h"
 
 namespace mox {
 
@@ -32,6 +34,7 @@ class BorrowingDSigCtx {
     if (xmlSecDSigCtxInitialize(&ctx_, nullptr) < 0) throw EKivoException("Falha ao iniciar a assinatura.");
     ctx_.enabledReferenceUris = xmlSecTransformUriTypeSameDocument;
     ctx_.signKey = aKey;
+    UseSubtreeCanonicalisation(&ctx_);
   }
   ~BorrowingDSigCtx() {
     ctx_.signKey = nullptr;
@@ -78,39 +81,6 @@ void RemovePreviousSignatures(xmlNodePtr aParent, const std::string& aId, std::v
     aRemoved.push_back(sig);
   }
 }
-
-// Inclusive C14N walks the whole document for each signature, which makes signing many elements
-// of one document quadratic. While one element is signed, every ancestor of the element that holds
-// it and its Signature shows only the child on the way down: the walk sees one branch, and every
-// node keeps its own namespaces and attributes, so the canonical form, and so every digest and
-// the signature value, are the same. Only the sibling links are cut, and put back on leaving.
-class IsolatedBranch {
- public:
-  explicit IsolatedBranch(xmlNodePtr aNode) {
-    for (xmlNodePtr n = aNode; n->parent && n->parent->type == XML_ELEMENT_NODE; n = n->parent) {
-      xmlNodePtr p = n->parent;
-      cuts_.push_back({p, p->children, p->last, n, n->prev, n->next});
-      p->children = p->last = n;
-      n->prev = n->next = nullptr;
-    }
-  }
-  ~IsolatedBranch() {
-    for (const Cut& c : cuts_) {
-      c.parent->children = c.children;
-      c.parent->last = c.last;
-      c.node->prev = c.prev;
-      c.node->next = c.next;
-    }
-  }
-  IsolatedBranch(const IsolatedBranch&) = delete;
-  IsolatedBranch& operator=(const IsolatedBranch&) = delete;
-
- private:
-  struct Cut {
-    xmlNodePtr parent, children, last, node, prev, next;
-  };
-  std::vector<Cut> cuts_;
-};
 
 xmlNodePtr AppendSignatureTemplate(xmlDocPtr aDoc, xmlNodePtr aParent, const std::string& aId) {
   xmlNodePtr sig = xmlSecTmplSignatureCreate(aDoc, xmlSecTransformInclC14NId, xmlSecTransformRsaSha1Id, nullptr);
@@ -169,6 +139,7 @@ void XmlSigner::SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string
 
   XmlSecErrorCollector errors;
   {
+    // Any canonicalisation left to xmlsec's node sets walks only this branch of the document.
     IsolatedBranch isolated(aTarget->parent);
     BorrowingDSigCtx ctx(KeyOf(key_));
     if (xmlSecDSigCtxSign(ctx.get(), sig) < 0)
@@ -183,19 +154,25 @@ std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement, 
 
 std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement,
                             const std::vector<std::string>& aIds) const {
-  XmlDocument doc = XmlDocument::Parse(aXml);
+  // The document never leaves this call, so it may share the thread's parser.
+  thread_local XmlReusableParser parser;
+  XmlDocument doc = XmlDocument::Parse(aXml, parser);
+  return Sign(doc, aElement, aIds);
+}
+
+std::string XmlSigner::Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds) const {
   {
     RemovedNodes removed;
     // One element: one walk; many: one walk for all of them.
     std::optional<IdIndex> index;
-    if (aIds.size() > 1) index.emplace(doc.Root());
+    if (aIds.size() > 1) index.emplace(aDoc.Root());
     for (const std::string& id : aIds) {
       if (id.empty()) throw EKivoException("Id do elemento a assinar não informado.");
-      const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(doc.Root(), id);
-      SignTarget(doc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
+      const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(aDoc.Root(), id);
+      SignTarget(aDoc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
     }
   }
-  return NodeXml(doc.Root());
+  return NodeXml(aDoc.Root());
 }
 
 }  // namespace mox

@@ -15,6 +15,8 @@
 
 namespace mox {
 
+class XmlDocument;
+
 class XmlSigner {
  public:
   // The key is prepared here once; every signature reuses it. Raises EKivoException when the
@@ -32,6 +34,8 @@ class XmlSigner {
   std::string Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const;
   // Several elements of one document, signed in order: the document is parsed and written once.
   std::string Sign(std::string_view aXml, const std::string& aElement, const std::vector<std::string>& aIds) const;
+  // The same on a document its caller has already read (and still needs to look into).
+  std::string Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds) const;
 
  private:
   // Signs one element; signatures it replaces go to aRemoved, for the caller to free.

@@ -1,6 +1,8 @@
 #include "webservices/moxAssinaturaNFe.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "base/EmoxException.h"
@@ -10,6 +12,8 @@
 #include "external/TmoxKivoUtils.h"
 #include "external/TmoxKivoX.h"
 #include "external/Utf8Text.h"
+#include "external/XmlDocument.h"
+#include "external/XmlTreeWalk.h"
 #include "utils/TmoxNFeXmlUtils.h"
 #include "utils/moxXmlLookup.h"
 #include "webservices/TmoxNFEInterface.h"
@@ -43,9 +47,22 @@ void LimparAssinado(std::string& aAssinado) {
   aAssinado = TmoxNFEInterface::LimparXML(aAssinado);
 }
 
-void ConfereChave(const std::string& aNota, const TContextoAssinatura& aContexto) {
-  std::string id;
-  aContexto.Utils.XPathSelectSingleNode(aNota, ".//*[local-name()=\"infNFe\"]/@Id", id, "", true);
+// The text of the first Id attribute without namespace in document order, on an element named
+// aElemento (any when empty): what ".//*[local-name()="infNFe"]/@Id" and "//@Id" select, read
+// with one walk of the tree instead of an XPath evaluation.
+std::optional<std::string> PrimeiroId(const XmlDocument& aDoc, std::string_view aElemento) {
+  std::optional<std::string> id;
+  FindElement(aDoc.Root(), [&](xmlNodePtr aNo) {
+    if (!aElemento.empty() && LocalName(aNo) != aElemento) return false;
+    const xmlAttrPtr atributo = xmlHasNsProp(aNo, reinterpret_cast<const xmlChar*>("Id"), nullptr);
+    if (atributo) id = NodeText(reinterpret_cast<xmlNodePtr>(atributo));
+    return atributo != nullptr;
+  });
+  return id;
+}
+
+void ConfereChave(const std::string& aNota, XmlReusableParser& aLeitor, const TContextoAssinatura& aContexto) {
+  const std::string id = PrimeiroId(XmlDocument::Parse(aNota, aLeitor), "infNFe").value_or("");
   if (id.size() <= 3) return;
   const bool digitos =
       id.size() == 47 && std::all_of(id.begin() + 3, id.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -153,7 +170,9 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
       aContexto.Utils.Escape(aContexto.Utils.DynamicRemoveAccents(aXML, aContexto.CaracteresRemoverAcentos));
   const std::vector<std::string> notas = TmoxNFeXmlUtils::GetNotas(xml, false);
   const auto quantidade = notas.size();
-  for (const std::string& nota : notas) ConfereChave(nota, aContexto);
+  // The batch's documents are read, signed and dropped here, one after the other.
+  XmlReusableParser leitor;
+  for (const std::string& nota : notas) ConfereChave(nota, leitor, aContexto);
   aContexto.CheckCertificate();
   if (quantidade > 50)
     throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
@@ -166,12 +185,13 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     const std::string preparada = PrepararXMLAssinar(nota, aContexto);
     ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
     aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
-    std::string id;
-    if (!aContexto.Utils.XPathSelectSingleNode(preparada, "//@Id", id, "", true))
-      throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
+    // Read once: the Id is looked up in the document that is then signed.
+    XmlDocument documento = XmlDocument::Parse(preparada, leitor);
+    const std::optional<std::string> id = PrimeiroId(documento, "");
+    if (!id) throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
     std::string assinada;
     try {
-      assinada = aContexto.Kivo.SignXmlById(preparada, id);
+      assinada = aContexto.Kivo.SignXmlDocumentById(documento, *id);
     } catch (const EKivoException& e) {
       throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
     }

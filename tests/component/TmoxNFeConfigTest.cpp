@@ -74,6 +74,8 @@ void Configura(TmoxNFe& n, const std::string& aPasta) {
   m.CCo = "arquivo@exemplo.com.br";
   m.CC = "fiscal@exemplo.com.br";
   m.ConteudoHtml = true;
+  m.Seguranca = mox::TMailSecurity::Implicit;
+  m.ArquivoCA = "ac.pem";
   n.SetAnexarDanfePDF(false);
   TDanfeSettings& d = n.DanfeSettings();
   d.SetFraseHomologacao("HOMOLOGAÇÃO");
@@ -189,6 +191,9 @@ TEST_F(ComponentConfig, SaveThenLoadRestoresEveryKey) {
   EXPECT_EQ(m.CCo, "arquivo@exemplo.com.br");
   EXPECT_EQ(m.CC, "fiscal@exemplo.com.br");
   EXPECT_TRUE(m.ConteudoHtml);
+  EXPECT_EQ(m.Seguranca, mox::TMailSecurity::Implicit);
+  EXPECT_EQ(m.ArquivoCA, "ac.pem");
+  EXPECT_NE(texto.find("Seguranca=tls"), std::string::npos);
   EXPECT_FALSE(n.AnexarDanfePDF());
   TDanfeSettings& d = n.DanfeSettings();
   EXPECT_EQ(d.FraseHomologacao(), "HOMOLOGAÇÃO");
@@ -288,6 +293,9 @@ TEST_F(ComponentConfig, LoadFailuresTable) {
       {"unknown operation mode", "[NFE]\nModoOperacao=DPEC\n",
        "Erro ao carregar configurações: Modo Operação informado: DPEC não é suportado. \rUtilize: Normal, EPEC, "
        "SVCAN ou SVCRS"},
+      {"unknown mail protection", "[MAIL]\nSeguranca=ssl3\n",
+       "Erro ao carregar configurações: Segurança do e-mail informada: ssl3 não é suportada. Utilize: automatica, "
+       "nenhuma, starttls ou tls"},
       {"file cut in a key", "[NFE]\nUF=SP\nCNPJ=12345678000195\nAmbi",
        "Arquivo " + dir.file("caso.ini") + " incompleto ou inválido na linha: Ambi"},
       {"file cut in a section", "[NFE]\nUF=SP\n[MAI", "Arquivo " + dir.file("caso.ini") +

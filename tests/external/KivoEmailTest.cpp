@@ -8,8 +8,8 @@
 #include "external/Base64.h"
 #include "external/EKivoException.h"
 #include "external/TmoxKivoX.h"
-#include "support/BackgroundProcess.h"
 #include "support/MensagemDe.h"
+#include "support/ServidorSmtp.h"
 #include "support/TestCertificates.h"
 #include "support/TestSupport.h"
 
@@ -19,34 +19,7 @@ namespace fs = std::filesystem;
 using mox::EKivoException;
 using mox::TmoxKivoX;
 
-class MailServer {
- public:
-  explicit MailServer(const std::vector<std::string>& aOptions = {}) {
-    std::vector<std::string> args{std::string(MOXNFE_SOURCE_DIR) + "/tests/support/smtp_capture.py", "--dir",
-                                  inbox_.str()};
-    args.insert(args.end(), aOptions.begin(), aOptions.end());
-    // Debian's interpreter: the one the python3-aiosmtpd package installs for.
-    process_ = std::make_unique<moxtest::BackgroundProcess>("/usr/bin/python3", args);
-    std::string line = process_->ReadLine();
-    if (line.rfind("PORT ", 0) != 0) throw std::runtime_error("mail server did not start: " + line);
-    port_ = std::stoi(line.substr(5));
-  }
-  int Port() const { return port_; }
-  std::vector<nlohmann::json> Received() const {
-    std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(inbox_.path()))
-      if (e.path().extension() == ".json") files.push_back(e.path());
-    std::sort(files.begin(), files.end());
-    std::vector<nlohmann::json> out;
-    for (const auto& f : files) out.push_back(nlohmann::json::parse(moxtest::ReadText(f)));
-    return out;
-  }
-
- private:
-  moxtest::TempDir inbox_;
-  std::unique_ptr<moxtest::BackgroundProcess> process_;
-  int port_ = 0;
-};
+using MailServer = moxtest::ServidorSmtp;
 
 class KivoEmail : public ::testing::Test {
  protected:
@@ -66,7 +39,7 @@ class KivoEmail : public ::testing::Test {
 
 TEST_F(KivoEmail, RecipientsSubjectBodyAndAttachmentBytesArriveAsSent) {
   MailServer server;
-  Configure(server.Port());
+  Configure(server.Porta());
   kivo_.EmailSettings.CC = "contador@escritorio.com.br";
   kivo_.EmailSettings.BCC = "arquivo@emissor.com.br; auditoria@emissor.com.br";
   std::string xml = moxtest::ReadText(moxtest::Fixture("xml/nfe310-assinada-ficticia.xml"));
@@ -79,7 +52,7 @@ TEST_F(KivoEmail, RecipientsSubjectBodyAndAttachmentBytesArriveAsSent) {
                   files_.file("35140312345678000195550010000001241123456788-nfe.xml") + "\r\n" +
                       files_.file("danfe.pdf") + "\r\n");
 
-  auto received = server.Received();
+  auto received = server.Recebidas();
   ASSERT_EQ(received.size(), 1u);
   const auto& m = received[0];
   EXPECT_EQ(m["mail_from"], "nfe@emissor.com.br");
@@ -102,14 +75,12 @@ TEST_F(KivoEmail, RecipientsSubjectBodyAndAttachmentBytesArriveAsSent) {
 }
 
 TEST_F(KivoEmail, HtmlBodyOverStartTlsWithAuthentication) {
-  moxtest::TempDir tls;
-  std::string cert = moxtest::WriteCertificatePem(tls.file("servidor.pem"), moxtest::Pki().Server);
-  std::string key = tls.file("servidor.key");
-  moxtest::WriteText(key, mox::PrivateKeyPem(moxtest::Pki().Server.PrivateKey.get()));
-  MailServer server({"--tls", cert, key, "--auth", "emissor", "s3nha"});
-  Configure(server.Port());
+  moxtest::TempDir pasta;
+  const auto tls = moxtest::EscreveTlsDoServidor(pasta);
+  MailServer server({"--tls", tls.Certificado, tls.Chave, "--auth", "emissor", "s3nha"});
+  Configure(server.Porta());
   kivo_.EmailSettings.Server = "localhost";
-  kivo_.EmailSettings.CABundle = moxtest::WriteCertificatePem(tls.file("ac.pem"), moxtest::Pki().Authority);
+  kivo_.EmailSettings.CABundle = tls.Autoridade;
   kivo_.EmailSettings.Authentication = true;
   kivo_.EmailSettings.Login = "emissor";
   kivo_.EmailSettings.Password = "s3nha";
@@ -117,7 +88,7 @@ TEST_F(KivoEmail, HtmlBodyOverStartTlsWithAuthentication) {
   kivo_.EmailSettings.Message = "<p>Nota <b>autorizada</b></p>";
 
   kivo_.SendEmail("cliente@destinatario.com.br", "");
-  auto received = server.Received();
+  auto received = server.Recebidas();
   ASSERT_EQ(received.size(), 1u);
   EXPECT_TRUE(received[0]["tls"].get<bool>());
   EXPECT_EQ(received[0]["login"], "emissor");
@@ -126,15 +97,15 @@ TEST_F(KivoEmail, HtmlBodyOverStartTlsWithAuthentication) {
 
   kivo_.EmailSettings.Password = "errada";
   std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SendEmail("cliente@destinatario.com.br", ""); });
-  EXPECT_NE(message.find("Falha ao enviar e-mail por smtp://localhost:" + std::to_string(server.Port())),
+  EXPECT_NE(message.find("Falha ao enviar e-mail por smtp://localhost:" + std::to_string(server.Porta())),
             std::string::npos)
       << message;
-  EXPECT_EQ(server.Received().size(), 1u);
+  EXPECT_EQ(server.Recebidas().size(), 1u);
 }
 
 TEST_F(KivoEmail, BadInputIsRefusedBeforeAnythingIsSent) {
   MailServer server;
-  Configure(server.Port());
+  Configure(server.Porta());
   struct Case {
     std::string what, to, attachments, subject, message;
   } cases[] = {
@@ -150,7 +121,7 @@ TEST_F(KivoEmail, BadInputIsRefusedBeforeAnythingIsSent) {
     std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SendEmail(c.to, c.attachments); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
   }
-  EXPECT_TRUE(server.Received().empty());
+  EXPECT_TRUE(server.Recebidas().empty());
 }
 
 }  // namespace

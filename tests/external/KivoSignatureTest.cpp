@@ -2,6 +2,9 @@
 // verifier and by the official schemas.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "external/EKivoException.h"
 #include "external/TmoxKivoUtils.h"
 #include "external/TmoxKivoX.h"
@@ -151,6 +154,63 @@ TEST_F(KivoSignature, SigningAgainReplacesTheSignatureAndEachSignatureOfABatchVe
   for (const auto& r : results) EXPECT_TRUE(r.Valid) << r.Error;
 }
 
+// The text between <aTag> and </aTag>, blanks and line breaks taken out (xmlsec1 breaks Base64
+// lines).
+std::string ValueOf(const std::string& aXml, const std::string& aTag) {
+  const size_t start = aXml.find("<" + aTag + ">"), end = aXml.find("</" + aTag + ">");
+  if (start == std::string::npos || end == std::string::npos) return "(sem " + aTag + ")";
+  std::string value = aXml.substr(start + aTag.size() + 2, end - start - aTag.size() - 2);
+  std::erase_if(value, [](char c) { return c == ' ' || c == '\n' || c == '\r'; });
+  return value;
+}
+
+// Our signature bytes against xmlsec1 signing the same template with the same key through
+// xmlsec's own node sets: the digest and the signature value (deterministic with RSA PKCS#1
+// v1.5) must be the same, so the canonical forms of the element and of SignedInfo are.
+TEST_F(KivoSignature, DigestAndSignatureValueAreThoseXmlsec1WritesForTheSameTemplate) {
+  const std::string ns = "xmlns=\"http://www.portalfiscal.inf.br/nfe\"";
+  const std::string nota = WithoutSignature(moxtest::ReadText(moxtest::Fixture(Kinds()[0].fixture)));
+  const std::string infNFe = nota.substr(nota.find("<infNFe"), nota.find("</infNFe>") + 9 - nota.find("<infNFe"));
+  const struct {
+    const char* what;
+    std::string element, id, xml;
+  } cases[] = {
+      {"nota de 12 KB", "infNFe", Kinds()[0].id, nota},
+      {"cancelamento", "infCanc", Kinds()[1].id, WithoutSignature(moxtest::ReadText(moxtest::Fixture(Kinds()[1].fixture)))},
+      {"evento", "infEvento", Kinds()[3].id, WithoutSignature(moxtest::ReadText(moxtest::Fixture(Kinds()[3].fixture)))},
+      // Namespaces and xml: attributes inherited from ancestors, a comment, escapes, another
+      // note before the signed one, carriage returns and blanks between elements.
+      {"nota em lote com heranças", "infNFe", "NFe00000000000000000000000000000000000000000099",
+       "<lote xmlns:x=\"urn:x\" xml:lang=\"pt-BR\" x:a=\"1\"><NFe " + ns + ">" + infNFe + "</NFe>\r\n  <NFe " + ns +
+           " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><infNFe versao=\"3.10\" "
+           "Id=\"NFe00000000000000000000000000000000000000000099\"><!-- nota --><ide><cUF>35</cUF>"
+           "<natOp>A &amp; B &lt; C &gt; \"D\" &#13;</natOp></ide><x:obs x:t=\"&quot;&#9;\">\n texto \n</x:obs>"
+           "</infNFe></NFe></lote>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    kivo_.SignerSettings.XmlElement = c.element;
+    const std::string ours = kivo_.SignXmlById(c.xml, c.id);
+    std::string model = ours;
+    for (const char* tag : {"DigestValue", "SignatureValue"}) {
+      const size_t start = model.find(std::string("<") + tag + ">") + std::strlen(tag) + 2;
+      model.erase(start, model.find(std::string("</") + tag + ">") - start);
+    }
+    const std::string in = dir_.file("modelo.xml"), out = dir_.file("xmlsec1.xml");
+    moxtest::WriteText(in, model);
+    auto tool = moxtest::RunProgram(
+        "/usr/bin/xmlsec1", {"--sign", "--pkcs12", pfx_, "--pwd", "segredo", "--id-attr:Id",
+                             std::string(mox::TmoxKivoUtils::kNFeNamespace) + ":" + c.element, "--output", out, in});
+    ASSERT_EQ(tool.status, 0) << tool.err;
+    const std::string theirs = moxtest::ReadText(out);
+    EXPECT_EQ(ValueOf(ours, "DigestValue"), ValueOf(theirs, "DigestValue"));
+    EXPECT_EQ(ValueOf(ours, "SignatureValue"), ValueOf(theirs, "SignatureValue"));
+    EXPECT_EQ(Xmlsec1Verify(c.element, ours).status, 0);
+    const auto check = mox::XmlSignatureVerifier().Verify(ours, c.element);
+    EXPECT_TRUE(check.Valid) << check.Error;
+  }
+}
+
 TEST_F(KivoSignature, RefusesWhatCannotBeSignedSafely) {
   const std::string canc = WithoutSignature(moxtest::ReadText(moxtest::Fixture("xml/cancelamento-ficticio.xml")));
   const std::string cancId = "ID35140312345678000195550010000001241123456788";
@@ -164,12 +224,25 @@ TEST_F(KivoSignature, RefusesWhatCannotBeSignedSafely) {
       {"duplicated id", "infCanc", "<c><infCanc Id=\"ID1\"/><infCanc Id=\"ID1\"/></c>", "ID1", "mais de um elemento"},
       {"malformed", "infCanc", "<cancNFe><infCanc Id=\"ID1\"></cancNFe>", "ID1", "XML mal formado"},
       {"element not allowed", "infPedido", "<c><infPedido Id=\"ID1\"/></c>", "ID1", "não está entre os elementos"},
+      {"entity declaration after a comment", "infCanc",
+       "<!-- a --><!DOCTYPE c [<!ENTITY e \"x\">]><c><infCanc Id=\"ID1\">&e;</infCanc></c>", "ID1",
+       "DOCTYPE e ENTITY não são permitidas"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     kivo_.SignerSettings.XmlElement = c.element;
     std::string message = moxtest::MensagemDe<EKivoException>([&] { kivo_.SignXmlById(c.xml, c.id); });
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+  // The parser kept between signatures still reads well after refusals and after a document of
+  // more distinct names than it keeps.
+  std::string names = "<c><infCanc Id=\"ID1\">";
+  for (int i = 0; i < 5000; ++i) names += "<n" + std::to_string(i) + "/>";
+  names += "</infCanc></c>";
+  for (const std::string& xml : {names, canc}) {
+    kivo_.SignerSettings.XmlElement = "infCanc";
+    const std::string id = xml == canc ? cancId : "ID1";
+    EXPECT_EQ(Xmlsec1Verify("infCanc", kivo_.SignXmlById(xml, id)).status, 0) << id;
   }
 }
 

@@ -69,6 +69,11 @@ TEST_F(AssinaturaPeloComponente, RecusasAntesDeAssinar) {
   std::string chaveCurta = InfNFe(7200);
   const auto id = chaveCurta.find("Id=\"NFe") + 7;
   chaveCurta.erase(id, 1);
+  // An Id in another namespace is no Id; an empty one is found, and refused by the signer.
+  std::string idComPrefixo = InfNFe(7201), idVazio = InfNFe(7202);
+  idComPrefixo.replace(idComPrefixo.find(" Id=\""), 5, " xmlns:x=\"urn:x\" x:Id=\"");
+  const auto valor = idVazio.find(" Id=\"") + 5;
+  idVazio.erase(valor, idVazio.find('"', valor) - valor);
   const struct {
     const char* nome;
     std::string xml, mensagem;
@@ -78,6 +83,8 @@ TEST_F(AssinaturaPeloComponente, RecusasAntesDeAssinar) {
       {"chave de 43 dígitos", chaveCurta,
        "EmoxSignatureException: Chave inválida, a chave deve conter apenas números, e conter 44 caracteres"},
       {"sem notas", "<NFe/>", "EmoxNFeException: Não foi possível encontrar notas fiscais no arquivo"},
+      {"Id com prefixo", idComPrefixo, "EmoxNFeException: Campo Id não encontrado para nota fiscal"},
+      {"Id vazio", idVazio, "EmoxSignatureException: Id do elemento a assinar não informado."},
   };
   for (const auto& caso : casos) EXPECT_EQ(Mensagem(caso.xml), caso.mensagem) << caso.nome;
 }
