@@ -156,8 +156,8 @@ TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLa
 TmoxNFeConvTXTDataSet::~TmoxNFeConvTXTDataSet() = default;
 
 void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
-  // A one-line value may name a file; text with line breaks never does. The lines are views
-  // into the text kept here: a big text is not copied again line by line.
+  // A one-line value may name a file; text with line breaks never does. The lines are walked in
+  // the text kept here when replayed: a big text is neither copied again nor listed line by line.
   const bool arquivo = aValue.find_first_of("\r\n") == std::string::npos && FileExists(aValue);
   std::string texto;
   if (arquivo) {
@@ -166,10 +166,12 @@ void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
   }
   fTXT = aValue;
   fTextoDoArquivo = std::move(texto);
-  fTrechos = TrechosDasLinhas(arquivo ? fTextoDoArquivo : fTXT);
+  fTexto = arquivo ? fTextoDoArquivo : fTXT;
+  fTotalDeLinhas = ContaLinhas(fTexto);
   fLines.clear();
   fLinesCopiadas = false;
-  if (std::all_of(fTrechos.begin(), fTrechos.end(), [](std::string_view l) { return l.empty(); }))
+  // Every line is empty exactly when the text holds nothing but line ends.
+  if (fTexto.find_first_not_of("\r\n") == std::string_view::npos)
     throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);
 }
 
@@ -196,7 +198,8 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
 
 const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
   if (!fLinesCopiadas) {
-    fLines.assign(fTrechos.begin(), fTrechos.end());
+    const std::vector<std::string_view> trechos = TrechosDasLinhas(fTexto);
+    fLines.assign(trechos.begin(), trechos.end());
     fLinesCopiadas = true;
   }
   return fLines;
@@ -217,7 +220,9 @@ void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
 
 void TmoxNFeConvTXTDataSet::PopulaDataset() {
   PreparaDataSets();
-  for (size_t i = 0; i < fTrechos.size(); ++i) ExecutaLinha(fTrechos[i], i, fTrechos.size());
+  TCursorDeLinhas cursor(fTexto);
+  size_t i = 0;
+  for (std::string_view linha; cursor.Proxima(linha); ++i) ExecutaLinha(linha, i, fTotalDeLinhas);
   ConfereUltimaNotaSalva();
 }
 

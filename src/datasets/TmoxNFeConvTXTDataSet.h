@@ -78,7 +78,8 @@ class TmoxNFeConvTXTDataSet {
 
   std::string fTXT;
   std::string fTextoDoArquivo;               // the text read when fTXT names a file
-  std::vector<std::string_view> fTrechos;    // the lines, into fTXT or fTextoDoArquivo
+  std::string_view fTexto;                  // the text to replay: fTXT or fTextoDoArquivo
+  size_t fTotalDeLinhas = 0;
   mutable std::vector<std::string> fLines;  // copies for Lines(), made when asked for
   mutable bool fLinesCopiadas = false;
   std::string fXMLDicionario;

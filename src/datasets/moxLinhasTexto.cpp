@@ -1,6 +1,7 @@
 #include "datasets/moxLinhasTexto.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace mox {
 
@@ -11,21 +12,40 @@ std::vector<std::string> LinhasDoTexto(const std::string& aText) {
 
 std::vector<std::string_view> TrechosDasLinhas(std::string_view aText) {
   std::vector<std::string_view> lines;
-  // Counting the LFs first (a vectorised count) spares the list its regrowth on big texts.
-  lines.reserve(static_cast<size_t>(std::count(aText.begin(), aText.end(), '\n')) + 1);
-  const char* const begin = aText.data();
-  const char* const end = begin + aText.size();
-  const char* start = begin;
-  while (start < end) {
+  lines.reserve(ContaLinhas(aText));
+  TCursorDeLinhas cursor(aText);
+  for (std::string_view linha; cursor.Proxima(linha);) lines.push_back(linha);
+  return lines;
+}
+
+TCursorDeLinhas::TCursorDeLinhas(std::string_view aText)
+    : pos_(aText.data()), end_(aText.data() + aText.size()), comCR_(aText.find('\r') != std::string_view::npos) {}
+
+bool TCursorDeLinhas::Proxima(std::string_view& aLinha) {
+  if (pos_ >= end_) return false;
+  const char* stop = pos_;
+  if (!comCR_) {
+    const void* lf = std::memchr(pos_, '\n', static_cast<size_t>(end_ - pos_));
+    stop = lf ? static_cast<const char*>(lf) : end_;
+  } else {
     // A plain scan: find_first_of asks the set about every character. Text characters are all
     // above CR, so one comparison settles most of them.
-    const char* stop = start;
-    while (stop < end && (static_cast<unsigned char>(*stop) > '\r' || (*stop != '\r' && *stop != '\n'))) ++stop;
-    lines.emplace_back(start, static_cast<size_t>(stop - start));
-    if (stop == end) break;
-    start = stop + (*stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
+    while (stop < end_ && (static_cast<unsigned char>(*stop) > '\r' || (*stop != '\r' && *stop != '\n'))) ++stop;
   }
-  return lines;
+  aLinha = std::string_view(pos_, static_cast<size_t>(stop - pos_));
+  pos_ = stop == end_ ? end_ : stop + (*stop == '\r' && stop + 1 < end_ && stop[1] == '\n' ? 2 : 1);
+  return true;
+}
+
+size_t ContaLinhas(std::string_view aText) {
+  // Without CRs the LFs tell it (a vectorised count); a last line needs no LF.
+  if (aText.find('\r') == std::string_view::npos)
+    return static_cast<size_t>(std::count(aText.begin(), aText.end(), '\n')) +
+           (aText.empty() || aText.back() == '\n' ? 0 : 1);
+  size_t total = 0;
+  TCursorDeLinhas cursor(aText);
+  for (std::string_view linha; cursor.Proxima(linha);) ++total;
+  return total;
 }
 
 bool TLeitorDeLinhas::Proxima(std::string& aLinha) {

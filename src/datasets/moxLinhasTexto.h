@@ -13,6 +13,21 @@ std::vector<std::string> LinhasDoTexto(const std::string& aText);
 // The same lines as views into aText, which must outlive them.
 std::vector<std::string_view> TrechosDasLinhas(std::string_view aText);
 
+// The same lines walked one at a time, none of them kept: a big text needs no list of its lines.
+class TCursorDeLinhas {
+ public:
+  explicit TCursorDeLinhas(std::string_view aText);
+  // The next line as a view into the text; false after the last one.
+  bool Proxima(std::string_view& aLinha);
+
+ private:
+  const char* pos_;
+  const char* end_;
+  bool comCR_;  // without any CR, a vectorised search finds each line's end
+};
+// How many lines TCursorDeLinhas walks in aText.
+size_t ContaLinhas(std::string_view aText);
+
 // The same lines read from a stream one at a time, so a big text is never held whole.
 class TLeitorDeLinhas {
  public:

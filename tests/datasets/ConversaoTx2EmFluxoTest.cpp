@@ -89,6 +89,52 @@ TEST(LeitorDeLinhas, MesmasLinhasQueOTextoInteiro) {
   }
 }
 
+// Each line end, with and without CRs in the text (the split takes a faster road without any),
+// gives the same lines, and the count reported as the total matches them.
+TEST(LinhasDoTexto, CadaFimDeLinhaEOTotalContado) {
+  const struct {
+    std::string texto;
+    std::vector<std::string> linhas;
+  } casos[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\n", {"a"}},
+      {"\n\n", {"", ""}},
+      {"a\n\nb", {"a", "", "b"}},
+      {"ab=c\nd", {"ab=c", "d"}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\rb\n", {"a", "b"}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {"a\n\rb\r\n\r\nc", {"a", "", "b", "", "c"}},
+      {"x\r\n\r", {"x", ""}},
+  };
+  for (const auto& caso : casos) {
+    EXPECT_EQ(mox::LinhasDoTexto(caso.texto), caso.linhas) << "\"" << caso.texto << "\"";
+    EXPECT_EQ(mox::ContaLinhas(caso.texto), caso.linhas.size()) << "\"" << caso.texto << "\"";
+  }
+}
+
+TEST(LinhasDoTexto, OProgressoDaConversaoTemOTotalDeLinhas) {
+  const std::string lf = moxtest::ReadText(moxtest::Fixture("tx2/duas-notas.tx2"));
+  std::string crlf;
+  for (const char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string& texto : {lf, crlf}) {
+    auto c = Conversor();
+    c->SetTXT(texto);
+    std::vector<size_t> vistas;
+    size_t total = 0;
+    c->OnProgresso = [&](size_t aLinha, size_t aTotal) {
+      vistas.push_back(aLinha);
+      total = aTotal;
+    };
+    c->Converter();
+    ASSERT_FALSE(vistas.empty());
+    EXPECT_EQ(total, c->Lines().size());
+    EXPECT_EQ(vistas.size(), total);
+    EXPECT_EQ(vistas.back() + 1, total);
+  }
+}
+
 TEST(ConversaoTx2EmFluxo, MesmoLoteParaCadaFimDeLinhaECodificacao) {
   moxtest::TempDir pasta;
   const std::string lf = moxtest::ReadText(moxtest::Fixture("tx2/duas-notas.tx2")) +
