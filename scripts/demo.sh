@@ -59,6 +59,8 @@ encerra() {
     echo "  notas assinadas: $trabalho/nota-*-assinada.xml"
     echo "  respostas de cada passo: $trabalho/respostas/"
     echo "  notas autorizadas (nfeProc) de \"moxnfe nfe emitir\": $trabalho/destinatario/"
+    echo "  auditoria das notas autorizadas: $trabalho/respostas/auditoria.txt"
+    echo "  cofre (por CNPJ/ano/mês, com o índice SHA-256): $trabalho/cofre/"
     echo "  registro do sandbox: $trabalho/sandbox.log"
     echo "Para apagá-los: rm -rf $trabalho (ou rode a demonstração com --limpar)."
   fi
@@ -190,6 +192,27 @@ executa emitir "$bin/moxnfe" nfe emitir "$trabalho/tres-notas.tx2" \
 ls "$trabalho/destinatario"
 executa pendentes "$bin/moxnfe" nfe pendentes --destino "$trabalho/destinatario"
 
+passo "moxnfe nfe auditar: esquema oficial, assinatura e regras de rejeição de cada nfeProc"
+# The reform example sells fuel (CFOP 6651) without naming a carrier: the audit points out rule
+# 362, which the sandbox does not check. Exit 1 (failures found) is expected; 3 or more is not.
+auditoria=0
+"$bin/moxnfe" nfe auditar "$trabalho"/destinatario/*-nfe.xml --esquemas "$trabalho/Esquemas" \
+  > "$trabalho/respostas/auditoria.txt" || auditoria=$?
+cat "$trabalho/respostas/auditoria.txt"
+if [ "$auditoria" -gt 1 ]; then
+  echo "Falhou a auditoria (saída $auditoria)" >&2
+  exit "$auditoria"
+fi
+
+passo "moxnfe nfe enviar-destinatario: as notas autorizadas guardadas no cofre (a segunda entrega não duplica)"
+chaves=()
+for f in "$trabalho"/destinatario/*-nfe.xml; do chaves+=("$(basename "$f" -nfe.xml)"); done
+executa cofre-entrega "$bin/moxnfe" nfe enviar-destinatario --destino "$trabalho/destinatario" \
+  --cofre "$trabalho/cofre" "${chaves[@]}"
+executa cofre-de-novo "$bin/moxnfe" nfe enviar-destinatario --destino "$trabalho/destinatario" \
+  --cofre "$trabalho/cofre" "${chaves[@]}"
+executa cofre-verificar "$bin/moxnfe" cofre verificar --cofre "$trabalho/cofre"
+
 passo "Registro do sandbox (uma linha por requisição)"
 cat "$trabalho/sandbox.log"
 
@@ -200,4 +223,5 @@ sandbox_pid=""
 tail -n 1 "$trabalho/sandbox.log"
 echo
 echo "Demonstração concluída (leiaute 4.00): status 107, lote 103, duas notas autorizadas (100), cancelamento"
-echo "registrado (135), três notas emitidas do TX2 (uma com IBS, CBS e IS) com o nfeProc de cada uma."
+echo "registrado (135), três notas emitidas do TX2 (uma com IBS, CBS e IS) com o nfeProc de cada uma,"
+echo "auditadas e guardadas no cofre."
