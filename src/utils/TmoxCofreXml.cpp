@@ -17,6 +17,7 @@
 #include "base/EmoxException.h"
 #include "external/EKivoException.h"
 #include "external/FileIO.h"
+#include "external/Utf8Text.h"
 #include "external/XPathQuery.h"
 #include "external/XmlDocument.h"
 #include "external/moxPaths.h"
@@ -44,11 +45,6 @@ bool Existe(const XmlDocument& aDoc, const std::string& aXPath) {
   return !EvaluateXPath(aDoc, aXPath, {}).nodes.empty();
 }
 
-std::string SemMarca(std::string aTexto) {
-  if (aTexto.starts_with("\xEF\xBB\xBF")) aTexto.erase(0, 3);
-  return aTexto;
-}
-
 bool ChaveValida(const std::string& aChave) {
   return aChave.size() == 44 && aChave.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -57,7 +53,7 @@ bool ChaveValida(const std::string& aChave) {
 TDocumentoCofre Identifica(const std::string& aXml, const std::string& aLogErro) {
   XmlDocument doc = [&] {
     try {
-      return XmlDocument::Parse(SemMarca(aXml));
+      return XmlDocument::Parse(RemoveUtf8Bom(aXml));
     } catch (const EKivoException& e) {
       throw EmoxCofralException("O documento entregue ao cofre não é um XML válido: " + std::string(e.what()),
                                 aLogErro);
@@ -108,7 +104,7 @@ std::string PastaDaChave(const std::string& aChave) {
 
 // The same document written with another line ending or byte-order mark.
 std::string Normalizado(const std::string& aTexto) {
-  std::string t = SemMarca(aTexto);
+  std::string t = RemoveUtf8Bom(aTexto);
   t.erase(std::remove(t.begin(), t.end(), '\r'), t.end());
   while (!t.empty() && (t.back() == '\n' || t.back() == ' ')) t.pop_back();
   return t;
@@ -192,6 +188,20 @@ bool LeLinha(const std::string& aLinha, TItemCofre& aItem) {
   return true;
 }
 
+// The index lines that read whole; a cut or damaged line is skipped.
+std::vector<TItemCofre> ItensDoIndice(const std::string& aTexto) {
+  std::vector<TItemCofre> itens;
+  size_t inicio = 0;
+  while (inicio < aTexto.size()) {
+    size_t fim = aTexto.find('\n', inicio);
+    if (fim == std::string::npos) fim = aTexto.size();
+    TItemCofre item;
+    if (LeLinha(aTexto.substr(inicio, fim - inicio), item)) itens.push_back(std::move(item));
+    inicio = fim + 1;
+  }
+  return itens;
+}
+
 // An advisory lock on the archive for the life of the object: exclusive for storage, shared
 // for reading, so two programs storing at once do not interleave their index lines.
 class TravaCofre {
@@ -264,7 +274,9 @@ TGuardaCofre TmoxCofreXml::Guardar(const std::string& aXml) {
   TGuardaCofre r;
   r.Item = {d.Chave, d.Tipo, relativo, Sha256Hex(bytes), static_cast<long long>(bytes.size()), Agora()};
   r.Novo = GravaSemSubstituir(FPasta + relativo, bytes, FDiretorioLogErro);
-  std::vector<TItemCofre> indice = LerIndice();
+  // Read once under the lock: the index's items and whether its last line was cut.
+  const std::string textoIndice = TextoDoIndice();
+  std::vector<TItemCofre> indice = ItensDoIndice(textoIndice);
   auto noIndice = std::find_if(indice.rbegin(), indice.rend(), [&](const TItemCofre& i) { return i.Arquivo == relativo; });
   if (!r.Novo) {
     const std::string guardado = LeArquivo(FPasta + relativo, FDiretorioLogErro);
@@ -279,12 +291,7 @@ TGuardaCofre TmoxCofreXml::Guardar(const std::string& aXml) {
   }
   // A line cut by a crash would run into this one: it is closed first.
   std::string linha = Linha(r.Item);
-  std::error_code ec;
-  const auto tamanho = fs::file_size(Indice(), ec);
-  if (!ec && tamanho > 0) {
-    const std::string atual = LeArquivo(Indice(), FDiretorioLogErro);
-    if (atual.back() != '\n') linha.insert(0, "\n");
-  }
+  if (!textoIndice.empty() && textoIndice.back() != '\n') linha.insert(0, "\n");
   const int fd = ::open(Indice().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   if (fd < 0) FalhaDeSistema("Não foi possível abrir o índice do cofre", Indice(), errno, FDiretorioLogErro);
   try {
@@ -299,20 +306,12 @@ TGuardaCofre TmoxCofreXml::Guardar(const std::string& aXml) {
   return r;
 }
 
-std::vector<TItemCofre> TmoxCofreXml::LerIndice() const {
-  std::vector<TItemCofre> itens;
-  if (!FileExists(Indice())) return itens;
-  const std::string texto = LeArquivo(Indice(), FDiretorioLogErro);
-  size_t inicio = 0;
-  while (inicio < texto.size()) {
-    size_t fim = texto.find('\n', inicio);
-    if (fim == std::string::npos) fim = texto.size();
-    TItemCofre item;
-    if (LeLinha(texto.substr(inicio, fim - inicio), item)) itens.push_back(std::move(item));
-    inicio = fim + 1;
-  }
-  return itens;
+std::string TmoxCofreXml::TextoDoIndice() const {
+  return FileExists(Indice()) ? LeArquivo(Indice(), FDiretorioLogErro) : std::string();
 }
+
+std::vector<TItemCofre> TmoxCofreXml::LerIndice() const { return ItensDoIndice(TextoDoIndice()); }
+
 
 bool TmoxCofreXml::Contem(const std::string& aChave) const {
   if (!ChaveValida(aChave)) return false;

@@ -55,6 +55,7 @@ class TmoxCofreXml : public TmoxCofralX {
 
  private:
   std::string Indice() const;
+  std::string TextoDoIndice() const;
   std::vector<TItemCofre> LerIndice() const;
 
   std::string FPasta;
