@@ -101,7 +101,8 @@ void AppendKeyInfo(xmlNodePtr aSignature, const std::string& aCertificateBase64)
   xmlNodePtr x509Data = keyInfo ? xmlSecTmplKeyInfoAddX509Data(keyInfo) : nullptr;
   xmlNodePtr cert = x509Data ? xmlSecTmplX509DataAddCertificate(x509Data) : nullptr;
   if (!cert) throw EKivoException("Falha ao gravar o certificado na assinatura.");
-  xmlNodeSetContent(cert, X(aCertificateBase64.c_str()));
+  // Base64 holds no entity reference: added as text, not parsed for one.
+  xmlNodeAddContentLen(cert, X(aCertificateBase64.c_str()), static_cast<int>(aCertificateBase64.size()));
 }
 
 }  // namespace

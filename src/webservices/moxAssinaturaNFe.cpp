@@ -61,14 +61,70 @@ std::optional<std::string> PrimeiroId(const XmlDocument& aDoc, std::string_view 
   return id;
 }
 
-void ConfereChave(const std::string& aNota, XmlReusableParser& aLeitor, const TContextoAssinatura& aContexto) {
-  const std::string id = PrimeiroId(XmlDocument::Parse(aNota, aLeitor), "infNFe").value_or("");
+void ConfereChave(const std::optional<std::string>& aId, const TContextoAssinatura& aContexto) {
+  const std::string id = aId.value_or("");
   if (id.size() <= 3) return;
   const bool digitos =
       id.size() == 47 && std::all_of(id.begin() + 3, id.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (!digitos)
     throw EmoxSignatureException("Chave inválida, a chave deve conter apenas números, e conter 44 caracteres",
                                  aContexto.DiretorioLogErro);
+}
+
+// A note of the batch, checked and, when possible, already read as it will be signed.
+struct NotaDoLote {
+  std::string preparada;
+  std::optional<XmlDocument> documento;
+};
+
+// True when the signing template wraps the note and adds no infNFe and no Id of its own: then
+// every infNFe of the prepared document, with its Id, comes from the note.
+bool ModeloSoEnvolve(const TContextoAssinatura& aContexto) {
+  try {
+    const std::string modelo = aContexto.LoadTemplate("assinar_nota.xml");
+    return !Contem(modelo, "infNFe") && !Contem(modelo, "Id");
+  } catch (const std::exception&) {
+    return false;  // the signing loop raises it in its turn
+  }
+}
+
+// The prepared document of aNota, read in place of the note alone when both readings are bound
+// to agree: the preparation leaves the note's text as it is (no "º"), and the note became one
+// element and nothing beside it. Otherwise nothing, and the note is read alone.
+std::optional<XmlDocument> LerPreparada(const std::string& aNota, std::string& aPreparada, XmlReusableParser& aLeitor,
+                                        const TContextoAssinatura& aContexto) {
+  if (aNota.empty() || Contem(aNota, "º")) return std::nullopt;
+  try {
+    aPreparada = PrepararXMLAssinar(aNota, aContexto);
+    XmlDocument documento = XmlDocument::Parse(aPreparada, aLeitor);
+    const xmlNodePtr nota =
+        FindElement(documento.Root(), [](xmlNodePtr aNo) { return LocalName(aNo) == "infNFe"; });
+    if (!nota || nota->prev || nota->next) return std::nullopt;
+    return documento;
+  } catch (const std::exception&) {
+    return std::nullopt;  // reading the note alone gives the failure its own words
+  }
+}
+
+// The key check of every note, before anything is signed. The first notes a batch may hold are
+// kept read for signing, so each is read once.
+std::vector<NotaDoLote> ConfereChaves(const std::vector<std::string>& aNotas, XmlReusableParser& aLeitor,
+                                      const TContextoAssinatura& aContexto) {
+  constexpr size_t kNotasPorLote = 50;
+  const bool envolve = ModeloSoEnvolve(aContexto);
+  std::vector<NotaDoLote> lidas(std::min(aNotas.size(), kNotasPorLote));
+  for (size_t i = 0; i < aNotas.size(); ++i) {
+    std::string preparada;
+    std::optional<XmlDocument> documento;
+    if (envolve && i < lidas.size()) documento = LerPreparada(aNotas[i], preparada, aLeitor, aContexto);
+    if (documento) {
+      ConfereChave(PrimeiroId(*documento, "infNFe"), aContexto);
+      lidas[i] = {std::move(preparada), std::move(documento)};
+    } else {
+      ConfereChave(PrimeiroId(XmlDocument::Parse(aNotas[i], aLeitor), "infNFe"), aContexto);
+    }
+  }
+  return lidas;
 }
 
 }  // namespace
@@ -172,7 +228,7 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
   const auto quantidade = notas.size();
   // The batch's documents are read, signed and dropped here, one after the other.
   XmlReusableParser leitor;
-  for (const std::string& nota : notas) ConfereChave(nota, leitor, aContexto);
+  std::vector<NotaDoLote> lidas = ConfereChaves(notas, leitor, aContexto);
   aContexto.CheckCertificate();
   if (quantidade > 50)
     throw EmoxNFeMaxSizeException("O Lote não pode possuir mais de 50 notas.", aContexto.DiretorioLogErro);
@@ -180,13 +236,18 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     throw EmoxNFeException("Não foi possível encontrar notas fiscais no arquivo", aContexto.DiretorioLogErro);
 
   std::string resultado;
-  for (const std::string& nota : notas) {
+  for (size_t i = 0; i < quantidade; ++i) {
+    const std::string& nota = notas[i];
     if (nota.empty()) continue;
     const std::string preparada = PrepararXMLAssinar(nota, aContexto);
     ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
     aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
-    // Read once: the Id is looked up in the document that is then signed.
-    XmlDocument documento = XmlDocument::Parse(preparada, leitor);
+    // Read once: the document read for the key check when it is this text, else read now; the
+    // Id is looked up in the document that is then signed.
+    NotaDoLote& lida = lidas[i];
+    XmlDocument documento = lida.documento && lida.preparada == preparada ? std::move(*lida.documento)
+                                                                           : XmlDocument::Parse(preparada, leitor);
+    lida.documento.reset();
     const std::optional<std::string> id = PrimeiroId(documento, "");
     if (!id) throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
     std::string assinada;

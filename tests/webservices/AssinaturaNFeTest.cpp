@@ -63,6 +63,29 @@ TEST_F(AssinaturaPeloComponente, LoteDe50NotasDosExemplosTx2VerificaNoXmlsec1) {
   }
 }
 
+// A batch reads each note once, for its key check and its signature: what comes out must be,
+// note by note and in order, what signing each note alone gives, also for a note the
+// preparation rewrites ("º"). A note whose text holds more than one element is refused as the
+// note read alone is, before anything is signed.
+TEST_F(AssinaturaPeloComponente, LoteSaiIgualAsNotasAssinadasUmaAUma) {
+  const std::string comOrdinal = InfNFe(7302, [](std::string& n) { n.insert(n.find("<natOp>") + 7, "Nº "); });
+  const std::vector<std::string> notas = {InfNFe(7301), comOrdinal, InfNFe(7303), InfNFe(7304)};
+  std::string lote, umaAUma;
+  for (const auto& nota : notas) {
+    lote += nota;
+    umaAUma += nfe_.AssinarNota(nota);
+  }
+  EXPECT_EQ(nfe_.AssinarNota(lote), umaAUma);
+
+  std::string recusa = "nenhuma";
+  try {
+    nfe_.AssinarNota(InfNFe(7305) + "<infNFe/>" + InfNFe(7306));
+  } catch (const std::exception& e) {
+    recusa = e.what();
+  }
+  EXPECT_EQ(recusa, "XML mal formado: linha 1: Extra content at the end of the document");
+}
+
 TEST_F(AssinaturaPeloComponente, RecusasAntesDeAssinar) {
   std::string lote51;
   for (int i = 1; i <= 51; ++i) lote51 += InfNFe(7100 + i);
