@@ -48,38 +48,48 @@ bool CopyUntil(std::string& out, std::string_view s, size_t& i, std::string_view
   return true;
 }
 
-// Copies a start or end tag, escaping bare "&" and "<" inside quoted attribute values.
-bool CopyTag(std::string& out, std::string_view s, size_t& i) {
-  std::string tag;
-  size_t j = i;
+// Copies a start or end tag, escaping bare "&" and "<" inside quoted attribute values. The
+// text between escapes goes in whole; a tag that never closes leaves aOut as it was.
+bool CopyTag(std::string& aOut, std::string_view s, size_t& i) {
+  const size_t before = aOut.size();
+  size_t j = i, copied = i;
   char quote = 0;
   while (j < s.size()) {
-    char c = s[j];
+    const char c = s[j];
     if (quote) {
       if (c == quote) {
         quote = 0;
-      } else if (c == '&') {
-        AppendAmpersand(tag, s, j);
-        continue;
-      } else if (c == '<') {
-        tag += "&lt;";
-        ++j;
+      } else if (c == '&' || c == '<') {
+        aOut.append(s.substr(copied, j - copied));
+        if (c == '&') {
+          AppendAmpersand(aOut, s, j);
+        } else {
+          aOut += "&lt;";
+          ++j;
+        }
+        copied = j;
         continue;
       }
     } else if (c == '"' || c == '\'') {
       quote = c;
     } else if (c == '>') {
-      tag += c;
-      out += tag;
+      aOut.append(s.substr(copied, j + 1 - copied));
       i = j + 1;
       return true;
     } else if (c == '<' && j > i) {
-      return false;
+      break;
     }
-    tag += c;
     ++j;
   }
+  aOut.resize(before);
   return false;
+}
+
+// Where the next character that needs a look ("&", "<" or ">") is, or the end.
+size_t NextMarkup(std::string_view s, size_t aFrom) {
+  for (size_t i = aFrom; i < s.size(); ++i)
+    if (s[i] == '&' || s[i] == '<' || s[i] == '>') return i;
+  return s.size();
 }
 
 }  // namespace
@@ -108,8 +118,9 @@ std::string EscapeXmlText(std::string_view s) {
         ++i;
       }
     } else {
-      out += c;
-      ++i;
+      const size_t next = NextMarkup(s, i);
+      out.append(s.substr(i, next - i));
+      i = next;
     }
   }
   return out;

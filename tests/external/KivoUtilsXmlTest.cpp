@@ -143,6 +143,9 @@ TEST(KivoUtilsXml, EscapeAndUnescape) {
        "<?xml version=\"1.0\"?><!-- a & b --><a><![CDATA[x & y]]></a>"},
       {"sem marcação: R&D", "sem marcação: R&amp;D"},
       {"<a>&</a>", "<a>&amp;</a>"},
+      {R"(<a b="1<2" c='R&D'>t</a>)", R"(<a b="1&lt;2" c='R&amp;D'>t</a>)"},
+      // A "<" that opens no tag is text, and what was read as its attributes stays text once.
+      {R"(<a b="x & y" <b>t</b>)", R"(&lt;a b="x &amp; y" <b>t</b>)"},
   };
   TmoxKivoUtils utils;
   for (const auto& c : cases) {
