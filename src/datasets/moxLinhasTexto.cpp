@@ -37,15 +37,46 @@ bool TCursorDeLinhas::Proxima(std::string_view& aLinha) {
   return true;
 }
 
+namespace {
+
+// Counted in blocks of at most 255 bytes into a byte-wide counter, which the compiler turns into
+// wide compares; a counter as wide as size_t costs several instructions a byte.
+size_t ContaLF(std::string_view aText) {
+  size_t total = 0;
+  for (size_t i = 0; i < aText.size(); i += 255) {
+    const size_t fim = std::min(aText.size(), i + 255);
+    uint8_t n = 0;
+    for (size_t j = i; j < fim; ++j) n = static_cast<uint8_t>(n + (aText[j] == '\n'));
+    total += n;
+  }
+  return total;
+}
+
+}  // namespace
+
 size_t ContaLinhas(std::string_view aText) {
-  // Without CRs the LFs tell it (a vectorised count); a last line needs no LF.
+  // Without CRs the LFs tell it; a last line needs no LF.
   if (aText.find('\r') == std::string_view::npos)
-    return static_cast<size_t>(std::count(aText.begin(), aText.end(), '\n')) +
-           (aText.empty() || aText.back() == '\n' ? 0 : 1);
+    return ContaLF(aText) + (aText.empty() || aText.back() == '\n' ? 0 : 1);
   size_t total = 0;
   TCursorDeLinhas cursor(aText);
   for (std::string_view linha; cursor.Proxima(linha);) ++total;
   return total;
+}
+
+TCursorDeAtribuicoes::TCursorDeAtribuicoes(std::string_view aText, std::string_view aMarcados)
+    : linhas_(aText), inicio_(aText.data()) {
+  for (const char c : aMarcados) marcado_[static_cast<unsigned char>(c)] = 1;
+}
+
+bool TCursorDeAtribuicoes::Proxima(TAtribuicao& aLinha) {
+  if (!linhas_.Proxima(aLinha.linha)) return false;
+  aLinha.igual = aLinha.linha.find('=');
+  uint8_t visto = 0;
+  if (aLinha.igual != std::string_view::npos)
+    for (const char c : aLinha.linha.substr(aLinha.igual + 1)) visto |= marcado_[static_cast<unsigned char>(c)];
+  aLinha.valorMarcado = visto != 0;
+  return true;
 }
 
 bool TLeitorDeLinhas::Proxima(std::string& aLinha) {

@@ -1,5 +1,7 @@
 #pragma once
 // The lines of the text formats the readers take (TX2, record layout, blocked text).
+#include <array>
+#include <cstdint>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -19,6 +21,8 @@ class TCursorDeLinhas {
   explicit TCursorDeLinhas(std::string_view aText);
   // The next line as a view into the text; false after the last one.
   bool Proxima(std::string_view& aLinha);
+  // Where the next line starts.
+  const char* Posicao() const { return pos_; }
 
  private:
   const char* pos_;
@@ -27,6 +31,29 @@ class TCursorDeLinhas {
 };
 // How many lines TCursorDeLinhas walks in aText.
 size_t ContaLinhas(std::string_view aText);
+
+// A line of "key=value" text, split where its first "=" stands.
+struct TAtribuicao {
+  std::string_view linha;
+  size_t igual = std::string_view::npos;  // npos when the line has no "="
+  bool valorMarcado = true;               // the value holds a byte of the cursor's set
+};
+
+// The lines TCursorDeLinhas walks, each split at its first "=" and marked when its value holds
+// any byte of a given set, so that a caller can leave plain values alone without a look of its own.
+class TCursorDeAtribuicoes {
+ public:
+  // aText must outlive the cursor.
+  TCursorDeAtribuicoes(std::string_view aText, std::string_view aMarcados);
+  bool Proxima(TAtribuicao& aLinha);
+  // Bytes of the text walked so far.
+  size_t Lidos() const { return static_cast<size_t>(linhas_.Posicao() - inicio_); }
+
+ private:
+  TCursorDeLinhas linhas_;
+  const char* inicio_;
+  std::array<uint8_t, 256> marcado_{};
+};
 
 // The same lines read from a stream one at a time, so a big text is never held whole.
 class TLeitorDeLinhas {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -107,10 +108,38 @@ TEST(LinhasDoTexto, CadaFimDeLinhaEOTotalContado) {
       {"a\r\r\nb", {"a", "", "b"}},
       {"a\n\rb\r\n\r\nc", {"a", "", "b", "", "c"}},
       {"x\r\n\r", {"x", ""}},
+      // Long enough for the count's wide blocks and the bytes left after them.
+      {std::string(300, 'a') + "\n" + std::string(600, '\n'), std::vector<std::string>(601, "")},
   };
-  for (const auto& caso : casos) {
+  std::vector<std::string> longa = casos[std::size(casos) - 1].linhas;
+  longa.front() = std::string(300, 'a');
+  for (auto caso : casos) {
+    if (caso.texto.size() > 300) caso.linhas = longa;
     EXPECT_EQ(mox::LinhasDoTexto(caso.texto), caso.linhas) << "\"" << caso.texto << "\"";
     EXPECT_EQ(mox::ContaLinhas(caso.texto), caso.linhas.size()) << "\"" << caso.texto << "\"";
+  }
+}
+
+// Each line split at its first "=", the value marked when it holds a byte of the set: the same
+// lines as the plain walk, whatever the line ends, "=" in values, NULs or the set's bytes in keys.
+TEST(LinhasDoTexto, AtribuicoesDivididasNoPrimeiroIgualEMarcadas) {
+  const struct {
+    std::string texto;
+    std::vector<std::tuple<std::string, size_t, bool>> linhas;
+  } casos[] = {
+      {"a=1\nb=2", {{"a=1", 1, false}, {"b=2", 1, false}}},
+      {"INCLUIR\r\nx=a&b\r\n", {{"INCLUIR", std::string::npos, false}, {"x=a&b", 1, true}}},
+      {"a&<b=c\rk=v=w,\n", {{"a&<b=c", 4, false}, {"k=v=w,", 1, true}}},
+      {"=\n\nk=\"", {{"=", 0, false}, {"", std::string::npos, false}, {"k=\"", 1, true}}},
+      {std::string("n\0m=x\0>y", 9), {{std::string("n\0m=x\0>y", 9), 3, true}}},
+      {"k='\r\r\nsem igual &", {{"k='", 1, true}, {"", std::string::npos, false}, {"sem igual &", std::string::npos, false}}},
+  };
+  for (const auto& caso : casos) {
+    mox::TCursorDeAtribuicoes cursor(caso.texto, "&<>\"',");
+    std::vector<std::tuple<std::string, size_t, bool>> obtidas;
+    for (mox::TAtribuicao a; cursor.Proxima(a);) obtidas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
+    EXPECT_EQ(obtidas, caso.linhas) << "\"" << caso.texto << "\"";
+    EXPECT_EQ(cursor.Lidos(), caso.texto.size());
   }
 }
 
