@@ -51,9 +51,12 @@ std::string LinhaVisivel(std::string_view aLinha) {
   return out;
 }
 
-// Bytes that make a value go through the checks and escaping below: the XML special characters,
-// and the comma of a decimal written the wrong way. A value without any is stored as it is.
-constexpr std::string_view kValorPedeExame = "&<>\"',";
+// Marks the values that go through the checks and escaping below: those holding an XML special
+// character, or the comma of a decimal written the wrong way. Any other is stored as it is.
+const TDivisorDeAtribuicoes& DivisorTX2() {
+  static const TDivisorDeAtribuicoes divisor("&<>\"',");
+  return divisor;
+}
 
 void SetCampoDataSet(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
@@ -173,11 +176,16 @@ class TArquivoTX2 {
       texto_ = std::make_unique<std::istringstream>(DecodeToUtf8(ReadFileBytes(caminho)));
     } else {
       inicioDoTexto_ = inicio == "\xEF\xBB\xBF" ? 3 : 0;
-      latin1_ = inicioDoTexto_ == 0 && !TodasAsLinhasUtf8();
     }
-    bool algumaLinha = false;
+    // One reading counts the lines and, for a text without a mark, tells UTF-8 from Latin-1.
+    const bool adivinha = !texto_ && inicioDoTexto_ == 0;
+    bool algumaLinha = false, utf8 = true;
     std::string linha;
-    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha); ++total_) algumaLinha |= !linha.empty();
+    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha); ++total_) {
+      algumaLinha |= !linha.empty();
+      if (adivinha && utf8) utf8 = IsValidUtf8(linha);
+    }
+    latin1_ = adivinha && !utf8;
     if (!algumaLinha) throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", aDiretorioLogErro);
   }
 
@@ -195,13 +203,6 @@ class TArquivoTX2 {
 
  private:
   std::istream& Entrada() { return texto_ ? static_cast<std::istream&>(*texto_) : arquivo_; }
-  bool TodasAsLinhasUtf8() {
-    std::string linha;
-    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha);)
-      if (!IsValidUtf8(linha)) return false;
-    return true;
-  }
-
   std::ifstream arquivo_;
   std::unique_ptr<std::istringstream> texto_;
   size_t inicioDoTexto_ = 0;
@@ -211,7 +212,7 @@ class TArquivoTX2 {
 
 void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
-  ExecutaAtribuicao(aDS, {aLinha, aLinha.find('='), true}, aIndice, aDiretorioLogErro);
+  ExecutaAtribuicao(aDS, DivisorTX2().Divide(aLinha), aIndice, aDiretorioLogErro);
 }
 
 TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
@@ -285,7 +286,7 @@ void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
 
 void TmoxNFeConvTXTDataSet::PopulaDataset(TLoteEmTexto* aLote) {
   PreparaDataSets();
-  TCursorDeAtribuicoes cursor(*fTexto, kValorPedeExame);
+  TCursorDeAtribuicoes cursor(*fTexto, DivisorTX2());
   size_t i = 0;
   for (TAtribuicao linha; cursor.Proxima(linha); ++i) {
     ExecutaLinha(linha, i, fTotalDeLinhas);
@@ -307,7 +308,7 @@ void TmoxNFeConvTXTDataSet::ConverterArquivo(const TOnNotaSalva& aNotaSalva) {
   TLeitorDeLinhas leitor = arquivo.Linhas();
   for (size_t i = 0; leitor.Proxima(fLinhaAtual); ++i) {
     arquivo.Decodifica(fLinhaAtual);
-    ExecutaLinha({fLinhaAtual, fLinhaAtual.find('='), true}, i, arquivo.Total());
+    ExecutaLinha(DivisorTX2().Divide(fLinhaAtual), i, arquivo.Total());
     for (const std::string& nota : lote) aNotaSalva(nota);
     lote.clear();
   }

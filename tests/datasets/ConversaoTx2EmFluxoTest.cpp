@@ -80,14 +80,24 @@ std::string Utf16Le(const std::string& aUtf8) {
 }
 
 TEST(LeitorDeLinhas, MesmasLinhasQueOTextoInteiro) {
-  for (const std::string texto : {"", "a", "a\n", "a\r\n", "a\r", "a\rb", "a\r\r\nb", "\n\n", "a\n\rb\r\n\r\nc",
-                                  "\r", "\r\n", "linha sem fim", "x\r\n\r", "a\n\n\nb\n"}) {
+  const auto confere = [](const std::string& texto) {
     std::istringstream entrada(texto);
     mox::TLeitorDeLinhas leitor(entrada);
     std::vector<std::string> linhas;
     for (std::string l; leitor.Proxima(l);) linhas.push_back(l);
-    EXPECT_EQ(linhas, mox::LinhasDoTexto(texto)) << "\"" << texto << "\"";
-  }
+    EXPECT_EQ(linhas, mox::LinhasDoTexto(texto)) << "\"" << texto.substr(0, 40) << "\" (" << texto.size() << " bytes)";
+  };
+  for (const std::string texto : {"", "a", "a\n", "a\r\n", "a\r", "a\rb", "a\r\r\nb", "\n\n", "a\n\rb\r\n\r\nc",
+                                  "\r", "\r\n", "linha sem fim", "x\r\n\r", "a\n\n\nb\n"})
+    confere(texto);
+  // Across the blocks the stream is read in (64 KiB): a CR LF split between two blocks, a CR
+  // ending one, lines longer than a block, a text ending where a block does.
+  const size_t bloco = 64 * 1024;
+  for (const std::string& texto :
+       {std::string(bloco - 1, 'a') + "\r\nb", std::string(bloco - 1, 'a') + "\rb\n", std::string(bloco - 1, 'a') + "\r",
+        std::string(2 * bloco + 5, 'x') + "\r\n\ry\n" + std::string(bloco, 'z'), std::string(bloco - 1, 'a') + "\n",
+        std::string(bloco - 2, 'a') + "\n\r\n" + std::string(bloco - 1, 'b') + "\r\r"})
+    confere(texto);
 }
 
 // Each line end, with and without CRs in the text (the split takes a faster road without any),
@@ -134,8 +144,9 @@ TEST(LinhasDoTexto, AtribuicoesDivididasNoPrimeiroIgualEMarcadas) {
       {std::string("n\0m=x\0>y", 9), {{std::string("n\0m=x\0>y", 9), 3, true}}},
       {"k='\r\r\nsem igual &", {{"k='", 1, true}, {"", std::string::npos, false}, {"sem igual &", std::string::npos, false}}},
   };
+  const mox::TDivisorDeAtribuicoes divisor("&<>\"',");
   for (const auto& caso : casos) {
-    mox::TCursorDeAtribuicoes cursor(caso.texto, "&<>\"',");
+    mox::TCursorDeAtribuicoes cursor(caso.texto, divisor);
     std::vector<std::tuple<std::string, size_t, bool>> obtidas;
     for (mox::TAtribuicao a; cursor.Proxima(a);) obtidas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
     EXPECT_EQ(obtidas, caso.linhas) << "\"" << caso.texto << "\"";
