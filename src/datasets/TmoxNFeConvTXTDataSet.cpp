@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "base/EmoxException.h"
@@ -50,12 +51,23 @@ std::string LinhaVisivel(std::string_view aLinha) {
   return out;
 }
 
-// aIgual: the position of the first "=" in the line, npos without one.
-void SetCampoDataSet(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIgual, size_t aIndice,
+// Marks the values that go through the checks and escaping below: those holding an XML special
+// character, or the comma of a decimal written the wrong way. Any other is stored as it is.
+const TDivisorDeAtribuicoes& DivisorTX2() {
+  static const TDivisorDeAtribuicoes divisor("&<>\"',");
+  return divisor;
+}
+
+void SetCampoDataSet(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
   try {
-    const std::string_view campo = aLinha.substr(0, aIgual);
-    const std::string_view valor = aIgual == std::string_view::npos ? std::string_view() : aLinha.substr(aIgual + 1);
+    const std::string_view campo = aLinha.linha.substr(0, aLinha.igual);
+    const std::string_view valor =
+        aLinha.igual == std::string_view::npos ? std::string_view() : aLinha.linha.substr(aLinha.igual + 1);
+    if (!aLinha.valorMarcado) {
+      aDS.CampoDeEntrada(campo).SetAsString(valor);
+      return;
+    }
     if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
       throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
     if (VirgulaDecimalEmCampoNumerico(campo, valor))
@@ -68,11 +80,81 @@ void SetCampoDataSet(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIgua
       destino.SetAsString(valor);
   } catch (const std::exception& e) {
     throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
-                                    {std::to_string(aIndice), LinhaVisivel(aLinha), e.what()}, aDiretorioLogErro);
+                                    {std::to_string(aIndice), LinhaVisivel(aLinha.linha), e.what()}, aDiretorioLogErro);
   }
 }
 
+// Runs the command word aChave; false when it is none. aResto: the text after the first "=".
+bool ExecutaComando(TmoxNFeDataSets& aDS, std::string_view aChave, std::string_view aResto) {
+  // Every command word is 6 to 15 capitals starting with I, S or C: most field names fail at once.
+  if (aChave.size() < 6 || aChave.size() > 15 || (aChave[0] != 'I' && aChave[0] != 'S' && aChave[0] != 'C'))
+    return false;
+  if (aChave == "INCLUIR") aDS.Incluir();
+  else if (aChave == "INCLUIRITEM") aDS.IncluirItem();
+  else if (aChave == "SALVARITEM") aDS.SalvarItem();
+  else if (aChave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
+  else if (aChave == "SALVARCOBRANCA") aDS.SalvarCobranca();
+  else if (aChave == "INCLUIRPARTE") aDS.IncluirPart(UpperAscii(std::string(aResto)));
+  else if (aChave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(std::string(aResto)));
+  else if (aChave == "SALVAR") aDS.Salvar();
+  else if (aChave == "CANCELAR") aDS.Cancelar();
+  else return false;
+  return true;
+}
+
+// A non-empty line: a command word, or a field assignment.
+void ExecutaAtribuicao(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
+                       const std::string& aDiretorioLogErro) {
+  const std::string_view chave = aLinha.linha.substr(0, aLinha.igual);
+  const std::string_view resto =
+      aLinha.igual == std::string_view::npos ? std::string_view() : aLinha.linha.substr(aLinha.igual + 1);
+  if (!ExecutaComando(aDS, chave, resto)) SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);
+}
+
 }  // namespace
+
+// The batch as one text while the lines are replayed: each saved note moves from the data sets'
+// batch to the end of the text, so no note is held twice, and the first one sizes the text for
+// the whole input. On a failure the notes go back to the data sets' batch.
+class TLoteEmTexto {
+ public:
+  // aLidos of aTotal bytes of the input replayed so far.
+  void Recolhe(std::vector<std::string>& aLote, size_t aLidos, size_t aTotal) {
+    if (aLote.empty()) return;
+    if (fins_.empty()) Reserva(aLote, aLidos, aTotal);
+    for (const std::string& nota : aLote) {
+      texto_.append(nota).append("\r\n");
+      fins_.push_back(texto_.size());
+    }
+    aLote.clear();
+  }
+  // The notes taken, in their order, ahead of those still in aLote.
+  void Devolve(std::vector<std::string>& aLote) const {
+    std::vector<std::string> notas;
+    notas.reserve(fins_.size() + aLote.size());
+    size_t inicio = 0;
+    for (const size_t fim : fins_) {
+      notas.emplace_back(texto_, inicio, fim - 2 - inicio);
+      inicio = fim;
+    }
+    std::move(aLote.begin(), aLote.end(), std::back_inserter(notas));
+    aLote = std::move(notas);
+  }
+  std::string Texto() && { return std::move(texto_); }
+
+ private:
+  // The text the notes of the whole input will take, at the rate of the first ones, with an
+  // eighth to spare; at most three times the input, so an odd first note cannot ask too much.
+  void Reserva(const std::vector<std::string>& aLote, size_t aLidos, size_t aTotal) {
+    size_t notas = 0;
+    for (const std::string& nota : aLote) notas += nota.size() + 2;
+    const double porByte = std::min(3.0, static_cast<double>(notas) / static_cast<double>(std::max<size_t>(aLidos, 1)));
+    texto_.reserve(notas + static_cast<size_t>(porByte * static_cast<double>(aTotal - std::min(aLidos, aTotal)) * 1.125));
+  }
+
+  std::string texto_;
+  std::vector<size_t> fins_;  // where each note's CR LF ends
+};
 
 // A TX2 file read line by line, decoded as SetTXT decodes a whole text: a byte-order mark
 // decides; without one, the text is UTF-8 when every line is valid UTF-8 (line ends never split a
@@ -94,11 +176,16 @@ class TArquivoTX2 {
       texto_ = std::make_unique<std::istringstream>(DecodeToUtf8(ReadFileBytes(caminho)));
     } else {
       inicioDoTexto_ = inicio == "\xEF\xBB\xBF" ? 3 : 0;
-      latin1_ = inicioDoTexto_ == 0 && !TodasAsLinhasUtf8();
     }
-    bool algumaLinha = false;
+    // One reading counts the lines and, for a text without a mark, tells UTF-8 from Latin-1.
+    const bool adivinha = !texto_ && inicioDoTexto_ == 0;
+    bool algumaLinha = false, utf8 = true;
     std::string linha;
-    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha); ++total_) algumaLinha |= !linha.empty();
+    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha); ++total_) {
+      algumaLinha |= !linha.empty();
+      if (adivinha && utf8) utf8 = IsValidUtf8(linha);
+    }
+    latin1_ = adivinha && !utf8;
     if (!algumaLinha) throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", aDiretorioLogErro);
   }
 
@@ -116,13 +203,6 @@ class TArquivoTX2 {
 
  private:
   std::istream& Entrada() { return texto_ ? static_cast<std::istream&>(*texto_) : arquivo_; }
-  bool TodasAsLinhasUtf8() {
-    std::string linha;
-    for (TLeitorDeLinhas leitor = Linhas(); leitor.Proxima(linha);)
-      if (!IsValidUtf8(linha)) return false;
-    return true;
-  }
-
   std::ifstream arquivo_;
   std::unique_ptr<std::istringstream> texto_;
   size_t inicioDoTexto_ = 0;
@@ -132,22 +212,7 @@ class TArquivoTX2 {
 
 void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
-  // Commands are few and short: compared in place, the rest of the line copied only for a part.
-  const size_t igual = aLinha.find('=');
-  const std::string_view chave = aLinha.substr(0, igual);
-  const auto resto = [&] {
-    return igual == std::string_view::npos ? std::string() : std::string(aLinha.substr(igual + 1));
-  };
-  if (chave == "INCLUIR") aDS.Incluir();
-  else if (chave == "INCLUIRITEM") aDS.IncluirItem();
-  else if (chave == "SALVARITEM") aDS.SalvarItem();
-  else if (chave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
-  else if (chave == "SALVARCOBRANCA") aDS.SalvarCobranca();
-  else if (chave == "INCLUIRPARTE") aDS.IncluirPart(UpperAscii(resto()));
-  else if (chave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(resto()));
-  else if (chave == "SALVAR") aDS.Salvar();
-  else if (chave == "CANCELAR") aDS.Cancelar();
-  else SetCampoDataSet(aDS, aLinha, igual, aIndice, aDiretorioLogErro);
+  ExecutaAtribuicao(aDS, DivisorTX2().Divide(aLinha), aIndice, aDiretorioLogErro);
 }
 
 TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
@@ -166,27 +231,28 @@ void TmoxNFeConvTXTDataSet::SetTXT(const std::string& aValue) {
   }
   fTXT = aValue;
   fTextoDoArquivo = std::move(texto);
-  fTexto = arquivo ? fTextoDoArquivo : fTXT;
-  fTotalDeLinhas = ContaLinhas(fTexto);
+  fTexto = arquivo ? &fTextoDoArquivo : &fTXT;
+  fTotalDeLinhas = ContaLinhas(*fTexto);
   fLines.clear();
   fLinesCopiadas = false;
   // Every line is empty exactly when the text holds nothing but line ends.
-  if (fTexto.find_first_not_of("\r\n") == std::string_view::npos)
+  if (fTexto->find_first_not_of("\r\n") == std::string::npos)
     throw EmoxNFeDataSetException("Conteúdo a ser convertido é inválido.", fDiretorioLogErro);
 }
 
 std::string TmoxNFeConvTXTDataSet::Converter() {
-  PopulaDataset();
-  size_t tamanho = 0;
-  for (const auto& nota : fDataSet->LoteNFe()) tamanho += nota.size() + 2;
-  std::string lote;
-  lote.reserve(tamanho);
-  for (const auto& nota : fDataSet->LoteNFe()) lote.append(nota).append("\r\n");
-  return lote;
+  TLoteEmTexto lote;
+  try {
+    PopulaDataset(&lote);
+  } catch (...) {
+    lote.Devolve(fDataSet->LoteNFe());
+    throw;
+  }
+  return std::move(lote).Texto();
 }
 
 void TmoxNFeConvTXTDataSet::Converter(TmoxNFeDataSets*& aDS) {
-  PopulaDataset();
+  PopulaDataset(nullptr);
   aDS = fDataSet.get();
 }
 
@@ -198,18 +264,18 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
 
 const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
   if (!fLinesCopiadas) {
-    const std::vector<std::string_view> trechos = TrechosDasLinhas(fTexto);
+    const std::vector<std::string_view> trechos = TrechosDasLinhas(*fTexto);
     fLines.assign(trechos.begin(), trechos.end());
     fLinesCopiadas = true;
   }
   return fLines;
 }
 
-void TmoxNFeConvTXTDataSet::ExecutaLinha(std::string_view aLinha, size_t aIndice, size_t aTotal) {
+void TmoxNFeConvTXTDataSet::ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal) {
   if (OnProgresso) OnProgresso(aIndice, aTotal);
-  if (aLinha.empty()) return;
-  if (aLinha == "INCLUIR") fUltimoIncluir = aIndice;
-  ExecutaLinhaTX2(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
+  if (aLinha.linha.empty()) return;
+  if (aLinha.linha == "INCLUIR") fUltimoIncluir = aIndice;
+  ExecutaAtribuicao(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
 }
 
 void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
@@ -218,11 +284,14 @@ void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
     throw EmoxNFeDataSetException("NFe não foi Salva.", fDiretorioLogErro);
 }
 
-void TmoxNFeConvTXTDataSet::PopulaDataset() {
+void TmoxNFeConvTXTDataSet::PopulaDataset(TLoteEmTexto* aLote) {
   PreparaDataSets();
-  TCursorDeLinhas cursor(fTexto);
+  TCursorDeAtribuicoes cursor(*fTexto, DivisorTX2());
   size_t i = 0;
-  for (std::string_view linha; cursor.Proxima(linha); ++i) ExecutaLinha(linha, i, fTotalDeLinhas);
+  for (TAtribuicao linha; cursor.Proxima(linha); ++i) {
+    ExecutaLinha(linha, i, fTotalDeLinhas);
+    if (aLote) aLote->Recolhe(fDataSet->LoteNFe(), cursor.Lidos(), fTexto->size());
+  }
   ConfereUltimaNotaSalva();
 }
 
@@ -239,7 +308,7 @@ void TmoxNFeConvTXTDataSet::ConverterArquivo(const TOnNotaSalva& aNotaSalva) {
   TLeitorDeLinhas leitor = arquivo.Linhas();
   for (size_t i = 0; leitor.Proxima(fLinhaAtual); ++i) {
     arquivo.Decodifica(fLinhaAtual);
-    ExecutaLinha(fLinhaAtual, i, arquivo.Total());
+    ExecutaLinha(DivisorTX2().Divide(fLinhaAtual), i, arquivo.Total());
     for (const std::string& nota : lote) aNotaSalva(nota);
     lote.clear();
   }

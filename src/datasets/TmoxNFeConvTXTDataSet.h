@@ -10,6 +10,7 @@
 #include "base/moxTypes.h"
 #include "datasets/TmoxNFeDataSets.h"
 #include "datasets/moxLeiautesNFe.h"
+#include "datasets/moxLinhasTexto.h"
 
 namespace mox {
 
@@ -48,7 +49,8 @@ class TmoxNFeConvTXTDataSet {
 
   TOnProgresso OnProgresso;
 
-  // Replays the lines; the batch, each entry followed by CR LF.
+  // Replays the lines; the batch, each entry followed by CR LF. The notes move from the data sets'
+  // batch into the text as they are saved; on a failure, those saved before it are in the batch.
   std::string Converter();
   // Replays the lines and hands out the converter's own data sets (still owned by it).
   void Converter(TmoxNFeDataSets*& aDS);
@@ -71,14 +73,15 @@ class TmoxNFeConvTXTDataSet {
   TmoxNFeDataSets& DataSets() const { return *fDataSet; }
 
  private:
-  void PopulaDataset();
+  // aLote, when given, takes each note out of the data sets' batch as it is saved.
+  void PopulaDataset(class TLoteEmTexto* aLote);
   void PreparaDataSets();
-  void ExecutaLinha(std::string_view aLinha, size_t aIndice, size_t aTotal);
+  void ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal);
   void ConfereUltimaNotaSalva() const;
 
   std::string fTXT;
   std::string fTextoDoArquivo;               // the text read when fTXT names a file
-  std::string_view fTexto;                  // the text to replay: fTXT or fTextoDoArquivo
+  const std::string* fTexto = &fTXT;        // the text to replay: fTXT or fTextoDoArquivo
   size_t fTotalDeLinhas = 0;
   mutable std::vector<std::string> fLines;  // copies for Lines(), made when asked for
   mutable bool fLinesCopiadas = false;

@@ -37,38 +37,83 @@ bool TCursorDeLinhas::Proxima(std::string_view& aLinha) {
   return true;
 }
 
+namespace {
+
+// Counted in blocks of at most 255 bytes into a byte-wide counter, which the compiler turns into
+// wide compares; a counter as wide as size_t costs several instructions a byte.
+size_t ContaLF(std::string_view aText) {
+  size_t total = 0;
+  for (size_t i = 0; i < aText.size(); i += 255) {
+    const size_t fim = std::min(aText.size(), i + 255);
+    uint8_t n = 0;
+    for (size_t j = i; j < fim; ++j) n = static_cast<uint8_t>(n + (aText[j] == '\n'));
+    total += n;
+  }
+  return total;
+}
+
+}  // namespace
+
 size_t ContaLinhas(std::string_view aText) {
-  // Without CRs the LFs tell it (a vectorised count); a last line needs no LF.
+  // Without CRs the LFs tell it; a last line needs no LF.
   if (aText.find('\r') == std::string_view::npos)
-    return static_cast<size_t>(std::count(aText.begin(), aText.end(), '\n')) +
-           (aText.empty() || aText.back() == '\n' ? 0 : 1);
+    return ContaLF(aText) + (aText.empty() || aText.back() == '\n' ? 0 : 1);
   size_t total = 0;
   TCursorDeLinhas cursor(aText);
   for (std::string_view linha; cursor.Proxima(linha);) ++total;
   return total;
 }
 
+TDivisorDeAtribuicoes::TDivisorDeAtribuicoes(std::string_view aMarcados) {
+  for (const char c : aMarcados) marcado_[static_cast<unsigned char>(c)] = 1;
+}
+
+bool TCursorDeAtribuicoes::Proxima(TAtribuicao& aLinha) {
+  std::string_view linha;
+  if (!linhas_.Proxima(linha)) return false;
+  aLinha = divisor_.Divide(linha);
+  return true;
+}
+
+bool TLeitorDeLinhas::LeBloco() {
+  constexpr size_t kBloco = 64 * 1024;
+  bloco_.erase(0, pos_);
+  pos_ = 0;
+  const size_t antes = bloco_.size();
+  bloco_.resize(antes + kBloco);
+  in_.read(bloco_.data() + antes, static_cast<std::streamsize>(kBloco));
+  bloco_.resize(antes + static_cast<size_t>(in_.gcount()));
+  return bloco_.size() > antes;
+}
+
 bool TLeitorDeLinhas::Proxima(std::string& aLinha) {
   for (;;) {
-    if (pendente_) {
-      const size_t cr = trecho_.find('\r', pos_);
-      if (cr != std::string::npos) {
-        aLinha.assign(trecho_, pos_, cr - pos_);
-        pos_ = cr + 1;
-        return true;
-      }
-      pendente_ = false;
-      // Text after the last CR is a line; at the end of the input, only when there is some.
-      if (terminaEmLF_ || pos_ < trecho_.size()) {
-        aLinha.assign(trecho_, pos_);
-        return true;
-      }
+    if (depoisDeCR_ && pos_ < bloco_.size()) {
+      if (bloco_[pos_] == '\n') ++pos_;
+      depoisDeCR_ = false;
     }
-    if (!std::getline(in_, trecho_)) return false;
-    terminaEmLF_ = !in_.eof();
-    if (terminaEmLF_ && !trecho_.empty() && trecho_.back() == '\r') trecho_.pop_back();  // CR LF is one end
-    pos_ = 0;
-    pendente_ = true;
+    const char* inicio = bloco_.data() + pos_;
+    const size_t resto = bloco_.size() - pos_;
+    // The first LF, then a CR before it; the part already searched is not searched again.
+    const void* lf = std::memchr(inicio + visto_, '\n', resto - visto_);
+    const size_t ate = lf ? static_cast<size_t>(static_cast<const char*>(lf) - inicio) : resto;
+    const void* cr = std::memchr(inicio + visto_, '\r', ate - visto_);
+    const size_t fim = cr ? static_cast<size_t>(static_cast<const char*>(cr) - inicio) : ate;
+    if (fim < resto) {
+      aLinha.assign(inicio, fim);
+      depoisDeCR_ = inicio[fim] == '\r';
+      pos_ += fim + 1;
+      visto_ = 0;
+      return true;
+    }
+    visto_ = resto;
+    if (LeBloco()) continue;
+    // Text after the last line end is a line only when there is some. (The block may have moved.)
+    visto_ = 0;
+    if (pos_ == bloco_.size()) return false;
+    aLinha.assign(bloco_, pos_);
+    pos_ = bloco_.size();
+    return true;
   }
 }
 

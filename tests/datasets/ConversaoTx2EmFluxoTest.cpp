@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -79,14 +80,24 @@ std::string Utf16Le(const std::string& aUtf8) {
 }
 
 TEST(LeitorDeLinhas, MesmasLinhasQueOTextoInteiro) {
-  for (const std::string texto : {"", "a", "a\n", "a\r\n", "a\r", "a\rb", "a\r\r\nb", "\n\n", "a\n\rb\r\n\r\nc",
-                                  "\r", "\r\n", "linha sem fim", "x\r\n\r", "a\n\n\nb\n"}) {
+  const auto confere = [](const std::string& texto) {
     std::istringstream entrada(texto);
     mox::TLeitorDeLinhas leitor(entrada);
     std::vector<std::string> linhas;
     for (std::string l; leitor.Proxima(l);) linhas.push_back(l);
-    EXPECT_EQ(linhas, mox::LinhasDoTexto(texto)) << "\"" << texto << "\"";
-  }
+    EXPECT_EQ(linhas, mox::LinhasDoTexto(texto)) << "\"" << texto.substr(0, 40) << "\" (" << texto.size() << " bytes)";
+  };
+  for (const std::string texto : {"", "a", "a\n", "a\r\n", "a\r", "a\rb", "a\r\r\nb", "\n\n", "a\n\rb\r\n\r\nc",
+                                  "\r", "\r\n", "linha sem fim", "x\r\n\r", "a\n\n\nb\n"})
+    confere(texto);
+  // Across the blocks the stream is read in (64 KiB): a CR LF split between two blocks, a CR
+  // ending one, lines longer than a block, a text ending where a block does.
+  const size_t bloco = 64 * 1024;
+  for (const std::string& texto :
+       {std::string(bloco - 1, 'a') + "\r\nb", std::string(bloco - 1, 'a') + "\rb\n", std::string(bloco - 1, 'a') + "\r",
+        std::string(2 * bloco + 5, 'x') + "\r\n\ry\n" + std::string(bloco, 'z'), std::string(bloco - 1, 'a') + "\n",
+        std::string(bloco - 2, 'a') + "\n\r\n" + std::string(bloco - 1, 'b') + "\r\r"})
+    confere(texto);
 }
 
 // Each line end, with and without CRs in the text (the split takes a faster road without any),
@@ -107,10 +118,39 @@ TEST(LinhasDoTexto, CadaFimDeLinhaEOTotalContado) {
       {"a\r\r\nb", {"a", "", "b"}},
       {"a\n\rb\r\n\r\nc", {"a", "", "b", "", "c"}},
       {"x\r\n\r", {"x", ""}},
+      // Long enough for the count's wide blocks and the bytes left after them.
+      {std::string(300, 'a') + "\n" + std::string(600, '\n'), std::vector<std::string>(601, "")},
   };
-  for (const auto& caso : casos) {
+  std::vector<std::string> longa = casos[std::size(casos) - 1].linhas;
+  longa.front() = std::string(300, 'a');
+  for (auto caso : casos) {
+    if (caso.texto.size() > 300) caso.linhas = longa;
     EXPECT_EQ(mox::LinhasDoTexto(caso.texto), caso.linhas) << "\"" << caso.texto << "\"";
     EXPECT_EQ(mox::ContaLinhas(caso.texto), caso.linhas.size()) << "\"" << caso.texto << "\"";
+  }
+}
+
+// Each line split at its first "=", the value marked when it holds a byte of the set: the same
+// lines as the plain walk, whatever the line ends, "=" in values, NULs or the set's bytes in keys.
+TEST(LinhasDoTexto, AtribuicoesDivididasNoPrimeiroIgualEMarcadas) {
+  const struct {
+    std::string texto;
+    std::vector<std::tuple<std::string, size_t, bool>> linhas;
+  } casos[] = {
+      {"a=1\nb=2", {{"a=1", 1, false}, {"b=2", 1, false}}},
+      {"INCLUIR\r\nx=a&b\r\n", {{"INCLUIR", std::string::npos, false}, {"x=a&b", 1, true}}},
+      {"a&<b=c\rk=v=w,\n", {{"a&<b=c", 4, false}, {"k=v=w,", 1, true}}},
+      {"=\n\nk=\"", {{"=", 0, false}, {"", std::string::npos, false}, {"k=\"", 1, true}}},
+      {std::string("n\0m=x\0>y", 9), {{std::string("n\0m=x\0>y", 9), 3, true}}},
+      {"k='\r\r\nsem igual &", {{"k='", 1, true}, {"", std::string::npos, false}, {"sem igual &", std::string::npos, false}}},
+  };
+  const mox::TDivisorDeAtribuicoes divisor("&<>\"',");
+  for (const auto& caso : casos) {
+    mox::TCursorDeAtribuicoes cursor(caso.texto, divisor);
+    std::vector<std::tuple<std::string, size_t, bool>> obtidas;
+    for (mox::TAtribuicao a; cursor.Proxima(a);) obtidas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
+    EXPECT_EQ(obtidas, caso.linhas) << "\"" << caso.texto << "\"";
+    EXPECT_EQ(cursor.Lidos(), caso.texto.size());
   }
 }
 

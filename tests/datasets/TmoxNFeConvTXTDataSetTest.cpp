@@ -153,6 +153,30 @@ TEST(ConversorTX2, PartsFilesAndDataSets) {
   EXPECT_EQ(conversor->Converter().find("\r\n"), conversor->Converter().size() - 2);
 }
 
+// The text holds each note once; when a later line fails, the notes saved before it are back in
+// the data sets' batch, in order and whole, as a conversion that stops before that line gives them.
+TEST(ConversorTX2, NotesSavedBeforeAFailureStayInTheBatch) {
+  const std::string tres = Nota("301") + Nota("302", "A&B <C>") + Nota("303");
+  const std::string lote = Converte(tres);
+  const struct {
+    const char* name;
+    std::string falha;
+  } cases[] = {
+      {"unknown field", "nada_X99=1\r\n"},
+      {"note left open", "INCLUIR\r\nversao_A02=3.10\r\n"},
+      {"lower-case command", "salvar\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto conversor = Conversor(tres + c.falha);
+    EXPECT_THROW(conversor->Converter(), EmoxNFeException);
+    std::string devolvido;
+    for (const std::string& nota : conversor->DataSets().LoteNFe()) devolvido += nota + "\r\n";
+    EXPECT_EQ(conversor->DataSets().LoteNFe().size(), 3u);
+    EXPECT_EQ(devolvido, lote);
+  }
+}
+
 TEST(ConversorTX2, ExamplesGiveValidSignedNotes) {
   struct Exemplo {
     const char* arquivo;
