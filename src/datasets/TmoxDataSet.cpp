@@ -403,11 +403,16 @@ void TmoxDataSet::Post() {
   if (BeforePost) BeforePost(*this);
   uint32_t record;
   const bool indexed = !FIndexFieldIdx.empty();
-  std::string newKey;
+  std::string& newKey = FPostKey;
   if (indexed) PendingKey(newKey);
   if (FState == TDataSetState::dsInsert) {
     record = FStore.Append(FPending);
-    if (indexed) FIndex.Add(newKey, record);
+    if (indexed) {
+      if (FView && FViewGeneration == FIndex.Generation() && newKey == FViewKey)
+        FIndex.AddTo(*FView, record);
+      else
+        FIndex.Add(newKey, record);
+    }
   } else {
     record = FEditRecord;
     std::string oldKey;
@@ -497,7 +502,9 @@ void TmoxDataSet::ResolveLink() {
 }
 
 void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
-  ++FMoves;
+  // An edit of a value no detail keys on leaves every detail's view as it is.
+  bool counted = !aChangedField;
+  if (counted) ++FMoves;
   // Indexes rather than iterators: a detail's refresh may link or unlink others.
   for (size_t s = 0; s < FSources.size(); ++s) {
     TmoxDataSource* source = FSources[s];
@@ -506,6 +513,10 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
       if (aChangedField && std::find(detail->FMasterFieldIdx.begin(), detail->FMasterFieldIdx.end(), *aChangedField) ==
                                detail->FMasterFieldIdx.end())
         continue;
+      if (!counted) {
+        ++FMoves;
+        counted = true;
+      }
       detail->MasterChanged();
     }
   }

@@ -215,6 +215,7 @@ class TmoxDataSet {
   bool FStale = false;
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
+  std::string FPostKey;  // the key of the record being posted
   std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
   uint64_t FViewGeneration = 0;
   // Counts the changes of the current record (moves, and edits of values its details key on);

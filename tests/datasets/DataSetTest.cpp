@@ -189,6 +189,49 @@ TEST(DataSet, MasterMovesFinishTheDetailsPendingRecord) {
   EXPECT_TRUE(detail->IsEmpty());
 }
 
+// A detail keeps its view while nothing it keys on changes: editing another master value leaves
+// it, editing the key moves it, and a record posted under a key other than the one shown lands
+// with that key's master, not in the group on screen.
+TEST(DataSet, DetailViewFollowsOnlyItsOwnKey) {
+  auto master = MakeTable("M", {"id", "code", "name"});
+  auto byId = MakeTable("D", {"mid", "v"});
+  auto byCode = MakeTable("E", {"mcode", "v"});
+  TmoxDataSource source(master.get());
+  for (auto* detail : {byId.get(), byCode.get()}) detail->SetMasterSource(&source);
+  byId->SetIndexFieldNames("mid");
+  byId->SetMasterFields("id");
+  byCode->SetIndexFieldNames("mcode");
+  byCode->SetMasterFields("code");
+  AddRow(*master, {{"id", "1"}, {"code", "a"}});
+  AddRow(*master, {{"id", "2"}, {"code", "b"}});
+  master->First();
+  AddRow(*byId, {{"v", "of 1"}});
+  AddRow(*byId, {{"mid", "2"}, {"v", "typed for 2"}});
+  AddRow(*byCode, {{"v", "of a"}});
+  EXPECT_EQ(Column(*byId, "v"), std::vector<std::string>{"of 1"});
+
+  struct TCase {
+    const char* field;
+    const char* value;
+    std::vector<std::string> byId, byCode;
+  };
+  const TCase cases[] = {
+      {"name", "renamed", {"of 1"}, {"of a"}},
+      {"id", "2", {"typed for 2"}, {"of a"}},
+      {"code", "b", {"typed for 2"}, {}},
+      {"id", "1", {"of 1"}, {}},
+  };
+  master->Edit();
+  for (const TCase& c : cases) {
+    master->FieldByName(c.field).SetAsString(c.value);
+    EXPECT_EQ(Column(*byId, "v"), c.byId) << c.field << "=" << c.value;
+    EXPECT_EQ(Column(*byCode, "v"), c.byCode) << c.field << "=" << c.value;
+  }
+  master->Cancel();
+  master->Next();
+  EXPECT_EQ(Column(*byId, "v"), std::vector<std::string>{"typed for 2"});
+}
+
 // Details refresh when they are read, not at every master move: a chain read from its lowest
 // level after many moves must still show the current records, and pending records below a
 // resting level must still be posted when the master moves.
