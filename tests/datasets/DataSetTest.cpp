@@ -421,6 +421,44 @@ TEST(DataSet, TypedFieldsStoreAndConvert) {
   EXPECT_TRUE(i.IsNull());
 }
 
+// Text is scanned eight bytes at a time for control characters: one in any position of a long
+// value is refused with its code and character position, while tabs, line breaks and the bytes
+// of accented letters (all at or above 0x80) pass wherever they fall.
+TEST(DataSet, ControlCharactersAreRefusedWhereverTheyFall) {
+  TmoxDataSet ds("P");
+  auto& t = ds.AddField("texto", TFieldType::ftString, 100);
+  ds.Open();
+  ds.Append();
+  struct TCase {
+    std::string value;
+    const char* refused;  // the message's tail, or null when the value is kept
+  };
+  const std::string acentos = "A\xC3\xA7\xC3\xA3o \xC3\xA9 \xC3\xBA";  // "Ação é ú", 12 bytes
+  const TCase cases[] = {
+      {"\x01" "abc", "(código 1, posição 1)"},
+      {"abcdefg\x1f", "(código 31, posição 8)"},
+      {"abcdefgh\x1f", "(código 31, posição 9)"},
+      {"abcdefghijklmno" + std::string(1, '\0') + "z", "(código 0, posição 16)"},
+      {acentos + "\x1b", "(código 27, posição 9)"},
+      {acentos + acentos + "\x7f\x0b", "(código 11, posição 18)"},
+      {acentos + "\t" + acentos + "\r\n" + acentos, nullptr},
+      {"\xFF\xFE\xA0\x80\xE0\x9F\xBF\xC0\xDF\x20", nullptr},
+  };
+  for (const TCase& c : cases) {
+    if (!c.refused) {
+      t.SetAsString(c.value);
+      EXPECT_EQ(t.AsString(), c.value);
+      continue;
+    }
+    try {
+      t.SetAsString(c.value);
+      ADD_FAILURE() << "kept: " << c.value;
+    } catch (const EmoxDataSetException& e) {
+      EXPECT_NE(std::string(e.what()).find(c.refused), std::string::npos) << e.what();
+    }
+  }
+}
+
 // Records live in reused blocks: edits that shrink or grow a value, records of many blocks and
 // large ones, and a refill after emptying and reopening must all read back what was written.
 TEST(DataSet, EditedAndRefilledRecordsKeepTheirValues) {
