@@ -196,12 +196,16 @@ void TmoxDataSet::RecordKey(uint32_t aRecord, std::string& aKey) const {
   }
 }
 
-void TmoxDataSet::PendingKey(std::string& aKey) const {
+std::string_view TmoxDataSet::PendingKey(std::string& aKey) const {
+  // The usual index, one text field, is its pending value as it is.
+  if (FIndexFieldIdx.size() == 1 && FFields[FIndexFieldIdx[0]]->DataType() == TFieldType::ftString)
+    return FPending[FIndexFieldIdx[0]];
   aKey.clear();
   for (size_t i = 0; i < FIndexFieldIdx.size(); ++i) {
     if (i) aKey += kKeySeparator;
     AppendKeyPart(aKey, FIndexFieldIdx[i], FPending[FIndexFieldIdx[i]]);
   }
+  return aKey;
 }
 
 std::string_view TmoxDataSet::MasterKey() const {
@@ -269,7 +273,10 @@ void TmoxDataSet::ToFirst() {
 
 void TmoxDataSet::PositionAt(uint32_t aRecord) {
   size_t pos = aRecord;
-  if (FView) {
+  // A record just appended to the view is its last one.
+  if (FView && !FView->empty() && FView->back() == aRecord) {
+    pos = FView->size() - 1;
+  } else if (FView) {
     auto it = std::lower_bound(FView->begin(), FView->end(), aRecord);
     pos = (it != FView->end() && *it == aRecord) ? static_cast<size_t>(it - FView->begin()) : FPos;
   }
@@ -403,11 +410,15 @@ void TmoxDataSet::Post() {
   if (BeforePost) BeforePost(*this);
   uint32_t record;
   const bool indexed = !FIndexFieldIdx.empty();
-  std::string newKey;
-  if (indexed) PendingKey(newKey);
+  const std::string_view newKey = indexed ? PendingKey(FPostKey) : std::string_view();
   if (FState == TDataSetState::dsInsert) {
     record = FStore.Append(FPending);
-    if (indexed) FIndex.Add(newKey, record);
+    if (indexed) {
+      if (FView && FViewGeneration == FIndex.Generation() && newKey == FViewKey)
+        FIndex.AddTo(*FView, record);
+      else
+        FIndex.Add(newKey, record);
+    }
   } else {
     record = FEditRecord;
     std::string oldKey;
@@ -497,7 +508,9 @@ void TmoxDataSet::ResolveLink() {
 }
 
 void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
-  ++FMoves;
+  // An edit of a value no detail keys on leaves every detail's view as it is.
+  bool counted = !aChangedField;
+  if (counted) ++FMoves;
   // Indexes rather than iterators: a detail's refresh may link or unlink others.
   for (size_t s = 0; s < FSources.size(); ++s) {
     TmoxDataSource* source = FSources[s];
@@ -506,6 +519,10 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
       if (aChangedField && std::find(detail->FMasterFieldIdx.begin(), detail->FMasterFieldIdx.end(), *aChangedField) ==
                                detail->FMasterFieldIdx.end())
         continue;
+      if (!counted) {
+        ++FMoves;
+        counted = true;
+      }
       detail->MasterChanged();
     }
   }

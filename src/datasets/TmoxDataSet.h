@@ -154,7 +154,8 @@ class TmoxDataSet {
   std::vector<size_t> ResolveFields(std::string_view aFieldNames, const TmoxDataSet& aOwner) const;
   void AppendKeyPart(std::string& aKey, size_t aField, std::string_view aStored) const;
   void RecordKey(uint32_t aRecord, std::string& aKey) const;
-  void PendingKey(std::string& aKey) const;
+  // The pending record's index key, built in aKey unless it is one stored value as it is.
+  std::string_view PendingKey(std::string& aKey) const;
   // The master's current key for this detail; valid until the master or the key buffer changes.
   std::string_view MasterKey() const;
   bool LinkInForce() const { return !FMasterFieldIdx.empty(); }
@@ -215,6 +216,7 @@ class TmoxDataSet {
   bool FStale = false;
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
+  std::string FPostKey;  // the key of the record being posted
   std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
   uint64_t FViewGeneration = 0;
   // Counts the changes of the current record (moves, and edits of values its details key on);

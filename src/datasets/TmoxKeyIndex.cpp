@@ -60,14 +60,15 @@ TmoxKeyIndex::TGroup& TmoxKeyIndex::Group(std::string_view aKey) {
   return group;
 }
 
-void TmoxKeyIndex::Add(std::string_view aKey, uint32_t aRecord) {
-  auto& records = Group(aKey).records;
+void TmoxKeyIndex::Insert(std::vector<uint32_t>& aRecords, uint32_t aRecord) {
   // New records carry the highest number, so this is nearly always a push at the end.
-  if (records.empty() || records.back() < aRecord)
-    records.push_back(aRecord);
+  if (aRecords.empty() || aRecords.back() < aRecord)
+    aRecords.push_back(aRecord);
   else
-    records.insert(std::lower_bound(records.begin(), records.end(), aRecord), aRecord);
+    aRecords.insert(std::lower_bound(aRecords.begin(), aRecords.end(), aRecord), aRecord);
 }
+
+void TmoxKeyIndex::Add(std::string_view aKey, uint32_t aRecord) { Insert(Group(aKey).records, aRecord); }
 
 void TmoxKeyIndex::Remove(std::string_view aKey, uint32_t aRecord) {
   auto& records = Group(aKey).records;

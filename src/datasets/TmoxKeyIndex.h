@@ -15,6 +15,11 @@ class TmoxKeyIndex {
   // after the first one costs no allocation here.
   void Clear();
   void Add(std::string_view aKey, uint32_t aRecord);
+  // Adds to the group Records handed out for the record's key since the last Clear: a detail
+  // posting under its master's current record already holds it, so the key is not hashed again.
+  void AddTo(const std::vector<uint32_t>& aGroup, uint32_t aRecord) {
+    Insert(const_cast<std::vector<uint32_t>&>(aGroup), aRecord);
+  }
   void Remove(std::string_view aKey, uint32_t aRecord);
   // The records of a key; a key seen for the first time gets its (empty) group, so the
   // reference stays the group of that key, filled in place by later additions, until Clear.
@@ -29,6 +34,7 @@ class TmoxKeyIndex {
     std::vector<uint32_t> records;
   };
   TGroup& Group(std::string_view aKey);
+  static void Insert(std::vector<uint32_t>& aRecords, uint32_t aRecord);
   void Grow();
 
   uint64_t FGeneration = 0;

@@ -261,7 +261,11 @@ void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
   const TLigacao& ligacao = LigacaoDe(aDataSet);
   ligacao.handle->SetAsString(std::to_string(++*ligacao.contador));
   if (!ligacao.mestre) return;
-  const std::string chave = ligacao.mestre->AsString();
+  // A text key is read in place; other kinds go through their text form.
+  std::string convertida;
+  const std::string_view chave = ligacao.mestre->DataType() == TFieldType::ftString
+                                     ? ligacao.mestre->TextView()
+                                     : std::string_view(convertida = ligacao.mestre->AsString());
   // The new record already took the master's value through the link; writing it again would
   // only tell the details (there are none) and mark the record modified (it already is).
   if (aDataSet.Modified() && !aDataSet.HasDetails() && ligacao.chave->TextView() == chave) return;

@@ -189,6 +189,49 @@ TEST(DataSet, MasterMovesFinishTheDetailsPendingRecord) {
   EXPECT_TRUE(detail->IsEmpty());
 }
 
+// A detail keeps its view while nothing it keys on changes: editing another master value leaves
+// it, editing the key moves it, and a record posted under a key other than the one shown lands
+// with that key's master, not in the group on screen.
+TEST(DataSet, DetailViewFollowsOnlyItsOwnKey) {
+  auto master = MakeTable("M", {"id", "code", "name"});
+  auto byId = MakeTable("D", {"mid", "v"});
+  auto byCode = MakeTable("E", {"mcode", "v"});
+  TmoxDataSource source(master.get());
+  for (auto* detail : {byId.get(), byCode.get()}) detail->SetMasterSource(&source);
+  byId->SetIndexFieldNames("mid");
+  byId->SetMasterFields("id");
+  byCode->SetIndexFieldNames("mcode");
+  byCode->SetMasterFields("code");
+  AddRow(*master, {{"id", "1"}, {"code", "a"}});
+  AddRow(*master, {{"id", "2"}, {"code", "b"}});
+  master->First();
+  AddRow(*byId, {{"v", "of 1"}});
+  AddRow(*byId, {{"mid", "2"}, {"v", "typed for 2"}});
+  AddRow(*byCode, {{"v", "of a"}});
+  EXPECT_EQ(Column(*byId, "v"), std::vector<std::string>{"of 1"});
+
+  struct TCase {
+    const char* field;
+    const char* value;
+    std::vector<std::string> byId, byCode;
+  };
+  const TCase cases[] = {
+      {"name", "renamed", {"of 1"}, {"of a"}},
+      {"id", "2", {"typed for 2"}, {"of a"}},
+      {"code", "b", {"typed for 2"}, {}},
+      {"id", "1", {"of 1"}, {}},
+  };
+  master->Edit();
+  for (const TCase& c : cases) {
+    master->FieldByName(c.field).SetAsString(c.value);
+    EXPECT_EQ(Column(*byId, "v"), c.byId) << c.field << "=" << c.value;
+    EXPECT_EQ(Column(*byCode, "v"), c.byCode) << c.field << "=" << c.value;
+  }
+  master->Cancel();
+  master->Next();
+  EXPECT_EQ(Column(*byId, "v"), std::vector<std::string>{"typed for 2"});
+}
+
 // Details refresh when they are read, not at every master move: a chain read from its lowest
 // level after many moves must still show the current records, and pending records below a
 // resting level must still be posted when the master moves.
@@ -376,6 +419,44 @@ TEST(DataSet, TypedFieldsStoreAndConvert) {
   EXPECT_EQ(d.AsString(), "05/03/2014");
   i.SetValue(std::monostate{});
   EXPECT_TRUE(i.IsNull());
+}
+
+// Text is scanned eight bytes at a time for control characters: one in any position of a long
+// value is refused with its code and character position, while tabs, line breaks and the bytes
+// of accented letters (all at or above 0x80) pass wherever they fall.
+TEST(DataSet, ControlCharactersAreRefusedWhereverTheyFall) {
+  TmoxDataSet ds("P");
+  auto& t = ds.AddField("texto", TFieldType::ftString, 100);
+  ds.Open();
+  ds.Append();
+  struct TCase {
+    std::string value;
+    const char* refused;  // the message's tail, or null when the value is kept
+  };
+  const std::string acentos = "A\xC3\xA7\xC3\xA3o \xC3\xA9 \xC3\xBA";  // "Ação é ú", 12 bytes
+  const TCase cases[] = {
+      {"\x01" "abc", "(código 1, posição 1)"},
+      {"abcdefg\x1f", "(código 31, posição 8)"},
+      {"abcdefgh\x1f", "(código 31, posição 9)"},
+      {"abcdefghijklmno" + std::string(1, '\0') + "z", "(código 0, posição 16)"},
+      {acentos + "\x1b", "(código 27, posição 9)"},
+      {acentos + acentos + "\x7f\x0b", "(código 11, posição 18)"},
+      {acentos + "\t" + acentos + "\r\n" + acentos, nullptr},
+      {"\xFF\xFE\xA0\x80\xE0\x9F\xBF\xC0\xDF\x20", nullptr},
+  };
+  for (const TCase& c : cases) {
+    if (!c.refused) {
+      t.SetAsString(c.value);
+      EXPECT_EQ(t.AsString(), c.value);
+      continue;
+    }
+    try {
+      t.SetAsString(c.value);
+      ADD_FAILURE() << "kept: " << c.value;
+    } catch (const EmoxDataSetException& e) {
+      EXPECT_NE(std::string(e.what()).find(c.refused), std::string::npos) << e.what();
+    }
+  }
 }
 
 // Records live in reused blocks: edits that shrink or grow a value, records of many blocks and
