@@ -87,6 +87,9 @@ class TmoxXMLDataSetNFe {
   virtual void DepoisDeIncluir(TXmlDataSetNFe& aDataSet);
   // Writes a value into the XML; the generic container removes accents.
   virtual void AppendValorXML(std::string& aOut, std::string_view aValor) const;
+  // Set by containers whose AppendValorXML writes values unchanged: fields are then laid down
+  // without the call.
+  bool fValoresComoDigitados = false;
 
   // True only for the exact attribute value "s".
   static bool XmlBoolean(xmlNodePtr aNode, const char* aName);

@@ -1,5 +1,6 @@
 // Conversion of dictionary fields, field lists, records and templates to XML text.
 #include <algorithm>
+#include <cstring>
 
 #include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
@@ -16,6 +17,11 @@ void Reserva(std::string& aOut, size_t aMore) {
   if (aOut.capacity() - aOut.size() < aMore) aOut.reserve(std::max(aOut.capacity() * 2, aOut.size() + aMore + 64));
 }
 
+char* Copia(char* aDestino, std::string_view aTexto) {
+  std::memcpy(aDestino, aTexto.data(), aTexto.size());
+  return aDestino + aTexto.size();
+}
+
 }  // namespace
 
 void TmoxXMLDataSetNFe::AppendValorXML(std::string& aOut, std::string_view aValor) const {
@@ -27,8 +33,33 @@ void TmoxXMLDataSetNFe::AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aF
   if (!aField.Visible() || SameName(value, "NULL")) return;
   if (!aField.GeraTagVazia() && value.empty()) return;
   const std::string_view tag = TagOf(aField.FieldName());
-  Reserva(aOut, 2 * tag.size() + value.size() + 5);
-  if (aField.IsElemento()) {
+  const bool elemento = aField.IsElemento();
+  const size_t tamanho = elemento ? 2 * tag.size() + value.size() + 5 : tag.size() + value.size() + 3;
+  Reserva(aOut, tamanho);
+  if (fValoresComoDigitados) {
+    // The value goes as it is: the whole field is laid down in place, piece by piece.
+    const size_t inicio = aOut.size();
+    aOut.resize(inicio + tamanho);
+    char* p = aOut.data() + inicio;
+    if (elemento) {
+      *p++ = '<';
+      p = Copia(p, tag);
+      *p++ = '>';
+      p = Copia(p, value);
+      *p++ = '<';
+      *p++ = '/';
+      p = Copia(p, tag);
+      *p = '>';
+    } else {
+      p = Copia(p, tag);
+      *p++ = '=';
+      *p++ = '"';
+      p = Copia(p, value);
+      *p = '"';
+    }
+    return;
+  }
+  if (elemento) {
     aOut += '<';
     aOut += tag;
     aOut += '>';
