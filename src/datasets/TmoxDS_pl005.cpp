@@ -9,8 +9,17 @@ namespace mox {
 
 // --- Shared building blocks ---------------------------------------------------------------------
 
+namespace {
+
+// Every item names the same wrapper again: only a different one is stored.
+void DefineTag(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
+  if (aDataSet.TagXML() != aTag) aDataSet.SetTagXML(std::string(aTag));
+}
+
+}  // namespace
+
 std::string TmoxDS_pl005a::Registro(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
-  aDataSet.SetTagXML(std::string(aTag));
+  DefineTag(aDataSet, aTag);
   return ConvertDataSetParaXML(aDataSet);
 }
 
@@ -21,7 +30,7 @@ std::string TmoxDS_pl005a::CadaRegistro(TXmlDataSetNFe& aDataSet, const std::fun
 }
 
 std::string TmoxDS_pl005a::Registros(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
-  aDataSet.SetTagXML(std::string(aTag));
+  DefineTag(aDataSet, aTag);
   return CadaRegistro(aDataSet, [&] { return ConvertDataSetParaXML(aDataSet); });
 }
 
@@ -63,7 +72,9 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
   TXmlDataSetNFe& item = *H();
   for (item.First(); !item.Eof(); item.Next()) {
     // The item-level data sets follow the current item through their links.
-    xml += ParserConverter("<det @h(nItem_H02)>");
+    xml += "<det ";
+    xml += ConvertFieldParaXML(item, "nItem_H02");
+    xml += '>';
     xml += ConvPartI();
     xml += "<imposto>" + aImpostos() + "</imposto>";
     if (aDevolucao) xml += aDevolucao();
@@ -187,7 +198,7 @@ std::string TmoxDS_pl005a::ConvPartI() {
 
 std::string TmoxDS_pl005a::ConvDI() {
   TXmlDataSetNFe& declaracao = FindDataSet("DI");
-  declaracao.SetTagXML({});
+  DefineTag(declaracao, {});
   return CadaRegistro(declaracao, [&] {
     const std::string campos = ConvertDataSetParaXML(declaracao);
     return campos.empty() ? std::string() : "<DI>" + campos + ConvADI() + "</DI>";
@@ -199,8 +210,8 @@ std::string TmoxDS_pl005a::ConvADI() { return Registros(FindDataSet("ADI"), "adi
 std::string TmoxDS_pl005a::ConvDetExport() {
   TXmlDataSetNFe& exportacao = FindDataSet("DETEXPORT");
   TXmlDataSetNFe& indireta = FindDataSet("EXPORTIND");
-  exportacao.SetTagXML({});
-  indireta.SetTagXML("exportInd");
+  DefineTag(exportacao, {});
+  DefineTag(indireta, "exportInd");
   return CadaRegistro(exportacao, [&] {
     return EnvolverSePreenchido("detExport", ConvertDataSetParaXML(exportacao) + ConvertDataSetParaXML(indireta));
   });
@@ -241,7 +252,7 @@ std::string TmoxDS_pl005a::ConvPartN() {
   TXmlDataSetNFe& icms = *N();
   const std::string_view cst = icms.XmlFieldByName("CST_N12").TextView();
   for (const auto& [codigo, tag] : kTags)
-    if (cst == codigo) icms.SetTagXML(std::string(tag));
+    if (cst == codigo) DefineTag(icms, tag);
   return Envolver("ICMS", ConvertDataSetParaXML(icms));
 }
 

@@ -25,6 +25,7 @@ class ControlsDisabledScope {
 }  // namespace
 
 TmoxNFeCustomDataSet::TmoxNFeCustomDataSet(TVersaoEsquema aVersaoEsquema) : fVersaoEsquema(aVersaoEsquema) {
+  fValoresComoDigitados = true;
   // Item-level data sets follow the current item from the start.
   SetActiveMasterSource(true);
 }

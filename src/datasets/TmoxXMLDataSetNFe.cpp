@@ -80,6 +80,7 @@ void TmoxXMLDataSetNFe::SetXMLDicionario(const std::string& aFileName) {
   fLigacoes.clear();
   fB = nullptr;
   fVerProc = nullptr;
+  EsqueceBuscas();
   fListDataSets.clear();
   CreateListDataSets();
 }
@@ -212,16 +213,61 @@ void TmoxXMLDataSetNFe::SetActiveMasterSource(bool aValue) {
 
 // --- Look-ups -----------------------------------------------------------------------------------
 
+namespace {
+
+constexpr size_t kCamposLembrados = 2048;  // powers of two
+constexpr size_t kPartesLembradas = 128;
+
+size_t Posicao(const void* a, const void* b, size_t aTamanho) {
+  const uint64_t h = (reinterpret_cast<uintptr_t>(a) * 0x9E3779B97F4A7C15ull) ^
+                     (reinterpret_cast<uintptr_t>(b) * 0xC2B2AE3D27D4EB4Full);
+  return static_cast<size_t>((h >> 29) ^ (h >> 41)) & (aTamanho - 1);
+}
+
+// aName in capitals equals aStored (data set names are looked up so).
+bool MesmaParte(std::string_view aName, std::string_view aStored) {
+  if (aName.size() != aStored.size()) return false;
+  for (size_t i = 0; i < aName.size(); ++i)
+    if (AsciiUpper(aName[i]) != aStored[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+void TmoxXMLDataSetNFe::EsqueceBuscas() const {
+  fCamposLembrados.assign(kCamposLembrados, {});
+  fPartesLembradas.assign(kPartesLembradas, {});
+}
+
+TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {
+  if (fCamposLembrados.empty()) EsqueceBuscas();
+  TCampoLembrado& lembrado = fCamposLembrados[Posicao(&aDs, aNome.data(), kCamposLembrados)];
+  if (lembrado.ds == &aDs && lembrado.nome == aNome.data() && lembrado.tamanho == aNome.size() &&
+      SameName(aNome, lembrado.campo->FieldName()))
+    return lembrado.campo;
+  TXmlFieldNFe* campo = aDs.FindXmlField(aNome);
+  if (campo) lembrado = {&aDs, aNome.data(), aNome.size(), campo};
+  return campo;
+}
+
 TXmlDataSetNFe* TmoxXMLDataSetNFe::DataSetOrNull(std::string_view aName) const {
+  if (fPartesLembradas.empty()) EsqueceBuscas();
+  TParteLembrada& lembrada = fPartesLembradas[Posicao(this, aName.data(), kPartesLembradas)];
+  if (lembrada.nome == aName.data() && lembrada.tamanho == aName.size() && MesmaParte(aName, lembrada.ds->Name()))
+    return lembrada.ds;
+  TXmlDataSetNFe* ds = nullptr;
   // Data set names are short: capitalised on the stack, not in a new string.
   char upper[32] = {};
   if (aName.size() > sizeof upper) {
     auto it = fDataSetsByName.find(AsciiUpperCase(aName));
-    return it == fDataSetsByName.end() ? nullptr : it->second;
+    ds = it == fDataSetsByName.end() ? nullptr : it->second;
+  } else {
+    for (size_t i = 0; i < aName.size(); ++i) upper[i] = AsciiUpper(aName[i]);
+    auto it = fDataSetsByName.find(std::string_view(upper, aName.size()));
+    ds = it == fDataSetsByName.end() ? nullptr : it->second;
   }
-  for (size_t i = 0; i < aName.size(); ++i) upper[i] = AsciiUpper(aName[i]);
-  auto it = fDataSetsByName.find(std::string_view(upper, aName.size()));
-  return it == fDataSetsByName.end() ? nullptr : it->second;
+  if (ds) lembrada = {aName.data(), aName.size(), ds};
+  return ds;
 }
 
 TXmlDataSetNFe& TmoxXMLDataSetNFe::FindDataSet(std::string_view aName) const {

@@ -48,6 +48,10 @@ class TmoxXMLDataSetNFe {
   TXmlDataSetNFe* DataSetOrNull(std::string_view aName) const;
   // The field of that name (letter case ignored) in the first data set that holds it.
   TXmlFieldNFe& Campo(std::string_view aNome) const;
+  // The field aNome of aDs (letter case ignored), or null. The converters name the same fields
+  // with the same literal texts on every record: the answer is remembered by the text's address
+  // and checked against the field's name, so a reused address never gives another field.
+  TXmlFieldNFe* CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const;
 
   // --- Commands.
   virtual void Incluir();
@@ -83,6 +87,9 @@ class TmoxXMLDataSetNFe {
   virtual void DepoisDeIncluir(TXmlDataSetNFe& aDataSet);
   // Writes a value into the XML; the generic container removes accents.
   virtual void AppendValorXML(std::string& aOut, std::string_view aValor) const;
+  // Set by containers whose AppendValorXML writes values unchanged: fields are then laid down
+  // without the call.
+  bool fValoresComoDigitados = false;
 
   // True only for the exact attribute value "s".
   static bool XmlBoolean(xmlNodePtr aNode, const char* aName);
@@ -102,6 +109,21 @@ class TmoxXMLDataSetNFe {
   void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
   void AppendReference(std::string& aOut, std::string_view aReference) const;
   [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
+  // Remembered look-ups of CampoDoDataSet and DataSetOrNull; emptied with the dictionary.
+  struct TCampoLembrado {
+    const TXmlDataSetNFe* ds = nullptr;
+    const char* nome = nullptr;
+    size_t tamanho = 0;
+    TXmlFieldNFe* campo = nullptr;
+  };
+  struct TParteLembrada {
+    const char* nome = nullptr;
+    size_t tamanho = 0;
+    TXmlDataSetNFe* ds = nullptr;
+  };
+  mutable std::vector<TCampoLembrado> fCamposLembrados;
+  mutable std::vector<TParteLembrada> fPartesLembradas;
+  void EsqueceBuscas() const;
 
   std::unordered_map<std::string, int64_t> fHandles;
   std::vector<std::unique_ptr<TXmlDataSetNFe>> fListDataSets;

@@ -1,4 +1,7 @@
 // Conversion of dictionary fields, field lists, records and templates to XML text.
+#include <algorithm>
+#include <cstring>
+
 #include "base/EmoxException.h"
 #include "datasets/TmoxXMLDataSetNFe.h"
 
@@ -8,6 +11,16 @@ namespace {
 
 // The tag of a field is its name up to the first underscore ("cUF_B02" gives "cUF").
 std::string_view TagOf(std::string_view aFieldName) { return aFieldName.substr(0, aFieldName.find('_')); }
+
+// Room for aMore bytes, growing geometrically: the pieces of a field then land without a move.
+void Reserva(std::string& aOut, size_t aMore) {
+  if (aOut.capacity() - aOut.size() < aMore) aOut.reserve(std::max(aOut.capacity() * 2, aOut.size() + aMore + 64));
+}
+
+char* Copia(char* aDestino, std::string_view aTexto) {
+  std::memcpy(aDestino, aTexto.data(), aTexto.size());
+  return aDestino + aTexto.size();
+}
 
 }  // namespace
 
@@ -20,7 +33,33 @@ void TmoxXMLDataSetNFe::AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aF
   if (!aField.Visible() || SameName(value, "NULL")) return;
   if (!aField.GeraTagVazia() && value.empty()) return;
   const std::string_view tag = TagOf(aField.FieldName());
-  if (aField.IsElemento()) {
+  const bool elemento = aField.IsElemento();
+  const size_t tamanho = elemento ? 2 * tag.size() + value.size() + 5 : tag.size() + value.size() + 3;
+  Reserva(aOut, tamanho);
+  if (fValoresComoDigitados) {
+    // The value goes as it is: the whole field is laid down in place, piece by piece.
+    const size_t inicio = aOut.size();
+    aOut.resize(inicio + tamanho);
+    char* p = aOut.data() + inicio;
+    if (elemento) {
+      *p++ = '<';
+      p = Copia(p, tag);
+      *p++ = '>';
+      p = Copia(p, value);
+      *p++ = '<';
+      *p++ = '/';
+      p = Copia(p, tag);
+      *p = '>';
+    } else {
+      p = Copia(p, tag);
+      *p++ = '=';
+      *p++ = '"';
+      p = Copia(p, value);
+      *p = '"';
+    }
+    return;
+  }
+  if (elemento) {
     aOut += '<';
     aOut += tag;
     aOut += '>';
@@ -43,14 +82,14 @@ std::string TmoxXMLDataSetNFe::ConvertFieldParaXML(const TXmlFieldNFe& aField) c
 }
 
 std::string TmoxXMLDataSetNFe::ConvertFieldParaXML(const TXmlDataSetNFe& aDs, std::string_view aNameField) const {
-  const TXmlFieldNFe* field = aDs.FindXmlField(aNameField);
+  const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
   return ConvertFieldParaXML(*field);
 }
 
 void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const {
-  const TXmlFieldNFe* field = aDs.FindXmlField(aName);
+  const TXmlFieldNFe* field = CampoDoDataSet(aDs, aName);
   try {
     if (field) AppendFieldXml(aOut, *field);
   } catch (const std::exception&) {
@@ -91,9 +130,9 @@ void TmoxXMLDataSetNFe::AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe
   }
   if (!hasValue) return;
   const std::string& tag = aDataSet.TagXML();
-  if (!tag.empty()) aOut += '<' + tag + '>';
+  if (!tag.empty()) aOut.append("<").append(tag).append(">");
   for (size_t i = 0; i < aDataSet.FieldCount(); ++i) AppendFieldXml(aOut, aDataSet.XmlField(i));
-  if (!tag.empty()) aOut += "</" + tag + '>';
+  if (!tag.empty()) aOut.append("</").append(tag).append(">");
 }
 
 std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const {
@@ -106,7 +145,7 @@ void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aRef
   const TXmlDataSetNFe& ds = FindDataSet(aReference.substr(0, 1));
   const std::string_view fieldName = aReference.empty() ? aReference : aReference.substr(1);
   if (fieldName == "*") return AppendDataSetXml(aOut, ds);
-  const TXmlFieldNFe* field = ds.FindXmlField(fieldName);
+  const TXmlFieldNFe* field = CampoDoDataSet(ds, fieldName);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {fieldName}, fDiretorioLogErro);
   AppendFieldXml(aOut, *field);

@@ -37,8 +37,9 @@ const TGrupoICMS* GrupoDoCodigo(const std::vector<TGrupoICMS>& aGrupos, std::str
   return nullptr;
 }
 
-std::string_view Valor(const TXmlDataSetNFe& aDs, std::string_view aCampo) {
-  return aDs.XmlFieldByName(aCampo).TextView();
+std::string_view Valor(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs, std::string_view aCampo) {
+  if (const TXmlFieldNFe* campo = aConversor.CampoDoDataSet(aDs, aCampo)) return campo->TextView();
+  return aDs.XmlFieldByName(aCampo).TextView();  // fails with the data set's message
 }
 
 std::string Grupo(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs, const TGrupoICMS& aGrupo) {
@@ -83,7 +84,7 @@ const TLeiautePIS kCOFINS{"COFINS",
 std::string ConvertePISouCOFINS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs,
                                 const TLeiautePIS& aLeiaute, TTabelaPIS aTabela) {
   std::string grupo;
-  if (const std::optional<TGrupoPIS> escolhido = aTabela(Valor(aDs, aLeiaute.campoCST))) {
+  if (const std::optional<TGrupoPIS> escolhido = aTabela(Valor(aConversor, aDs, aLeiaute.campoCST))) {
     const auto indice = static_cast<size_t>(*escolhido);
     grupo = Envolver(aLeiaute.grupos[indice], aConversor.ConvertFieldsParaXML(aDs, aLeiaute.campos[indice]));
   }
@@ -153,21 +154,22 @@ const TLeiauteICMS& ICMS_pl008a() {
 }
 
 std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aN, const TLeiauteICMS& aLeiaute) {
-  const std::string_view cst = Valor(aN, "CST_N12");
+  const std::string_view cst = Valor(aConversor, aN, "CST_N12");
   std::string icms;
   if (const TGrupoICMS* grupo = GrupoDoCodigo(aLeiaute.porCST, cst)) {
     // Tax already retained by substitution turns an untaxed 41 into the ST-return group.
     const bool stRetido = cst == "41" && aLeiaute.completo &&
-                          (!Valor(aN, "vBCSTRet_N26").empty() || !Valor(aN, "vICMSSTRet_N27").empty() ||
-                           !Valor(aN, "vBCSTDest_N31").empty());
+                          (!Valor(aConversor, aN, "vBCSTRet_N26").empty() ||
+                           !Valor(aConversor, aN, "vICMSSTRet_N27").empty() ||
+                           !Valor(aConversor, aN, "vBCSTDest_N31").empty());
     icms = Grupo(aConversor, aN, stRetido ? (aLeiaute.st ? *aLeiaute.st : kICMSST) : *grupo);
   }
   if (!aLeiaute.completo) return Envolver("ICMS", icms);
 
-  if ((cst == "10" || cst == "90") && !Valor(aN, "UFST_N24").empty())
+  if ((cst == "10" || cst == "90") && !Valor(aConversor, aN, "UFST_N24").empty())
     icms = Grupo(aConversor, aN, aLeiaute.partilha ? *aLeiaute.partilha : kICMSPart);
   if (const TGrupoICMS* simples = GrupoDoCodigo(aLeiaute.simplesNacional ? *aLeiaute.simplesNacional : kSimplesNacional,
-                                                Valor(aN, "CSOSN_N12a")))
+                                                Valor(aConversor, aN, "CSOSN_N12a")))
     icms = Grupo(aConversor, aN, *simples);
   return EnvolverSePreenchido("ICMS", icms);
 }
@@ -192,7 +194,7 @@ std::string ConverteIPI(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNF
   static constexpr std::array<std::string_view, 4> kTributado{"00", "49", "50", "99"};
   static constexpr std::array<std::string_view, 10> kNaoTributado{"01", "02", "03", "04", "05",
                                                                   "51", "52", "53", "54", "55"};
-  const std::string_view cst = Valor(aO, "CST_O09");
+  const std::string_view cst = Valor(aConversor, aO, "CST_O09");
   std::string grupo;
   if (std::find(kTributado.begin(), kTributado.end(), cst) != kTributado.end())
     grupo = Envolver("IPITrib", aConversor.ConvertFieldsParaXML(aO, aLeiaute.tributado));

@@ -115,6 +115,41 @@ TEST_F(Conversao, FieldListAddsTheEmptyForeignIdentifier) {
             "Campo IE_E17 não encontrado");
 }
 
+TEST_F(Conversao, NamesAreResolvedByTheirTextNotTheirAddress) {
+  Set(*x, "e_X01", "1");
+  Set(*x, "a_X02", "2");
+  Set(*e, "xNome_E04", "Nome");
+  // One buffer holding different names in turn, spelt in any letter case, and the same name
+  // asked of another data set: each answer follows the text and the data set of the call.
+  std::string nome = "e_X01";
+  EXPECT_EQ(container.ConvertFieldParaXML(*x, nome), "<e>1</e>");
+  nome.replace(0, nome.size(), "a_X02");
+  EXPECT_EQ(container.ConvertFieldParaXML(*x, nome), "a=\"2\"");
+  nome.replace(0, nome.size(), "E_x01");
+  EXPECT_EQ(container.ConvertFieldsParaXML(*x, {std::string_view(nome)}), "<e>1</e>");
+  nome.replace(0, nome.size(), "nadaX");
+  EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>([&] { container.ConvertFieldParaXML(*x, nome); }),
+            "Campo nadaX não encontrado");
+  const std::string_view vbc = "vBC_Q07";
+  Set(container.FindDataSet("Q"), "vBC_Q07", "10.00");
+  Set(container.FindDataSet("R"), "vBC_Q07", "20.00");
+  EXPECT_EQ(container.ConvertFieldParaXML(container.FindDataSet("Q"), vbc), "<vBC>10.00</vBC>");
+  EXPECT_EQ(container.ConvertFieldParaXML(container.FindDataSet("R"), vbc), "<vBC>20.00</vBC>");
+  std::string parte = "q";
+  EXPECT_EQ(container.FindDataSet(parte).Name(), "Q");
+  parte = "r";
+  EXPECT_EQ(container.FindDataSet(parte).Name(), "R");
+  parte = "z";
+  EXPECT_EQ(container.DataSetOrNull(parte), nullptr);
+  // A reloaded dictionary has new data sets and fields: nothing of the old ones is answered.
+  container.SetXMLDicionario(dir.file("dic.xml"));
+  container.Incluir();
+  TXmlDataSetNFe& novo = container.FindDataSet("X");
+  novo.FieldByName("e_X01").SetAsString("3");
+  EXPECT_EQ(container.ConvertFieldParaXML(novo, "e_X01"), "<e>3</e>");
+  EXPECT_EQ(container.ParserConverter("@x(e_X01)"), "<e>3</e>");
+}
+
 TEST_F(Conversao, WholeRecord) {
   x->SetTagXML("grupo");
   Set(*x, "inv_X05", "invisível");
