@@ -253,7 +253,9 @@ TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::
 TXmlDataSetNFe* TmoxXMLDataSetNFe::DataSetOrNull(std::string_view aName) const {
   if (fPartesLembradas.empty()) EsqueceBuscas();
   TParteLembrada& lembrada = fPartesLembradas[Posicao(this, aName.data(), kPartesLembradas)];
-  if (lembrada.nome == aName.data() && lembrada.tamanho == aName.size() && MesmaParte(aName, lembrada.ds->Name()))
+  // An empty slot holds no data set: a name with no text (a null view) must not match it.
+  if (lembrada.ds && lembrada.nome == aName.data() && lembrada.tamanho == aName.size() &&
+      MesmaParte(aName, lembrada.ds->Name()))
     return lembrada.ds;
   TXmlDataSetNFe* ds = nullptr;
   // Data set names are short: capitalised on the stack, not in a new string.

@@ -239,14 +239,13 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
   for (size_t i = 0; i < quantidade; ++i) {
     const std::string& nota = notas[i];
     if (nota.empty()) continue;
-    const std::string preparada = PrepararXMLAssinar(nota, aContexto);
-    ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
-    aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
-    // Read once: the document read for the key check when it is this text, else read now; the
+    // Prepared and read once: the document of the key check when there is one, else now; the
     // Id is looked up in the document that is then signed.
     NotaDoLote& lida = lidas[i];
-    XmlDocument documento = lida.documento && lida.preparada == preparada ? std::move(*lida.documento)
-                                                                           : XmlDocument::Parse(preparada, leitor);
+    const std::string preparada = lida.documento ? std::move(lida.preparada) : PrepararXMLAssinar(nota, aContexto);
+    ValidarRegraDeNegocioNFe(preparada, aContexto.VersaoManual, aContexto.ModoOperacao, aContexto.DiretorioLogErro);
+    aContexto.Kivo.SignerSettings.XmlElement = "infNFe";
+    XmlDocument documento = lida.documento ? std::move(*lida.documento) : XmlDocument::Parse(preparada, leitor);
     lida.documento.reset();
     const std::optional<std::string> id = PrimeiroId(documento, "");
     if (!id) throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);

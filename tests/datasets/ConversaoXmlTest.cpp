@@ -143,6 +143,8 @@ TEST_F(Conversao, NamesAreResolvedByTheirTextNotTheirAddress) {
   EXPECT_EQ(container.DataSetOrNull(parte), nullptr);
   // A reloaded dictionary has new data sets and fields: nothing of the old ones is answered.
   container.SetXMLDicionario(dir.file("dic.xml"));
+  // A name with no text at all meets the emptied table: no data set, and no slot taken for one.
+  EXPECT_EQ(container.DataSetOrNull(std::string_view()), nullptr);
   container.Incluir();
   TXmlDataSetNFe& novo = container.FindDataSet("X");
   novo.FieldByName("e_X01").SetAsString("3");
