@@ -123,10 +123,10 @@ std::string TmoxKivoX::SignXmlByIds(const std::string& aXml, const std::vector<s
   return ReportingTokenFailures([&] { return signer.Sign(aXml, SignerSettings.XmlElement, aIds); });
 }
 
-std::string TmoxKivoX::SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId) {
+std::string TmoxKivoX::SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId, std::string_view aReadFrom) {
   if (aId.empty()) throw EKivoException("Id do elemento a assinar não informado.");
   XmlSigner& signer = Signer();
-  return ReportingTokenFailures([&] { return signer.Sign(aDoc, SignerSettings.XmlElement, {aId}); });
+  return ReportingTokenFailures([&] { return signer.Sign(aDoc, SignerSettings.XmlElement, {aId}, aReadFrom); });
 }
 
 std::string TmoxKivoX::PostSOAP(const std::string& aURL, const std::string& aContent, const std::string& aSoapAction,

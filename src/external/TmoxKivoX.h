@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "external/CertificateCache.h"
@@ -64,8 +65,8 @@ class TmoxKivoX {
   // written once, as many calls of SignXmlById in a row would leave it.
   std::string SignXmlByIds(const std::string& aXml, const std::vector<std::string>& aIds);
   // SignXmlById on a document already read, so a caller that looked into it does not read it
-  // again; the document is left signed.
-  std::string SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId);
+  // again; the document is left signed. aReadFrom, when given, is the text it was read from.
+  std::string SignXmlDocumentById(XmlDocument& aDoc, const std::string& aId, std::string_view aReadFrom = {});
 
   // Posts the SOAP 1.2 envelope and returns the content of the element aResultTag of the
   // answer (the whole answer when it has none). The HTTP settings' certificate authenticates

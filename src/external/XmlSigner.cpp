@@ -13,6 +13,7 @@
 #include "external/EKivoException.h"
 #include "external/XmlDocument.h"
 #include "external/XmlDsigNodes.h"
+#include "external/XmlDumpForm.h"
 #include "external/XmlIsolatedBranch.h"
 #include "external/XmlSecLibrary.h"
 #include "external/XmlSubtreeC14N.h"
@@ -132,8 +133,8 @@ XmlSigner::~XmlSigner() {
   if (key_) xmlSecKeyDestroy(KeyOf(key_));
 }
 
-void XmlSigner::SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId,
-                           std::vector<xmlNodePtr>& aRemoved) const {
+xmlNodePtr XmlSigner::SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId,
+                                 std::vector<xmlNodePtr>& aRemoved) const {
   RemovePreviousSignatures(aTarget->parent, aId, aRemoved);
   RegisterIdAttribute(aTarget);
   xmlNodePtr sig = AppendSignatureTemplate(aDoc, aTarget->parent, aId);
@@ -147,6 +148,7 @@ void XmlSigner::SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string
       throw EKivoException("Falha ao assinar o XML: " + errors.Text("erro desconhecido"));
   }
   AppendKeyInfo(sig, certificateBase64_);
+  return sig;
 }
 
 std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const {
@@ -158,21 +160,29 @@ std::string XmlSigner::Sign(std::string_view aXml, const std::string& aElement,
   // The document never leaves this call, so it may share the thread's parser.
   thread_local XmlReusableParser parser;
   XmlDocument doc = XmlDocument::Parse(aXml, parser);
-  return Sign(doc, aElement, aIds);
+  return Sign(doc, aElement, aIds, aXml);
 }
 
-std::string XmlSigner::Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds) const {
+std::string XmlSigner::Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds,
+                            std::string_view aReadFrom) const {
+  std::vector<xmlNodePtr> signatures;
+  bool replaced = false;
   {
     RemovedNodes removed;
     // One element: one walk; many: one walk for all of them.
     std::optional<IdIndex> index;
     if (aIds.size() > 1) index.emplace(aDoc.Root());
+    signatures.reserve(aIds.size());
     for (const std::string& id : aIds) {
       if (id.empty()) throw EKivoException("Id do elemento a assinar não informado.");
       const std::vector<xmlNodePtr> withId = index ? index->ElementsWithId(id) : ElementsWithId(aDoc.Root(), id);
-      SignTarget(aDoc.get(), FindTarget(withId, aElement, id), id, removed.nodes);
+      signatures.push_back(SignTarget(aDoc.get(), FindTarget(withId, aElement, id), id, removed.nodes));
     }
+    replaced = !removed.nodes.empty();
   }
+  // The text as read, with the signatures put in, when it is what the tree would be written as.
+  if (!aReadFrom.empty() && !replaced)
+    if (std::optional<std::string> copied = RootXmlFromText(aReadFrom, aDoc.Root(), signatures)) return std::move(*copied);
   return NodeXml(aDoc.Root());
 }
 

@@ -34,12 +34,16 @@ class XmlSigner {
   std::string Sign(std::string_view aXml, const std::string& aElement, const std::string& aId) const;
   // Several elements of one document, signed in order: the document is parsed and written once.
   std::string Sign(std::string_view aXml, const std::string& aElement, const std::vector<std::string>& aIds) const;
-  // The same on a document its caller has already read (and still needs to look into).
-  std::string Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds) const;
+  // The same on a document its caller has already read (and still needs to look into). aReadFrom,
+  // when given, is the text aDoc was read from: the result is copied from it where its form allows
+  // instead of writing the whole document again.
+  std::string Sign(XmlDocument& aDoc, const std::string& aElement, const std::vector<std::string>& aIds,
+                   std::string_view aReadFrom = {}) const;
 
  private:
-  // Signs one element; signatures it replaces go to aRemoved, for the caller to free.
-  void SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId, std::vector<xmlNodePtr>& aRemoved) const;
+  // Signs one element and returns its Signature; signatures it replaces go to aRemoved, for the
+  // caller to free.
+  xmlNodePtr SignTarget(xmlDocPtr aDoc, xmlNodePtr aTarget, const std::string& aId, std::vector<xmlNodePtr>& aRemoved) const;
 
   std::shared_ptr<const LoadedCertificate> certificate_;
   void* key_ = nullptr;  // xmlSecKeyPtr

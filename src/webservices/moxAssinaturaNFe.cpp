@@ -251,7 +251,7 @@ std::string AssinarNotas(const std::string& aXML, const TContextoAssinatura& aCo
     if (!id) throw EmoxNFeException("Campo Id não encontrado para nota fiscal", aContexto.DiretorioLogErro);
     std::string assinada;
     try {
-      assinada = aContexto.Kivo.SignXmlDocumentById(documento, *id);
+      assinada = aContexto.Kivo.SignXmlDocumentById(documento, *id, preparada);
     } catch (const EKivoException& e) {
       throw EmoxSignatureException(e.what(), aContexto.DiretorioLogErro);
     }
