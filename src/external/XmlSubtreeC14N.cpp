@@ -49,17 +49,21 @@ int PushXml(xmlSecTransformPtr aTransform, xmlSecNodeSetPtr aNodes, xmlSecTransf
   const SubtreeData* data = DataOf(aTransform);
   if (!aNodes || !data->apex || !aTransform->next) return -1;
   aTransform->status = xmlSecTransformStatusWorking;
-  xmlOutputBufferPtr out = xmlSecTransformCreateOutputBuffer(aTransform->next, aCtx);
+  // Written to memory and handed on whole, as the final data: no flush to the next transform
+  // every 4 KB, and one call of it.
+  xmlOutputBufferPtr out = xmlAllocOutputBuffer(nullptr);
   if (!out) return -1;
   int written;
   {
     IsolatedBranch isolated(data->apex);
     written = xmlC14NExecute(aNodes->doc, InSubtree, data->apex, XML_C14N_1_0, nullptr, 0, out);
   }
-  // Closing the buffer finishes the next transform (the digest or the signature).
-  const int closed = xmlOutputBufferClose(out);
+  const int pushed = written < 0 ? -1
+                                 : xmlSecTransformPushBin(aTransform->next, xmlOutputBufferGetContent(out),
+                                                          xmlOutputBufferGetSize(out), 1, aCtx);
+  xmlOutputBufferClose(out);
   aTransform->status = xmlSecTransformStatusFinished;
-  return written < 0 || closed < 0 ? -1 : 0;
+  return pushed < 0 ? -1 : 0;
 }
 
 // Nodes in, canonical bytes out.
