@@ -42,6 +42,9 @@ void BM_AssinaturaInfNFe(benchmark::State& state) {
   kivo.SignerSettings.CertificatePath = s.pfx;
   kivo.SignerSettings.CertificatePassword = "bench";
   kivo.SignerSettings.XmlElement = "infNFe";
+  // The certificate is read and its key prepared once, as in a running program (and as the floor's
+  // key is): the loop measures signing alone, not one PKCS#12 decryption spread over its rounds.
+  benchmark::DoNotOptimize(kivo.SignXmlById(s.xml, kNFeId));
   for (auto _ : state) benchmark::DoNotOptimize(kivo.SignXmlById(s.xml, kNFeId));
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * s.xml.size()));
