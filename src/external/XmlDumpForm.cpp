@@ -63,6 +63,9 @@ constexpr ClassTable kAttributeNameClasses = NameClasses(true);
 constexpr ClassTable kTextClasses = TextClasses();
 constexpr ClassTable kAttributeClasses = AttributeClasses();
 constexpr ClassTable kNamespaceClasses = NamespaceClasses();
+static_assert(kElementNameClasses['>'] != kPlain && kAttributeNameClasses['>'] != kPlain &&
+                  kTextClasses['>'] != kPlain && kAttributeClasses['>'] != kPlain && kNamespaceClasses['>'] != kPlain,
+              "every run must stop at the \">\" that ends the root");
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -74,7 +77,15 @@ class Scanner {
     if (end_ - p_ >= 3 && std::memcmp(p_, "\xEF\xBB\xBF", 3) == 0) p_ += 3;
     if (!SkipMisc() || p_ == end_) return std::nullopt;
     form_.RootBegin = Offset();
-    if (!Element() || !SkipMisc() || p_ != end_) return std::nullopt;
+    // The root lies before the text's last ">", which no run of plain bytes passes (see Run).
+    const std::string_view rest(p_, static_cast<size_t>(end_ - p_));
+    const size_t lastClose = rest.rfind('>');
+    if (lastClose == std::string_view::npos) return std::nullopt;
+    const char* const textEnd = end_;
+    end_ = p_ + lastClose + 1;
+    const bool element = Element();
+    end_ = textEnd;
+    if (!element || !SkipMisc() || p_ != end_) return std::nullopt;
     return std::move(form_);
   }
 
@@ -140,13 +151,14 @@ class Scanner {
     return true;
   }
 
-  // Moves past the bytes of class kPlain; the class of the byte it stops at (kRefused at the end).
+  // Moves past the bytes of class kPlain; the class of the byte it stops at. Every table stops at
+  // ">" and the root's part of the text ends with one, so the loop needs no bounds check.
   unsigned char Run(const ClassTable& aClasses) {
     const char* p = p_;
-    unsigned char c = kRefused;
-    while (p < end_ && (c = aClasses[static_cast<unsigned char>(*p)]) == kPlain) ++p;
+    unsigned char c;
+    while ((c = aClasses[static_cast<unsigned char>(*p)]) == kPlain) ++p;
     p_ = p;
-    return p < end_ ? c : static_cast<unsigned char>(kRefused);
+    return c;
   }
 
   bool Name(const ClassTable& aClasses) {

@@ -3,6 +3,8 @@
 // (copied when the form is accepted) and from the parsed document (always written in full).
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -118,6 +120,18 @@ TEST_F(XmlDumpFormTest, EveryFormGivesTheBytesOfTheWholeDocumentWritten) {
     const auto [fromText, written] = BothRoads(c.xml, c.ids);
     EXPECT_EQ(fromText, written);
     EXPECT_NE(fromText.find("<SignatureValue>"), std::string::npos);
+  }
+}
+
+// Every cut of a document the scan accepts is refused, read only within its own bytes (each cut
+// in a block of its exact size, for memory checkers).
+TEST(XmlDumpFormScan, CutTextsAreRefused) {
+  const std::string whole = "<?xml version=\"1.0\"?><NFe xmlns=\"urn:n\"><infNFe Id=\"N1\"><a>1 &amp; 2</a><b c=\"&quot;x\"/></infNFe></NFe>";
+  ASSERT_TRUE(mox::ScanXmlDumpForm(whole).has_value());
+  for (size_t n = 0; n < whole.size(); ++n) {
+    std::unique_ptr<char[]> cut(new char[n]);
+    std::memcpy(cut.get(), whole.data(), n);
+    EXPECT_FALSE(mox::ScanXmlDumpForm(std::string_view(cut.get(), n)).has_value()) << whole.substr(0, n);
   }
 }
 
