@@ -45,7 +45,7 @@ namespace {
 
 // Counted in blocks of at most 255 bytes into a byte-wide counter, which the compiler turns into
 // wide compares; a counter as wide as size_t costs several instructions a byte.
-size_t ContaLF(std::string_view aText) {
+size_t ContaLFUmAUm(std::string_view aText) {
   size_t total = 0;
   for (size_t i = 0; i < aText.size(); i += 255) {
     const size_t fim = std::min(aText.size(), i + 255);
@@ -55,6 +55,27 @@ size_t ContaLF(std::string_view aText) {
   }
   return total;
 }
+
+#ifdef __SSE2__
+// Sixteen byte-wide counters, each taking at most 255 blocks of 16 bytes before they are summed.
+size_t ContaLF(std::string_view aText) {
+  const __m128i lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+  const char* p = aText.data();
+  size_t blocos = aText.size() / 16, total = 0;
+  while (blocos > 0) {
+    const size_t vez = std::min<size_t>(blocos, 255);
+    __m128i contas = zero;
+    for (size_t i = 0; i < vez; ++i, p += 16)
+      contas = _mm_sub_epi8(contas, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+    const __m128i somas = _mm_sad_epu8(contas, zero);
+    total += static_cast<size_t>(_mm_cvtsi128_si64(somas)) + static_cast<size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(somas, somas)));
+    blocos -= vez;
+  }
+  return total + ContaLFUmAUm(aText.substr(static_cast<size_t>(p - aText.data())));
+}
+#else
+size_t ContaLF(std::string_view aText) { return ContaLFUmAUm(aText); }
+#endif
 
 }  // namespace
 

@@ -181,8 +181,11 @@ TEST(LinhasDoTexto, AtribuicoesIguaisADivisaoLinhaALinhaEmQualquerJanela) {
         for (mox::TAtribuicao a; cursor.Proxima(a);) obtidas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
         ASSERT_EQ(obtidas, esperadas) << "deslocamento " << deslocamento << ", " << corte << " bytes";
         EXPECT_EQ(cursor.Lidos(), corte);
+        EXPECT_EQ(mox::ContaLinhas(trecho), esperadas.size());
       }
     }
+  // The line count sums its byte-wide counters before any can overflow.
+  EXPECT_EQ(mox::ContaLinhas(std::string(5000, '\n')), 5000u);
 }
 
 TEST(LinhasDoTexto, OProgressoDaConversaoTemOTotalDeLinhas) {
