@@ -22,30 +22,35 @@ namespace mox {
 
 namespace {
 
-// Equal bytes, without a call for the lengths of most field names (4 to 16): two overlapping words.
+// The first and the last sizeof(W) bytes of both: equal for lengths from sizeof(W) to twice it.
+template <typename W>
+bool MesmasPontas(const char* a, const char* b, size_t n) {
+  W a0, b0, a1, b1;
+  std::memcpy(&a0, a, sizeof(W)), std::memcpy(&b0, b, sizeof(W));
+  std::memcpy(&a1, a + n - sizeof(W), sizeof(W)), std::memcpy(&b1, b + n - sizeof(W), sizeof(W));
+  return a0 == b0 && a1 == b1;
+}
+
+// Equal bytes, without a call for the lengths of most field names (4 to 16).
 bool MesmosBytes(const char* a, const char* b, size_t n) {
-  if (n >= 4 && n < 8) {
-    uint32_t a0, b0, a1, b1;
-    std::memcpy(&a0, a, 4);
-    std::memcpy(&b0, b, 4);
-    std::memcpy(&a1, a + n - 4, 4);
-    std::memcpy(&b1, b + n - 4, 4);
-    return a0 == b0 && a1 == b1;
-  }
-  return SameBytes(a, b, n);
+  if (n >= 8 && n <= 16) return MesmasPontas<uint64_t>(a, b, n);
+  if (n >= 4 && n < 8) return MesmasPontas<uint32_t>(a, b, n);
+  return n == 0 || std::memcmp(a, b, n) == 0;
 }
 
 }  // namespace
 
-// The fields the assignments of one conversion name, each resolved once: the names come back in
-// the same order in every note and item, so the entry after the last one used is tried first, then
-// a table of every name seen (letter case ignored, as the look-up by name ignores it). A name that
-// fails is not kept, so it fails again the same way. Valid while the data sets keep their dictionary.
+// The fields the assignments of one conversion name, each resolved once. The names come back in
+// the same order in every note and item, so each entry remembers the one used after it last time
+// and that one is tried first; then a table of every name seen (letter case ignored, as the
+// look-up by name ignores it). A name that fails is not kept, so it fails again the same way.
+// Valid while the data sets keep their dictionary.
 class TCamposResolvidos {
  public:
   void Esquece() {
     entradas_.clear();
     indice_.Clear();
+    ultimo_ = kNenhum;
     proximo_ = 0;
   }
 
@@ -53,7 +58,8 @@ class TCamposResolvidos {
     if (proximo_ < entradas_.size()) {
       const TEntrada& e = entradas_[proximo_];
       if (e.nome.size() == aNome.size() && MesmosBytes(e.nome.data(), aNome.data(), aNome.size())) {
-        ++proximo_;
+        ultimo_ = proximo_;
+        proximo_ = e.seguinte;
         return *e.campo;
       }
     }
@@ -61,9 +67,11 @@ class TCamposResolvidos {
   }
 
  private:
+  static constexpr size_t kNenhum = static_cast<size_t>(-1);
   struct TEntrada {
     std::string nome;
     TmoxNFeXMLField* campo;
+    size_t seguinte;  // the entry used after this one last time
   };
 
   // Out of line: the names repeat, so it runs a few times a note.
@@ -73,15 +81,19 @@ class TCamposResolvidos {
       TmoxNFeXMLField& campo = aDS.CampoDeEntrada(aNome);
       pos = static_cast<int64_t>(entradas_.size());
       indice_.Insert(aNome, static_cast<uint32_t>(pos));
-      entradas_.push_back({std::string(aNome), &campo});
+      entradas_.push_back({std::string(aNome), &campo, entradas_.size() + 1});
     }
-    proximo_ = static_cast<size_t>(pos) + 1;
-    return *entradas_[proximo_ - 1].campo;
+    const auto usado = static_cast<size_t>(pos);
+    if (ultimo_ != kNenhum) entradas_[ultimo_].seguinte = usado;
+    ultimo_ = usado;
+    proximo_ = entradas_[usado].seguinte;
+    return *entradas_[usado].campo;
   }
 
   std::vector<TEntrada> entradas_;
   TmoxNameTable indice_;
-  size_t proximo_ = 0;
+  size_t ultimo_ = kNenhum;  // the entry used last
+  size_t proximo_ = 0;       // the entry tried first for the next name
 };
 
 namespace {
@@ -185,7 +197,8 @@ TComando ExecutaComando(TmoxNFeDataSets& aDS, std::string_view aChave, std::stri
 
 // Every command word is 6 to 15 capitals starting with I, S or C: most field names fail at once.
 bool PodeSerComando(std::string_view aChave) {
-  return aChave.size() >= 6 && aChave.size() <= 15 && (aChave[0] == 'I' || aChave[0] == 'S' || aChave[0] == 'C');
+  const char inicial = aChave.empty() ? '\0' : aChave[0];
+  return (inicial == 'I' || inicial == 'S' || inicial == 'C') && aChave.size() >= 6 && aChave.size() <= 15;
 }
 
 // A non-empty line: a command word, or a field assignment; the command run, if any.
