@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,8 +16,85 @@
 #include "external/moxPaths.h"
 #include "utils/moxXmlLookup.h"
 #include "external/AsciiCase.h"
+#include "datasets/moxNameIndex.h"
 
 namespace mox {
+
+namespace {
+
+// The first and the last sizeof(W) bytes of both: equal for lengths from sizeof(W) to twice it.
+template <typename W>
+bool MesmasPontas(const char* a, const char* b, size_t n) {
+  W a0, b0, a1, b1;
+  std::memcpy(&a0, a, sizeof(W)), std::memcpy(&b0, b, sizeof(W));
+  std::memcpy(&a1, a + n - sizeof(W), sizeof(W)), std::memcpy(&b1, b + n - sizeof(W), sizeof(W));
+  return a0 == b0 && a1 == b1;
+}
+
+// Equal bytes, without a call for the lengths of most field names (4 to 16).
+bool MesmosBytes(const char* a, const char* b, size_t n) {
+  if (n >= 8 && n <= 16) return MesmasPontas<uint64_t>(a, b, n);
+  if (n >= 4 && n < 8) return MesmasPontas<uint32_t>(a, b, n);
+  return n == 0 || std::memcmp(a, b, n) == 0;
+}
+
+}  // namespace
+
+// The fields the assignments of one conversion name, each resolved once. The names come back in
+// the same order in every note and item, so each entry remembers the one used after it last time
+// and that one is tried first; then a table of every name seen (letter case ignored, as the
+// look-up by name ignores it). A name that fails is not kept, so it fails again the same way.
+// Valid while the data sets keep their dictionary.
+class TCamposResolvidos {
+ public:
+  void Esquece() {
+    entradas_.clear();
+    indice_.Clear();
+    ultimo_ = kNenhum;
+    proximo_ = 0;
+  }
+
+  TmoxNFeXMLField& Campo(const TmoxNFeDataSets& aDS, std::string_view aNome) {
+    if (proximo_ < entradas_.size()) {
+      const TEntrada& e = entradas_[proximo_];
+      if (e.nome.size() == aNome.size() && MesmosBytes(e.nome.data(), aNome.data(), aNome.size())) {
+        ultimo_ = proximo_;
+        proximo_ = e.seguinte;
+        return *e.campo;
+      }
+    }
+    return Procura(aDS, aNome);
+  }
+
+ private:
+  static constexpr size_t kNenhum = static_cast<size_t>(-1);
+  struct TEntrada {
+    std::string nome;
+    TmoxNFeXMLField* campo;
+    size_t seguinte;  // the entry used after this one last time
+  };
+
+  // Out of line: the names repeat, so it runs a few times a note.
+  [[gnu::noinline]] TmoxNFeXMLField& Procura(const TmoxNFeDataSets& aDS, std::string_view aNome) {
+    int64_t pos = indice_.Find(aNome, [this](uint32_t aPos) -> std::string_view { return entradas_[aPos].nome; });
+    if (pos < 0) {
+      TmoxNFeXMLField& campo = aDS.CampoDeEntrada(aNome);
+      pos = static_cast<int64_t>(entradas_.size());
+      indice_.Insert(aNome, static_cast<uint32_t>(pos));
+      entradas_.push_back({std::string(aNome), &campo, entradas_.size() + 1});
+    }
+    const auto usado = static_cast<size_t>(pos);
+    if (ultimo_ != kNenhum) entradas_[ultimo_].seguinte = usado;
+    ultimo_ = usado;
+    proximo_ = entradas_[usado].seguinte;
+    return *entradas_[usado].campo;
+  }
+
+  std::vector<TEntrada> entradas_;
+  TmoxNameTable indice_;
+  size_t ultimo_ = kNenhum;  // the entry used last
+  size_t proximo_ = 0;       // the entry tried first for the next name
+};
 
 namespace {
 
@@ -58,39 +136,54 @@ const TDivisorDeAtribuicoes& DivisorTX2() {
   return divisor;
 }
 
-void SetCampoDataSet(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
-                     const std::string& aDiretorioLogErro) {
+// A marked value: refused when it breaks a rule of the text, else stored escaped.
+template <typename Resolve>
+void AtribuiValorMarcado(std::string_view aCampo, std::string_view aValor, Resolve& aResolve) {
+  if (aCampo == "xNome_E04" && PosicaoDoEComercial(aValor) > 55)
+    throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
+  if (VirgulaDecimalEmCampoNumerico(aCampo, aValor))
+    throw EmoxNFeDataSetException("O campo " + std::string(aCampo) + " é numérico e usa ponto decimal, não vírgula: " +
+                                  std::string(aValor));
+  TmoxNFeXMLField& destino = aResolve(aCampo);
+  if (PrecisaEscapar(aValor))
+    destino.SetAsString(EscapeCaracteres(aValor));
+  else
+    destino.SetAsString(aValor);
+}
+
+[[noreturn]] void FalhaNaAtribuicao(const TAtribuicao& aLinha, size_t aIndice, const char* aErro,
+                                    const std::string& aDiretorioLogErro) {
+  throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
+                                  {std::to_string(aIndice), LinhaVisivel(aLinha.linha), aErro}, aDiretorioLogErro);
+}
+
+// A field assignment; aResolve gives the field that stores a name's value. A failure is reported
+// with the line.
+template <typename Resolve>
+void SetCampoDataSet(const TAtribuicao& aLinha, size_t aIndice, const std::string& aDiretorioLogErro,
+                     Resolve&& aResolve) {
   try {
     const std::string_view campo = aLinha.linha.substr(0, aLinha.igual);
-    const std::string_view valor =
-        aLinha.igual == std::string_view::npos ? std::string_view() : aLinha.linha.substr(aLinha.igual + 1);
-    if (!aLinha.valorMarcado) {
-      aDS.CampoDeEntrada(campo).SetAsString(valor);
-      return;
-    }
-    if (campo == "xNome_E04" && PosicaoDoEComercial(valor) > 55)
-      throw EmoxNFeDataSetException("O campo não suporta o caracter & a partir da posição 55 da String");
-    if (VirgulaDecimalEmCampoNumerico(campo, valor))
-      throw EmoxNFeDataSetException("O campo " + std::string(campo) + " é numérico e usa ponto decimal, não vírgula: " +
-                                    std::string(valor));
-    TmoxNFeXMLField& destino = aDS.CampoDeEntrada(campo);
-    if (PrecisaEscapar(valor))
-      destino.SetAsString(EscapeCaracteres(valor));
+    if (aLinha.valorMarcado)
+      AtribuiValorMarcado(campo, aLinha.linha.substr(aLinha.igual + 1), aResolve);
     else
-      destino.SetAsString(valor);
+      aResolve(campo).SetAsString(aLinha.igual == std::string_view::npos ? std::string_view()
+                                                                         : aLinha.linha.substr(aLinha.igual + 1));
   } catch (const std::exception& e) {
-    throw EmoxNFeConvTX2::CreateFmt("Não foi possível converter a Linha: [%s] %s\rErro: %s",
-                                    {std::to_string(aIndice), LinhaVisivel(aLinha.linha), e.what()}, aDiretorioLogErro);
+    FalhaNaAtribuicao(aLinha, aIndice, e.what(), aDiretorioLogErro);
   }
 }
 
-// Runs the command word aChave; false when it is none. aResto: the text after the first "=".
-bool ExecutaComando(TmoxNFeDataSets& aDS, std::string_view aChave, std::string_view aResto) {
-  // Every command word is 6 to 15 capitals starting with I, S or C: most field names fail at once.
-  if (aChave.size() < 6 || aChave.size() > 15 || (aChave[0] != 'I' && aChave[0] != 'S' && aChave[0] != 'C'))
-    return false;
-  if (aChave == "INCLUIR") aDS.Incluir();
-  else if (aChave == "INCLUIRITEM") aDS.IncluirItem();
+// The command words, as the commands run them.
+enum class TComando { nenhum, incluir, outro };
+
+// Runs the command word aChave; nenhum when it is none. aResto: the text after the first "=".
+TComando ExecutaComando(TmoxNFeDataSets& aDS, std::string_view aChave, std::string_view aResto) {
+  if (aChave == "INCLUIR") {
+    aDS.Incluir();
+    return TComando::incluir;
+  }
+  if (aChave == "INCLUIRITEM") aDS.IncluirItem();
   else if (aChave == "SALVARITEM") aDS.SalvarItem();
   else if (aChave == "INCLUIRCOBRANCA") aDS.IncluirCobranca();
   else if (aChave == "SALVARCOBRANCA") aDS.SalvarCobranca();
@@ -98,17 +191,29 @@ bool ExecutaComando(TmoxNFeDataSets& aDS, std::string_view aChave, std::string_v
   else if (aChave == "SALVARPARTE") aDS.SalvarPart(UpperAscii(std::string(aResto)));
   else if (aChave == "SALVAR") aDS.Salvar();
   else if (aChave == "CANCELAR") aDS.Cancelar();
-  else return false;
-  return true;
+  else return TComando::nenhum;
+  return TComando::outro;
 }
 
-// A non-empty line: a command word, or a field assignment.
-void ExecutaAtribuicao(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
-                       const std::string& aDiretorioLogErro) {
+// Every command word is 6 to 15 capitals starting with I, S or C: most field names fail at once.
+bool PodeSerComando(std::string_view aChave) {
+  const char inicial = aChave.empty() ? '\0' : aChave[0];
+  return (inicial == 'I' || inicial == 'S' || inicial == 'C') && aChave.size() >= 6 && aChave.size() <= 15;
+}
+
+// A non-empty line: a command word, or a field assignment; the command run, if any.
+template <typename Resolve>
+TComando ExecutaAtribuicao(TmoxNFeDataSets& aDS, const TAtribuicao& aLinha, size_t aIndice,
+                           const std::string& aDiretorioLogErro, Resolve&& aResolve) {
   const std::string_view chave = aLinha.linha.substr(0, aLinha.igual);
-  const std::string_view resto =
-      aLinha.igual == std::string_view::npos ? std::string_view() : aLinha.linha.substr(aLinha.igual + 1);
-  if (!ExecutaComando(aDS, chave, resto)) SetCampoDataSet(aDS, aLinha, aIndice, aDiretorioLogErro);
+  if (PodeSerComando(chave)) {
+    const std::string_view resto =
+        aLinha.igual == std::string_view::npos ? std::string_view() : aLinha.linha.substr(aLinha.igual + 1);
+    const TComando comando = ExecutaComando(aDS, chave, resto);
+    if (comando != TComando::nenhum) return comando;
+  }
+  SetCampoDataSet(aLinha, aIndice, aDiretorioLogErro, aResolve);
+  return TComando::nenhum;
 }
 
 }  // namespace
@@ -212,11 +317,13 @@ class TArquivoTX2 {
 
 void ExecutaLinhaTX2(TmoxNFeDataSets& aDS, std::string_view aLinha, size_t aIndice,
                      const std::string& aDiretorioLogErro) {
-  ExecutaAtribuicao(aDS, DivisorTX2().Divide(aLinha), aIndice, aDiretorioLogErro);
+  ExecutaAtribuicao(aDS, DivisorTX2().Divide(aLinha), aIndice, aDiretorioLogErro,
+                    [&aDS](std::string_view aNome) -> TmoxNFeXMLField& { return aDS.CampoDeEntrada(aNome); });
 }
 
 TmoxNFeConvTXTDataSet::TmoxNFeConvTXTDataSet(TmoxNFeDataSets::TLayoutFactory aLayoutFactory)
-    : fDataSet(std::make_unique<TmoxNFeDataSets>(std::move(aLayoutFactory))) {}
+    : fDataSet(std::make_unique<TmoxNFeDataSets>(std::move(aLayoutFactory))),
+      fCampos(std::make_unique<TCamposResolvidos>()) {}
 
 TmoxNFeConvTXTDataSet::~TmoxNFeConvTXTDataSet() = default;
 
@@ -260,6 +367,8 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
   fDataSet->SetLoteNFe({});
   fDataSet->SetVersaoEsquema(fVersaoEsquema);
   fDataSet->SetXMLDicionario(fXMLDicionario);
+  // A fresh layout container: fields resolved before belong to the old one.
+  fCampos->Esquece();
 }
 
 const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
@@ -271,11 +380,14 @@ const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
   return fLines;
 }
 
-void TmoxNFeConvTXTDataSet::ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal) {
+bool TmoxNFeConvTXTDataSet::ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal) {
   if (OnProgresso) OnProgresso(aIndice, aTotal);
-  if (aLinha.linha.empty()) return;
-  if (aLinha.linha == "INCLUIR") fUltimoIncluir = aIndice;
-  ExecutaAtribuicao(*fDataSet, aLinha, aIndice, fDiretorioLogErro);
+  if (aLinha.linha.empty()) return false;
+  const TComando comando =
+      ExecutaAtribuicao(*fDataSet, aLinha, aIndice, fDiretorioLogErro,
+                        [this](std::string_view aNome) -> TmoxNFeXMLField& { return fCampos->Campo(*fDataSet, aNome); });
+  if (comando == TComando::incluir && aLinha.igual == std::string_view::npos) fUltimoIncluir = aIndice;
+  return comando != TComando::nenhum;
 }
 
 void TmoxNFeConvTXTDataSet::ConfereUltimaNotaSalva() const {
@@ -289,8 +401,8 @@ void TmoxNFeConvTXTDataSet::PopulaDataset(TLoteEmTexto* aLote) {
   TCursorDeAtribuicoes cursor(*fTexto, DivisorTX2());
   size_t i = 0;
   for (TAtribuicao linha; cursor.Proxima(linha); ++i) {
-    ExecutaLinha(linha, i, fTotalDeLinhas);
-    if (aLote) aLote->Recolhe(fDataSet->LoteNFe(), cursor.Lidos(), fTexto->size());
+    // Only a command saves a note.
+    if (ExecutaLinha(linha, i, fTotalDeLinhas) && aLote) aLote->Recolhe(fDataSet->LoteNFe(), cursor.Lidos(), fTexto->size());
   }
   ConfereUltimaNotaSalva();
 }

@@ -76,7 +76,8 @@ class TmoxNFeConvTXTDataSet {
   // aLote, when given, takes each note out of the data sets' batch as it is saved.
   void PopulaDataset(class TLoteEmTexto* aLote);
   void PreparaDataSets();
-  void ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal);
+  // True when the line was a command.
+  bool ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal);
   void ConfereUltimaNotaSalva() const;
 
   std::string fTXT;
@@ -90,6 +91,7 @@ class TmoxNFeConvTXTDataSet {
   std::string fDiretorioLogErro;
   std::unique_ptr<TmoxKivoUtils> FUtils;
   std::unique_ptr<TmoxNFeDataSets> fDataSet;
+  std::unique_ptr<class TCamposResolvidos> fCampos;  // the fields the lines name, for fDataSet
   std::unique_ptr<class TArquivoTX2> fArquivo;
   std::string fLinhaAtual;
   size_t fUltimoIncluir = std::string::npos;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace mox {
 
 std::vector<std::string> LinhasDoTexto(const std::string& aText) {
@@ -41,7 +45,7 @@ namespace {
 
 // Counted in blocks of at most 255 bytes into a byte-wide counter, which the compiler turns into
 // wide compares; a counter as wide as size_t costs several instructions a byte.
-size_t ContaLF(std::string_view aText) {
+size_t ContaLFUmAUm(std::string_view aText) {
   size_t total = 0;
   for (size_t i = 0; i < aText.size(); i += 255) {
     const size_t fim = std::min(aText.size(), i + 255);
@@ -51,6 +55,27 @@ size_t ContaLF(std::string_view aText) {
   }
   return total;
 }
+
+#ifdef __SSE2__
+// Sixteen byte-wide counters, each taking at most 255 blocks of 16 bytes before they are summed.
+size_t ContaLF(std::string_view aText) {
+  const __m128i lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+  const char* p = aText.data();
+  size_t blocos = aText.size() / 16, total = 0;
+  while (blocos > 0) {
+    const size_t vez = std::min<size_t>(blocos, 255);
+    __m128i contas = zero;
+    for (size_t i = 0; i < vez; ++i, p += 16)
+      contas = _mm_sub_epi8(contas, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf));
+    const __m128i somas = _mm_sad_epu8(contas, zero);
+    total += static_cast<size_t>(_mm_cvtsi128_si64(somas)) + static_cast<size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(somas, somas)));
+    blocos -= vez;
+  }
+  return total + ContaLFUmAUm(aText.substr(static_cast<size_t>(p - aText.data())));
+}
+#else
+size_t ContaLF(std::string_view aText) { return ContaLFUmAUm(aText); }
+#endif
 
 }  // namespace
 
@@ -65,13 +90,95 @@ size_t ContaLinhas(std::string_view aText) {
 }
 
 TDivisorDeAtribuicoes::TDivisorDeAtribuicoes(std::string_view aMarcados) {
-  for (const char c : aMarcados) marcado_[static_cast<unsigned char>(c)] = 1;
+  std::string distintos;
+  for (const char c : aMarcados) {
+    if (marcado_[static_cast<unsigned char>(c)]) continue;
+    marcado_[static_cast<unsigned char>(c)] = 1;
+    distintos += c;
+  }
+  vetorial_ = !distintos.empty() && distintos.size() <= kVetores;
+  if (vetorial_)
+    for (size_t i = 0; i < kVetores; ++i) vetores_[i].fill(distintos[i < distintos.size() ? i : 0]);
 }
 
-bool TCursorDeAtribuicoes::Proxima(TAtribuicao& aLinha) {
-  std::string_view linha;
-  if (!linhas_.Proxima(linha)) return false;
-  aLinha = divisor_.Divide(linha);
+void TCursorDeAtribuicoes::Carrega(const char* aInicio) {
+  janela_ = aInicio;
+  const auto resto = static_cast<size_t>(fim_ - aInicio);
+  if (resto >= kJanela) {
+    Mascaras(aInicio);
+    return;
+  }
+  // The last bytes of the text are read from a copy, so nothing past its end is touched. The
+  // copy's zeros are no bytes of the text: the text's end stands there as a line end.
+  alignas(16) char copia[kJanela] = {};
+  std::memcpy(copia, aInicio, resto);
+  Mascaras(copia);
+  const uint64_t dentro = (uint64_t{1} << resto) - 1;
+  fins_ = (fins_ & dentro) | (uint64_t{1} << resto);
+  iguais_ &= dentro;
+  marcas_ &= dentro;
+}
+
+void TCursorDeAtribuicoes::Mascaras(const char* aBytes) {
+  uint64_t fins = 0, iguais = 0, marcas = 0;
+#ifdef __SSE2__
+  if (divisor_.Vetorial()) {
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), igual = _mm_set1_epi8('=');
+    __m128i conjunto[TDivisorDeAtribuicoes::kVetores];
+    for (size_t k = 0; k < TDivisorDeAtribuicoes::kVetores; ++k)
+      conjunto[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(divisor_.Vetor(k)));
+    for (size_t i = 0; i < kJanela / 16; ++i) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(aBytes + 16 * i));
+      __m128i m = _mm_cmpeq_epi8(v, conjunto[0]);
+      for (size_t k = 1; k < TDivisorDeAtribuicoes::kVetores; ++k) m = _mm_or_si128(m, _mm_cmpeq_epi8(v, conjunto[k]));
+      const auto bits = [i](__m128i aIguais) {
+        return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(aIguais))) << (16 * i);
+      };
+      fins |= bits(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+      iguais |= bits(_mm_cmpeq_epi8(v, igual));
+      marcas |= bits(m);
+    }
+    fins_ = fins, iguais_ = iguais, marcas_ = marcas;
+    return;
+  }
+#endif
+  for (size_t i = 0; i < kJanela; ++i) {
+    const char c = aBytes[i];
+    fins |= static_cast<uint64_t>(c == '\n' || c == '\r') << i;
+    iguais |= static_cast<uint64_t>(c == '=') << i;
+    marcas |= static_cast<uint64_t>(divisor_.Marcado(c)) << i;
+  }
+  fins_ = fins, iguais_ = iguais, marcas_ = marcas;
+}
+
+bool TCursorDeAtribuicoes::ProximaLonga(TAtribuicao& aLinha) {
+  const char* const linha = pos_;
+  size_t igual = std::string_view::npos;
+  bool marcado = false;
+  const char* p = pos_;
+  for (;;) {
+    if (p >= janela_ + kJanela) Carrega(p);
+    const auto desde = static_cast<unsigned>(p - janela_);
+    const uint64_t daLinha = ~uint64_t{0} << desde;  // the bytes from p on
+    const uint64_t fins = fins_ & daLinha;
+    const uint64_t trecho = fins ? daLinha & ((fins & (0 - fins)) - 1) : daLinha;  // up to the line's end
+    if (igual == std::string_view::npos) {
+      if (const uint64_t iguais = iguais_ & trecho) {
+        const uint64_t primeiro = iguais & (0 - iguais);
+        igual = static_cast<size_t>(janela_ + __builtin_ctzll(iguais) - linha);
+        marcado = (marcas_ & trecho & ~(primeiro | (primeiro - 1))) != 0;  // the marks after the "="
+      }
+    } else {
+      marcado |= (marcas_ & trecho) != 0;
+    }
+    if (fins) {
+      p = janela_ + __builtin_ctzll(fins);
+      break;
+    }
+    p = janela_ + kJanela;
+  }
+  aLinha = TAtribuicao{std::string_view(linha, static_cast<size_t>(p - linha)), igual, marcado};
+  Avanca(p);
   return true;
 }
 

@@ -53,25 +53,78 @@ class TDivisorDeAtribuicoes {
     a.valorMarcado = visto != 0;
     return a;
   }
+  bool Marcado(char c) const { return marcado_[static_cast<unsigned char>(c)] != 0; }
+  // Up to kVetores bytes of the set, each repeated over 16 bytes for a wide compare (the first one
+  // again in the slots left over); false when the set is larger or empty.
+  static constexpr size_t kVetores = 8;
+  bool Vetorial() const { return vetorial_; }
+  const char* Vetor(size_t i) const { return vetores_[i].data(); }
 
  private:
   std::array<uint8_t, 256> marcado_{};
+  alignas(16) std::array<std::array<char, 16>, kVetores> vetores_{};
+  bool vetorial_ = false;
 };
 
-// The lines TCursorDeLinhas walks, each split by a TDivisorDeAtribuicoes.
+// Lines walked as TCursorDeLinhas walks them, each split as TDivisorDeAtribuicoes::Divide splits
+// it. The text is read in windows of 64 bytes, each turned once into bit masks of its line ends,
+// "=" signs and marked bytes, so a line costs a few bit operations instead of a look at each byte.
 class TCursorDeAtribuicoes {
  public:
   // aText and aDivisor must outlive the cursor.
   TCursorDeAtribuicoes(std::string_view aText, const TDivisorDeAtribuicoes& aDivisor)
-      : linhas_(aText), divisor_(aDivisor), inicio_(aText.data()) {}
-  bool Proxima(TAtribuicao& aLinha);
+      : pos_(aText.data()), fim_(aText.data() + aText.size()), divisor_(aDivisor), inicio_(aText.data()) {
+    if (!aText.empty()) Carrega(pos_);
+  }
+  // Inline for a line that ends inside the window (nearly all); a window starts at a line, so only
+  // a line longer than a window takes the long road.
+  bool Proxima(TAtribuicao& aLinha) {
+    const char* const p = pos_;
+    if (p >= fim_) return false;
+    auto desde = static_cast<size_t>(p - janela_);
+    if (desde >= kJanela || (fins_ >> desde) == 0) {
+      Carrega(p);
+      desde = 0;
+      if (fins_ == 0) return ProximaLonga(aLinha);
+    }
+    const uint64_t daLinha = ~uint64_t{0} << desde;
+    const uint64_t fins = fins_ & daLinha;
+    const uint64_t trecho = daLinha & ((fins & (0 - fins)) - 1);
+    const uint64_t iguais = iguais_ & trecho;
+    const size_t fim = static_cast<size_t>(__builtin_ctzll(fins)) - desde;
+    if (iguais == 0) {
+      aLinha = TAtribuicao{std::string_view(p, fim), std::string_view::npos, false};
+    } else {
+      const uint64_t primeiro = iguais & (0 - iguais);
+      aLinha = TAtribuicao{std::string_view(p, fim), static_cast<size_t>(__builtin_ctzll(iguais)) - desde,
+                           (marcas_ & trecho & ~(primeiro | (primeiro - 1))) != 0};
+    }
+    Avanca(p + fim);
+    return true;
+  }
   // Bytes of the text walked so far.
-  size_t Lidos() const { return static_cast<size_t>(linhas_.Posicao() - inicio_); }
+  size_t Lidos() const { return static_cast<size_t>(pos_ - inicio_); }
 
  private:
-  TCursorDeLinhas linhas_;
+  static constexpr size_t kJanela = 64;
+  // The masks of the window starting at aInicio (the end of the text counts as a line end).
+  void Carrega(const char* aInicio);
+  // The masks of 64 readable bytes.
+  void Mascaras(const char* aBytes);
+  // A line longer than a window, from the window loaded at its start.
+  bool ProximaLonga(TAtribuicao& aLinha);
+  // Past the line ending at aFimDaLinha and its end: CR LF, LF or CR.
+  void Avanca(const char* aFimDaLinha) {
+    pos_ = aFimDaLinha == fim_ ? fim_
+                                : aFimDaLinha + (*aFimDaLinha == '\r' && aFimDaLinha + 1 < fim_ && aFimDaLinha[1] == '\n' ? 2 : 1);
+  }
+
+  const char* pos_;
+  const char* fim_;
   const TDivisorDeAtribuicoes& divisor_;
   const char* inicio_;
+  const char* janela_ = nullptr;  // where the window of the masks starts
+  uint64_t fins_ = 0, iguais_ = 0, marcas_ = 0;
 };
 
 // The same lines read from a stream one at a time, so a big text is never held whole: it is read

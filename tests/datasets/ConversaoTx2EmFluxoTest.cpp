@@ -154,6 +154,40 @@ TEST(LinhasDoTexto, AtribuicoesDivididasNoPrimeiroIgualEMarcadas) {
   }
 }
 
+// The cursor reads the text in windows of bit masks; each line must come out as the plain walk
+// splits it, wherever the windows fall: lines shorter and longer than a window, "=" and marked
+// bytes before and after a window's edge, CR LF across it, a text ending on it.
+TEST(LinhasDoTexto, AtribuicoesIguaisADivisaoLinhaALinhaEmQualquerJanela) {
+  const std::string longa(70, 'x'), muitoLonga(150, 'y');
+  const std::vector<std::string> linhas = {
+      "a=1", "", "INCLUIR", "nome=valor&outro", "ch&ve=sem marca", "k=" + longa, longa + "=v",
+      longa + "&=" + longa + "<", "k=" + muitoLonga + "'", muitoLonga, std::string(63, 'c'), std::string(64, 'd') + "=,",
+      "=\"", "x=a=b>"};
+  const mox::TDivisorDeAtribuicoes divisor("&<>\"',");
+  for (const std::string fim : {"\n", "\r\n", "\r"})
+    for (size_t deslocamento = 0; deslocamento <= 70; ++deslocamento) {
+      std::string texto = std::string(deslocamento, 'p') + fim;
+      for (const std::string& l : linhas) texto += l + fim;
+      // The windows after a long line fall alike whatever came before: shift the last lines too.
+      texto += std::string(deslocamento, 'q') + "=1" + fim + "a=1" + fim + "k=&" + fim;
+      for (const size_t corte : {texto.size(), texto.size() - fim.size(), texto.size() - 1 - fim.size()}) {
+        const std::string_view trecho(texto.data(), corte);
+        std::vector<std::tuple<std::string, size_t, bool>> esperadas, obtidas;
+        for (const std::string_view l : mox::TrechosDasLinhas(trecho)) {
+          const mox::TAtribuicao a = divisor.Divide(l);
+          esperadas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
+        }
+        mox::TCursorDeAtribuicoes cursor(trecho, divisor);
+        for (mox::TAtribuicao a; cursor.Proxima(a);) obtidas.emplace_back(std::string(a.linha), a.igual, a.valorMarcado);
+        ASSERT_EQ(obtidas, esperadas) << "deslocamento " << deslocamento << ", " << corte << " bytes";
+        EXPECT_EQ(cursor.Lidos(), corte);
+        EXPECT_EQ(mox::ContaLinhas(trecho), esperadas.size());
+      }
+    }
+  // The line count sums its byte-wide counters before any can overflow.
+  EXPECT_EQ(mox::ContaLinhas(std::string(5000, '\n')), 5000u);
+}
+
 TEST(LinhasDoTexto, OProgressoDaConversaoTemOTotalDeLinhas) {
   const std::string lf = moxtest::ReadText(moxtest::Fixture("tx2/duas-notas.tx2"));
   std::string crlf;

@@ -134,6 +134,41 @@ TEST(ConversorTX2, FailuresTable) {
             "Conteúdo a ser convertido é inválido.");
 }
 
+// The converter resolves each field name once and expects the names in the order of the note
+// before; notes that reorder, drop, repeat or recase names must still fill the fields named, as the
+// data sets filled line by line do.
+TEST(ConversorTX2, FieldsNamedInAnyOrderAndCaseFillTheSameNotes) {
+  const std::string base = Nota("201");
+  std::string reordenada = Nota("202");  // header fields swapped, and the recipient before the issuer
+  const auto troca = [&](const std::string& a, const std::string& b) {
+    const size_t pa = reordenada.find(a), pb = reordenada.find(b);
+    ASSERT_NE(pa, std::string::npos);
+    ASSERT_NE(pb, std::string::npos);
+    reordenada.replace(pb, b.size(), a);
+    reordenada.replace(pa, a.size(), b);
+  };
+  troca("natOp_B04=Venda\r\n", "serie_B07=1\r\n");
+  troca("xNome_C03=Emitente\r\n", "xNome_E04=Cliente\r\n");
+  std::string recasada = Nota("203", "Outro");
+  recasada.replace(recasada.find("xNome_C03="), 10, "XNOME_C03=");
+  recasada.replace(recasada.find("cProd_I02="), 10, "cprod_i02=");
+  std::string repetida = Nota("204");  // a name twice: the last value stands
+  repetida.replace(repetida.find("xProd_I04=Produto"), 17, "xProd_I04=Primeiro\r\nxProd_I04=Segundo");
+  std::string semCampo = Nota("205");
+  semCampo.erase(semCampo.find("dEmi_B09=2014-03-15\r\n"), 21);
+  const std::string texto = base + reordenada + recasada + repetida + semCampo + base;
+
+  auto ds = std::make_unique<TmoxNFeDataSets>(moxtest::FabricaDeTeste());
+  ds->SetVersaoEsquema(TVersaoEsquema::pl_008i1);
+  ds->SetXMLDicionario(moxtest::DicionarioDeTeste());
+  moxtest::PreencheNota(*ds, texto);
+  std::string esperado;
+  for (const std::string& nota : ds->LoteNFe()) esperado += nota + "\r\n";
+  const std::string lote = Converte(texto);
+  EXPECT_EQ(lote, esperado);
+  EXPECT_NE(lote.find("<xProd>Segundo</xProd>"), std::string::npos);
+}
+
 TEST(ConversorTX2, PartsFilesAndDataSets) {
   // Group names given to INCLUIRPARTE are taken in capitals, whatever the case written.
   std::string comVolume = Nota("7");
