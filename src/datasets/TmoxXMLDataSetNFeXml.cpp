@@ -9,17 +9,12 @@ namespace mox {
 
 namespace {
 
-// The tag of a field is its name up to the first underscore ("cUF_B02" gives "cUF").
-std::string_view TagOf(std::string_view aFieldName) { return aFieldName.substr(0, aFieldName.find('_')); }
-
-// Room for aMore bytes, growing geometrically: the pieces of a field then land without a move.
-void Reserva(std::string& aOut, size_t aMore) {
-  if (aOut.capacity() - aOut.size() < aMore) aOut.reserve(std::max(aOut.capacity() * 2, aOut.size() + aMore + 64));
-}
-
-char* Copia(char* aDestino, std::string_view aTexto) {
-  std::memcpy(aDestino, aTexto.data(), aTexto.size());
-  return aDestino + aTexto.size();
+// The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a foreign
+// one: aLista is what the field list wrote so far.
+void CompletaEstrangeiro(std::string& aOut, std::string_view aLista) {
+  if (aLista.find("<CNPJ>") == std::string_view::npos && aLista.find("<CPF>") == std::string_view::npos &&
+      aLista.find("<idEstrangeiro>") == std::string_view::npos)
+    aOut += "<idEstrangeiro/>";
 }
 
 }  // namespace
@@ -30,47 +25,24 @@ void TmoxXMLDataSetNFe::AppendValorXML(std::string& aOut, std::string_view aValo
 
 void TmoxXMLDataSetNFe::AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const {
   const std::string_view value = aField.TextView();
-  if (!aField.Visible() || SameName(value, "NULL")) return;
-  if (!aField.GeraTagVazia() && value.empty()) return;
-  const std::string_view tag = TagOf(aField.FieldName());
-  const bool elemento = aField.IsElemento();
-  const size_t tamanho = elemento ? 2 * tag.size() + value.size() + 5 : tag.size() + value.size() + 3;
-  Reserva(aOut, tamanho);
-  if (fValoresComoDigitados) {
-    // The value goes as it is: the whole field is laid down in place, piece by piece.
-    const size_t inicio = aOut.size();
-    aOut.resize(inicio + tamanho);
-    char* p = aOut.data() + inicio;
-    if (elemento) {
-      *p++ = '<';
-      p = Copia(p, tag);
-      *p++ = '>';
-      p = Copia(p, value);
-      *p++ = '<';
-      *p++ = '/';
-      p = Copia(p, tag);
-      *p = '>';
-    } else {
-      p = Copia(p, tag);
-      *p++ = '=';
-      *p++ = '"';
-      p = Copia(p, value);
-      *p = '"';
-    }
-    return;
-  }
-  if (elemento) {
-    aOut += '<';
-    aOut += tag;
-    aOut += '>';
-    AppendValorXML(aOut, value);
-    aOut += "</";
-    aOut += tag;
-    aOut += '>';
+  if (!aField.Visible()) return;
+  if (value.empty() ? !aField.GeraTagVazia() : value.size() == 4 && SameName(value, "NULL")) return;
+  // "<tag></tag>": the opening is the tag and two marks, the closing one more.
+  const std::string_view marcas = aField.Marcas();
+  const size_t tag = (marcas.size() - 5) / 2;
+  if (aField.IsElemento()) {
+    aOut.append(marcas.data(), tag + 2);
+    if (fValoresComoDigitados)
+      aOut.append(value);
+    else
+      AppendValorXML(aOut, value);
+    aOut.append(marcas.data() + tag + 2, tag + 3);
   } else {
-    aOut += tag;
-    aOut += "=\"";
-    AppendValorXML(aOut, value);
+    aOut.append(marcas.data() + 1, tag).append("=\"");
+    if (fValoresComoDigitados)
+      aOut.append(value);
+    else
+      AppendValorXML(aOut, value);
     aOut += '"';
   }
 }
@@ -96,11 +68,38 @@ void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe&
     field = nullptr;
   }
   if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aName}, fDiretorioLogErro);
-  // The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a
-  // foreign one.
-  if (SameName(aName, "idEstrangeiro_E03a") && aOut.find("<CNPJ>") == std::string::npos &&
-      aOut.find("<CPF>") == std::string::npos && aOut.find("<idEstrangeiro>") == std::string::npos)
-    aOut += "<idEstrangeiro/>";
+  if (SameName(aName, "idEstrangeiro_E03a")) CompletaEstrangeiro(aOut, aOut);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                           std::string_view aNameField) const {
+  const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
+  if (!field)
+    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  AppendFieldXml(aOut, *field);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            std::initializer_list<std::string_view> aFields) const {
+  AppendFieldsParaXML(aOut, aDs, std::span<const std::string_view>(aFields.begin(), aFields.size()));
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            std::span<const std::string_view> aFields) const {
+  const TListaLembrada& lista = ListaDoDataSet(aDs, aFields);
+  const size_t inicio = aOut.size();
+  for (size_t i = 0; i < aFields.size(); ++i) {
+    const TListaLembrada::TItem& item = lista.itens[i];
+    bool escrito = item.campo != nullptr;
+    try {
+      if (escrito) AppendFieldXml(aOut, *item.campo);
+    } catch (const std::exception&) {
+      escrito = false;
+    }
+    if (!escrito)
+      throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aFields[i]}, fDiretorioLogErro);
+    if (item.estrangeiro) CompletaEstrangeiro(aOut, std::string_view(aOut).substr(inicio));
+  }
 }
 
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
@@ -111,7 +110,7 @@ std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
                                                     std::span<const std::string_view> aFields) const {
   std::string out;
-  for (std::string_view name : aFields) AppendFieldsXml(out, aDs, name);
+  AppendFieldsParaXML(out, aDs, aFields);
   return out;
 }
 
@@ -123,16 +122,15 @@ std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
 }
 
 void TmoxXMLDataSetNFe::AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const {
-  bool hasValue = false;
-  for (size_t i = 0; i < aDataSet.FieldCount() && !hasValue; ++i) {
-    const TXmlFieldNFe& field = aDataSet.XmlField(i);
-    hasValue = field.Visible() && !field.TextView().empty();
-  }
-  if (!hasValue) return;
+  if (!aDataSet.TemValorVisivel()) return;
   const std::string& tag = aDataSet.TagXML();
   if (!tag.empty()) aOut.append("<").append(tag).append(">");
   for (size_t i = 0; i < aDataSet.FieldCount(); ++i) AppendFieldXml(aOut, aDataSet.XmlField(i));
   if (!tag.empty()) aOut.append("</").append(tag).append(">");
+}
+
+void TmoxXMLDataSetNFe::AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const {
+  AppendDataSetXml(aOut, aDataSet);
 }
 
 std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const {
