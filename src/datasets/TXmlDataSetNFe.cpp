@@ -27,10 +27,15 @@ const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() cons
 }
 
 bool TXmlDataSetNFe::TemValorVisivel() const {
+  // A closed data set is left to the field reads, which fail with its own message.
+  if (!Active()) return true;
   if (FVersaoInvisiveis != DefinitionVersion()) {
     FCamposInvisiveis.clear();
-    for (size_t i = 0; i < FieldCount(); ++i)
+    FTemTagVazia = false;
+    for (size_t i = 0; i < FieldCount(); ++i) {
       if (!XmlField(i).Visible()) FCamposInvisiveis.push_back(&XmlField(i));
+      else if (XmlField(i).GeraTagVazia()) FTemTagVazia = true;
+    }
     FVersaoInvisiveis = DefinitionVersion();
   }
   size_t visiveis = CurrentRecordBytes();

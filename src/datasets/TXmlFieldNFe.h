@@ -29,7 +29,10 @@ class TXmlFieldNFe : public TmoxField {
   const std::string& TagXml() const { return FTagXML; }
   void SetTagXml(std::string aValue) { FTagXML = std::move(aValue); }
   bool GeraTagVazia() const { return FGeraTagVazia; }
-  void SetGeraTagVazia(bool aValue) { FGeraTagVazia = aValue; }
+  void SetGeraTagVazia(bool aValue) {
+    FGeraTagVazia = aValue;
+    Redefined();
+  }
   const std::string& Dica() const { return fDica; }
   void SetDica(std::string aValue) { fDica = std::move(aValue); }
   const std::string& DiretorioLogErro() const { return FDiretorioLogErro; }

@@ -248,18 +248,37 @@ const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(
   const void* primeiro = aFields.empty() ? nullptr : aFields.front().data();
   TListaLembrada& lista = fListasLembradas[Posicao(&aDs, aFields.data(), kListasLembradas) ^
                                            Posicao(primeiro, nullptr, kListasLembradas)];
-  bool mesma = lista.ds == &aDs && lista.lista == aFields.data() && lista.versao == aDs.DefinitionVersion() &&
-               lista.nomes.size() == aFields.size();
+  bool mesma = lista.ds == &aDs && lista.lista == aFields.data() && !lista.fixa &&
+               lista.versao == aDs.DefinitionVersion() && lista.nomes.size() == aFields.size();
   for (size_t i = 0; mesma && i < aFields.size(); ++i) mesma = lista.nomes[i] == aFields[i];
   if (mesma) return lista;
-  lista.ds = &aDs;
+  Resolve(lista, aDs, aFields);
   lista.lista = aFields.data();
-  lista.versao = aDs.DefinitionVersion();
+  lista.fixa = false;
   lista.nomes.assign(aFields.begin(), aFields.end());
-  lista.itens.resize(aFields.size());
-  for (size_t i = 0; i < aFields.size(); ++i)
-    lista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
   return lista;
+}
+
+const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaFixa(const TXmlDataSetNFe& aDs,
+                                                                      const TCamposXml& aFields) const {
+  if (fListasLembradas.empty()) EsqueceBuscas();
+  TListaLembrada& lista = fListasLembradas[Posicao(&aDs, &aFields, kListasLembradas)];
+  if (lista.ds == &aDs && lista.lista == &aFields && lista.fixa && lista.versao == aDs.DefinitionVersion())
+    return lista;
+  Resolve(lista, aDs, aFields.Nomes());
+  lista.lista = &aFields;
+  lista.fixa = true;
+  lista.nomes.clear();
+  return lista;
+}
+
+void TmoxXMLDataSetNFe::Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aDs,
+                                std::span<const std::string_view> aFields) const {
+  aLista.ds = &aDs;
+  aLista.versao = aDs.DefinitionVersion();
+  aLista.itens.resize(aFields.size());
+  for (size_t i = 0; i < aFields.size(); ++i)
+    aLista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
 }
 
 TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {

@@ -19,6 +19,17 @@
 
 namespace mox {
 
+// A list of field names that lives as long as the program (a converter's static table): the
+// container resolves it once per data set and dictionary, knowing it by its address alone.
+class TCamposXml {
+ public:
+  TCamposXml(std::initializer_list<std::string_view> aNomes) : fNomes(aNomes) {}
+  std::span<const std::string_view> Nomes() const { return fNomes; }
+
+ private:
+  std::vector<std::string_view> fNomes;
+};
+
 class TmoxXMLDataSetNFe {
  public:
   TmoxXMLDataSetNFe();
@@ -79,6 +90,11 @@ class TmoxXMLDataSetNFe {
   void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
                            std::initializer_list<std::string_view> aFields) const;
   void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  // True when a group of aDs's fields writes nothing for the current record; every name of the
+  // lists must still be a field of aDs (failing as their conversion would).
+  bool GrupoSemSaida(const TXmlDataSetNFe& aDs, std::initializer_list<const TCamposXml*> aListas) const;
   void AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
   // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
   std::string ParserConverter(std::string_view aTexto) const;
@@ -133,6 +149,7 @@ class TmoxXMLDataSetNFe {
   struct TListaLembrada {
     const TXmlDataSetNFe* ds = nullptr;
     const void* lista = nullptr;
+    bool fixa = false;    // a TCamposXml: its names are never compared
     uint64_t versao = 0;  // of the data set's definitions
     std::vector<std::string> nomes;
     struct TItem {
@@ -142,6 +159,9 @@ class TmoxXMLDataSetNFe {
     std::vector<TItem> itens;
   };
   const TListaLembrada& ListaDoDataSet(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  const TListaLembrada& ListaFixa(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  void Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  void AppendLista(std::string& aOut, const TListaLembrada& aLista, std::span<const std::string_view> aFields) const;
   mutable std::vector<TCampoLembrado> fCamposLembrados;
   mutable std::vector<TParteLembrada> fPartesLembradas;
   mutable std::vector<TListaLembrada> fListasLembradas;

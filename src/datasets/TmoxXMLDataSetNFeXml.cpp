@@ -86,10 +86,37 @@ void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSet
 
 void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
                                             std::span<const std::string_view> aFields) const {
-  const TListaLembrada& lista = ListaDoDataSet(aDs, aFields);
+  AppendLista(aOut, ListaDoDataSet(aDs, aFields), aFields);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            const TCamposXml& aFields) const {
+  AppendLista(aOut, ListaFixa(aDs, aFields), aFields.Nomes());
+}
+
+std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const {
+  std::string out;
+  AppendFieldsParaXML(out, aDs, aFields);
+  return out;
+}
+
+bool TmoxXMLDataSetNFe::GrupoSemSaida(const TXmlDataSetNFe& aDs,
+                                      std::initializer_list<const TCamposXml*> aListas) const {
+  for (const TCamposXml* campos : aListas) {
+    const TListaLembrada& lista = ListaFixa(aDs, *campos);
+    for (size_t i = 0; i < lista.itens.size(); ++i)
+      if (!lista.itens[i].campo)
+        throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {campos->Nomes()[i]},
+                                                           fDiretorioLogErro);
+  }
+  return aDs.SemSaida();
+}
+
+void TmoxXMLDataSetNFe::AppendLista(std::string& aOut, const TListaLembrada& aLista,
+                                    std::span<const std::string_view> aFields) const {
   const size_t inicio = aOut.size();
   for (size_t i = 0; i < aFields.size(); ++i) {
-    const TListaLembrada::TItem& item = lista.itens[i];
+    const TListaLembrada::TItem& item = aLista.itens[i];
     bool escrito = item.campo != nullptr;
     try {
       if (escrito) AppendFieldXml(aOut, *item.campo);
