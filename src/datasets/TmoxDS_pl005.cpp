@@ -70,13 +70,17 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
                                          const std::function<std::string()>& aDevolucao) {
   std::string xml;
   TXmlDataSetNFe& item = *H();
+  // Room for usual items at once: the text then does not grow item by item.
+  xml.reserve(item.RecordCount() * 2048);
   for (item.First(); !item.Eof(); item.Next()) {
     // The item-level data sets follow the current item through their links.
     xml += "<det ";
     xml += ConvertFieldParaXML(item, "nItem_H02");
     xml += '>';
     xml += ConvPartI();
-    xml += "<imposto>" + aImpostos() + "</imposto>";
+    xml += "<imposto>";
+    xml += aImpostos();
+    xml += "</imposto>";
     if (aDevolucao) xml += aDevolucao();
     xml += ConvPartV();
     xml += "</det>";

@@ -4,6 +4,9 @@ namespace mox {
 
 namespace {
 
+// Room for a usual product group, taken at once instead of growing piece by piece.
+constexpr size_t kTamanhoProduto = 1024;
+
 // The 3.10 ICMS totals; aUFDestino adds the totals of the ICMS shared with the destination state.
 std::string ICMSTot310(bool aUFDestino) {
   std::string modelo = "<ICMSTot>@w(vBC_W03)@w(vICMS_W04)@w(vICMSDeson_W04a)";
@@ -88,7 +91,9 @@ std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
                                      "vFrete_I15", "vSeg_I16",     "vDesc_I17", "vOutro_I17a", "indTot_I17b"};
   static const TCamposXml kPedido{"xPed_I60", "nItemPed_I61", "nFCI_I70"};
   TXmlDataSetNFe& produto = *I();
-  std::string xml = "<prod>";
+  std::string xml;
+  xml.reserve(kTamanhoProduto);
+  xml = "<prod>";
   AppendFieldsParaXML(xml, produto, kProduto);
   xml += ConvPartNVE();
   if (aComCEST) AppendFieldParaXML(xml, produto, "CEST_I05c");

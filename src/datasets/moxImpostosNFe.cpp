@@ -9,6 +9,9 @@ namespace mox {
 
 namespace {
 
+// Room for a usual tax group, taken at once instead of growing piece by piece.
+constexpr size_t kTamanhoGrupo = 512;
+
 // The ICMS fields that several sub-groups share, in layout order.
 #define MOX_ICMS_PROPRIO "modBC_N13", "vBC_N15", "pICMS_N16", "vICMS_N17"
 #define MOX_ICMS_ST "modBCST_N18", "pMVAST_N19", "pRedBCST_N20", "vBCST_N21", "pICMSST_N22", "vICMSST_N23"
@@ -93,6 +96,7 @@ const TLeiautePIS kCOFINS{"COFINS",
 std::string ConvertePISouCOFINS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs,
                                 const TLeiautePIS& aLeiaute, TTabelaPIS aTabela) {
   std::string xml;
+  xml.reserve(kTamanhoGrupo);
   AppendEnvolvido(xml, aLeiaute.envelope, [&] {
     if (const std::optional<TGrupoPIS> escolhido = aTabela(Valor(aConversor, aDs, aLeiaute.campoCST))) {
       const auto indice = static_cast<size_t>(*escolhido);
@@ -168,7 +172,9 @@ const TLeiauteICMS& ICMS_pl008a() {
 std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aN, const TLeiauteICMS& aLeiaute) {
   const std::string_view cst = Valor(aConversor, aN, "CST_N12");
   // The sub-group is written after "<ICMS>"; a later choice writes over the earlier one.
-  std::string xml = "<ICMS>";
+  std::string xml;
+  xml.reserve(kTamanhoGrupo);
+  xml = "<ICMS>";
   const size_t corpo = xml.size();
   if (const TGrupoICMS* grupo = GrupoDoCodigo(aLeiaute.porCST, cst)) {
     // Tax already retained by substitution turns an untaxed 41 into the ST-return group.
