@@ -1,6 +1,7 @@
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 
 #include "base/EmoxException.h"
@@ -54,6 +55,11 @@ int LinkDepth(const TmoxDataSet& aDataSet) {
 }
 
 }  // namespace
+
+TCamposXml::TCamposXml(std::initializer_list<std::string_view> aNomes) : fNomes(aNomes) {
+  static std::atomic<size_t> proximo{0};
+  fNumero = proximo++;
+}
 
 TmoxXMLDataSetNFe::TmoxXMLDataSetNFe() = default;
 
@@ -239,6 +245,7 @@ void TmoxXMLDataSetNFe::EsqueceBuscas() const {
   fCamposLembrados.assign(kCamposLembrados, {});
   fPartesLembradas.assign(kPartesLembradas, {});
   fListasLembradas.assign(kListasLembradas, {});
+  fListasFixas.clear();
 }
 
 const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(
@@ -248,27 +255,21 @@ const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(
   const void* primeiro = aFields.empty() ? nullptr : aFields.front().data();
   TListaLembrada& lista = fListasLembradas[Posicao(&aDs, aFields.data(), kListasLembradas) ^
                                            Posicao(primeiro, nullptr, kListasLembradas)];
-  bool mesma = lista.ds == &aDs && lista.lista == aFields.data() && !lista.fixa &&
-               lista.versao == aDs.DefinitionVersion() && lista.nomes.size() == aFields.size();
+  bool mesma = lista.ds == &aDs && lista.lista == aFields.data() && lista.versao == aDs.DefinitionVersion() &&
+               lista.nomes.size() == aFields.size();
   for (size_t i = 0; mesma && i < aFields.size(); ++i) mesma = lista.nomes[i] == aFields[i];
   if (mesma) return lista;
   Resolve(lista, aDs, aFields);
   lista.lista = aFields.data();
-  lista.fixa = false;
   lista.nomes.assign(aFields.begin(), aFields.end());
   return lista;
 }
 
 const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaFixa(const TXmlDataSetNFe& aDs,
                                                                       const TCamposXml& aFields) const {
-  if (fListasLembradas.empty()) EsqueceBuscas();
-  TListaLembrada& lista = fListasLembradas[Posicao(&aDs, &aFields, kListasLembradas)];
-  if (lista.ds == &aDs && lista.lista == &aFields && lista.fixa && lista.versao == aDs.DefinitionVersion())
-    return lista;
-  Resolve(lista, aDs, aFields.Nomes());
-  lista.lista = &aFields;
-  lista.fixa = true;
-  lista.nomes.clear();
+  if (aFields.Numero() >= fListasFixas.size()) fListasFixas.resize(aFields.Numero() + 1);
+  TListaLembrada& lista = fListasFixas[aFields.Numero()];
+  if (lista.ds != &aDs || lista.versao != aDs.DefinitionVersion()) Resolve(lista, aDs, aFields.Nomes());
   return lista;
 }
 

@@ -20,14 +20,17 @@
 namespace mox {
 
 // A list of field names that lives as long as the program (a converter's static table): the
-// container resolves it once per data set and dictionary, knowing it by its address alone.
+// container resolves it once per data set and dictionary, knowing it by its number alone.
 class TCamposXml {
  public:
-  TCamposXml(std::initializer_list<std::string_view> aNomes) : fNomes(aNomes) {}
+  TCamposXml(std::initializer_list<std::string_view> aNomes);
   std::span<const std::string_view> Nomes() const { return fNomes; }
+  // Numbers the lists from 0 in the order they are made.
+  size_t Numero() const { return fNumero; }
 
  private:
   std::vector<std::string_view> fNomes;
+  size_t fNumero;
 };
 
 class TmoxXMLDataSetNFe {
@@ -130,7 +133,7 @@ class TmoxXMLDataSetNFe {
   // One field of a list given by texts; aOut holds only that list.
   void AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const;
   void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
-  void AppendReference(std::string& aOut, std::string_view aReference) const;
+  void AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const;
   [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
   // Remembered look-ups of CampoDoDataSet and DataSetOrNull; emptied with the dictionary.
   struct TCampoLembrado {
@@ -149,7 +152,6 @@ class TmoxXMLDataSetNFe {
   struct TListaLembrada {
     const TXmlDataSetNFe* ds = nullptr;
     const void* lista = nullptr;
-    bool fixa = false;    // a TCamposXml: its names are never compared
     uint64_t versao = 0;  // of the data set's definitions
     std::vector<std::string> nomes;
     struct TItem {
@@ -165,6 +167,7 @@ class TmoxXMLDataSetNFe {
   mutable std::vector<TCampoLembrado> fCamposLembrados;
   mutable std::vector<TParteLembrada> fPartesLembradas;
   mutable std::vector<TListaLembrada> fListasLembradas;
+  mutable std::vector<TListaLembrada> fListasFixas;  // by the number of the TCamposXml
   void EsqueceBuscas() const;
 
   std::unordered_map<std::string, int64_t> fHandles;

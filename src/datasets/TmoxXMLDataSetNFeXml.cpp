@@ -9,6 +9,14 @@ namespace mox {
 
 namespace {
 
+bool EhMarca(char c) { return c == '@' || c == '(' || c == ')'; }
+
+// The position of the next "@", "(" or ")" from aDe; the size of the text when there is none.
+size_t ProximaMarca(std::string_view aTexto, size_t aDe) {
+  while (aDe < aTexto.size() && !EhMarca(aTexto[aDe])) ++aDe;
+  return aDe;
+}
+
 // The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a foreign
 // one: aLista is what the field list wrote so far.
 void CompletaEstrangeiro(std::string& aOut, std::string_view aLista) {
@@ -166,33 +174,48 @@ std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aData
   return out;
 }
 
-void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aReference) const {
-  const TXmlDataSetNFe& ds = FindDataSet(aReference.substr(0, 1));
-  const std::string_view fieldName = aReference.empty() ? aReference : aReference.substr(1);
-  if (fieldName == "*") return AppendDataSetXml(aOut, ds);
-  const TXmlFieldNFe* field = CampoDoDataSet(ds, fieldName);
-  if (!field)
-    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {fieldName}, fDiretorioLogErro);
+void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const {
+  const TXmlDataSetNFe& ds = FindDataSet(aParte);
+  if (aCampo == "*") return AppendDataSetXml(aOut, ds);
+  const TXmlFieldNFe* field = CampoDoDataSet(ds, aCampo);
+  if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aCampo}, fDiretorioLogErro);
   AppendFieldXml(aOut, *field);
 }
 
 std::string TmoxXMLDataSetNFe::ParserConverter(std::string_view aTexto) const {
-  std::string out, reference;
+  std::string out;
   out.reserve(aTexto.size());
+  std::string reference;  // a reference of any other shape, gathered character by character
   bool inReference = false;
-  for (char c : aTexto) {
-    if (c == '@') {
-      inReference = true;
-    } else if (inReference) {
+  size_t i = 0;
+  while (i < aTexto.size()) {
+    if (inReference) {
+      const char c = aTexto[i++];
       if (c == ')') {
-        AppendReference(out, reference);
+        AppendReference(out, std::string_view(reference).substr(0, 1),
+                        reference.empty() ? std::string_view() : std::string_view(reference).substr(1));
         reference.clear();
         inReference = false;
-      } else if (c != '(') {
+      } else if (c != '(' && c != '@') {
         reference += c;
       }
-    } else if (c != '(' && c != ')') {
-      out += c;
+      continue;
+    }
+    // Plain text goes up to the next mark at once; parentheses outside a reference are dropped.
+    const size_t marca = ProximaMarca(aTexto, i);
+    out.append(aTexto.substr(i, marca - i));
+    if (marca == aTexto.size()) break;
+    i = marca + 1;
+    if (aTexto[marca] != '@') continue;
+    // The usual "@x(NAME)" is read in place: the template's own text names the part and field,
+    // so their look-ups are remembered per template.
+    const size_t fecha = i + 2 <= aTexto.size() ? ProximaMarca(aTexto, i + 2) : aTexto.size();
+    if (i + 1 < aTexto.size() && !EhMarca(aTexto[i]) && aTexto[i + 1] == '(' && fecha < aTexto.size() &&
+        aTexto[fecha] == ')') {
+      AppendReference(out, aTexto.substr(i, 1), aTexto.substr(i + 2, fecha - i - 2));
+      i = fecha + 1;
+    } else {
+      inReference = true;
     }
   }
   return out;

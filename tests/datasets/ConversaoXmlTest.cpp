@@ -214,6 +214,11 @@ TEST_F(Conversao, Templates) {
       {"[@x(*)]", "[<e>1</e><ev></ev>av=\"\"]"},
       {"a(b)c", "abc"},
       {"", ""},
+      // References of other shapes read as their characters say.
+      {"@xe_X01)", "<e>1</e>"},
+      {"<a>@@x(e_X01)</a>", "<a><e>1</e></a>"},
+      {"@x(e(_X01)", "<e>1</e>"},
+      {"[@x(e_X01]", "["},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.texto);
