@@ -26,6 +26,23 @@ const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() cons
   return FCamposVerificados;
 }
 
+bool TXmlDataSetNFe::TemValorVisivel() const {
+  // A closed data set is left to the field reads, which fail with its own message.
+  if (!Active()) return true;
+  if (FVersaoInvisiveis != DefinitionVersion()) {
+    FCamposInvisiveis.clear();
+    FTemTagVazia = false;
+    for (size_t i = 0; i < FieldCount(); ++i) {
+      if (!XmlField(i).Visible()) FCamposInvisiveis.push_back(&XmlField(i));
+      else if (XmlField(i).GeraTagVazia()) FTemTagVazia = true;
+    }
+    FVersaoInvisiveis = DefinitionVersion();
+  }
+  size_t visiveis = CurrentRecordBytes();
+  for (const TXmlFieldNFe* campo : FCamposInvisiveis) visiveis -= campo->TextView().size();
+  return visiveis > 0;
+}
+
 // The typed accessors above rely on every field being a dictionary field.
 void TXmlDataSetNFe::CheckNewField(const TmoxField& aField) const {
   if (!dynamic_cast<const TXmlFieldNFe*>(&aField))

@@ -41,6 +41,12 @@ class TXmlDataSetNFe : public TmoxDataSet {
   }
   // The fields the record checks read (required or with allowed values), in field order.
   const std::vector<const TXmlFieldNFe*>& CamposVerificados() const;
+  // True when a visible field of the current record holds a value. Told by the record's size
+  // less its few invisible values, not by reading every field.
+  bool TemValorVisivel() const;
+  // True when no field of the current record writes anything: no visible value and no visible
+  // field that writes its empty tag. Any group of this record's fields is then empty.
+  bool SemSaida() const { return !TemValorVisivel() && !FTemTagVazia; }
 
  protected:
   void CheckNewField(const TmoxField& aField) const override;
@@ -53,6 +59,9 @@ class TXmlDataSetNFe : public TmoxDataSet {
   std::string FXMLKeyField;
   mutable std::vector<const TXmlFieldNFe*> FCamposVerificados;
   mutable uint64_t FVersaoVerificados = UINT64_MAX;
+  mutable std::vector<const TXmlFieldNFe*> FCamposInvisiveis;
+  mutable uint64_t FVersaoInvisiveis = UINT64_MAX;
+  mutable bool FTemTagVazia = false;
 };
 
 }  // namespace mox

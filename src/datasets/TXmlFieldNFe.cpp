@@ -33,6 +33,12 @@ void TXmlFieldNFe::SetEnum(std::string_view aValue) {
   Redefined();
 }
 
+void TXmlFieldNFe::MontaMarcas() const {
+  const std::string_view tag = std::string_view(FieldName()).substr(0, FieldName().find('_'));
+  FMarcas.clear();
+  FMarcas.append("<").append(tag).append("></").append(tag).append(">");
+}
+
 std::string TXmlFieldNFe::SufixoDica() const { return fDica.empty() ? std::string() : " Dica: " + fDica; }
 
 void TXmlFieldNFe::ValidarConteudo() const {

@@ -20,10 +20,19 @@ class TXmlFieldNFe : public TmoxField {
     FElemento = FTpNode == "elemento";
   }
   bool IsElemento() const { return FElemento; }
+  // "<tag></tag>", the tag being the name up to the first underscore ("cUF_B02" gives "cUF").
+  // Worked out once the field belongs to a data set, whose fields keep their names.
+  std::string_view Marcas() const {
+    if (FMarcas.empty() || !DataSet()) MontaMarcas();
+    return FMarcas;
+  }
   const std::string& TagXml() const { return FTagXML; }
   void SetTagXml(std::string aValue) { FTagXML = std::move(aValue); }
   bool GeraTagVazia() const { return FGeraTagVazia; }
-  void SetGeraTagVazia(bool aValue) { FGeraTagVazia = aValue; }
+  void SetGeraTagVazia(bool aValue) {
+    FGeraTagVazia = aValue;
+    Redefined();
+  }
   const std::string& Dica() const { return fDica; }
   void SetDica(std::string aValue) { fDica = std::move(aValue); }
   const std::string& DiretorioLogErro() const { return FDiretorioLogErro; }
@@ -46,6 +55,8 @@ class TXmlFieldNFe : public TmoxField {
   size_t TextLength(std::string_view aValue) const override;
 
  private:
+  void MontaMarcas() const;
+  mutable std::string FMarcas;
   std::vector<std::string> fEnum;
   std::string FTpNode;
   bool FElemento = false;

@@ -70,13 +70,17 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
                                          const std::function<std::string()>& aDevolucao) {
   std::string xml;
   TXmlDataSetNFe& item = *H();
+  // Room for usual items at once: the text then does not grow item by item.
+  xml.reserve(item.RecordCount() * 2048);
   for (item.First(); !item.Eof(); item.Next()) {
     // The item-level data sets follow the current item through their links.
     xml += "<det ";
     xml += ConvertFieldParaXML(item, "nItem_H02");
     xml += '>';
     xml += ConvPartI();
-    xml += "<imposto>" + aImpostos() + "</imposto>";
+    xml += "<imposto>";
+    xml += aImpostos();
+    xml += "</imposto>";
     if (aDevolucao) xml += aDevolucao();
     xml += ConvPartV();
     xml += "</det>";
@@ -115,18 +119,22 @@ std::string TmoxDS_pl005a::ConverteTransporte(bool aComVagaoEBalsa) {
   return xml + "</transp>";
 }
 
-std::string TmoxDS_pl005a::ConverteCombustivel(std::initializer_list<std::string_view> aCampos,
-                                               std::initializer_list<std::string_view> aCIDE,
+std::string TmoxDS_pl005a::ConverteCombustivel(const TCamposXml& aCampos, const TCamposXml& aCIDE,
                                                const std::string& aFinal) {
   TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  if (aFinal.empty() && GrupoSemSaida(combustivel, {&aCampos, &aCIDE})) return {};
   return EnvolverSePreenchido("comb", ConvertFieldsParaXML(combustivel, aCampos) +
                                           EnvolverSePreenchido("CIDE", ConvertFieldsParaXML(combustivel, aCIDE)) +
                                           aFinal);
 }
 
-std::string TmoxDS_pl005a::CamposICMSComb() {
-  return ConvertFieldsParaXML(FindDataSet("L1"), {"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112", "vICMSST_L113"});
-}
+namespace {
+
+const TCamposXml kCamposICMSComb{"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112", "vICMSST_L113"};
+
+}  // namespace
+
+std::string TmoxDS_pl005a::CamposICMSComb() { return ConvertFieldsParaXML(FindDataSet("L1"), kCamposICMSComb); }
 
 // --- Base group converters ----------------------------------------------------------------------
 
@@ -224,14 +232,16 @@ std::string TmoxDS_pl005a::ConvPartK() { return Registros(*K(), "med"); }
 std::string TmoxDS_pl005a::ConvPartL() { return Registros(*L(), "arma"); }
 
 std::string TmoxDS_pl005a::ConvPartL1() {
+  static const TCamposXml kCampos{"cProdANP_L102", "CODIF_L103", "qTemp_L104"};
+  static const TCamposXml kCIDE{"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"};
+  static const TCamposXml kInter{"vBCICMSSTDest_L115", "vICMSSTDest_L116"};
+  static const TCamposXml kCons{"vBCICMSSTCons_L118", "vICMSSTCons_L119", "UFcons_L120"};
   TXmlDataSetNFe& combustivel = FindDataSet("L1");
-  return ConverteCombustivel(
-      {"cProdANP_L102", "CODIF_L103", "qTemp_L104"}, {"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"},
-      ICMSComb() +
-          EnvolverSePreenchido("ICMSInter",
-                               ConvertFieldsParaXML(combustivel, {"vBCICMSSTDest_L115", "vICMSSTDest_L116"})) +
-          EnvolverSePreenchido("ICMSCons", ConvertFieldsParaXML(combustivel, {"vBCICMSSTCons_L118", "vICMSSTCons_L119",
-                                                                              "UFcons_L120"})));
+  // Most items are no fuel: nothing to write, once the names are known good.
+  if (GrupoSemSaida(combustivel, {&kCamposICMSComb, &kInter, &kCons})) return ConverteCombustivel(kCampos, kCIDE, {});
+  return ConverteCombustivel(kCampos, kCIDE,
+                             ICMSComb() + EnvolverSePreenchido("ICMSInter", ConvertFieldsParaXML(combustivel, kInter)) +
+                                 EnvolverSePreenchido("ICMSCons", ConvertFieldsParaXML(combustivel, kCons)));
 }
 
 std::string TmoxDS_pl005a::ICMSComb() { return EnvolverSePreenchido("ICMS", CamposICMSComb()); }

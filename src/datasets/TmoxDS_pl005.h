@@ -94,8 +94,7 @@ class TmoxDS_pl005a : public TmoxNFeCustomDataSet {
   std::string ConverteIdentificacao(std::initializer_list<std::string_view> aAntes,
                                     std::initializer_list<std::string_view> aDepois, bool aReferenciasNoFim);
   // The fuel group of 2.00 and 3.10: fuel fields, CIDE, and what aFinal adds inside comb.
-  std::string ConverteCombustivel(std::initializer_list<std::string_view> aCampos,
-                                  std::initializer_list<std::string_view> aCIDE, const std::string& aFinal);
+  std::string ConverteCombustivel(const TCamposXml& aCampos, const TCamposXml& aCIDE, const std::string& aFinal);
   std::string CamposICMSComb();
 };
 

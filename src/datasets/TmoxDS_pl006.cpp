@@ -63,8 +63,9 @@ std::string TmoxDS_pl006e::ProdutoLeiaute200(bool aComFCI) {
 std::string TmoxDS_pl006e::ConvPartI() { return ProdutoLeiaute200(false); }
 
 std::string TmoxDS_pl006e::ConvPartL1() {
-  return ConverteCombustivel({"cProdANP_L102", "CODIF_L103", "qTemp_L104", "UFCons_L120"},
-                             {"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"}, {});
+  static const TCamposXml kCampos{"cProdANP_L102", "CODIF_L103", "qTemp_L104", "UFCons_L120"};
+  static const TCamposXml kCIDE{"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"};
+  return ConverteCombustivel(kCampos, kCIDE, {});
 }
 
 std::string TmoxDS_pl006e::ConvPartN() { return ConverteICMS(*this, *N(), ICMS_pl006e()); }

@@ -4,6 +4,9 @@ namespace mox {
 
 namespace {
 
+// Room for a usual product group, taken at once instead of growing piece by piece.
+constexpr size_t kTamanhoProduto = 1024;
+
 // The 3.10 ICMS totals; aUFDestino adds the totals of the ICMS shared with the destination state.
 std::string ICMSTot310(bool aUFDestino) {
   std::string modelo = "<ICMSTot>@w(vBC_W03)@w(vICMS_W04)@w(vICMSDeson_W04a)";
@@ -82,16 +85,28 @@ std::string TmoxDS_pl008a::ConvPartItens() {
 }
 
 std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
-  std::string xml = "<prod>" + ConvertFieldsParaXML(*I(), {"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05"});
+  static const TCamposXml kProduto{"cProd_I02", "cEAN_I03", "xProd_I04", "NCM_I05"};
+  static const TCamposXml kComercial{"EXTIPI_I06", "CFOP_I08",     "uCom_I09",  "qCom_I10",     "vUnCom_I10a",
+                                     "vProd_I11",  "cEANTrib_I12", "uTrib_I13", "qTrib_I14",    "vUnTrib_I14a",
+                                     "vFrete_I15", "vSeg_I16",     "vDesc_I17", "vOutro_I17a", "indTot_I17b"};
+  static const TCamposXml kPedido{"xPed_I60", "nItemPed_I61", "nFCI_I70"};
+  TXmlDataSetNFe& produto = *I();
+  std::string xml;
+  xml.reserve(kTamanhoProduto);
+  xml = "<prod>";
+  AppendFieldsParaXML(xml, produto, kProduto);
   xml += ConvPartNVE();
-  if (aComCEST) xml += ConvertFieldParaXML(*I(), "CEST_I05c");
-  xml += ConvertFieldsParaXML(
-      *I(), {"EXTIPI_I06", "CFOP_I08", "uCom_I09", "qCom_I10", "vUnCom_I10a", "vProd_I11", "cEANTrib_I12", "uTrib_I13",
-             "qTrib_I14", "vUnTrib_I14a", "vFrete_I15", "vSeg_I16", "vDesc_I17", "vOutro_I17a", "indTot_I17b"});
+  if (aComCEST) AppendFieldParaXML(xml, produto, "CEST_I05c");
+  AppendFieldsParaXML(xml, produto, kComercial);
   xml += ConvDI();
   xml += ConvDetExport();
-  xml += ConvertFieldsParaXML(*I(), {"xPed_I60", "nItemPed_I61", "nFCI_I70"});
-  return xml + ConvPartJ() + ConvPartK() + ConvPartL() + ConvPartL1() + ConvPartL2() + "</prod>";
+  AppendFieldsParaXML(xml, produto, kPedido);
+  xml += ConvPartJ();
+  xml += ConvPartK();
+  xml += ConvPartL();
+  xml += ConvPartL1();
+  xml += ConvPartL2();
+  return xml += "</prod>";
 }
 
 std::string TmoxDS_pl008a::ConvPartI() { return ProdutoLeiaute310(false); }
@@ -104,8 +119,9 @@ std::string TmoxDS_pl008a::ConvPartNVE() {
 }
 
 std::string TmoxDS_pl008a::CombustivelLeiaute310(const std::string& aFinal) {
-  return ConverteCombustivel({"cProdANP_LA02", "pMixGN_LA03", "CODIF_LA04", "qTemp_LA05", "UFCons_LA06"},
-                             {"qBCProd_LA08", "vAliqProd_LA09", "vCIDE_LA10"}, aFinal);
+  static const TCamposXml kCampos{"cProdANP_LA02", "pMixGN_LA03", "CODIF_LA04", "qTemp_LA05", "UFCons_LA06"};
+  static const TCamposXml kCIDE{"qBCProd_LA08", "vAliqProd_LA09", "vCIDE_LA10"};
+  return ConverteCombustivel(kCampos, kCIDE, aFinal);
 }
 
 std::string TmoxDS_pl008a::ConvPartL1() { return CombustivelLeiaute310({}); }
@@ -115,10 +131,13 @@ std::string TmoxDS_pl008a::ConvPartL2() { return ConvertFieldParaXML(FindDataSet
 std::string TmoxDS_pl008a::ConvPartN() { return ConverteICMS(*this, *N(), ICMS_pl008a()); }
 
 std::string TmoxDS_pl008a::ConvPartUB() {
+  static const TCamposXml kDevolucao{"pDevol_UA02"};
+  static const TCamposXml kIPI{"vIPIDevol_UA04"};
   TXmlDataSetNFe& devolucao = FindDataSet("UB");
+  if (GrupoSemSaida(devolucao, {&kDevolucao, &kIPI})) return {};
   return EnvolverSePreenchido("impostoDevol",
-                              ConvertFieldParaXML(devolucao, "pDevol_UA02") +
-                                  EnvolverSePreenchido("IPI", ConvertFieldParaXML(devolucao, "vIPIDevol_UA04")));
+                              ConvertFieldsParaXML(devolucao, kDevolucao) +
+                                  EnvolverSePreenchido("IPI", ConvertFieldsParaXML(devolucao, kIPI)));
 }
 
 std::string TmoxDS_pl008a::ConvPartW() { return ConverteTotais(ICMSTot310(false), {MOX_ISSQNTOT_310}); }
@@ -126,9 +145,13 @@ std::string TmoxDS_pl008a::ConvPartW() { return ConverteTotais(ICMSTot310(false)
 // PIS and COFINS are optional from 3.10 on: an item without any of their values has none. An item
 // with values but no known code keeps the empty group, which the schema refuses, rather than
 // losing the values.
-std::string TmoxDS_pl008a::ConvPartQ() { return PossuiDadosCampo(*Q()) ? TmoxDS_pl006s::ConvPartQ() : std::string(); }
+std::string TmoxDS_pl008a::ConvPartQ() {
+  return Q()->TemValorVisivel() && PossuiDadosCampo(*Q()) ? TmoxDS_pl006s::ConvPartQ() : std::string();
+}
 
-std::string TmoxDS_pl008a::ConvPartS() { return PossuiDadosCampo(*S()) ? TmoxDS_pl006s::ConvPartS() : std::string(); }
+std::string TmoxDS_pl008a::ConvPartS() {
+  return S()->TemValorVisivel() && PossuiDadosCampo(*S()) ? TmoxDS_pl006s::ConvPartS() : std::string();
+}
 
 std::string TmoxDS_pl008a::ConvPartY() { return TmoxDS_pl006s::ConvPartY() + ConvPartYA(); }
 
@@ -155,9 +178,10 @@ std::string TmoxDS_pl008g::ConvPartW() { return ConverteTotais(ICMSTot310(true),
 std::string TmoxDS_pl008g::ConvPartI() { return ProdutoLeiaute310(true); }
 
 std::string TmoxDS_pl008g::ConvPartL1() {
-  const std::string encerrante = ConvertFieldsParaXML(
-      FindDataSet("L1"), {"nBico_LA12", "nBomba_LA13", "nTanque_LA14", "vEncIni_LA15", "vEncFin_LA16"});
-  return CombustivelLeiaute310(EnvolverSePreenchido("encerrante", encerrante));
+  static const TCamposXml kEncerrante{"nBico_LA12", "nBomba_LA13", "nTanque_LA14", "vEncIni_LA15", "vEncFin_LA16"};
+  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  if (GrupoSemSaida(combustivel, {&kEncerrante})) return CombustivelLeiaute310({});
+  return CombustivelLeiaute310(EnvolverSePreenchido("encerrante", ConvertFieldsParaXML(combustivel, kEncerrante)));
 }
 
 std::string TmoxDS_pl008g::ConvPartItens() {
@@ -174,11 +198,12 @@ std::string TmoxDS_pl008g::ConvPartYA() {
 }
 
 std::string TmoxDS_pl008g::convPartNA() {
-  return EnvolverSePreenchido(
-      "ICMSUFDest",
-      ConvertFieldsParaXML(FindDataSet("NA"),
-                           {"vBCUFDest_NA03", "pFCPUFDest_NA05", "pICMSUFDest_NA07", "pICMSInter_NA09",
-                            "pICMSInterPart_NA11", "vFCPUFDest_NA13", "vICMSUFDest_NA15", "vICMSUFRemet_NA17"}));
+  static const TCamposXml kPartilha{"vBCUFDest_NA03",      "pFCPUFDest_NA05",  "pICMSUFDest_NA07",
+                                    "pICMSInter_NA09",     "pICMSInterPart_NA11", "vFCPUFDest_NA13",
+                                    "vICMSUFDest_NA15",    "vICMSUFRemet_NA17"};
+  TXmlDataSetNFe& partilha = FindDataSet("NA");
+  if (GrupoSemSaida(partilha, {&kPartilha})) return {};
+  return EnvolverSePreenchido("ICMSUFDest", ConvertFieldsParaXML(partilha, kPartilha));
 }
 
 }  // namespace mox

@@ -125,11 +125,12 @@ std::string TmoxDS_pl009::ConvPartN() { return ConverteICMS(*this, *N(), ICMS_pl
 std::string TmoxDS_pl009::ConvPartO() { return ConverteIPI(*this, *O(), IPI_pl009()); }
 
 std::string TmoxDS_pl009::convPartNA() {
-  return EnvolverSePreenchido(
-      "ICMSUFDest", ConvertFieldsParaXML(FindDataSet("NA"), {"vBCUFDest_NA03", "vBCFCPUFDest_NA04", "pFCPUFDest_NA05",
-                                                             "pICMSUFDest_NA07", "pICMSInter_NA09",
-                                                             "pICMSInterPart_NA11", "vFCPUFDest_NA13",
-                                                             "vICMSUFDest_NA15", "vICMSUFRemet_NA17"}));
+  static const TCamposXml kPartilha{"vBCUFDest_NA03",   "vBCFCPUFDest_NA04",   "pFCPUFDest_NA05",
+                                    "pICMSUFDest_NA07", "pICMSInter_NA09",     "pICMSInterPart_NA11",
+                                    "vFCPUFDest_NA13",  "vICMSUFDest_NA15",    "vICMSUFRemet_NA17"};
+  TXmlDataSetNFe& partilha = FindDataSet("NA");
+  if (GrupoSemSaida(partilha, {&kPartilha})) return {};
+  return EnvolverSePreenchido("ICMSUFDest", ConvertFieldsParaXML(partilha, kPartilha));
 }
 
 std::string TmoxDS_pl009::InformacoesDoItem400(const std::string& aDepois) {

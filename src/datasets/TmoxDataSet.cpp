@@ -258,6 +258,17 @@ size_t TmoxDataSet::RecordCount() const {
   return Active() ? ViewSize() : 0;
 }
 
+size_t TmoxDataSet::CurrentRecordBytes() const {
+  if (Editing()) {
+    size_t bytes = 0;
+    for (const std::string& value : FPending) bytes += value.size();
+    return bytes;
+  }
+  if (FState == TDataSetState::dsInactive) CheckActive();
+  Fresh();
+  return FPos < ViewSize() ? FStore.ValueBytes(ViewRecord(FPos)) : 0;
+}
+
 size_t TmoxDataSet::RecNo() const {
   Fresh();
   if (!Active() || FState == TDataSetState::dsInsert || FPos >= ViewSize()) return 0;

@@ -111,6 +111,9 @@ class TmoxDataSet {
   void Post();
   void Cancel();
   bool Modified() const { return FModified; }
+  // The bytes of all the current record's values together (none without a current record): a
+  // reader of many fields learns at once that they are all empty.
+  size_t CurrentRecordBytes() const;
 
   // --- Master-detail. Field lists are names separated by ";". The link is in force while the
   // master source, the master fields and the index fields are all given.

@@ -37,7 +37,10 @@ class TmoxField {
     Redefined();
   }
   bool Visible() const { return FVisible; }
-  void SetVisible(bool aValue) { FVisible = aValue; }
+  void SetVisible(bool aValue) {
+    FVisible = aValue;
+    Redefined();
+  }
   // The field name unless a label was given.
   const std::string& DisplayLabel() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
   void SetDisplayLabel(std::string aLabel) { FDisplayLabel = std::move(aLabel); }

@@ -191,7 +191,9 @@ std::string TmoxNFeCustomDataSet::ConverterAuto() {
 
 std::string TmoxNFeCustomDataSet::MontarInfNFe(bool aComAutXML) {
   // One group after the other: the opening tag writes the key fields the later groups read.
-  std::string xml = ConvPartA();
+  std::string xml;
+  // The items take the most room: reserved once they are converted, below.
+  xml += ConvPartA();
   xml += ConvPartB();
   xml += ConvPartC();
   xml += ConvPartD();
@@ -199,7 +201,9 @@ std::string TmoxNFeCustomDataSet::MontarInfNFe(bool aComAutXML) {
   xml += ConvPartF();
   xml += ConvPartG();
   if (aComAutXML) xml += ConvAutXML();
-  xml += ConvPartItens();
+  const std::string itens = ConvPartItens();
+  xml.reserve(xml.size() + itens.size() + 4096);
+  xml += itens;
   xml += ConvPartW();
   xml += ConvPartX();
   xml += ConvPartY();

@@ -63,9 +63,7 @@ uint32_t TmoxRecordStore::Append(const std::vector<std::string>& aValues) {
 }
 
 size_t TmoxRecordStore::BlockSize(uint32_t aRecord) const {
-  uint32_t end = 0;
-  if (FFieldCount > 0) std::memcpy(&end, FRecords[aRecord] + (FFieldCount - 1) * sizeof(uint32_t), sizeof end);
-  return FFieldCount * sizeof(uint32_t) + end;
+  return FFieldCount * sizeof(uint32_t) + ValueBytes(aRecord);
 }
 
 void TmoxRecordStore::Replace(uint32_t aRecord, const std::vector<std::string>& aValues) {

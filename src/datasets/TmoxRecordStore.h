@@ -28,6 +28,13 @@ class TmoxRecordStore {
     return {block + FFieldCount * sizeof(uint32_t) + start, end - start};
   }
 
+  // The bytes of all of a record's values together.
+  size_t ValueBytes(uint32_t aRecord) const {
+    uint32_t end = 0;
+    if (FFieldCount > 0) std::memcpy(&end, FRecords[aRecord] + (FFieldCount - 1) * sizeof(uint32_t), sizeof end);
+    return end;
+  }
+
   // Stores a new record and returns its number.
   uint32_t Append(const std::vector<std::string>& aValues);
   void Replace(uint32_t aRecord, const std::vector<std::string>& aValues);

@@ -1,6 +1,7 @@
 #include "datasets/TmoxXMLDataSetNFe.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 
 #include "base/EmoxException.h"
@@ -54,6 +55,11 @@ int LinkDepth(const TmoxDataSet& aDataSet) {
 }
 
 }  // namespace
+
+TCamposXml::TCamposXml(std::initializer_list<std::string_view> aNomes) : fNomes(aNomes) {
+  static std::atomic<size_t> proximo{0};
+  fNumero = proximo++;
+}
 
 TmoxXMLDataSetNFe::TmoxXMLDataSetNFe() = default;
 
@@ -217,6 +223,7 @@ namespace {
 
 constexpr size_t kCamposLembrados = 2048;  // powers of two
 constexpr size_t kPartesLembradas = 128;
+constexpr size_t kListasLembradas = 256;
 
 size_t Posicao(const void* a, const void* b, size_t aTamanho) {
   const uint64_t h = (reinterpret_cast<uintptr_t>(a) * 0x9E3779B97F4A7C15ull) ^
@@ -237,6 +244,42 @@ bool MesmaParte(std::string_view aName, std::string_view aStored) {
 void TmoxXMLDataSetNFe::EsqueceBuscas() const {
   fCamposLembrados.assign(kCamposLembrados, {});
   fPartesLembradas.assign(kPartesLembradas, {});
+  fListasLembradas.assign(kListasLembradas, {});
+  fListasFixas.clear();
+}
+
+const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(
+    const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const {
+  if (fListasLembradas.empty()) EsqueceBuscas();
+  // Lists built on the stack may share an address: their first name tells them apart.
+  const void* primeiro = aFields.empty() ? nullptr : aFields.front().data();
+  TListaLembrada& lista = fListasLembradas[Posicao(&aDs, aFields.data(), kListasLembradas) ^
+                                           Posicao(primeiro, nullptr, kListasLembradas)];
+  bool mesma = lista.ds == &aDs && lista.lista == aFields.data() && lista.versao == aDs.DefinitionVersion() &&
+               lista.nomes.size() == aFields.size();
+  for (size_t i = 0; mesma && i < aFields.size(); ++i) mesma = lista.nomes[i] == aFields[i];
+  if (mesma) return lista;
+  Resolve(lista, aDs, aFields);
+  lista.lista = aFields.data();
+  lista.nomes.assign(aFields.begin(), aFields.end());
+  return lista;
+}
+
+const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaFixa(const TXmlDataSetNFe& aDs,
+                                                                      const TCamposXml& aFields) const {
+  if (aFields.Numero() >= fListasFixas.size()) fListasFixas.resize(aFields.Numero() + 1);
+  TListaLembrada& lista = fListasFixas[aFields.Numero()];
+  if (lista.ds != &aDs || lista.versao != aDs.DefinitionVersion()) Resolve(lista, aDs, aFields.Nomes());
+  return lista;
+}
+
+void TmoxXMLDataSetNFe::Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aDs,
+                                std::span<const std::string_view> aFields) const {
+  aLista.ds = &aDs;
+  aLista.versao = aDs.DefinitionVersion();
+  aLista.itens.resize(aFields.size());
+  for (size_t i = 0; i < aFields.size(); ++i)
+    aLista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
 }
 
 TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {

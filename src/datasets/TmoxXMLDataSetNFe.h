@@ -19,6 +19,20 @@
 
 namespace mox {
 
+// A list of field names that lives as long as the program (a converter's static table): the
+// container resolves it once per data set and dictionary, knowing it by its number alone.
+class TCamposXml {
+ public:
+  TCamposXml(std::initializer_list<std::string_view> aNomes);
+  std::span<const std::string_view> Nomes() const { return fNomes; }
+  // Numbers the lists from 0 in the order they are made.
+  size_t Numero() const { return fNumero; }
+
+ private:
+  std::vector<std::string_view> fNomes;
+  size_t fNumero;
+};
+
 class TmoxXMLDataSetNFe {
  public:
   TmoxXMLDataSetNFe();
@@ -74,6 +88,17 @@ class TmoxXMLDataSetNFe {
   std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const std::vector<std::string>& aFields) const;
   std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
   std::string ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const;
+  // The same, appended to aOut: a group is built in one text, without a text per piece.
+  void AppendFieldParaXML(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aNameField) const;
+  void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                           std::initializer_list<std::string_view> aFields) const;
+  void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  void AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  std::string ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  // True when a group of aDs's fields writes nothing for the current record; every name of the
+  // lists must still be a field of aDs (failing as their conversion would).
+  bool GrupoSemSaida(const TXmlDataSetNFe& aDs, std::initializer_list<const TCamposXml*> aListas) const;
+  void AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
   // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
   std::string ParserConverter(std::string_view aTexto) const;
 
@@ -105,9 +130,10 @@ class TmoxXMLDataSetNFe {
   std::unique_ptr<TXmlDataSetNFe> CreateDataSet(xmlNodePtr aNode);
   void AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet);
   void AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const;
+  // One field of a list given by texts; aOut holds only that list.
   void AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const;
   void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
-  void AppendReference(std::string& aOut, std::string_view aReference) const;
+  void AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const;
   [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
   // Remembered look-ups of CampoDoDataSet and DataSetOrNull; emptied with the dictionary.
   struct TCampoLembrado {
@@ -121,8 +147,27 @@ class TmoxXMLDataSetNFe {
     size_t tamanho = 0;
     TXmlDataSetNFe* ds = nullptr;
   };
+  // A list of field names resolved at once: known again by the list's address, its data set
+  // and the texts of its names (a list rebuilt in the same place with other names is another).
+  struct TListaLembrada {
+    const TXmlDataSetNFe* ds = nullptr;
+    const void* lista = nullptr;
+    uint64_t versao = 0;  // of the data set's definitions
+    std::vector<std::string> nomes;
+    struct TItem {
+      const TXmlFieldNFe* campo = nullptr;  // null for a name the data set lacks
+      bool estrangeiro = false;             // the foreign identifier, completed when absent
+    };
+    std::vector<TItem> itens;
+  };
+  const TListaLembrada& ListaDoDataSet(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  const TListaLembrada& ListaFixa(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
+  void Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
+  void AppendLista(std::string& aOut, const TListaLembrada& aLista, std::span<const std::string_view> aFields) const;
   mutable std::vector<TCampoLembrado> fCamposLembrados;
   mutable std::vector<TParteLembrada> fPartesLembradas;
+  mutable std::vector<TListaLembrada> fListasLembradas;
+  mutable std::vector<TListaLembrada> fListasFixas;  // by the number of the TCamposXml
   void EsqueceBuscas() const;
 
   std::unordered_map<std::string, int64_t> fHandles;

@@ -9,17 +9,20 @@ namespace mox {
 
 namespace {
 
-// The tag of a field is its name up to the first underscore ("cUF_B02" gives "cUF").
-std::string_view TagOf(std::string_view aFieldName) { return aFieldName.substr(0, aFieldName.find('_')); }
+bool EhMarca(char c) { return c == '@' || c == '(' || c == ')'; }
 
-// Room for aMore bytes, growing geometrically: the pieces of a field then land without a move.
-void Reserva(std::string& aOut, size_t aMore) {
-  if (aOut.capacity() - aOut.size() < aMore) aOut.reserve(std::max(aOut.capacity() * 2, aOut.size() + aMore + 64));
+// The position of the next "@", "(" or ")" from aDe; the size of the text when there is none.
+size_t ProximaMarca(std::string_view aTexto, size_t aDe) {
+  while (aDe < aTexto.size() && !EhMarca(aTexto[aDe])) ++aDe;
+  return aDe;
 }
 
-char* Copia(char* aDestino, std::string_view aTexto) {
-  std::memcpy(aDestino, aTexto.data(), aTexto.size());
-  return aDestino + aTexto.size();
+// The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a foreign
+// one: aLista is what the field list wrote so far.
+void CompletaEstrangeiro(std::string& aOut, std::string_view aLista) {
+  if (aLista.find("<CNPJ>") == std::string_view::npos && aLista.find("<CPF>") == std::string_view::npos &&
+      aLista.find("<idEstrangeiro>") == std::string_view::npos)
+    aOut += "<idEstrangeiro/>";
 }
 
 }  // namespace
@@ -30,47 +33,24 @@ void TmoxXMLDataSetNFe::AppendValorXML(std::string& aOut, std::string_view aValo
 
 void TmoxXMLDataSetNFe::AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const {
   const std::string_view value = aField.TextView();
-  if (!aField.Visible() || SameName(value, "NULL")) return;
-  if (!aField.GeraTagVazia() && value.empty()) return;
-  const std::string_view tag = TagOf(aField.FieldName());
-  const bool elemento = aField.IsElemento();
-  const size_t tamanho = elemento ? 2 * tag.size() + value.size() + 5 : tag.size() + value.size() + 3;
-  Reserva(aOut, tamanho);
-  if (fValoresComoDigitados) {
-    // The value goes as it is: the whole field is laid down in place, piece by piece.
-    const size_t inicio = aOut.size();
-    aOut.resize(inicio + tamanho);
-    char* p = aOut.data() + inicio;
-    if (elemento) {
-      *p++ = '<';
-      p = Copia(p, tag);
-      *p++ = '>';
-      p = Copia(p, value);
-      *p++ = '<';
-      *p++ = '/';
-      p = Copia(p, tag);
-      *p = '>';
-    } else {
-      p = Copia(p, tag);
-      *p++ = '=';
-      *p++ = '"';
-      p = Copia(p, value);
-      *p = '"';
-    }
-    return;
-  }
-  if (elemento) {
-    aOut += '<';
-    aOut += tag;
-    aOut += '>';
-    AppendValorXML(aOut, value);
-    aOut += "</";
-    aOut += tag;
-    aOut += '>';
+  if (!aField.Visible()) return;
+  if (value.empty() ? !aField.GeraTagVazia() : value.size() == 4 && SameName(value, "NULL")) return;
+  // "<tag></tag>": the opening is the tag and two marks, the closing one more.
+  const std::string_view marcas = aField.Marcas();
+  const size_t tag = (marcas.size() - 5) / 2;
+  if (aField.IsElemento()) {
+    aOut.append(marcas.data(), tag + 2);
+    if (fValoresComoDigitados)
+      aOut.append(value);
+    else
+      AppendValorXML(aOut, value);
+    aOut.append(marcas.data() + tag + 2, tag + 3);
   } else {
-    aOut += tag;
-    aOut += "=\"";
-    AppendValorXML(aOut, value);
+    aOut.append(marcas.data() + 1, tag).append("=\"");
+    if (fValoresComoDigitados)
+      aOut.append(value);
+    else
+      AppendValorXML(aOut, value);
     aOut += '"';
   }
 }
@@ -96,11 +76,65 @@ void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe&
     field = nullptr;
   }
   if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aName}, fDiretorioLogErro);
-  // The schema wants a recipient identifier even when there is neither CNPJ, CPF nor a
-  // foreign one.
-  if (SameName(aName, "idEstrangeiro_E03a") && aOut.find("<CNPJ>") == std::string::npos &&
-      aOut.find("<CPF>") == std::string::npos && aOut.find("<idEstrangeiro>") == std::string::npos)
-    aOut += "<idEstrangeiro/>";
+  if (SameName(aName, "idEstrangeiro_E03a")) CompletaEstrangeiro(aOut, aOut);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                           std::string_view aNameField) const {
+  const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
+  if (!field)
+    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  AppendFieldXml(aOut, *field);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            std::initializer_list<std::string_view> aFields) const {
+  AppendFieldsParaXML(aOut, aDs, std::span<const std::string_view>(aFields.begin(), aFields.size()));
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            std::span<const std::string_view> aFields) const {
+  AppendLista(aOut, ListaDoDataSet(aDs, aFields), aFields);
+}
+
+void TmoxXMLDataSetNFe::AppendFieldsParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
+                                            const TCamposXml& aFields) const {
+  AppendLista(aOut, ListaFixa(aDs, aFields), aFields.Nomes());
+}
+
+std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const {
+  std::string out;
+  AppendFieldsParaXML(out, aDs, aFields);
+  return out;
+}
+
+bool TmoxXMLDataSetNFe::GrupoSemSaida(const TXmlDataSetNFe& aDs,
+                                      std::initializer_list<const TCamposXml*> aListas) const {
+  for (const TCamposXml* campos : aListas) {
+    const TListaLembrada& lista = ListaFixa(aDs, *campos);
+    for (size_t i = 0; i < lista.itens.size(); ++i)
+      if (!lista.itens[i].campo)
+        throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {campos->Nomes()[i]},
+                                                           fDiretorioLogErro);
+  }
+  return aDs.SemSaida();
+}
+
+void TmoxXMLDataSetNFe::AppendLista(std::string& aOut, const TListaLembrada& aLista,
+                                    std::span<const std::string_view> aFields) const {
+  const size_t inicio = aOut.size();
+  for (size_t i = 0; i < aFields.size(); ++i) {
+    const TListaLembrada::TItem& item = aLista.itens[i];
+    bool escrito = item.campo != nullptr;
+    try {
+      if (escrito) AppendFieldXml(aOut, *item.campo);
+    } catch (const std::exception&) {
+      escrito = false;
+    }
+    if (!escrito)
+      throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aFields[i]}, fDiretorioLogErro);
+    if (item.estrangeiro) CompletaEstrangeiro(aOut, std::string_view(aOut).substr(inicio));
+  }
 }
 
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
@@ -111,7 +145,7 @@ std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
                                                     std::span<const std::string_view> aFields) const {
   std::string out;
-  for (std::string_view name : aFields) AppendFieldsXml(out, aDs, name);
+  AppendFieldsParaXML(out, aDs, aFields);
   return out;
 }
 
@@ -123,16 +157,15 @@ std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
 }
 
 void TmoxXMLDataSetNFe::AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const {
-  bool hasValue = false;
-  for (size_t i = 0; i < aDataSet.FieldCount() && !hasValue; ++i) {
-    const TXmlFieldNFe& field = aDataSet.XmlField(i);
-    hasValue = field.Visible() && !field.TextView().empty();
-  }
-  if (!hasValue) return;
+  if (!aDataSet.TemValorVisivel()) return;
   const std::string& tag = aDataSet.TagXML();
   if (!tag.empty()) aOut.append("<").append(tag).append(">");
   for (size_t i = 0; i < aDataSet.FieldCount(); ++i) AppendFieldXml(aOut, aDataSet.XmlField(i));
   if (!tag.empty()) aOut.append("</").append(tag).append(">");
+}
+
+void TmoxXMLDataSetNFe::AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const {
+  AppendDataSetXml(aOut, aDataSet);
 }
 
 std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aDataSet) const {
@@ -141,33 +174,48 @@ std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aData
   return out;
 }
 
-void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aReference) const {
-  const TXmlDataSetNFe& ds = FindDataSet(aReference.substr(0, 1));
-  const std::string_view fieldName = aReference.empty() ? aReference : aReference.substr(1);
-  if (fieldName == "*") return AppendDataSetXml(aOut, ds);
-  const TXmlFieldNFe* field = CampoDoDataSet(ds, fieldName);
-  if (!field)
-    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {fieldName}, fDiretorioLogErro);
+void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const {
+  const TXmlDataSetNFe& ds = FindDataSet(aParte);
+  if (aCampo == "*") return AppendDataSetXml(aOut, ds);
+  const TXmlFieldNFe* field = CampoDoDataSet(ds, aCampo);
+  if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aCampo}, fDiretorioLogErro);
   AppendFieldXml(aOut, *field);
 }
 
 std::string TmoxXMLDataSetNFe::ParserConverter(std::string_view aTexto) const {
-  std::string out, reference;
+  std::string out;
   out.reserve(aTexto.size());
+  std::string reference;  // a reference of any other shape, gathered character by character
   bool inReference = false;
-  for (char c : aTexto) {
-    if (c == '@') {
-      inReference = true;
-    } else if (inReference) {
+  size_t i = 0;
+  while (i < aTexto.size()) {
+    if (inReference) {
+      const char c = aTexto[i++];
       if (c == ')') {
-        AppendReference(out, reference);
+        AppendReference(out, std::string_view(reference).substr(0, 1),
+                        reference.empty() ? std::string_view() : std::string_view(reference).substr(1));
         reference.clear();
         inReference = false;
-      } else if (c != '(') {
+      } else if (c != '(' && c != '@') {
         reference += c;
       }
-    } else if (c != '(' && c != ')') {
-      out += c;
+      continue;
+    }
+    // Plain text goes up to the next mark at once; parentheses outside a reference are dropped.
+    const size_t marca = ProximaMarca(aTexto, i);
+    out.append(aTexto.substr(i, marca - i));
+    if (marca == aTexto.size()) break;
+    i = marca + 1;
+    if (aTexto[marca] != '@') continue;
+    // The usual "@x(NAME)" is read in place: the template's own text names the part and field,
+    // so their look-ups are remembered per template.
+    const size_t fecha = i + 2 <= aTexto.size() ? ProximaMarca(aTexto, i + 2) : aTexto.size();
+    if (i + 1 < aTexto.size() && !EhMarca(aTexto[i]) && aTexto[i + 1] == '(' && fecha < aTexto.size() &&
+        aTexto[fecha] == ')') {
+      AppendReference(out, aTexto.substr(i, 1), aTexto.substr(i + 2, fecha - i - 2));
+      i = fecha + 1;
+    } else {
+      inReference = true;
     }
   }
   return out;

@@ -9,6 +9,9 @@ namespace mox {
 
 namespace {
 
+// Room for a usual tax group, taken at once instead of growing piece by piece.
+constexpr size_t kTamanhoGrupo = 512;
+
 // The ICMS fields that several sub-groups share, in layout order.
 #define MOX_ICMS_PROPRIO "modBC_N13", "vBC_N15", "pICMS_N16", "vICMS_N17"
 #define MOX_ICMS_ST "modBCST_N18", "pMVAST_N19", "pRedBCST_N20", "vBCST_N21", "pICMSST_N22", "vICMSST_N23"
@@ -42,8 +45,17 @@ std::string_view Valor(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe
   return aDs.XmlFieldByName(aCampo).TextView();  // fails with the data set's message
 }
 
-std::string Grupo(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs, const TGrupoICMS& aGrupo) {
-  return Envolver(aGrupo.nome, aConversor.ConvertFieldsParaXML(aDs, aGrupo.campos));
+// "<tag>" and "</tag>" around what aEscreve appends to aOut.
+template <class F>
+void AppendEnvolvido(std::string& aOut, std::string_view aTag, F&& aEscreve) {
+  aOut.append("<").append(aTag).append(">");
+  aEscreve();
+  aOut.append("</").append(aTag).append(">");
+}
+
+void AppendGrupo(std::string& aOut, const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs,
+                 const TGrupoICMS& aGrupo) {
+  AppendEnvolvido(aOut, aGrupo.nome, [&] { aConversor.AppendFieldsParaXML(aOut, aDs, aGrupo.campos); });
 }
 
 // A two-digit code as a number; nothing for any other text.
@@ -62,7 +74,7 @@ struct TLeiautePIS {
   std::string_view envelope;
   std::string_view campoCST;
   std::array<std::string_view, 4> grupos;
-  std::array<std::vector<std::string_view>, 4> campos;
+  std::array<TCamposXml, 4> campos;
 };
 
 const TLeiautePIS kPIS{"PIS",
@@ -83,12 +95,16 @@ const TLeiautePIS kCOFINS{"COFINS",
 
 std::string ConvertePISouCOFINS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aDs,
                                 const TLeiautePIS& aLeiaute, TTabelaPIS aTabela) {
-  std::string grupo;
-  if (const std::optional<TGrupoPIS> escolhido = aTabela(Valor(aConversor, aDs, aLeiaute.campoCST))) {
-    const auto indice = static_cast<size_t>(*escolhido);
-    grupo = Envolver(aLeiaute.grupos[indice], aConversor.ConvertFieldsParaXML(aDs, aLeiaute.campos[indice]));
-  }
-  return Envolver(aLeiaute.envelope, grupo);
+  std::string xml;
+  xml.reserve(kTamanhoGrupo);
+  AppendEnvolvido(xml, aLeiaute.envelope, [&] {
+    if (const std::optional<TGrupoPIS> escolhido = aTabela(Valor(aConversor, aDs, aLeiaute.campoCST))) {
+      const auto indice = static_cast<size_t>(*escolhido);
+      AppendEnvolvido(xml, aLeiaute.grupos[indice],
+                      [&] { aConversor.AppendFieldsParaXML(xml, aDs, aLeiaute.campos[indice]); });
+    }
+  });
+  return xml;
 }
 
 }  // namespace
@@ -155,23 +171,32 @@ const TLeiauteICMS& ICMS_pl008a() {
 
 std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNFe& aN, const TLeiauteICMS& aLeiaute) {
   const std::string_view cst = Valor(aConversor, aN, "CST_N12");
-  std::string icms;
+  // The sub-group is written after "<ICMS>"; a later choice writes over the earlier one.
+  std::string xml;
+  xml.reserve(kTamanhoGrupo);
+  xml = "<ICMS>";
+  const size_t corpo = xml.size();
   if (const TGrupoICMS* grupo = GrupoDoCodigo(aLeiaute.porCST, cst)) {
     // Tax already retained by substitution turns an untaxed 41 into the ST-return group.
     const bool stRetido = cst == "41" && aLeiaute.completo &&
                           (!Valor(aConversor, aN, "vBCSTRet_N26").empty() ||
                            !Valor(aConversor, aN, "vICMSSTRet_N27").empty() ||
                            !Valor(aConversor, aN, "vBCSTDest_N31").empty());
-    icms = Grupo(aConversor, aN, stRetido ? (aLeiaute.st ? *aLeiaute.st : kICMSST) : *grupo);
+    AppendGrupo(xml, aConversor, aN, stRetido ? (aLeiaute.st ? *aLeiaute.st : kICMSST) : *grupo);
   }
-  if (!aLeiaute.completo) return Envolver("ICMS", icms);
-
-  if ((cst == "10" || cst == "90") && !Valor(aConversor, aN, "UFST_N24").empty())
-    icms = Grupo(aConversor, aN, aLeiaute.partilha ? *aLeiaute.partilha : kICMSPart);
-  if (const TGrupoICMS* simples = GrupoDoCodigo(aLeiaute.simplesNacional ? *aLeiaute.simplesNacional : kSimplesNacional,
-                                                Valor(aConversor, aN, "CSOSN_N12a")))
-    icms = Grupo(aConversor, aN, *simples);
-  return EnvolverSePreenchido("ICMS", icms);
+  if (aLeiaute.completo) {
+    if ((cst == "10" || cst == "90") && !Valor(aConversor, aN, "UFST_N24").empty()) {
+      xml.resize(corpo);
+      AppendGrupo(xml, aConversor, aN, aLeiaute.partilha ? *aLeiaute.partilha : kICMSPart);
+    }
+    if (const TGrupoICMS* simples = GrupoDoCodigo(
+            aLeiaute.simplesNacional ? *aLeiaute.simplesNacional : kSimplesNacional, Valor(aConversor, aN, "CSOSN_N12a"))) {
+      xml.resize(corpo);
+      AppendGrupo(xml, aConversor, aN, *simples);
+    }
+    if (xml.size() == corpo) return {};
+  }
+  return xml += "</ICMS>";
 }
 
 // --- IPI ----------------------------------------------------------------------------------------

@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace mox {
+#include "datasets/TmoxXMLDataSetNFe.h"
 
-class TmoxXMLDataSetNFe;
-class TXmlDataSetNFe;
+namespace mox {
 
 // --- ICMS.
 
@@ -17,7 +16,7 @@ class TXmlDataSetNFe;
 struct TGrupoICMS {
   std::vector<std::string_view> codigos;
   std::string_view nome;
-  std::vector<std::string_view> campos;
+  TCamposXml campos;
 };
 
 struct TLeiauteICMS {
@@ -42,8 +41,8 @@ std::string ConverteICMS(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetN
 // --- IPI.
 
 struct TLeiauteIPI {
-  std::vector<std::string_view> cabecalho;  // fields before the taxed/untaxed sub-group
-  std::vector<std::string_view> tributado;  // fields of IPITrib
+  TCamposXml cabecalho;  // fields before the taxed/untaxed sub-group
+  TCamposXml tributado;  // fields of IPITrib
 };
 
 const TLeiauteIPI& IPI_pl005a();

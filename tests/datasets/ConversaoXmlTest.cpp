@@ -2,7 +2,10 @@
 // opening tag writes back into the data sets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "LayoutDeTeste.h"
@@ -152,6 +155,36 @@ TEST_F(Conversao, NamesAreResolvedByTheirTextNotTheirAddress) {
   EXPECT_EQ(container.ParserConverter("@x(e_X01)"), "<e>3</e>");
 }
 
+TEST_F(Conversao, FieldListsAreKnownByTheirNamesNotTheirStorage) {
+  Set(*x, "e_X01", "1");
+  Set(*x, "a_X02", "2");
+  Set(*e, "xNome_E04", "Nome");
+  // One array holds different lists in turn, and the same list is asked of another data set.
+  std::vector<std::string_view> lista{"e_X01", "a_X02"};
+  struct Case {
+    std::vector<std::string_view> nomes;
+    TXmlDataSetNFe* ds;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {{"e_X01", "a_X02"}, x, "<e>1</e>a=\"2\""},
+      {{"a_X02", "e_X01"}, x, "a=\"2\"<e>1</e>"},
+      {{"e_X01", "E_X01"}, x, "<e>1</e><e>1</e>"},
+      {{"xNome_E04", "CNPJ_E02"}, e, "<xNome>Nome</xNome>"},
+      {{"e_X01", "a_X02"}, x, "<e>1</e>a=\"2\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    std::copy(c.nomes.begin(), c.nomes.end(), lista.begin());
+    EXPECT_EQ(container.ConvertFieldsParaXML(*c.ds, std::span<const std::string_view>(lista)),
+              c.expected);
+  }
+  lista = {"e_X01", "nada"};
+  EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>(
+                [&] { container.ConvertFieldsParaXML(*x, std::span<const std::string_view>(lista)); }),
+            "Campo nada não encontrado");
+}
+
 TEST_F(Conversao, WholeRecord) {
   x->SetTagXML("grupo");
   Set(*x, "inv_X05", "invisível");
@@ -161,6 +194,10 @@ TEST_F(Conversao, WholeRecord) {
   EXPECT_EQ(container.ConvertDataSetParaXML(*x), "<grupo><e>2</e>a=\"1\"<ev></ev>av=\"\"</grupo>");
   x->SetTagXML("");
   EXPECT_EQ(container.ConvertDataSetParaXML(*x), "<e>2</e>a=\"1\"<ev></ev>av=\"\"");
+  // Hiding the fields with values leaves only invisible ones: the record writes nothing.
+  x->FieldByName("e_X01").SetVisible(false);
+  x->FieldByName("a_X02").SetVisible(false);
+  EXPECT_EQ(container.ConvertDataSetParaXML(*x), "");
 }
 
 TEST_F(Conversao, Templates) {
@@ -177,6 +214,11 @@ TEST_F(Conversao, Templates) {
       {"[@x(*)]", "[<e>1</e><ev></ev>av=\"\"]"},
       {"a(b)c", "abc"},
       {"", ""},
+      // References of other shapes read as their characters say.
+      {"@xe_X01)", "<e>1</e>"},
+      {"<a>@@x(e_X01)</a>", "<a><e>1</e></a>"},
+      {"@x(e(_X01)", "<e>1</e>"},
+      {"[@x(e_X01]", "["},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.texto);
