@@ -123,7 +123,7 @@ void TmoxDataSet::Open() {
   if (Active()) return;
   FStale = false;
   FStore.Reset(FFields.size());
-  FPending.assign(FFields.size(), std::string());
+  FPending.Reset(FFields.size());
   FState = TDataSetState::dsBrowse;
   FModified = false;
   RebuildIndex();
@@ -162,7 +162,7 @@ void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
     throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
                                                   FDiretorioLogErro);
   }
-  FPending[aField].assign(aBytes);
+  FPending.Set(aField, aBytes);
   FModified = true;
   if (!FSources.empty()) NotifyDetails(aField);
 }
@@ -372,7 +372,7 @@ void TmoxDataSet::Append() {
   FinishPending();
   if (BeforeInsert) BeforeInsert(*this);
   FPosBeforeInsert = FPos;
-  for (auto& value : FPending) value.clear();
+  FPending.Clear();
   FState = TDataSetState::dsInsert;
   if (LinkInForce()) {
     // A new detail record belongs to the master's current record.
@@ -381,7 +381,7 @@ void TmoxDataSet::Append() {
       const TmoxField& from = master->Field(FMasterFieldIdx[i]);
       TmoxField& to = *FFields[FIndexFieldIdx[i]];
       if (from.DataType() == to.DataType())
-        FPending[to.Index()].assign(master->CurrentValue(from.Index()));
+        FPending.Set(to.Index(), master->CurrentValue(from.Index()));
       else
         to.SetAsString(from.AsString());
     }
@@ -431,6 +431,9 @@ void TmoxDataSet::Post() {
   }
   FState = TDataSetState::dsBrowse;
   FModified = false;
+  // Posted because the master moved: MasterChanged goes on to the master's records and their
+  // first one, so without details to tell, positioning on the new record first is lost work.
+  if (FFollowingMaster && !HasDetails()) return;
   UpdateView();
   PositionAt(record);
   NotifyDetails();

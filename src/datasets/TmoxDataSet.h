@@ -194,7 +194,7 @@ class TmoxDataSet {
   uint64_t FDefinitions = 0;
 
   TmoxRecordStore FStore;
-  std::vector<std::string> FPending;
+  TmoxPendingRecord FPending;
   uint32_t FEditRecord = 0;
   TDataSetState FState = TDataSetState::dsInactive;
   bool FModified = false;
