@@ -208,12 +208,8 @@ std::string_view TmoxDataSet::PendingKey(std::string& aKey) const {
   return aKey;
 }
 
-std::string_view TmoxDataSet::MasterKey() const {
+std::string_view TmoxDataSet::ComposedMasterKey() const {
   const TmoxDataSet* master = MasterDataSet();
-  // The usual link, one text field, is its stored value as it is.
-  if (FMasterFieldIdx.size() == 1 && master->Active() &&
-      master->FFields[FMasterFieldIdx[0]]->DataType() == TFieldType::ftString)
-    return master->CurrentValue(FMasterFieldIdx[0]);
   FKeyBuffer.clear();
   for (size_t i = 0; i < FMasterFieldIdx.size(); ++i) {
     if (i) FKeyBuffer += kKeySeparator;
@@ -247,7 +243,7 @@ void TmoxDataSet::UpdateView() {
   const std::string_view key = MasterKey();
   FViewMasterMoves = master->FMoves;
   // Details are told of every move of their master; most leave the key where it was.
-  if (FView && FViewGeneration == FIndex.Generation() && key == FViewKey) return;
+  if (FView && FViewGeneration == FIndex.Generation() && SameKey(key, FViewKey)) return;
   FView = &FIndex.Records(key);
   FViewKey.assign(key);
   FViewGeneration = FIndex.Generation();
@@ -532,7 +528,8 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
 }
 
 void TmoxDataSet::MasterChanged() {
-  if (!Active() || FFollowingMaster) return;
+  // Nothing is pending at or below a stale data set (editing refreshes first): it stays stale.
+  if (!Active() || FFollowingMaster || FStale) return;
   if (!IsPending(FState) && !PendingBelow()) return MarkStale();
   FlagScope following(FFollowingMaster);
   // A pending record belongs to the master record it was started under.

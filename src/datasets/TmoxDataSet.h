@@ -157,7 +157,15 @@ class TmoxDataSet {
   // The pending record's index key, built in aKey unless it is one stored value as it is.
   std::string_view PendingKey(std::string& aKey) const;
   // The master's current key for this detail; valid until the master or the key buffer changes.
-  std::string_view MasterKey() const;
+  // The usual link, one text field, is its stored value as it is.
+  std::string_view MasterKey() const {
+    const TmoxDataSet* master = MasterDataSet();
+    if (FMasterFieldIdx.size() == 1 && master->Active() &&
+        master->FFields[FMasterFieldIdx[0]]->DataType() == TFieldType::ftString)
+      return master->CurrentValue(FMasterFieldIdx[0]);
+    return ComposedMasterKey();
+  }
+  std::string_view ComposedMasterKey() const;
   bool LinkInForce() const { return !FMasterFieldIdx.empty(); }
 
   void RebuildIndex();
