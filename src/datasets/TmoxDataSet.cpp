@@ -244,8 +244,7 @@ void TmoxDataSet::UpdateView() {
   FViewMasterMoves = master->FMoves;
   // Details are told of every move of their master; most leave the key where it was.
   if (FView && FViewGeneration == FIndex.Generation() && SameKey(key, FViewKey)) return;
-  FView = &FIndex.Records(key);
-  FViewKey.assign(key);
+  FView = &FIndex.Records(key, FViewKey);
   FViewGeneration = FIndex.Generation();
 }
 
@@ -410,7 +409,7 @@ void TmoxDataSet::Post() {
   if (FState == TDataSetState::dsInsert) {
     record = FStore.Append(FPending);
     if (indexed) {
-      if (FView && FViewGeneration == FIndex.Generation() && newKey == FViewKey)
+      if (FView && FViewGeneration == FIndex.Generation() && SameKey(newKey, FViewKey))
         FIndex.AddTo(*FView, record);
       else
         FIndex.Add(newKey, record);

@@ -225,7 +225,9 @@ class TmoxDataSet {
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
   std::string FPostKey;  // the key of the record being posted
-  std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
+  // The key FView was looked up with, held by the index: read only while FViewGeneration is the
+  // index's generation.
+  std::string_view FViewKey;
   uint64_t FViewGeneration = 0;
   // Counts the changes of the current record (moves, and edits of values its details key on);
   // a detail's view holds while the count it was computed at stands.

@@ -45,6 +45,12 @@ class TmoxKeyIndex {
   // The records of a key; a key seen for the first time gets its (empty) group, so the
   // reference stays the group of that key, filled in place by later additions, until Clear.
   const std::vector<uint32_t>& Records(std::string_view aKey) { return Group(aKey).records; }
+  // The same, with the key as the group holds it: it stays as long as the records do.
+  const std::vector<uint32_t>& Records(std::string_view aKey, std::string_view& aHeldKey) {
+    TGroup& group = Group(aKey);
+    aHeldKey = group.key;
+    return group.records;
+  }
   // Changes only with Clear, the one thing that invalidates references from Records.
   uint64_t Generation() const { return FGeneration; }
 
