@@ -123,7 +123,7 @@ void TmoxDataSet::Open() {
   if (Active()) return;
   FStale = false;
   FStore.Reset(FFields.size());
-  FPending.assign(FFields.size(), std::string());
+  FPending.Reset(FFields.size());
   FState = TDataSetState::dsBrowse;
   FModified = false;
   RebuildIndex();
@@ -162,7 +162,7 @@ void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
     throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
                                                   FDiretorioLogErro);
   }
-  FPending[aField].assign(aBytes);
+  FPending.Set(aField, aBytes);
   FModified = true;
   if (!FSources.empty()) NotifyDetails(aField);
 }
@@ -208,12 +208,8 @@ std::string_view TmoxDataSet::PendingKey(std::string& aKey) const {
   return aKey;
 }
 
-std::string_view TmoxDataSet::MasterKey() const {
+std::string_view TmoxDataSet::ComposedMasterKey() const {
   const TmoxDataSet* master = MasterDataSet();
-  // The usual link, one text field, is its stored value as it is.
-  if (FMasterFieldIdx.size() == 1 && master->Active() &&
-      master->FFields[FMasterFieldIdx[0]]->DataType() == TFieldType::ftString)
-    return master->CurrentValue(FMasterFieldIdx[0]);
   FKeyBuffer.clear();
   for (size_t i = 0; i < FMasterFieldIdx.size(); ++i) {
     if (i) FKeyBuffer += kKeySeparator;
@@ -247,9 +243,8 @@ void TmoxDataSet::UpdateView() {
   const std::string_view key = MasterKey();
   FViewMasterMoves = master->FMoves;
   // Details are told of every move of their master; most leave the key where it was.
-  if (FView && FViewGeneration == FIndex.Generation() && key == FViewKey) return;
-  FView = &FIndex.Records(key);
-  FViewKey.assign(key);
+  if (FView && FViewGeneration == FIndex.Generation() && SameKey(key, FViewKey)) return;
+  FView = &FIndex.Records(key, FViewKey);
   FViewGeneration = FIndex.Generation();
 }
 
@@ -261,7 +256,7 @@ size_t TmoxDataSet::RecordCount() const {
 size_t TmoxDataSet::CurrentRecordBytes() const {
   if (Editing()) {
     size_t bytes = 0;
-    for (const std::string& value : FPending) bytes += value.size();
+    for (const uint32_t field : FPending.Written()) bytes += FPending[field].size();
     return bytes;
   }
   if (FState == TDataSetState::dsInactive) CheckActive();
@@ -383,7 +378,7 @@ void TmoxDataSet::Append() {
   FinishPending();
   if (BeforeInsert) BeforeInsert(*this);
   FPosBeforeInsert = FPos;
-  for (auto& value : FPending) value.clear();
+  FPending.Clear();
   FState = TDataSetState::dsInsert;
   if (LinkInForce()) {
     // A new detail record belongs to the master's current record.
@@ -392,7 +387,7 @@ void TmoxDataSet::Append() {
       const TmoxField& from = master->Field(FMasterFieldIdx[i]);
       TmoxField& to = *FFields[FIndexFieldIdx[i]];
       if (from.DataType() == to.DataType())
-        FPending[to.Index()].assign(master->CurrentValue(from.Index()));
+        FPending.Set(to.Index(), master->CurrentValue(from.Index()));
       else
         to.SetAsString(from.AsString());
     }
@@ -425,7 +420,7 @@ void TmoxDataSet::Post() {
   if (FState == TDataSetState::dsInsert) {
     record = FStore.Append(FPending);
     if (indexed) {
-      if (FView && FViewGeneration == FIndex.Generation() && newKey == FViewKey)
+      if (FView && FViewGeneration == FIndex.Generation() && SameKey(newKey, FViewKey))
         FIndex.AddTo(*FView, record);
       else
         FIndex.Add(newKey, record);
@@ -442,6 +437,9 @@ void TmoxDataSet::Post() {
   }
   FState = TDataSetState::dsBrowse;
   FModified = false;
+  // Posted because the master moved: MasterChanged goes on to the master's records and their
+  // first one, so without details to tell, positioning on the new record first is lost work.
+  if (FFollowingMaster && !HasDetails()) return;
   UpdateView();
   PositionAt(record);
   NotifyDetails();
@@ -540,7 +538,8 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
 }
 
 void TmoxDataSet::MasterChanged() {
-  if (!Active() || FFollowingMaster) return;
+  // Nothing is pending at or below a stale data set (editing refreshes first): it stays stale.
+  if (!Active() || FFollowingMaster || FStale) return;
   if (!IsPending(FState) && !PendingBelow()) return MarkStale();
   FlagScope following(FFollowingMaster);
   // A pending record belongs to the master record it was started under.

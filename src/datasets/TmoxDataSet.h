@@ -160,7 +160,15 @@ class TmoxDataSet {
   // The pending record's index key, built in aKey unless it is one stored value as it is.
   std::string_view PendingKey(std::string& aKey) const;
   // The master's current key for this detail; valid until the master or the key buffer changes.
-  std::string_view MasterKey() const;
+  // The usual link, one text field, is its stored value as it is.
+  std::string_view MasterKey() const {
+    const TmoxDataSet* master = MasterDataSet();
+    if (FMasterFieldIdx.size() == 1 && master->Active() &&
+        master->FFields[FMasterFieldIdx[0]]->DataType() == TFieldType::ftString)
+      return master->CurrentValue(FMasterFieldIdx[0]);
+    return ComposedMasterKey();
+  }
+  std::string_view ComposedMasterKey() const;
   bool LinkInForce() const { return !FMasterFieldIdx.empty(); }
 
   void RebuildIndex();
@@ -197,7 +205,7 @@ class TmoxDataSet {
   uint64_t FDefinitions = 0;
 
   TmoxRecordStore FStore;
-  std::vector<std::string> FPending;
+  TmoxPendingRecord FPending;
   uint32_t FEditRecord = 0;
   TDataSetState FState = TDataSetState::dsInactive;
   bool FModified = false;
@@ -220,7 +228,9 @@ class TmoxDataSet {
   int FDisableCount = 0;
   mutable std::string FKeyBuffer;
   std::string FPostKey;  // the key of the record being posted
-  std::string FViewKey;  // the key FView was looked up with, at FViewGeneration of the index
+  // The key FView was looked up with, held by the index: read only while FViewGeneration is the
+  // index's generation.
+  std::string_view FViewKey;
   uint64_t FViewGeneration = 0;
   // Counts the changes of the current record (moves, and edits of values its details key on);
   // a detail's view holds while the count it was computed at stands.

@@ -180,7 +180,6 @@ bool MayHoldControlBytes(std::string_view aValue) {
 }  // namespace
 
 void TmoxField::RefuseControlCharacters(std::string_view aValue) const {
-  if (!MayHoldControlBytes(aValue)) return;
   // XML 1.0 has no way to carry these (not even as references), so the note would be ill-formed.
   const auto bad = std::find_if(aValue.begin(), aValue.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -202,7 +201,7 @@ void TmoxField::SetAsString(std::string_view aValue) {
         throw EmoxDataSetException::CreateFmt("O conteúdo do campo %s excede o tamanho máximo de %d caracteres.",
                                               {FFieldName, FSize},
                                               FDataSet ? FDataSet->DiretorioLogErro() : std::string());
-      RefuseControlCharacters(aValue);
+      if (MayHoldControlBytes(aValue)) RefuseControlCharacters(aValue);
       return Store(aValue);
     case TFieldType::ftInteger:
       if (auto v = fv::ParseInteger(aValue)) return SetAsInteger(*v);

@@ -50,7 +50,7 @@ TmoxKeyIndex::TGroup& TmoxKeyIndex::Group(std::string_view aKey) {
   size_t i = hash & mask;
   for (; FSlots[i] != 0; i = (i + 1) & mask) {
     TGroup& group = *FGroups[FSlots[i] - 1];
-    if (group.hash == hash && group.key == aKey) return group;
+    if (group.hash == hash && SameKey(group.key, aKey)) return group;
   }
   if (FUsed == FGroups.size()) FGroups.push_back(std::make_unique<TGroup>());
   TGroup& group = *FGroups[FUsed++];

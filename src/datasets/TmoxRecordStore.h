@@ -12,6 +12,43 @@
 
 namespace mox {
 
+// The record being entered or edited: one text per field, and the fields written since it was
+// last cleared. Most new records get a value in two or three of their fields (the key the
+// after-insert hook fills); clearing and storing them touches only those.
+class TmoxPendingRecord {
+ public:
+  // Every field empty, aFieldCount fields.
+  void Reset(size_t aFieldCount) {
+    FValues.assign(aFieldCount, std::string());
+    FWritten.assign(aFieldCount, 0);
+    FWrittenList.clear();
+  }
+  void Clear() {
+    for (uint32_t field : FWrittenList) {
+      FValues[field].clear();
+      FWritten[field] = 0;
+    }
+    FWrittenList.clear();
+  }
+  std::string_view operator[](size_t aField) const { return FValues[aField]; }
+  void Set(size_t aField, std::string_view aValue) {
+    FValues[aField].assign(aValue);
+    if (!FWritten[aField]) {
+      FWritten[aField] = 1;
+      FWrittenList.push_back(static_cast<uint32_t>(aField));
+    }
+  }
+  size_t Size() const { return FValues.size(); }
+  // The fields that may hold a value, in the order they were first written.
+  const std::vector<uint32_t>& Written() const { return FWrittenList; }
+  bool WasWritten(size_t aField) const { return FWritten[aField] != 0; }
+
+ private:
+  std::vector<std::string> FValues;
+  std::vector<uint8_t> FWritten;
+  std::vector<uint32_t> FWrittenList;
+};
+
 class TmoxRecordStore {
  public:
   // Drops every record; records from now on have aFieldCount values.
@@ -36,16 +73,17 @@ class TmoxRecordStore {
   }
 
   // Stores a new record and returns its number.
-  uint32_t Append(const std::vector<std::string>& aValues);
-  void Replace(uint32_t aRecord, const std::vector<std::string>& aValues);
-  // Copies a record's values into aValues (sized to the field count).
-  void Load(uint32_t aRecord, std::vector<std::string>& aValues) const;
+  uint32_t Append(const TmoxPendingRecord& aValues);
+  void Replace(uint32_t aRecord, const TmoxPendingRecord& aValues);
+  // Copies a record's values into aValues; every non-empty value counts as written.
+  void Load(uint32_t aRecord, TmoxPendingRecord& aValues) const;
 
  private:
+  static size_t DataSize(const TmoxPendingRecord& aValues);
   // A new block holding the values.
-  char* Encode(const std::vector<std::string>& aValues);
+  char* Encode(const TmoxPendingRecord& aValues);
   // Offsets and bytes of the values into a block large enough for them.
-  void Write(char* aBlock, const std::vector<std::string>& aValues) const;
+  void Write(char* aBlock, const TmoxPendingRecord& aValues) const;
   size_t BlockSize(uint32_t aRecord) const;
   char* Allocate(size_t aSize);
 

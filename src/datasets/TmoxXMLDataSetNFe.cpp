@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <filesystem>
 
 #include "base/EmoxException.h"
@@ -350,7 +351,9 @@ const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSe
 
 void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
   const TLigacao& ligacao = LigacaoDe(aDataSet);
-  ligacao.handle->SetAsString(std::to_string(++*ligacao.contador));
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, ++*ligacao.contador);
+  ligacao.handle->SetAsString(std::string_view(digits, static_cast<size_t>(written.ptr - digits)));
   if (!ligacao.mestre) return;
   // A text key is read in place; other kinds go through their text form.
   std::string convertida;

@@ -486,3 +486,56 @@ TEST(DataSet, EditedAndRefilledRecordsKeepTheirValues) {
     EXPECT_EQ(ds->RecordCount(), 0u);
   }
 }
+
+// A new record starts empty whatever the record pending before it held, however it got its
+// values (typed, loaded by Edit, cleared again), and a posted record keeps exactly its own.
+TEST(DataSet, ANewRecordHoldsNothingOfThePendingOneBeforeIt) {
+  struct Case {
+    const char* name;
+    std::function<void(TmoxDataSet&)> before;  // leaves the data set in browse state
+    std::vector<std::string> lastRow;          // a, b, c of the record posted last
+  };
+  const auto set = [](TmoxDataSet& ds, const char* aField, const char* aValue) {
+    ds.FieldByName(aField).SetAsString(aValue);
+  };
+  const std::vector<Case> cases = {
+      {"appended with every field", [&](TmoxDataSet& ds) {
+         ds.Append();
+         set(ds, "a", "1"), set(ds, "b", "2"), set(ds, "c", "3");
+         ds.Post();
+       }, {"1", "2", "3"}},
+      {"edited: loaded values, then cancelled", [&](TmoxDataSet& ds) {
+         ds.First();
+         ds.Edit();
+         ds.Cancel();
+       }, {"x", "y", "z"}},
+      {"edited: one value cleared", [&](TmoxDataSet& ds) {
+         ds.First();
+         ds.Edit();
+         set(ds, "b", "");
+         ds.Post();
+       }, {"x", "", "z"}},
+      {"appended, a value typed and cleared again", [&](TmoxDataSet& ds) {
+         ds.Append();
+         set(ds, "a", "typed"), set(ds, "a", ""), set(ds, "c", "kept");
+         ds.Post();
+       }, {"", "", "kept"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ds = MakeTable("T", {"a", "b", "c"});
+    AddRow(*ds, {{"a", "x"}, {"b", "y"}, {"c", "z"}});
+    c.before(*ds);
+    ds->Last();
+    EXPECT_EQ((std::vector<std::string>{ds->FieldByName("a").AsString(), ds->FieldByName("b").AsString(),
+                                        ds->FieldByName("c").AsString()}),
+              c.lastRow);
+    ds->Append();
+    for (const char* field : {"a", "b", "c"}) EXPECT_TRUE(ds->FieldByName(field).IsNull()) << field;
+    set(*ds, "b", "only b");
+    ds->Post();
+    EXPECT_EQ((std::vector<std::string>{ds->FieldByName("a").AsString(), ds->FieldByName("b").AsString(),
+                                        ds->FieldByName("c").AsString()}),
+              (std::vector<std::string>{"", "only b", ""}));
+  }
+}

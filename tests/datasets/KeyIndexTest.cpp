@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "datasets/TmoxKeyIndex.h"
@@ -35,6 +36,21 @@ TEST(KeyIndex, GroupsAfterClearBelongToTheirKeysOnly) {
   index.Remove("2", 9);
   EXPECT_EQ(index.Records("2"), (Registros{7, 10}));
   EXPECT_EQ(index.Records("1"), (Registros{8}));
+}
+
+// Keys are compared in words of several bytes: a difference in any byte, at any length, and a
+// key that is the beginning of another, must still tell them apart.
+TEST(KeyIndex, KeysDifferingInOneByteAreNotTheSame) {
+  for (size_t n = 0; n <= 20; ++n) {
+    const std::string key = std::string("0123456789abcdefghijk").substr(0, n);
+    EXPECT_TRUE(SameKey(key, std::string(key))) << n;
+    EXPECT_FALSE(SameKey(key, key + "x")) << n;
+    for (size_t pos = 0; pos < n; ++pos) {
+      std::string other = key;
+      other[pos] = 'x';
+      EXPECT_FALSE(SameKey(key, other)) << "length " << n << ", byte " << pos;
+    }
+  }
 }
 
 }  // namespace
