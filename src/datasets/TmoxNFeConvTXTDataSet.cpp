@@ -47,11 +47,17 @@ bool MesmosBytes(const char* a, const char* b, size_t n) {
 // Valid while the data sets keep their dictionary.
 class TCamposResolvidos {
  public:
-  void Esquece() {
+  void Esquece(const TmoxNFeDataSets& aDS) {
+    leitura_ = aDS.TrocasDeLeiaute();
     entradas_.clear();
     indice_.Clear();
     ultimo_ = kNenhum;
     proximo_ = 0;
+  }
+
+  // Code run between lines (the progress callback) may have replaced the layout container.
+  void ConfereDicionario(const TmoxNFeDataSets& aDS) {
+    if (aDS.TrocasDeLeiaute() != leitura_) Esquece(aDS);
   }
 
   TmoxNFeXMLField& Campo(const TmoxNFeDataSets& aDS, std::string_view aNome) {
@@ -94,6 +100,7 @@ class TCamposResolvidos {
   TmoxNameTable indice_;
   size_t ultimo_ = kNenhum;  // the entry used last
   size_t proximo_ = 0;       // the entry tried first for the next name
+  uint64_t leitura_ = 0;     // the layout container the entries belong to
 };
 
 namespace {
@@ -368,7 +375,7 @@ void TmoxNFeConvTXTDataSet::PreparaDataSets() {
   fDataSet->SetVersaoEsquema(fVersaoEsquema);
   fDataSet->SetXMLDicionario(fXMLDicionario);
   // A fresh layout container: fields resolved before belong to the old one.
-  fCampos->Esquece();
+  fCampos->Esquece(*fDataSet);
 }
 
 const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
@@ -381,7 +388,10 @@ const std::vector<std::string>& TmoxNFeConvTXTDataSet::Lines() const {
 }
 
 bool TmoxNFeConvTXTDataSet::ExecutaLinha(const TAtribuicao& aLinha, size_t aIndice, size_t aTotal) {
-  if (OnProgresso) OnProgresso(aIndice, aTotal);
+  if (OnProgresso) {
+    OnProgresso(aIndice, aTotal);
+    fCampos->ConfereDicionario(*fDataSet);
+  }
   if (aLinha.linha.empty()) return false;
   const TComando comando =
       ExecutaAtribuicao(*fDataSet, aLinha, aIndice, fDiretorioLogErro,

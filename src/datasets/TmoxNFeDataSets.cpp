@@ -22,6 +22,7 @@ void TmoxNFeDataSets::SetVersaoEsquema(TVersaoEsquema aValue) {
                                         fDiretorioLogErro);
   container->SetDiretorioLogErro(fDiretorioLogErro);
   fActiveDSVersao = std::move(container);
+  ++fTrocasDeLeiaute;
   fVersaoEsquema = aValue;
 }
 

@@ -2,6 +2,7 @@
 // The host-facing facade of invoice data entry: it owns the layout container of the chosen
 // schema package, forwards the note, item and part commands, and runs the business rules around
 // saving a note.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,6 +42,9 @@ class TmoxNFeDataSets {
   // A fresh layout container: entered data, handles and batch start over.
   void SetVersaoEsquema(TVersaoEsquema aValue);
   const std::string& XMLDicionario() const { return fActiveDSVersao->XMLDicionario(); }
+  // Grows each time the layout container is replaced (a version or a dictionary set): fields
+  // taken from an older container no longer exist.
+  uint64_t TrocasDeLeiaute() const { return fTrocasDeLeiaute; }
   // A fresh layout container for VersaoEsquema, then loads the dictionary into it.
   void SetXMLDicionario(const std::string& aFileName);
   const std::string& DiretorioLogErro() const { return fDiretorioLogErro; }
@@ -91,6 +95,7 @@ class TmoxNFeDataSets {
   TLayoutFactory fLayoutFactory;
   TAplicadorRegras fAplicadorRegras;
   std::unique_ptr<TmoxNFeCustomDataSet> fActiveDSVersao;
+  uint64_t fTrocasDeLeiaute = 0;
   TVersaoEsquema fVersaoEsquema = TVersaoEsquema::pl_005a;
   bool fValidaRegrasNegocio = false;
   std::string fExcecoesDeRegras;

@@ -1,6 +1,8 @@
 // TX2 text replayed into the data sets, on the test dictionary and layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "LayoutDeTeste.h"
 #include "NotasDeTeste.h"
 #include "base/EmoxException.h"
@@ -167,6 +169,27 @@ TEST(ConversorTX2, FieldsNamedInAnyOrderAndCaseFillTheSameNotes) {
   const std::string lote = Converte(texto);
   EXPECT_EQ(lote, esperado);
   EXPECT_NE(lote.find("<xProd>Segundo</xProd>"), std::string::npos);
+}
+
+// The progress callback may replace the data sets' layout container between lines; fields
+// resolved from the old one must not be used after it is gone.
+TEST(ConversorTX2, LayoutReplacedFromTheProgressCallbackBetweenNotes) {
+  const std::string nota = Nota("301");
+  const std::string texto = nota + Nota("302") + Nota("303");
+  const size_t linhasPorNota = static_cast<size_t>(std::count(nota.begin(), nota.end(), '\n'));
+  const std::string esperado = Converte(texto);
+  for (const size_t linha : {linhasPorNota, 2 * linhasPorNota}) {
+    auto conversor = Conversor(texto);
+    TmoxNFeConvTXTDataSet* c = conversor.get();
+    size_t trocas = 0;
+    c->OnProgresso = [c, linha, &trocas](size_t aLinha, size_t) {
+      if (aLinha != linha) return;
+      c->DataSets().SetXMLDicionario(moxtest::DicionarioDeTeste());
+      ++trocas;
+    };
+    EXPECT_EQ(c->Converter(), esperado) << "troca na linha " << linha;
+    EXPECT_EQ(trocas, 1u);
+  }
 }
 
 TEST(ConversorTX2, PartsFilesAndDataSets) {
