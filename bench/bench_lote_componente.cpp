@@ -55,7 +55,9 @@ struct Ambiente {
     const fs::path esquemas = pasta / "Esquemas" / "vm50a";
     fs::create_directories(esquemas);
     const char* oficiais = std::getenv("MOXNFE_SCHEMAS");
-    for (const auto& e : fs::directory_iterator(fs::path(oficiais ? oficiais : "../shared/schemas") / "PL_008i2"))
+    // Absolute: the links live in the temporary folder, where a relative target would dangle.
+    const fs::path pacote = fs::absolute(fs::path(oficiais ? oficiais : "../shared/schemas") / "PL_008i2");
+    for (const auto& e : fs::directory_iterator(pacote))
       fs::create_symlink(e.path(), esquemas / e.path().filename());
     fs::copy_file(fs::path(MOXNFE_SOURCE_DIR) / "data/Esquemas/vm50a/Mapping.txt", esquemas / "Mapping.txt");
     std::ofstream(pasta / "empresa.pfx", std::ios::binary) << mox::WritePkcs12(empresa, "bench");
