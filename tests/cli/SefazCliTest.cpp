@@ -20,6 +20,9 @@ class CliSefaz : public TesteComSandbox {
   static void SetUpTestSuite() {
     TesteComSandbox::SetUpTestSuite();
     pasta_ = new TempDir;
+    // The program's logs and state in this suite's own folder: tests run side by side, and two
+    // of them writing the same batch log into the shared per-user folder find each other's file.
+    ::setenv("MOXNFE_DADOS", pasta_->file("dados").c_str(), 1);
     const ProgramResult r = RunProgram(BuiltProgram("moxnfe-sandbox"),
                                        {"servidores", "--url", sandbox_->Url(), "--saida", pasta_->file("hom.ini")});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -37,6 +40,7 @@ class CliSefaz : public TesteComSandbox {
   static void TearDownTestSuite() {
     delete esquemas_;
     TesteComSandbox::TearDownTestSuite();
+    ::unsetenv("MOXNFE_DADOS");
     delete pasta_;
   }
 
@@ -197,7 +201,7 @@ TEST_F(CliSefaz, WalksTheDistributionToTheEndAndResumesFromTheSavedNSU) {
   const std::string nova = Assina(NotaDeTeste(8602), "infNFe");
   Autoriza(cliente, *sandbox_, nova);
   const ProgramResult segunda = Sefaz({"distribuicao-dfe", "--todos", "--saida", pasta_->file("walk2")}, "destinatario.pfx");
-  unsetenv("MOXNFE_DADOS");
+  setenv("MOXNFE_DADOS", pasta_->file("dados").c_str(), 1);
   EXPECT_EQ(segunda.status, 0) << segunda.out << segunda.err;
   const auto depois = NSUsGravados(pasta_->path() / "walk2");
   ASSERT_FALSE(depois.empty());
