@@ -17,13 +17,27 @@ TXmlFieldNFe& TXmlDataSetNFe::AddXmlField(std::unique_ptr<TXmlFieldNFe> aField) 
 const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() const {
   if (FVersaoVerificados != DefinitionVersion()) {
     FCamposVerificados.clear();
+    FVerificado.assign(FieldCount(), 0);
+    FTemRequerido = false;
     for (size_t i = 0; i < FieldCount(); ++i) {
       const TXmlFieldNFe& field = XmlField(i);
-      if (field.Required() || !field.Enum().empty()) FCamposVerificados.push_back(&field);
+      if (field.Required() || !field.Enum().empty()) {
+        FCamposVerificados.push_back(&field);
+        FVerificado[i] = 1;
+      }
+      FTemRequerido = FTemRequerido || field.Required();
     }
     FVersaoVerificados = DefinitionVersion();
   }
   return FCamposVerificados;
+}
+
+bool TXmlDataSetNFe::PendenteVerificavel() const {
+  if (CamposVerificados().empty()) return false;
+  if (FTemRequerido || !Editing()) return true;
+  for (const uint32_t field : PendingFields())
+    if (FVerificado[field]) return true;
+  return false;
 }
 
 bool TXmlDataSetNFe::TemValorVisivel() const {

@@ -30,6 +30,9 @@ class TXmlDataSetNFe : public TmoxDataSet {
   void SetXMLKeyField(std::string aValue) { FXMLKeyField = std::move(aValue); }
   // Bound to this data set; details use it as their master source.
   TmoxDataSource& DataSource() const { return *FDataSource; }
+  // Its position in the container that made it (what the container finds its own facts by).
+  size_t Ordem() const { return FOrdem; }
+  void SetOrdem(size_t aOrdem) { FOrdem = aOrdem; }
 
   TXmlFieldNFe& AddXmlField(std::unique_ptr<TXmlFieldNFe> aField);
   TXmlFieldNFe& XmlField(size_t aIndex) const { return static_cast<TXmlFieldNFe&>(Field(aIndex)); }
@@ -41,6 +44,10 @@ class TXmlDataSetNFe : public TmoxDataSet {
   }
   // The fields the record checks read (required or with allowed values), in field order.
   const std::vector<const TXmlFieldNFe*>& CamposVerificados() const;
+  // False when the record checks cannot fail on the pending record: no field is required and
+  // none of the fields it may hold a value in is checked (a null field with allowed values
+  // passes). A detail record holding only its handle and key is so.
+  bool PendenteVerificavel() const;
   // True when a visible field of the current record holds a value. Told by the record's size
   // less its few invisible values, not by reading every field.
   bool TemValorVisivel() const;
@@ -57,8 +64,11 @@ class TXmlDataSetNFe : public TmoxDataSet {
   std::string FXmlMasterSource;
   std::unique_ptr<TmoxDataSource> FDataSource;
   std::string FXMLKeyField;
+  size_t FOrdem = SIZE_MAX;
   mutable std::vector<const TXmlFieldNFe*> FCamposVerificados;
   mutable uint64_t FVersaoVerificados = UINT64_MAX;
+  mutable std::vector<uint8_t> FVerificado;  // by field index
+  mutable bool FTemRequerido = false;
   mutable std::vector<const TXmlFieldNFe*> FCamposInvisiveis;
   mutable uint64_t FVersaoInvisiveis = UINT64_MAX;
   mutable bool FTemTagVazia = false;

@@ -164,7 +164,7 @@ void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
   }
   FPending.Set(aField, aBytes);
   FModified = true;
-  if (!FSources.empty()) NotifyDetails(aField);
+  if ((FKeyedFields >> (aField % 64)) & 1) NotifyDetails(aField);
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -514,6 +514,7 @@ void TmoxDataSet::ResolveLink() {
     throw EmoxDataSetException::CreateFmt("Os campos de ligação do DataSet %s não correspondem aos do mestre %s.",
                                           {FName, master->Name()}, FDiretorioLogErro);
   FMasterFieldIdx = std::move(indexes);
+  for (const size_t field : FMasterFieldIdx) MasterDataSet()->FKeyedFields |= uint64_t{1} << (field % 64);
 }
 
 void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
@@ -544,6 +545,9 @@ void TmoxDataSet::MasterChanged() {
   FlagScope following(FFollowingMaster);
   // A pending record belongs to the master record it was started under.
   FinishPending();
+  // With nothing pending any more it follows the master lazily, like any detail at rest: the
+  // master posting an item does not refresh every one of its parts.
+  if (!PendingBelow()) return MarkStale();
   FStale = false;
   UpdateView();
   ToFirst();

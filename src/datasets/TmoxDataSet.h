@@ -111,6 +111,9 @@ class TmoxDataSet {
   void Post();
   void Cancel();
   bool Modified() const { return FModified; }
+  // While a record is pending: the fields that may hold a value (written since it was started, or
+  // non-empty when it was loaded for editing); every other field of it is null.
+  const std::vector<uint32_t>& PendingFields() const { return FPending.Written(); }
   // The bytes of all the current record's values together (none without a current record): a
   // reader of many fields learns at once that they are all empty.
   size_t CurrentRecordBytes() const;
@@ -236,6 +239,9 @@ class TmoxDataSet {
   // a detail's view holds while the count it was computed at stands.
   uint64_t FMoves = 0;
   uint64_t FViewMasterMoves = 0;
+  // Bit f % 64 set once some detail linked on field f: an edit of any other field has no
+  // detail to tell. Never cleared (a detail unlinked only costs the look that finds nothing).
+  uint64_t FKeyedFields = 0;
 };
 
 inline std::string_view TmoxField::Stored() const {

@@ -6,8 +6,27 @@
 namespace mox {
 
 namespace {
+
 constexpr size_t kChunkSize = 16384;
+
+// Values are mostly a few bytes (handles, codes, amounts): copied inline instead of by a call.
+void CopyBytes(char* aTo, std::string_view aFrom) {
+  const size_t n = aFrom.size();
+  const char* p = aFrom.data();
+  if (n >= 8 && n <= 16) {
+    std::memcpy(aTo, p, 8);
+    std::memcpy(aTo + n - 8, p + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(aTo, p, 4);
+    std::memcpy(aTo + n - 4, p + n - 4, 4);
+  } else if (n < 4) {
+    for (size_t i = 0; i < n; ++i) aTo[i] = p[i];
+  } else {
+    std::memcpy(aTo, p, n);
+  }
 }
+
+}  // namespace
 
 void TmoxRecordStore::Reset(size_t aFieldCount) {
   Clear();
@@ -35,57 +54,61 @@ char* TmoxRecordStore::Allocate(size_t aSize) {
   return block;
 }
 
-size_t TmoxRecordStore::DataSize(const TmoxPendingRecord& aValues) {
-  size_t dataSize = 0;
-  for (uint32_t field : aValues.Written()) dataSize += aValues[field].size();
-  if (dataSize > std::numeric_limits<uint32_t>::max()) throw std::length_error("registro grande demais");
-  return dataSize;
+TmoxRecordStore::TLayout TmoxRecordStore::LayoutOf(const TmoxPendingRecord& aValues) {
+  TLayout layout;
+  for (const uint32_t field : aValues.Written()) {
+    layout.dataBytes += aValues[field].size();
+    if (field >= layout.laidOut) layout.laidOut = field + 1;
+  }
+  if (layout.dataBytes > std::numeric_limits<uint32_t>::max()) throw std::length_error("registro grande demais");
+  return layout;
 }
 
-char* TmoxRecordStore::Encode(const TmoxPendingRecord& aValues) {
-  char* block = Allocate(FFieldCount * sizeof(uint32_t) + DataSize(aValues));
-  Write(block, aValues);
+char* TmoxRecordStore::Encode(const TmoxPendingRecord& aValues, const TLayout& aLayout) {
+  char* block = Allocate(aLayout.BlockSize());
+  Write(block, aValues, aLayout);
   return block;
 }
 
-void TmoxRecordStore::Write(char* aBlock, const TmoxPendingRecord& aValues) const {
-  char* data = aBlock + FFieldCount * sizeof(uint32_t);
+void TmoxRecordStore::Write(char* aBlock, const TmoxPendingRecord& aValues, const TLayout& aLayout) {
+  std::memcpy(aBlock, &aLayout.laidOut, sizeof aLayout.laidOut);
+  char* offsets = aBlock + sizeof(uint32_t);
+  char* data = offsets + aLayout.laidOut * sizeof(uint32_t);
   uint32_t end = 0;
-  for (size_t i = 0; i < FFieldCount; ++i) {
+  for (uint32_t i = 0; i < aLayout.laidOut; ++i) {
     // Fields never written are empty: only their offset is stored.
     if (aValues.WasWritten(i)) {
       const std::string_view v = aValues[i];
-      if (!v.empty()) std::memcpy(data + end, v.data(), v.size());
+      CopyBytes(data + end, v);
       end += static_cast<uint32_t>(v.size());
     }
-    std::memcpy(aBlock + i * sizeof(uint32_t), &end, sizeof end);
+    std::memcpy(offsets + i * sizeof(uint32_t), &end, sizeof end);
   }
 }
 
 uint32_t TmoxRecordStore::Append(const TmoxPendingRecord& aValues) {
   if (FRecords.size() >= std::numeric_limits<uint32_t>::max()) throw std::length_error("registros demais");
-  char* block = Encode(aValues);
+  char* block = Encode(aValues, LayoutOf(aValues));
   FRecords.push_back(block);
   return static_cast<uint32_t>(FRecords.size() - 1);
-}
-
-size_t TmoxRecordStore::BlockSize(uint32_t aRecord) const {
-  return FFieldCount * sizeof(uint32_t) + ValueBytes(aRecord);
 }
 
 void TmoxRecordStore::Replace(uint32_t aRecord, const TmoxPendingRecord& aValues) {
   // An edit that fits is written over the old block; a longer one takes a new block and the old
   // one waits for Clear, so a record edited again and again costs at most its largest size.
-  if (FFieldCount * sizeof(uint32_t) + DataSize(aValues) <= BlockSize(aRecord)) {
-    Write(FRecords[aRecord], aValues);
+  const TLayout layout = LayoutOf(aValues);
+  const char* old = FRecords[aRecord];
+  if (layout.BlockSize() <= (1 + size_t{LaidOut(old)}) * sizeof(uint32_t) + DataBytes(old)) {
+    Write(FRecords[aRecord], aValues, layout);
     return;
   }
-  FRecords[aRecord] = Encode(aValues);
+  FRecords[aRecord] = Encode(aValues, layout);
 }
 
 void TmoxRecordStore::Load(uint32_t aRecord, TmoxPendingRecord& aValues) const {
   aValues.Clear();
-  for (size_t i = 0; i < FFieldCount; ++i) {
+  const uint32_t laidOut = LaidOut(FRecords[aRecord]);
+  for (size_t i = 0; i < laidOut; ++i) {
     const std::string_view value = Value(aRecord, i);
     if (!value.empty()) aValues.Set(i, value);
   }

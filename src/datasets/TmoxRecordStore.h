@@ -1,8 +1,10 @@
 #pragma once
-// The posted records of a data set. Each record is one compact block: the end offset of every
-// value, then the value bytes back to back. A value of length zero is null. Blocks are cut from
-// chunks kept across Clear, so a note's records cost no allocation once the first note has
-// warmed the store; a block never moves until Clear or Reset.
+// The posted records of a data set. Each record is one compact block: the number of fields it
+// lays out, the end offset of each of those values, then the value bytes back to back. The
+// fields after the last one written are not laid out: they are null, and a record holding only
+// a detail's handle and key costs two offsets whatever the width of its data set. A value of
+// length zero is null. Blocks are cut from chunks kept across Clear, so a note's records cost no
+// allocation once the first note has warmed the store; a block never moves until Clear or Reset.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -59,18 +61,16 @@ class TmoxRecordStore {
   size_t Count() const { return FRecords.size(); }
   std::string_view Value(uint32_t aRecord, size_t aField) const {
     const char* block = FRecords[aRecord];
+    const uint32_t laidOut = LaidOut(block);
+    if (aField >= laidOut) return {};
     uint32_t end, start = 0;
-    std::memcpy(&end, block + aField * sizeof(uint32_t), sizeof end);
-    if (aField > 0) std::memcpy(&start, block + (aField - 1) * sizeof(uint32_t), sizeof start);
-    return {block + FFieldCount * sizeof(uint32_t) + start, end - start};
+    std::memcpy(&end, block + (1 + aField) * sizeof(uint32_t), sizeof end);
+    if (aField > 0) std::memcpy(&start, block + aField * sizeof(uint32_t), sizeof start);
+    return {block + (1 + laidOut) * sizeof(uint32_t) + start, end - start};
   }
 
   // The bytes of all of a record's values together.
-  size_t ValueBytes(uint32_t aRecord) const {
-    uint32_t end = 0;
-    if (FFieldCount > 0) std::memcpy(&end, FRecords[aRecord] + (FFieldCount - 1) * sizeof(uint32_t), sizeof end);
-    return end;
-  }
+  size_t ValueBytes(uint32_t aRecord) const { return DataBytes(FRecords[aRecord]); }
 
   // Stores a new record and returns its number.
   uint32_t Append(const TmoxPendingRecord& aValues);
@@ -79,12 +79,28 @@ class TmoxRecordStore {
   void Load(uint32_t aRecord, TmoxPendingRecord& aValues) const;
 
  private:
-  static size_t DataSize(const TmoxPendingRecord& aValues);
+  // What a pending record takes: the fields laid out (up to the last one written) and the bytes.
+  struct TLayout {
+    uint32_t laidOut = 0;
+    size_t dataBytes = 0;
+    size_t BlockSize() const { return (1 + size_t{laidOut}) * sizeof(uint32_t) + dataBytes; }
+  };
+  static TLayout LayoutOf(const TmoxPendingRecord& aValues);
+  static uint32_t LaidOut(const char* aBlock) {
+    uint32_t laidOut;
+    std::memcpy(&laidOut, aBlock, sizeof laidOut);
+    return laidOut;
+  }
+  static uint32_t DataBytes(const char* aBlock) {
+    const uint32_t laidOut = LaidOut(aBlock);
+    uint32_t end = 0;
+    if (laidOut > 0) std::memcpy(&end, aBlock + laidOut * sizeof(uint32_t), sizeof end);
+    return end;
+  }
   // A new block holding the values.
-  char* Encode(const TmoxPendingRecord& aValues);
-  // Offsets and bytes of the values into a block large enough for them.
-  void Write(char* aBlock, const TmoxPendingRecord& aValues) const;
-  size_t BlockSize(uint32_t aRecord) const;
+  char* Encode(const TmoxPendingRecord& aValues, const TLayout& aLayout);
+  // The values into a block large enough for them.
+  static void Write(char* aBlock, const TmoxPendingRecord& aValues, const TLayout& aLayout);
   char* Allocate(size_t aSize);
 
   size_t FFieldCount = 0;

@@ -186,6 +186,7 @@ std::string TmoxXMLDataSetNFe::XmlTexto(xmlNodePtr aNode, const char* aName) { r
 
 void TmoxXMLDataSetNFe::AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet) {
   TXmlDataSetNFe* ds = aDataSet.get();
+  ds->SetOrdem(fListDataSets.size());
   fListDataSets.push_back(std::move(aDataSet));
   fDataSetsByName.try_emplace(ds->Name(), ds);
   if (!fB && ds->Name() == "B") {
@@ -335,10 +336,11 @@ TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {
 // --- Hooks --------------------------------------------------------------------------------------
 
 const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSetNFe& aDataSet) {
-  auto it = fLigacoes.find(&aDataSet);
-  if (it != fLigacoes.end()) return it->second;
+  const size_t ordem = aDataSet.Ordem();
+  if (ordem < fLigacoes.size() && fLigacoes[ordem].ds == &aDataSet) return fLigacoes[ordem];
   // Resolved with the messages of a look-up by name; a failure is not remembered.
   TLigacao ligacao;
+  ligacao.ds = &aDataSet;
   ligacao.handle = &aDataSet.FieldByName("handle");
   if (!aDataSet.XMLMasterSource().empty()) {
     ligacao.mestre = &FindDataSet(aDataSet.XMLMasterSource()).FieldByName(aDataSet.XMLMasterField());
@@ -346,7 +348,9 @@ const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSe
   }
   // Counters stay by name (they outlive a reloaded dictionary); nodes of the map never move.
   ligacao.contador = &fHandles.try_emplace(aDataSet.Name(), 0).first->second;
-  return fLigacoes.emplace(&aDataSet, ligacao).first->second;
+  if (ordem >= fListDataSets.size() || fListDataSets[ordem].get() != &aDataSet) return fLigacaoAvulsa = ligacao;
+  if (ordem >= fLigacoes.size()) fLigacoes.resize(fListDataSets.size());
+  return fLigacoes[ordem] = ligacao;
 }
 
 void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
@@ -380,6 +384,7 @@ void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
 void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {
   // Only required fields and fields with allowed values have anything to check; most of an
   // invoice's fields are neither, so their values are not even read.
+  if (!aDataSet.PendenteVerificavel()) return;
   for (const TXmlFieldNFe* campo : aDataSet.CamposVerificados()) {
     const TXmlFieldNFe& field = *campo;
     if (!field.IsNull() && !TrimBlanks(field.TextView()).empty()) {

@@ -181,12 +181,14 @@ class TmoxXMLDataSetNFe {
   TXmlDataSetNFe* fB = nullptr;
   TmoxField* fVerProc = nullptr;
   struct TLigacao {
+    const TXmlDataSetNFe* ds = nullptr;  // null until resolved
     TmoxField* handle = nullptr;
     TmoxField* chave = nullptr;          // XMLKeyField of the detail
     const TmoxField* mestre = nullptr;   // XMLMasterField of its master
     int64_t* contador = nullptr;         // its entry of fHandles
   };
-  std::unordered_map<const TXmlDataSetNFe*, TLigacao> fLigacoes;
+  std::vector<TLigacao> fLigacoes;  // by the data set's Ordem
+  TLigacao fLigacaoAvulsa;          // of a data set made elsewhere
   const TLigacao& LigacaoDe(const TXmlDataSetNFe& aDataSet);
   std::string fXMLDicionario;
   bool fActiveMasterSource = false;

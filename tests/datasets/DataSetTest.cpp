@@ -539,3 +539,95 @@ TEST(DataSet, ANewRecordHoldsNothingOfThePendingOneBeforeIt) {
               (std::vector<std::string>{"", "only b", ""}));
   }
 }
+
+// A posted record lays out its values only up to the last field written: whatever fields a
+// record was given, in whatever order, and however an edit widens or narrows it, every field
+// reads back its own value and the null ones read empty.
+TEST(DataSet, RecordsWrittenSparselyReadBackEveryField) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, std::string>> appended;  // field number, value, in write order
+    std::vector<std::pair<int, std::string>> edited;    // then written by Edit and posted
+    std::vector<std::string> expected;                  // f0..f7 after both
+  };
+  const std::vector<Case> cases = {
+      {"nothing written", {}, {}, {"", "", "", "", "", "", "", ""}},
+      {"only the first two, second first", {{1, "12"}, {0, "7"}}, {}, {"7", "12", "", "", "", "", "", ""}},
+      {"only the last", {{7, "last"}}, {}, {"", "", "", "", "", "", "", "last"}},
+      {"scattered in reverse order", {{6, "six"}, {3, "three"}, {0, "zero"}}, {}, {"zero", "", "", "three", "", "", "six", ""}},
+      {"a value cleared again", {{2, "two"}, {5, "five"}, {5, ""}}, {}, {"", "", "two", "", "", "", "", ""}},
+      {"short record widened by an edit", {{0, "a"}}, {{7, "a much longer value at the end"}, {4, "mid"}},
+       {"a", "", "", "", "mid", "", "", "a much longer value at the end"}},
+      {"wide record narrowed by an edit", {{0, "a"}, {7, "end"}}, {{7, ""}, {1, "b"}}, {"a", "b", "", "", "", "", "", ""}},
+      {"values of every length", {{0, "123"}, {1, "1234567"}, {2, "123456789012"}, {3, std::string(40, 'x')}}, {},
+       {"123", "1234567", "123456789012", std::string(40, 'x'), "", "", "", ""}},
+  };
+  const std::vector<std::string> names = {"f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ds = MakeTable("T", names, 100);
+    AddRow(*ds, {{"f0", "before"}, {"f7", "before"}});
+    ds->Append();
+    for (const auto& [field, value] : c.appended) ds->Field(static_cast<size_t>(field)).SetAsString(value);
+    ds->FieldByName("f0").AsString();  // reading the pending record changes nothing
+    ds->Post();
+    if (!c.edited.empty()) {
+      ds->Last();
+      ds->Edit();
+      for (const auto& [field, value] : c.edited) ds->Field(static_cast<size_t>(field)).SetAsString(value);
+      ds->Post();
+    }
+    ds->Last();
+    std::vector<std::string> got;
+    size_t bytes = 0;
+    for (const auto& name : names) {
+      got.push_back(ds->FieldByName(name).AsString());
+      bytes += got.back().size();
+    }
+    EXPECT_EQ(got, c.expected);
+    EXPECT_EQ(ds->CurrentRecordBytes(), bytes);
+    ds->First();
+    EXPECT_EQ(ds->FieldByName("f0").AsString(), "before") << "the record before keeps its values";
+    EXPECT_EQ(ds->FieldByName("f7").AsString(), "before");
+  }
+}
+
+// A master tells its details only of edits to the fields they key on, including fields a
+// detail was linked on after others, and a detail moved to another field no longer follows
+// the old one.
+TEST(DataSet, DetailsFollowEditsOfTheFieldsTheyAreLinkedOnAtTheTime) {
+  auto master = MakeTable("M", {"id", "code", "name"});
+  auto detail = MakeTable("D", {"key", "v"});
+  TmoxDataSource source(master.get());
+  detail->SetMasterSource(&source);
+  detail->SetIndexFieldNames("key");
+  detail->SetMasterFields("id");
+  AddRow(*master, {{"id", "1"}, {"code", "a"}});
+  master->First();
+  AddRow(*detail, {{"key", "1"}, {"v", "by id 1"}});
+  AddRow(*detail, {{"key", "2"}, {"v", "by id 2"}});
+  AddRow(*detail, {{"key", "b"}, {"v", "by code b"}});
+
+  struct Step {
+    const char* linkedOn;  // the master field the detail links on from this step
+    const char* field;     // the master field edited
+    const char* value;
+    std::vector<std::string> shown;
+  };
+  const Step steps[] = {
+      {"id", "name", "x", {"by id 1"}},
+      {"id", "id", "2", {"by id 2"}},
+      {"id", "code", "b", {"by id 2"}},
+      {"code", "code", "b", {"by code b"}},
+      {"code", "id", "1", {"by code b"}},
+      {"code", "code", "a", {}},
+      {"id", "id", "2", {"by id 2"}},
+  };
+  master->Edit();
+  for (const Step& s : steps) {
+    detail->SetMasterFields(s.linkedOn);
+    master->FieldByName(s.field).SetAsString(s.value);
+    EXPECT_EQ(Column(*detail, "v"), s.shown) << "linked on " << s.linkedOn << ", " << s.field << "=" << s.value;
+  }
+  master->Cancel();
+}

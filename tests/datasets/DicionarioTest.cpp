@@ -242,3 +242,51 @@ TEST(Dicionario, AppendGivesHandlesAndMasterKeys) {
   EXPECT_EQ(d.container.GetHandle(i, false), 3);
   EXPECT_EQ(d.container.PossuiDadosCampo(i), true);
 }
+
+// A detail record holding only its handle and key has nothing the checks could refuse unless
+// its data set has a required field; any value it holds in a checked field, typed or loaded by
+// an edit, is still checked.
+TEST(Dicionario, ChecksReadEveryValueARecordMayHold) {
+  struct Case {
+    const char* name;
+    std::string campos;                       // of data set I, besides handle and hItem
+    std::function<void(TXmlDataSetNFe&)> fill;  // on the new record, after its handle and key
+    std::string expected;                     // empty: the post passes
+  };
+  const auto set = [](const char* aField, const char* aValue) {
+    return [aField, aValue](TXmlDataSetNFe& aDs) { aDs.FieldByName(aField).SetAsString(aValue); };
+  };
+  const std::string checked = Campo("nome=\"t_I02\" tamanho=\"5\" enum=\"1,2\"");
+  const std::vector<Case> cases = {
+      {"only handle and key, a checked field untouched", checked, [](TXmlDataSetNFe&) {}, ""},
+      {"a value outside the list", checked, set("t_I02", "3"), "Conteúdo 3 é inválido para o campo t_I02 [t_I02]."},
+      {"blanks in a checked field", checked, set("t_I02", "  "), "Conteúdo    é inválido para o campo t_I02 [t_I02]."},
+      {"an allowed value", checked, set("t_I02", "2"), ""},
+      {"a required field never written", checked + Campo("nome=\"r_I03\" tamanho=\"5\" requerido=\"s\""),
+       [](TXmlDataSetNFe&) {}, "O Campo [r_I03] referente a [r_I03] deve ser preenchido."},
+      {"a value loaded by an edit, another field changed",
+       Campo("nome=\"t_I02\" tamanho=\"5\"") + Campo("nome=\"x_I04\" tamanho=\"5\""),
+       [](TXmlDataSetNFe& aDs) {
+         // Stored before the list existed, then edited under it.
+         aDs.FieldByName("t_I02").SetAsString("3");
+         aDs.Post();
+         aDs.XmlFieldByName("t_I02").SetEnum("1,2");
+         aDs.Edit();
+         aDs.FieldByName("x_I04").SetAsString("b");
+       },
+       "Conteúdo 3 é inválido para o campo t_I02 [t_I02]."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Dicionario d;
+    d.container.SetActiveMasterSource(true);
+    d.Carrega(DataSet("H", Campo("nome=\"n_H02\" tamanho=\"3\" visible=\"s\"")) +
+              DataSet("I", Campo("nome=\"hItem\" tamanho=\"10\"") + c.campos,
+                      "<l mastersource=\"H\" masterfield=\"handle\" keyfield=\"hItem\"/>"));
+    d.container.Incluir();
+    TXmlDataSetNFe& i = d.container.FindDataSet("I");
+    i.Append();
+    c.fill(i);
+    EXPECT_EQ(MensagemDe<EmoxDataSetException>([&] { i.Post(); }), c.expected.empty() ? "nenhuma exceção" : c.expected);
+  }
+}
