@@ -5,28 +5,18 @@
 
 namespace mox {
 
-namespace {
-
-constexpr size_t kChunkSize = 16384;
-
-// Values are mostly a few bytes (handles, codes, amounts): copied inline instead of by a call.
-void CopyBytes(char* aTo, std::string_view aFrom) {
-  const size_t n = aFrom.size();
-  const char* p = aFrom.data();
-  if (n >= 8 && n <= 16) {
-    std::memcpy(aTo, p, 8);
-    std::memcpy(aTo + n - 8, p + n - 8, 8);
-  } else if (n >= 4 && n < 8) {
-    std::memcpy(aTo, p, 4);
-    std::memcpy(aTo + n - 4, p + n - 4, 4);
-  } else if (n < 4) {
-    for (size_t i = 0; i < n; ++i) aTo[i] = p[i];
-  } else {
-    std::memcpy(aTo, p, n);
+char* TmoxByteArena::AllocateSlow(size_t aSize) {
+  if (aSize > FChunkSize / 4) {
+    FLarge.push_back(std::make_unique_for_overwrite<char[]>(aSize));
+    return FLarge.back().get();
   }
+  if (FChunk < FChunks.size()) {
+    ++FChunk;
+    FUsed = 0;
+  }
+  if (FChunk == FChunks.size()) FChunks.push_back(std::make_unique_for_overwrite<char[]>(FChunkSize));
+  return Allocate(aSize);
 }
-
-}  // namespace
 
 void TmoxRecordStore::Reset(size_t aFieldCount) {
   Clear();
@@ -35,23 +25,7 @@ void TmoxRecordStore::Reset(size_t aFieldCount) {
 
 void TmoxRecordStore::Clear() {
   FRecords.clear();
-  FLarge.clear();
-  FChunk = FUsed = 0;
-}
-
-char* TmoxRecordStore::Allocate(size_t aSize) {
-  if (aSize > kChunkSize / 4) {
-    FLarge.push_back(std::make_unique_for_overwrite<char[]>(aSize));
-    return FLarge.back().get();
-  }
-  if (FChunk < FChunks.size() && FUsed + aSize > kChunkSize) {
-    ++FChunk;
-    FUsed = 0;
-  }
-  if (FChunk == FChunks.size()) FChunks.push_back(std::make_unique_for_overwrite<char[]>(kChunkSize));
-  char* block = FChunks[FChunk].get() + FUsed;
-  FUsed += aSize;
-  return block;
+  FBlocks.Clear();
 }
 
 TmoxRecordStore::TLayout TmoxRecordStore::LayoutOf(const TmoxPendingRecord& aValues) {
@@ -65,7 +39,7 @@ TmoxRecordStore::TLayout TmoxRecordStore::LayoutOf(const TmoxPendingRecord& aVal
 }
 
 char* TmoxRecordStore::Encode(const TmoxPendingRecord& aValues, const TLayout& aLayout) {
-  char* block = Allocate(aLayout.BlockSize());
+  char* block = FBlocks.Allocate(aLayout.BlockSize());
   Write(block, aValues, aLayout);
   return block;
 }
@@ -79,7 +53,7 @@ void TmoxRecordStore::Write(char* aBlock, const TmoxPendingRecord& aValues, cons
     // Fields never written are empty: only their offset is stored.
     if (aValues.WasWritten(i)) {
       const std::string_view v = aValues[i];
-      CopyBytes(data + end, v);
+      CopyValueBytes(data + end, v);
       end += static_cast<uint32_t>(v.size());
     }
     std::memcpy(offsets + i * sizeof(uint32_t), &end, sizeof end);

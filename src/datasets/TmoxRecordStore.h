@@ -14,27 +14,86 @@
 
 namespace mox {
 
+// Values are mostly a few bytes (handles, codes, amounts): copied inline instead of by a call.
+inline void CopyValueBytes(char* aTo, std::string_view aFrom) {
+  const size_t n = aFrom.size();
+  const char* p = aFrom.data();
+  if (n >= 8 && n <= 16) {
+    std::memcpy(aTo, p, 8);
+    std::memcpy(aTo + n - 8, p + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(aTo, p, 4);
+    std::memcpy(aTo + n - 4, p + n - 4, 4);
+  } else if (n < 4) {
+    for (size_t i = 0; i < n; ++i) aTo[i] = p[i];
+  } else {
+    std::memcpy(aTo, p, n);
+  }
+}
+
+// Room for bytes cut from chunks kept across Clear: after the first use, cutting costs no
+// allocation. Room handed out never moves until Clear.
+class TmoxByteArena {
+ public:
+  explicit TmoxByteArena(size_t aChunkSize) : FChunkSize(aChunkSize) {}
+  char* Allocate(size_t aSize) {
+    if (FChunk < FChunks.size() && FUsed + aSize <= FChunkSize) {
+      char* room = FChunks[FChunk].get() + FUsed;
+      FUsed += aSize;
+      return room;
+    }
+    return AllocateSlow(aSize);
+  }
+  void Clear() {
+    FLarge.clear();
+    FChunk = FUsed = 0;
+  }
+
+ private:
+  char* AllocateSlow(size_t aSize);
+  size_t FChunkSize;
+  std::vector<std::unique_ptr<char[]>> FChunks;  // of FChunkSize bytes each
+  size_t FChunk = 0;                             // the chunk room is cut from
+  size_t FUsed = 0;                              // bytes used in it
+  std::vector<std::unique_ptr<char[]>> FLarge;   // room bigger than a chunk can hold well
+};
+
 // The record being entered or edited: one text per field, and the fields written since it was
 // last cleared. Most new records get a value in two or three of their fields (the key the
-// after-insert hook fills); clearing and storing them touches only those.
+// after-insert hook fills); clearing and storing them touches only those. Values live in an
+// arena: a value written again overwrites its room when it fits, so the text read from a field
+// stays valid until that field is written again or the record is cleared.
 class TmoxPendingRecord {
  public:
+  TmoxPendingRecord() : FBytes(1024) {}
   // Every field empty, aFieldCount fields.
   void Reset(size_t aFieldCount) {
-    FValues.assign(aFieldCount, std::string());
+    FValues.assign(aFieldCount, TValue{});
     FWritten.assign(aFieldCount, 0);
     FWrittenList.clear();
+    FBytes.Clear();
   }
   void Clear() {
     for (uint32_t field : FWrittenList) {
-      FValues[field].clear();
+      FValues[field] = TValue{};
       FWritten[field] = 0;
     }
     FWrittenList.clear();
+    FBytes.Clear();
   }
-  std::string_view operator[](size_t aField) const { return FValues[aField]; }
+  std::string_view operator[](size_t aField) const { return {FValues[aField].data, FValues[aField].size}; }
   void Set(size_t aField, std::string_view aValue) {
-    FValues[aField].assign(aValue);
+    TValue& value = FValues[aField];
+    const auto size = static_cast<uint32_t>(aValue.size());
+    if (aValue.size() <= value.room) {
+      // The text given may be this very value, or part of it.
+      if (size > 0) std::memmove(value.data, aValue.data(), size);
+    } else {
+      value.data = FBytes.Allocate(aValue.size());
+      value.room = size;
+      CopyValueBytes(value.data, aValue);
+    }
+    value.size = size;
     if (!FWritten[aField]) {
       FWritten[aField] = 1;
       FWrittenList.push_back(static_cast<uint32_t>(aField));
@@ -46,9 +105,15 @@ class TmoxPendingRecord {
   bool WasWritten(size_t aField) const { return FWritten[aField] != 0; }
 
  private:
-  std::vector<std::string> FValues;
+  struct TValue {
+    char* data = nullptr;
+    uint32_t size = 0;
+    uint32_t room = 0;
+  };
+  std::vector<TValue> FValues;
   std::vector<uint8_t> FWritten;
   std::vector<uint32_t> FWrittenList;
+  TmoxByteArena FBytes;
 };
 
 class TmoxRecordStore {
@@ -101,14 +166,10 @@ class TmoxRecordStore {
   char* Encode(const TmoxPendingRecord& aValues, const TLayout& aLayout);
   // The values into a block large enough for them.
   static void Write(char* aBlock, const TmoxPendingRecord& aValues, const TLayout& aLayout);
-  char* Allocate(size_t aSize);
 
   size_t FFieldCount = 0;
   std::vector<char*> FRecords;
-  std::vector<std::unique_ptr<char[]>> FChunks;  // of kChunkSize bytes each
-  size_t FChunk = 0;                             // the chunk blocks are cut from
-  size_t FUsed = 0;                              // bytes used in it
-  std::vector<std::unique_ptr<char[]>> FLarge;   // blocks bigger than a chunk can hold well
+  TmoxByteArena FBlocks{16384};
 };
 
 }  // namespace mox
