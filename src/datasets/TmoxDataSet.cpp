@@ -156,15 +156,10 @@ void TmoxDataSet::EmptyDataSet() {
 
 // --- Values -----------------------------------------------------------------------------------
 
-void TmoxDataSet::StoreValue(size_t aField, std::string_view aBytes) {
-  if (!IsPending(FState)) {
-    CheckActive();
-    throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
-                                                  FDiretorioLogErro);
-  }
-  FPending.Set(aField, aBytes);
-  FModified = true;
-  if ((FKeyedFields >> (aField % 64)) & 1) NotifyDetails(aField);
+void TmoxDataSet::FailNotEditing() const {
+  CheckActive();
+  throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
+                                                FDiretorioLogErro);
 }
 
 // --- Keys -------------------------------------------------------------------------------------
@@ -409,10 +404,7 @@ void TmoxDataSet::Edit() {
 }
 
 void TmoxDataSet::Post() {
-  CheckActive();
-  if (!IsPending(FState))
-    throw EmoxNfeDataSetStateException::CreateFmt("O DataSet %s não está em modo de edição ou inclusão.", {FName},
-                                                  FDiretorioLogErro);
+  if (!IsPending(FState)) FailNotEditing();
   if (BeforePost) BeforePost(*this);
   uint32_t record;
   const bool indexed = !FIndexFieldIdx.empty();
@@ -517,10 +509,10 @@ void TmoxDataSet::ResolveLink() {
   for (const size_t field : FMasterFieldIdx) MasterDataSet()->FKeyedFields |= uint64_t{1} << (field % 64);
 }
 
-void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
-  // An edit of a value no detail keys on leaves every detail's view as it is.
+void TmoxDataSet::TellDetails(std::optional<size_t> aChangedField) {
+  // An edit of a value no detail keys on leaves every detail's view as it is. A move was
+  // counted by NotifyDetails.
   bool counted = !aChangedField;
-  if (counted) ++FMoves;
   // Indexes rather than iterators: a detail's refresh may link or unlink others.
   for (size_t s = 0; s < FSources.size(); ++s) {
     TmoxDataSource* source = FSources[s];
@@ -533,7 +525,8 @@ void TmoxDataSet::NotifyDetails(std::optional<size_t> aChangedField) {
         ++FMoves;
         counted = true;
       }
-      detail->MasterChanged();
+      // A detail already stale has nothing to do until it is read.
+      if (!detail->FStale) detail->MasterChanged();
     }
   }
 }
@@ -595,10 +588,6 @@ std::vector<TmoxDataSet*> TmoxDataSet::Details() const {
   for (const TmoxDataSource* source : FSources)
     details.insert(details.end(), source->FDetails.begin(), source->FDetails.end());
   return details;
-}
-
-bool TmoxDataSet::HasDetails() const {
-  return std::any_of(FSources.begin(), FSources.end(), [](const TmoxDataSource* s) { return !s->FDetails.empty(); });
 }
 
 }  // namespace mox

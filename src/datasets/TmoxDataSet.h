@@ -3,6 +3,7 @@
 // readers, print data). Fields are defined at run time, records are reached through a cursor
 // and edited through one pending record; a detail data set follows the current record of its
 // master through an index of its records by key.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -129,7 +130,11 @@ class TmoxDataSet {
   TmoxDataSet* MasterDataSet() const { return FMasterSource ? FMasterSource->DataSet() : nullptr; }
   // The data sets linked to this one as details, in the order they were linked.
   std::vector<TmoxDataSet*> Details() const;
-  bool HasDetails() const;
+  bool HasDetails() const {
+    for (const TmoxDataSource* source : FSources)
+      if (!source->FDetails.empty()) return true;
+    return false;
+  }
 
   // Detaching controls around bulk changes; nothing else depends on it.
   void DisableControls() { ++FDisableCount; }
@@ -154,7 +159,13 @@ class TmoxDataSet {
     if (FPos >= ViewSize()) return {};
     return FStore.Value(ViewRecord(FPos), aField);
   }
-  void StoreValue(size_t aField, std::string_view aBytes);
+  void StoreValue(size_t aField, std::string_view aBytes) {
+    if (!Editing()) FailNotEditing();
+    FPending.Set(aField, aBytes);
+    FModified = true;
+    if ((FKeyedFields >> (aField % 64)) & 1) NotifyDetails(aField);
+  }
+  [[noreturn]] void FailNotEditing() const;
   void CheckActive() const;
 
   std::vector<size_t> ResolveFields(std::string_view aFieldNames, const TmoxDataSet& aOwner) const;
@@ -185,7 +196,11 @@ class TmoxDataSet {
 
   // Master side: tells details that the current record (or, with a field, one of its values)
   // changed. Detail side: follows the master; LinkLost drops the link without touching records.
-  void NotifyDetails(std::optional<size_t> aChangedField = std::nullopt);
+  void NotifyDetails(std::optional<size_t> aChangedField = std::nullopt) {
+    if (!aChangedField) ++FMoves;
+    if (HasDetails()) TellDetails(aChangedField);
+  }
+  void TellDetails(std::optional<size_t> aChangedField);
   void MasterChanged();
   // A detail without a pending record anywhere below it only notes that its master moved and
   // follows it when it is next read: a master walking its records does not refresh every
@@ -250,6 +265,13 @@ inline std::string_view TmoxField::Stored() const {
 }
 
 inline bool TmoxField::IsNull() const { return Stored().empty(); }
+
+inline void TmoxField::SetAsString(std::string_view aValue) {
+  if (FDataType == TFieldType::ftString && FDataSet && !aValue.empty() &&
+      aValue.size() <= static_cast<size_t>(std::max(FSize, 0)) && !MayHoldControlBytes(aValue))
+    return FDataSet->StoreValue(FIndex, aValue);
+  SetAsStringChecked(aValue);
+}
 
 inline std::string_view TmoxField::TextView() const {
   if (FDataType != TFieldType::ftString) FailNotText();

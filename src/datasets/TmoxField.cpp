@@ -159,26 +159,6 @@ TmoxVariant TmoxField::Value() const {
 
 size_t TmoxField::TextLength(std::string_view aValue) const { return CodePointCount(aValue); }
 
-namespace {
-
-// True when some byte of the text is below 0x20, eight bytes at a time: typed values almost never
-// hold one, so the exact test below runs only for the rare text that does.
-bool MayHoldControlBytes(std::string_view aValue) {
-  constexpr uint64_t kLow = 0x2020202020202020ull, kHigh = 0x8080808080808080ull;
-  size_t i = 0;
-  for (; i + 8 <= aValue.size(); i += 8) {
-    uint64_t w;
-    std::memcpy(&w, aValue.data() + i, 8);
-    // A byte below 0x20 borrows into its high bit; bytes from 0x80 up are masked by ~w.
-    if ((w - kLow) & ~w & kHigh) return true;
-  }
-  for (; i < aValue.size(); ++i)
-    if (static_cast<unsigned char>(aValue[i]) < 0x20) return true;
-  return false;
-}
-
-}  // namespace
-
 void TmoxField::RefuseControlCharacters(std::string_view aValue) const {
   // XML 1.0 has no way to carry these (not even as references), so the note would be ill-formed.
   const auto bad = std::find_if(aValue.begin(), aValue.end(), [](char c) {
@@ -192,7 +172,7 @@ void TmoxField::RefuseControlCharacters(std::string_view aValue) const {
       FDataSet ? FDataSet->DiretorioLogErro() : std::string());
 }
 
-void TmoxField::SetAsString(std::string_view aValue) {
+void TmoxField::SetAsStringChecked(std::string_view aValue) {
   if (aValue.empty()) return Clear();
   switch (FDataType) {
     case TFieldType::ftString:

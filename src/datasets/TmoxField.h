@@ -2,6 +2,7 @@
 // A field of an in-memory data set: its definition (name, type, size, flags) and typed access
 // to its value in the data set's current record.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -61,7 +62,8 @@ class TmoxField {
   TDateTime AsDateTime() const;
   TmoxVariant Value() const;
 
-  void SetAsString(std::string_view aValue);
+  // Inline with the data set: the usual write (a text that fits) goes straight to the record.
+  inline void SetAsString(std::string_view aValue);
   void SetAsInteger(std::int64_t aValue);
   void SetAsFloat(double aValue);
   void SetAsBoolean(bool aValue);
@@ -88,6 +90,23 @@ class TmoxField {
   void CheckDefinable() const;
   [[noreturn]] void FailConversion(std::string_view aText) const;
   void RefuseControlCharacters(std::string_view aValue) const;
+  // Every case of SetAsString: conversions, limits and refusals.
+  void SetAsStringChecked(std::string_view aValue);
+  // True when some byte of the text is below 0x20, eight bytes at a time: typed values almost
+  // never hold one, so the exact test runs only for the rare text that does.
+  static bool MayHoldControlBytes(std::string_view aValue) {
+    constexpr uint64_t kLow = 0x2020202020202020ull, kHigh = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= aValue.size(); i += 8) {
+      uint64_t w;
+      std::memcpy(&w, aValue.data() + i, 8);
+      // A byte below 0x20 borrows into its high bit; bytes from 0x80 up are masked by ~w.
+      if ((w - kLow) & ~w & kHigh) return true;
+    }
+    for (; i < aValue.size(); ++i)
+      if (static_cast<unsigned char>(aValue[i]) < 0x20) return true;
+    return false;
+  }
 
   std::string FFieldName;
   std::string FDisplayLabel;

@@ -335,9 +335,8 @@ TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {
 
 // --- Hooks --------------------------------------------------------------------------------------
 
-const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::LigacaoDe(const TXmlDataSetNFe& aDataSet) {
+const TmoxXMLDataSetNFe::TLigacao& TmoxXMLDataSetNFe::ResolveLigacao(const TXmlDataSetNFe& aDataSet) {
   const size_t ordem = aDataSet.Ordem();
-  if (ordem < fLigacoes.size() && fLigacoes[ordem].ds == &aDataSet) return fLigacoes[ordem];
   // Resolved with the messages of a look-up by name; a failure is not remembered.
   TLigacao ligacao;
   ligacao.ds = &aDataSet;
@@ -366,7 +365,7 @@ void TmoxXMLDataSetNFe::DepoisDeIncluir(TXmlDataSetNFe& aDataSet) {
                                      : std::string_view(convertida = ligacao.mestre->AsString());
   // The new record already took the master's value through the link; writing it again would
   // only tell the details (there are none) and mark the record modified (it already is).
-  if (aDataSet.Modified() && !aDataSet.HasDetails() && ligacao.chave->TextView() == chave) return;
+  if (aDataSet.Modified() && !aDataSet.HasDetails() && SameKey(ligacao.chave->TextView(), chave)) return;
   ligacao.chave->SetAsString(chave);
 }
 

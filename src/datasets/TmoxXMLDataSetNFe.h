@@ -189,7 +189,12 @@ class TmoxXMLDataSetNFe {
   };
   std::vector<TLigacao> fLigacoes;  // by the data set's Ordem
   TLigacao fLigacaoAvulsa;          // of a data set made elsewhere
-  const TLigacao& LigacaoDe(const TXmlDataSetNFe& aDataSet);
+  const TLigacao& LigacaoDe(const TXmlDataSetNFe& aDataSet) {
+    const size_t ordem = aDataSet.Ordem();
+    if (ordem < fLigacoes.size() && fLigacoes[ordem].ds == &aDataSet) return fLigacoes[ordem];
+    return ResolveLigacao(aDataSet);
+  }
+  const TLigacao& ResolveLigacao(const TXmlDataSetNFe& aDataSet);
   std::string fXMLDicionario;
   bool fActiveMasterSource = false;
   TDataSetState fState = TDataSetState::dsInactive;
