@@ -32,13 +32,6 @@ const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() cons
   return FCamposVerificados;
 }
 
-bool TXmlDataSetNFe::PendenteVerificavel() const {
-  if (CamposVerificados().empty()) return false;
-  if (FTemRequerido || !Editing()) return true;
-  for (const uint32_t field : PendingFields())
-    if (FVerificado[field]) return true;
-  return false;
-}
 
 bool TXmlDataSetNFe::TemValorVisivel() const {
   // A closed data set is left to the field reads, which fail with its own message.

@@ -47,7 +47,14 @@ class TXmlDataSetNFe : public TmoxDataSet {
   // False when the record checks cannot fail on the pending record: no field is required and
   // none of the fields it may hold a value in is checked (a null field with allowed values
   // passes). A detail record holding only its handle and key is so.
-  bool PendenteVerificavel() const;
+  bool PendenteVerificavel() const {
+    if (FVersaoVerificados != DefinitionVersion()) CamposVerificados();
+    if (FCamposVerificados.empty()) return false;
+    if (FTemRequerido || !Editing()) return true;
+    for (const uint32_t field : PendingFields())
+      if (FVerificado[field]) return true;
+    return false;
+  }
   // True when a visible field of the current record holds a value. Told by the record's size
   // less its few invisible values, not by reading every field.
   bool TemValorVisivel() const;

@@ -191,10 +191,7 @@ void TmoxDataSet::RecordKey(uint32_t aRecord, std::string& aKey) const {
   }
 }
 
-std::string_view TmoxDataSet::PendingKey(std::string& aKey) const {
-  // The usual index, one text field, is its pending value as it is.
-  if (FIndexFieldIdx.size() == 1 && FFields[FIndexFieldIdx[0]]->DataType() == TFieldType::ftString)
-    return FPending[FIndexFieldIdx[0]];
+std::string_view TmoxDataSet::ComposedPendingKey(std::string& aKey) const {
   aKey.clear();
   for (size_t i = 0; i < FIndexFieldIdx.size(); ++i) {
     if (i) aKey += kKeySeparator;

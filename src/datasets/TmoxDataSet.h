@@ -172,7 +172,13 @@ class TmoxDataSet {
   void AppendKeyPart(std::string& aKey, size_t aField, std::string_view aStored) const;
   void RecordKey(uint32_t aRecord, std::string& aKey) const;
   // The pending record's index key, built in aKey unless it is one stored value as it is.
-  std::string_view PendingKey(std::string& aKey) const;
+  std::string_view PendingKey(std::string& aKey) const {
+    // The usual index, one text field, is its pending value as it is.
+    if (FIndexFieldIdx.size() == 1 && FFields[FIndexFieldIdx[0]]->DataType() == TFieldType::ftString)
+      return FPending[FIndexFieldIdx[0]];
+    return ComposedPendingKey(aKey);
+  }
+  std::string_view ComposedPendingKey(std::string& aKey) const;
   // The master's current key for this detail; valid until the master or the key buffer changes.
   // The usual link, one text field, is its stored value as it is.
   std::string_view MasterKey() const {
