@@ -284,12 +284,19 @@ void TmoxXMLDataSetNFe::Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aD
     aLista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
 }
 
-TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {
+TmoxXMLDataSetNFe::TCampoLembrado& TmoxXMLDataSetNFe::Lembranca(const TXmlDataSetNFe* aDs,
+                                                                 std::string_view aNome) const {
   if (fCamposLembrados.empty()) EsqueceBuscas();
-  TCampoLembrado& lembrado = fCamposLembrados[Posicao(&aDs, aNome.data(), kCamposLembrados)];
-  if (lembrado.ds == &aDs && lembrado.nome == aNome.data() && lembrado.tamanho == aNome.size() &&
-      SameName(aNome, lembrado.campo->FieldName()))
-    return lembrado.campo;
+  return fCamposLembrados[Posicao(aDs, aNome.data(), kCamposLembrados)];
+}
+
+bool TmoxXMLDataSetNFe::TCampoLembrado::De(const TXmlDataSetNFe* aDs, std::string_view aNome) const {
+  return campo && ds == aDs && nome == aNome.data() && tamanho == aNome.size() && SameName(aNome, campo->FieldName());
+}
+
+TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {
+  TCampoLembrado& lembrado = Lembranca(&aDs, aNome);
+  if (lembrado.De(&aDs, aNome)) return lembrado.campo;
   TXmlFieldNFe* campo = aDs.FindXmlField(aNome);
   if (campo) lembrado = {&aDs, aNome.data(), aNome.size(), campo};
   return campo;
@@ -323,9 +330,15 @@ TXmlDataSetNFe& TmoxXMLDataSetNFe::FindDataSet(std::string_view aName) const {
 }
 
 TXmlFieldNFe* TmoxXMLDataSetNFe::CampoOuNulo(std::string_view aNome) const {
+  // Names typed by a program are mostly the same literal texts note after note: remembered by
+  // address like the converters' look-ups, with no data set (the container's first holder).
+  TCampoLembrado& lembrado = Lembranca(nullptr, aNome);
+  if (lembrado.De(nullptr, aNome)) return lembrado.campo;
   const int64_t pos =
       fCamposIndice.Find(aNome, [this](uint32_t aPos) -> std::string_view { return fCampos[aPos]->FieldName(); });
-  return pos < 0 ? nullptr : fCampos[static_cast<size_t>(pos)];
+  if (pos < 0) return nullptr;
+  lembrado = {nullptr, aNome.data(), aNome.size(), fCampos[static_cast<size_t>(pos)]};
+  return lembrado.campo;
 }
 
 TXmlFieldNFe& TmoxXMLDataSetNFe::Campo(std::string_view aNome) const {

@@ -135,13 +135,16 @@ class TmoxXMLDataSetNFe {
   void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
   void AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const;
   [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
-  // Remembered look-ups of CampoDoDataSet and DataSetOrNull; emptied with the dictionary.
+  // Remembered look-ups of CampoDoDataSet, Campo and DataSetOrNull; emptied with the dictionary.
   struct TCampoLembrado {
-    const TXmlDataSetNFe* ds = nullptr;
+    const TXmlDataSetNFe* ds = nullptr;  // null: the container-wide look-up of Campo
     const char* nome = nullptr;
     size_t tamanho = 0;
     TXmlFieldNFe* campo = nullptr;
+    // True when the slot holds the answer for that name text at that address.
+    bool De(const TXmlDataSetNFe* aDs, std::string_view aNome) const;
   };
+  TCampoLembrado& Lembranca(const TXmlDataSetNFe* aDs, std::string_view aNome) const;
   struct TParteLembrada {
     const char* nome = nullptr;
     size_t tamanho = 0;

@@ -631,3 +631,53 @@ TEST(DataSet, DetailsFollowEditsOfTheFieldsTheyAreLinkedOnAtTheTime) {
   }
   master->Cancel();
 }
+
+// The pending record's values: a value may be written from another value of the same record or
+// from part of itself, grow past its room or shrink, and the text read from one field stays
+// what it was while other fields are written, however long their values.
+TEST(DataSet, PendingValuesWrittenFromEachOtherKeepEveryValue) {
+  const std::string longo(3000, 'L');
+  struct Case {
+    const char* name;
+    std::function<void(TmoxDataSet&)> write;
+    std::vector<std::string> expected;  // a, b, c while pending and once posted
+  };
+  const auto field = [](TmoxDataSet& ds, const char* aName) -> TmoxField& { return ds.FieldByName(aName); };
+  const std::vector<Case> cases = {
+      {"copied from another field", [&](TmoxDataSet& ds) {
+         field(ds, "a").SetAsString("origem");
+         field(ds, "b").SetAsString(field(ds, "a").TextView());
+       }, {"origem", "origem", ""}},
+      {"from part of itself", [&](TmoxDataSet& ds) {
+         field(ds, "a").SetAsString("0123456789");
+         field(ds, "a").SetAsString(field(ds, "a").TextView().substr(3, 4));
+       }, {"3456", "", ""}},
+      {"grown past its room, then shrunk", [&](TmoxDataSet& ds) {
+         field(ds, "a").SetAsString("ab");
+         field(ds, "a").SetAsString("a longer text than before");
+         field(ds, "a").SetAsString("xy");
+       }, {"xy", "", ""}},
+      {"a long value beside short ones", [&](TmoxDataSet& ds) {
+         field(ds, "a").SetAsString("curto");
+         field(ds, "b").SetAsString(longo);
+         field(ds, "c").SetAsString(field(ds, "b").TextView().substr(0, 5));
+       }, {"curto", longo, "LLLLL"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ds = MakeTable("T", {"a", "b", "c"}, 5000);
+    for (int note = 0; note < 2; ++note) {  // the second record reuses the room of the first
+      ds->Append();
+      c.write(*ds);
+      const std::string_view lido = field(*ds, "a").TextView();
+      field(*ds, "c").SetAsString(std::string(200 + 2000 * note, 'c'));  // another field, written after the read
+      EXPECT_EQ(lido, c.expected[0]) << "a read before c was written";
+      field(*ds, "c").SetAsString(c.expected[2]);
+      ds->Post();
+      ds->Last();
+      EXPECT_EQ((std::vector<std::string>{field(*ds, "a").AsString(), field(*ds, "b").AsString(),
+                                          field(*ds, "c").AsString()}),
+                c.expected);
+    }
+  }
+}
