@@ -5,6 +5,7 @@
 // a detail's handle and key costs two offsets whatever the width of its data set. A value of
 // length zero is null. Blocks are cut from chunks kept across Clear, so a note's records cost no
 // allocation once the first note has warmed the store; a block never moves until Clear or Reset.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -61,8 +62,9 @@ class TmoxByteArena {
 // The record being entered or edited: one text per field, and the fields written since it was
 // last cleared. Most new records get a value in two or three of their fields (the key the
 // after-insert hook fills); clearing and storing them touches only those. Values live in an
-// arena: a value written again overwrites its room when it fits, so the text read from a field
-// stays valid until that field is written again or the record is cleared.
+// arena: each field keeps its room from record to record until Reset, and a value written again
+// overwrites its room when it fits, so the text read from a field stays valid until that field
+// is written again or the record is cleared.
 class TmoxPendingRecord {
  public:
   TmoxPendingRecord() : FBytes(1024) {}
@@ -75,11 +77,10 @@ class TmoxPendingRecord {
   }
   void Clear() {
     for (uint32_t field : FWrittenList) {
-      FValues[field] = TValue{};
+      FValues[field].size = 0;
       FWritten[field] = 0;
     }
     FWrittenList.clear();
-    FBytes.Clear();
   }
   std::string_view operator[](size_t aField) const { return {FValues[aField].data, FValues[aField].size}; }
   void Set(size_t aField, std::string_view aValue) {
@@ -89,8 +90,10 @@ class TmoxPendingRecord {
       // The text given may be this very value, or part of it.
       if (size > 0) std::memmove(value.data, aValue.data(), size);
     } else {
-      value.data = FBytes.Allocate(aValue.size());
-      value.room = size;
+      // Room to grow: a field's values stay in the one room through most records.
+      const uint32_t room = std::max({size, 2 * value.room, kMinRoom});
+      value.data = FBytes.Allocate(room);
+      value.room = room;
       CopyValueBytes(value.data, aValue);
     }
     value.size = size;
@@ -105,6 +108,7 @@ class TmoxPendingRecord {
   bool WasWritten(size_t aField) const { return FWritten[aField] != 0; }
 
  private:
+  static constexpr uint32_t kMinRoom = 16;
   struct TValue {
     char* data = nullptr;
     uint32_t size = 0;
