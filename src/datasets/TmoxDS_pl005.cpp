@@ -20,6 +20,7 @@ void DefineTag(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
 
 std::string TmoxDS_pl005a::Registro(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
   DefineTag(aDataSet, aTag);
+  if (SemDadosNaConversao(aDataSet)) return {};
   return ConvertDataSetParaXML(aDataSet);
 }
 
@@ -31,6 +32,7 @@ std::string TmoxDS_pl005a::CadaRegistro(TXmlDataSetNFe& aDataSet, const std::fun
 
 std::string TmoxDS_pl005a::Registros(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
   DefineTag(aDataSet, aTag);
+  if (SemDadosNaConversao(aDataSet)) return {};
   return CadaRegistro(aDataSet, [&] { return ConvertDataSetParaXML(aDataSet); });
 }
 
@@ -207,6 +209,7 @@ std::string TmoxDS_pl005a::ConvPartI() {
 std::string TmoxDS_pl005a::ConvDI() {
   TXmlDataSetNFe& declaracao = FindDataSet("DI");
   DefineTag(declaracao, {});
+  if (SemDadosNaConversao(declaracao)) return {};
   return CadaRegistro(declaracao, [&] {
     const std::string campos = ConvertDataSetParaXML(declaracao);
     return campos.empty() ? std::string() : "<DI>" + campos + ConvADI() + "</DI>";
@@ -220,6 +223,7 @@ std::string TmoxDS_pl005a::ConvDetExport() {
   TXmlDataSetNFe& indireta = FindDataSet("EXPORTIND");
   DefineTag(exportacao, {});
   DefineTag(indireta, "exportInd");
+  if (SemDadosNaConversao(exportacao) && SemDadosNaConversao(indireta)) return {};
   return CadaRegistro(exportacao, [&] {
     return EnvolverSePreenchido("detExport", ConvertDataSetParaXML(exportacao) + ConvertDataSetParaXML(indireta));
   });

@@ -113,6 +113,7 @@ std::string TmoxDS_pl008a::ConvPartI() { return ProdutoLeiaute310(false); }
 
 std::string TmoxDS_pl008a::ConvPartNVE() {
   TXmlDataSetNFe& nve = FindDataSet("NVE");
+  if (SemDadosNaConversao(nve)) return {};
   return CadaRegistro(nve, [&] {
     return nve.XmlFieldByName("NVE_I05a").TextView().empty() ? std::string() : ConvertFieldParaXML(nve, "NVE_I05a");
   });

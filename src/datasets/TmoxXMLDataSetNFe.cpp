@@ -279,8 +279,13 @@ void TmoxXMLDataSetNFe::Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aD
   aLista.ds = &aDs;
   aLista.versao = aDs.DefinitionVersion();
   aLista.itens.resize(aFields.size());
-  for (size_t i = 0; i < aFields.size(); ++i)
+  aLista.completa = true;
+  aLista.estrangeiro = false;
+  for (size_t i = 0; i < aFields.size(); ++i) {
     aLista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
+    aLista.completa = aLista.completa && aLista.itens[i].campo;
+    aLista.estrangeiro = aLista.estrangeiro || aLista.itens[i].estrangeiro;
+  }
 }
 
 TXmlFieldNFe* TmoxXMLDataSetNFe::CampoDoDataSet(const TXmlDataSetNFe& aDs, std::string_view aNome) const {

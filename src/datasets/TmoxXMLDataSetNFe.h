@@ -99,6 +99,13 @@ class TmoxXMLDataSetNFe {
   // lists must still be a field of aDs (failing as their conversion would).
   bool GrupoSemSaida(const TXmlDataSetNFe& aDs, std::initializer_list<const TCamposXml*> aListas) const;
   void AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
+  // True when no record of aDs holds a value a converter reads, whatever the record of its
+  // master: its whole records write nothing, and a converter leaves its group out without
+  // reading a record. During a conversion (TConversaoEmCurso) it is told once per data set;
+  // outside one it answers false.
+  bool SemDadosNaConversao(const TXmlDataSetNFe& aDs) const { return aDs.SemDadosEmRegistroAlgum(fMarcaConversao); }
+  // The same, and no field of aDs writes its empty tag: a list of its fields writes nothing.
+  bool SemSaidaNaConversao(const TXmlDataSetNFe& aDs) const { return SemDadosNaConversao(aDs) && !aDs.TemTagVazia(); }
   // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
   std::string ParserConverter(std::string_view aTexto) const;
 
@@ -112,6 +119,20 @@ class TmoxXMLDataSetNFe {
   virtual void DepoisDeIncluir(TXmlDataSetNFe& aDataSet);
   // Writes a value into the XML; the generic container removes accents.
   virtual void AppendValorXML(std::string& aOut, std::string_view aValor) const;
+  // While it lives the converters only read records, so what SemDadosNaConversao learns of a
+  // data set holds until it ends.
+  class TConversaoEmCurso {
+   public:
+    explicit TConversaoEmCurso(const TmoxXMLDataSetNFe& aConversor) : fConversor(aConversor) {
+      fConversor.fMarcaConversao = ++fConversor.fConversoes;
+    }
+    ~TConversaoEmCurso() { fConversor.fMarcaConversao = 0; }
+    TConversaoEmCurso(const TConversaoEmCurso&) = delete;
+    TConversaoEmCurso& operator=(const TConversaoEmCurso&) = delete;
+
+   private:
+    const TmoxXMLDataSetNFe& fConversor;
+  };
   // Set by containers whose AppendValorXML writes values unchanged: fields are then laid down
   // without the call.
   bool fValoresComoDigitados = false;
@@ -159,6 +180,8 @@ class TmoxXMLDataSetNFe {
       bool estrangeiro = false;             // the foreign identifier, completed when absent
     };
     std::vector<TItem> itens;
+    bool completa = false;     // every name is a field of ds
+    bool estrangeiro = false;  // one item is the foreign identifier
   };
   const TListaLembrada& ListaDoDataSet(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
   const TListaLembrada& ListaFixa(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
@@ -193,6 +216,9 @@ class TmoxXMLDataSetNFe {
   TDataSetState fState = TDataSetState::dsInactive;
   std::string fDiretorioLogErro;
   mutable std::unique_ptr<TmoxKivoUtils> FUtils;
+  // The stamp of the conversion under way (0: none) and the last one given.
+  mutable uint64_t fMarcaConversao = 0;
+  mutable uint64_t fConversoes = 0;
 };
 
 }  // namespace mox

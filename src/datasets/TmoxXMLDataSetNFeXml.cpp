@@ -65,6 +65,7 @@ std::string TmoxXMLDataSetNFe::ConvertFieldParaXML(const TXmlDataSetNFe& aDs, st
   const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  if (SemSaidaNaConversao(aDs)) return {};
   return ConvertFieldParaXML(*field);
 }
 
@@ -84,6 +85,7 @@ void TmoxXMLDataSetNFe::AppendFieldParaXML(std::string& aOut, const TXmlDataSetN
   const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  if (SemSaidaNaConversao(aDs)) return;
   AppendFieldXml(aOut, *field);
 }
 
@@ -112,16 +114,18 @@ bool TmoxXMLDataSetNFe::GrupoSemSaida(const TXmlDataSetNFe& aDs,
                                       std::initializer_list<const TCamposXml*> aListas) const {
   for (const TCamposXml* campos : aListas) {
     const TListaLembrada& lista = ListaFixa(aDs, *campos);
-    for (size_t i = 0; i < lista.itens.size(); ++i)
+    for (size_t i = 0; !lista.completa && i < lista.itens.size(); ++i)
       if (!lista.itens[i].campo)
         throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {campos->Nomes()[i]},
                                                            fDiretorioLogErro);
   }
-  return aDs.SemSaida();
+  return SemSaidaNaConversao(aDs) || aDs.SemSaida();
 }
 
 void TmoxXMLDataSetNFe::AppendLista(std::string& aOut, const TListaLembrada& aLista,
                                     std::span<const std::string_view> aFields) const {
+  // The empty foreign identifier is written even without data.
+  if (aLista.completa && !aLista.estrangeiro && SemSaidaNaConversao(*aLista.ds)) return;
   const size_t inicio = aOut.size();
   for (size_t i = 0; i < aFields.size(); ++i) {
     const TListaLembrada::TItem& item = aLista.itens[i];
