@@ -68,8 +68,7 @@ std::string TmoxDS_pl005a::ConverteReferencias(const TCamposReferencia& aCampos)
   });
 }
 
-std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aImpostos,
-                                         const std::function<std::string()>& aDevolucao) {
+std::string TmoxDS_pl005a::ConverteItens(const TAcrescenta& aImpostos, const TAcrescenta& aDevolucao) {
   std::string xml;
   TXmlDataSetNFe& item = *H();
   // Room for usual items at once: the text then does not grow item by item.
@@ -81,9 +80,9 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
     xml += '>';
     xml += ConvPartI();
     xml += "<imposto>";
-    xml += aImpostos();
+    aImpostos(xml);
     xml += "</imposto>";
-    if (aDevolucao) xml += aDevolucao();
+    if (aDevolucao) aDevolucao(xml);
     xml += ConvPartV();
     xml += "</det>";
   }
@@ -195,9 +194,15 @@ std::string TmoxDS_pl005a::ConvPartG() { return Registro(*G(), "entrega"); }
 std::string TmoxDS_pl005a::ConvAutXML() { return Registros(FindDataSet("AUTXML"), "autXML"); }
 
 std::string TmoxDS_pl005a::ConvPartItens() {
-  return ConverteItens([this] {
-    return ConvPartN() + ConvPartO() + ConvPartP() + ConvPartQ() + ConvPartR() + ConvPartS() + ConvPartT() +
-           ConvPartU();
+  return ConverteItens([this](std::string& aXml) {
+    aXml += ConvPartN();
+    aXml += ConvPartO();
+    aXml += ConvPartP();
+    aXml += ConvPartQ();
+    aXml += ConvPartR();
+    aXml += ConvPartS();
+    aXml += ConvPartT();
+    aXml += ConvPartU();
   });
 }
 

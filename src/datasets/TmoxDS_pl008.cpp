@@ -77,11 +77,18 @@ std::string TmoxDS_pl008a::ConvExporta() {
 
 std::string TmoxDS_pl008a::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT();
+      [this](std::string& aXml) {
+        aXml += ConvPartM();
+        aXml += ConvPartN();
+        aXml += ConvPartO();
+        aXml += ConvPartP();
+        aXml += ConvPartU();
+        aXml += ConvPartQ();
+        aXml += ConvPartR();
+        aXml += ConvPartS();
+        aXml += ConvPartT();
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
@@ -187,11 +194,19 @@ std::string TmoxDS_pl008g::ConvPartL1() {
 
 std::string TmoxDS_pl008g::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT() + convPartNA();
+      [this](std::string& aXml) {
+        aXml += ConvPartM();
+        aXml += ConvPartN();
+        aXml += ConvPartO();
+        aXml += ConvPartP();
+        aXml += ConvPartU();
+        aXml += ConvPartQ();
+        aXml += ConvPartR();
+        aXml += ConvPartS();
+        aXml += ConvPartT();
+        aXml += convPartNA();
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl008g::ConvPartYA() {

@@ -204,11 +204,21 @@ std::string TmoxDS_pl010::ConvPartI() { return Produto400(true); }
 
 std::string TmoxDS_pl010::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT() + convPartNA() + ConvPartIS() + ConvPartIBSCBS();
+      [this](std::string& aXml) {
+        aXml += ConvPartM();
+        aXml += ConvPartN();
+        aXml += ConvPartO();
+        aXml += ConvPartP();
+        aXml += ConvPartU();
+        aXml += ConvPartQ();
+        aXml += ConvPartR();
+        aXml += ConvPartS();
+        aXml += ConvPartT();
+        aXml += convPartNA();
+        aXml += ConvPartIS();
+        aXml += ConvPartIBSCBS();
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl010::ConvPartIS() {

@@ -247,6 +247,7 @@ void TmoxXMLDataSetNFe::EsqueceBuscas() const {
   fPartesLembradas.assign(kPartesLembradas, {});
   fListasLembradas.assign(kListasLembradas, {});
   fListasFixas.clear();
+  fModelos.clear();
 }
 
 const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(

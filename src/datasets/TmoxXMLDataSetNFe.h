@@ -191,6 +191,23 @@ class TmoxXMLDataSetNFe {
   mutable std::vector<TParteLembrada> fPartesLembradas;
   mutable std::vector<TListaLembrada> fListasLembradas;
   mutable std::vector<TListaLembrada> fListasFixas;  // by the number of the TCamposXml
+  // A template whose references are all "@x(NAME)" of existing parts and fields, read once:
+  // its plain text pieces (ranges of its own copy) and the field or whole record each reference
+  // writes, in order. Known again by its text.
+  struct TModeloLembrado {
+    std::string texto;
+    struct TPeca {
+      size_t inicio = 0, tamanho = 0;       // plain text; none for a reference
+      const TXmlDataSetNFe* ds = nullptr;   // the record "@x(*)" writes
+      const TXmlFieldNFe* campo = nullptr;  // the field "@x(NAME)" writes
+    };
+    std::vector<TPeca> pecas;
+    bool lido = false;  // otherwise it is read as it goes, every time
+  };
+  mutable std::vector<TModeloLembrado> fModelos;
+  // The template read once; null when it has another shape or names what does not exist (the
+  // text is then read as it goes, failing where it should).
+  const TModeloLembrado* ModeloDe(std::string_view aTexto) const;
   void EsqueceBuscas() const;
 
   std::unordered_map<std::string, int64_t> fHandles;

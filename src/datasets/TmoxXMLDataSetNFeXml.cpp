@@ -186,9 +186,53 @@ void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aPar
   AppendFieldXml(aOut, *field);
 }
 
+const TmoxXMLDataSetNFe::TModeloLembrado* TmoxXMLDataSetNFe::ModeloDe(std::string_view aTexto) const {
+  for (const TModeloLembrado& modelo : fModelos)
+    if (modelo.texto == aTexto) return modelo.lido ? &modelo : nullptr;
+  // The look-ups below must not empty the remembered templates while one is being read.
+  if (fPartesLembradas.empty() || fCamposLembrados.empty()) EsqueceBuscas();
+  // Templates are the converters' own texts, a few per layout.
+  constexpr size_t kModelos = 64;
+  if (fModelos.size() == kModelos) return nullptr;
+  // The reading of ParserConverter below, keeping pieces instead of writing them.
+  TModeloLembrado& modelo = fModelos.emplace_back();
+  modelo.texto = aTexto;
+  size_t i = 0;
+  while (i < aTexto.size()) {
+    const size_t marca = ProximaMarca(aTexto, i);
+    if (marca > i) modelo.pecas.push_back({i, marca - i, nullptr, nullptr});
+    if (marca == aTexto.size()) break;
+    i = marca + 1;
+    if (aTexto[marca] != '@') continue;
+    const size_t fecha = i + 2 <= aTexto.size() ? ProximaMarca(aTexto, i + 2) : aTexto.size();
+    if (!(i + 1 < aTexto.size() && !EhMarca(aTexto[i]) && aTexto[i + 1] == '(' && fecha < aTexto.size() &&
+          aTexto[fecha] == ')'))
+      return nullptr;
+    const TXmlDataSetNFe* ds = DataSetOrNull(aTexto.substr(i, 1));
+    const std::string_view nome = aTexto.substr(i + 2, fecha - i - 2);
+    const TXmlFieldNFe* campo = ds && nome != "*" ? CampoDoDataSet(*ds, nome) : nullptr;
+    if (!ds || (nome != "*" && !campo)) return nullptr;
+    modelo.pecas.push_back({0, 0, ds, campo});
+    i = fecha + 1;
+  }
+  modelo.lido = true;
+  return &modelo;
+}
+
 std::string TmoxXMLDataSetNFe::ParserConverter(std::string_view aTexto) const {
   std::string out;
   out.reserve(aTexto.size());
+  if (const TModeloLembrado* modelo = ModeloDe(aTexto)) {
+    for (const TModeloLembrado::TPeca& peca : modelo->pecas) {
+      if (peca.campo)
+        AppendFieldXml(out, *peca.campo);
+      else if (peca.ds)
+        AppendDataSetXml(out, *peca.ds);
+      else
+        out.append(modelo->texto, peca.inicio, peca.tamanho);
+    }
+    return out;
+  }
   std::string reference;  // a reference of any other shape, gathered character by character
   bool inReference = false;
   size_t i = 0;
