@@ -68,6 +68,10 @@ std::string TmoxDS_pl005a::ConverteReferencias(const TCamposReferencia& aCampos)
   });
 }
 
+void TmoxDS_pl005a::Acrescenta(std::string& aXml, std::initializer_list<std::string> aPartes) {
+  for (const std::string& parte : aPartes) aXml += parte;
+}
+
 std::string TmoxDS_pl005a::ConverteItens(const TAcrescenta& aImpostos, const TAcrescenta& aDevolucao) {
   std::string xml;
   TXmlDataSetNFe& item = *H();
@@ -76,7 +80,7 @@ std::string TmoxDS_pl005a::ConverteItens(const TAcrescenta& aImpostos, const TAc
   for (item.First(); !item.Eof(); item.Next()) {
     // The item-level data sets follow the current item through their links.
     xml += "<det ";
-    xml += ConvertFieldParaXML(item, "nItem_H02");
+    AppendFieldParaXML(xml, item, "nItem_H02");
     xml += '>';
     xml += ConvPartI();
     xml += "<imposto>";
@@ -195,14 +199,8 @@ std::string TmoxDS_pl005a::ConvAutXML() { return Registros(FindDataSet("AUTXML")
 
 std::string TmoxDS_pl005a::ConvPartItens() {
   return ConverteItens([this](std::string& aXml) {
-    aXml += ConvPartN();
-    aXml += ConvPartO();
-    aXml += ConvPartP();
-    aXml += ConvPartQ();
-    aXml += ConvPartR();
-    aXml += ConvPartS();
-    aXml += ConvPartT();
-    aXml += ConvPartU();
+    Acrescenta(aXml, {ConvPartN(), ConvPartO(), ConvPartP(), ConvPartQ(), ConvPartR(), ConvPartS(), ConvPartT(),
+                      ConvPartU()});
   });
 }
 

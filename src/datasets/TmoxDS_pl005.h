@@ -71,6 +71,8 @@ class TmoxDS_pl005a : public TmoxNFeCustomDataSet {
   // tax aDevolucao appends (layouts that have it) and the additional information: every item is
   // written straight into the one text.
   using TAcrescenta = std::function<void(std::string&)>;
+  // Appends the parts to aXml in their order (a braced list is built first to last).
+  static void Acrescenta(std::string& aXml, std::initializer_list<std::string> aPartes);
   std::string ConverteItens(const TAcrescenta& aImpostos, const TAcrescenta& aDevolucao = {});
 
   // The total group: the ICMSTot template, the ISSQN totals of the layout and the retentions.

@@ -43,14 +43,8 @@ std::string TmoxDS_pl006e::ConvPartE() {
 std::string TmoxDS_pl006e::ConvPartItens() {
   // From 2.00 on the service tax stands in the place of the goods taxes, before PIS.
   return ConverteItens([this](std::string& aXml) {
-    aXml += ConvPartN();
-    aXml += ConvPartO();
-    aXml += ConvPartP();
-    aXml += ConvPartU();
-    aXml += ConvPartQ();
-    aXml += ConvPartR();
-    aXml += ConvPartS();
-    aXml += ConvPartT();
+    Acrescenta(aXml, {ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(), ConvPartS(),
+                      ConvPartT()});
   });
 }
 
@@ -111,15 +105,8 @@ std::string TmoxDS_pl006r::ConvPartM() { return ConvertFieldParaXML(*M(), "vTotT
 
 std::string TmoxDS_pl006r::ConvPartItens() {
   return ConverteItens([this](std::string& aXml) {
-    aXml += ConvPartM();
-    aXml += ConvPartN();
-    aXml += ConvPartO();
-    aXml += ConvPartP();
-    aXml += ConvPartU();
-    aXml += ConvPartQ();
-    aXml += ConvPartR();
-    aXml += ConvPartS();
-    aXml += ConvPartT();
+    Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                      ConvPartS(), ConvPartT()});
   });
 }
 

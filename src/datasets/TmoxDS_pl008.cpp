@@ -78,15 +78,8 @@ std::string TmoxDS_pl008a::ConvExporta() {
 std::string TmoxDS_pl008a::ConvPartItens() {
   return ConverteItens(
       [this](std::string& aXml) {
-        aXml += ConvPartM();
-        aXml += ConvPartN();
-        aXml += ConvPartO();
-        aXml += ConvPartP();
-        aXml += ConvPartU();
-        aXml += ConvPartQ();
-        aXml += ConvPartR();
-        aXml += ConvPartS();
-        aXml += ConvPartT();
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT()});
       },
       [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
@@ -195,16 +188,8 @@ std::string TmoxDS_pl008g::ConvPartL1() {
 std::string TmoxDS_pl008g::ConvPartItens() {
   return ConverteItens(
       [this](std::string& aXml) {
-        aXml += ConvPartM();
-        aXml += ConvPartN();
-        aXml += ConvPartO();
-        aXml += ConvPartP();
-        aXml += ConvPartU();
-        aXml += ConvPartQ();
-        aXml += ConvPartR();
-        aXml += ConvPartS();
-        aXml += ConvPartT();
-        aXml += convPartNA();
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT(), convPartNA()});
       },
       [this](std::string& aXml) { aXml += ConvPartUB(); });
 }

@@ -205,18 +205,8 @@ std::string TmoxDS_pl010::ConvPartI() { return Produto400(true); }
 std::string TmoxDS_pl010::ConvPartItens() {
   return ConverteItens(
       [this](std::string& aXml) {
-        aXml += ConvPartM();
-        aXml += ConvPartN();
-        aXml += ConvPartO();
-        aXml += ConvPartP();
-        aXml += ConvPartU();
-        aXml += ConvPartQ();
-        aXml += ConvPartR();
-        aXml += ConvPartS();
-        aXml += ConvPartT();
-        aXml += convPartNA();
-        aXml += ConvPartIS();
-        aXml += ConvPartIBSCBS();
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT(), convPartNA(), ConvPartIS(), ConvPartIBSCBS()});
       },
       [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
