@@ -13,7 +13,11 @@ namespace {
 
 // Every item names the same wrapper again: only a different one is stored.
 void DefineTag(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
-  if (aDataSet.TagXML() != aTag) aDataSet.SetTagXML(std::string(aTag));
+  const std::string& atual = aDataSet.TagXML();
+  // Tags are a few letters: compared in place.
+  bool igual = atual.size() == aTag.size();
+  for (size_t i = 0; igual && i < aTag.size(); ++i) igual = atual[i] == aTag[i];
+  if (!igual) aDataSet.SetTagXML(std::string(aTag));
 }
 
 }  // namespace
@@ -126,7 +130,8 @@ std::string TmoxDS_pl005a::ConverteTransporte(bool aComVagaoEBalsa) {
 
 std::string TmoxDS_pl005a::ConverteCombustivel(const TCamposXml& aCampos, const TCamposXml& aCIDE,
                                                const std::string& aFinal) {
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   if (aFinal.empty() && GrupoSemSaida(combustivel, {&aCampos, &aCIDE})) return {};
   return EnvolverSePreenchido("comb", ConvertFieldsParaXML(combustivel, aCampos) +
                                           EnvolverSePreenchido("CIDE", ConvertFieldsParaXML(combustivel, aCIDE)) +
@@ -139,7 +144,10 @@ const TCamposXml kCamposICMSComb{"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112",
 
 }  // namespace
 
-std::string TmoxDS_pl005a::CamposICMSComb() { return ConvertFieldsParaXML(FindDataSet("L1"), kCamposICMSComb); }
+std::string TmoxDS_pl005a::CamposICMSComb() {
+  static const TParteXml kParteL1{"L1"};
+  return ConvertFieldsParaXML(FindDataSet(kParteL1), kCamposICMSComb);
+}
 
 // --- Base group converters ----------------------------------------------------------------------
 
@@ -210,7 +218,8 @@ std::string TmoxDS_pl005a::ConvPartI() {
 }
 
 std::string TmoxDS_pl005a::ConvDI() {
-  TXmlDataSetNFe& declaracao = FindDataSet("DI");
+  static const TParteXml kParteDI{"DI"};
+  TXmlDataSetNFe& declaracao = FindDataSet(kParteDI);
   DefineTag(declaracao, {});
   if (SemDadosNaConversao(declaracao)) return {};
   return CadaRegistro(declaracao, [&] {
@@ -219,11 +228,16 @@ std::string TmoxDS_pl005a::ConvDI() {
   });
 }
 
-std::string TmoxDS_pl005a::ConvADI() { return Registros(FindDataSet("ADI"), "adi"); }
+std::string TmoxDS_pl005a::ConvADI() {
+  static const TParteXml kParteADI{"ADI"};
+  return Registros(FindDataSet(kParteADI), "adi");
+}
 
 std::string TmoxDS_pl005a::ConvDetExport() {
-  TXmlDataSetNFe& exportacao = FindDataSet("DETEXPORT");
-  TXmlDataSetNFe& indireta = FindDataSet("EXPORTIND");
+  static const TParteXml kParteDETEXPORT{"DETEXPORT"};
+  static const TParteXml kParteEXPORTIND{"EXPORTIND"};
+  TXmlDataSetNFe& exportacao = FindDataSet(kParteDETEXPORT);
+  TXmlDataSetNFe& indireta = FindDataSet(kParteEXPORTIND);
   DefineTag(exportacao, {});
   DefineTag(indireta, "exportInd");
   if (SemDadosNaConversao(exportacao) && SemDadosNaConversao(indireta)) return {};
@@ -243,7 +257,8 @@ std::string TmoxDS_pl005a::ConvPartL1() {
   static const TCamposXml kCIDE{"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"};
   static const TCamposXml kInter{"vBCICMSSTDest_L115", "vICMSSTDest_L116"};
   static const TCamposXml kCons{"vBCICMSSTCons_L118", "vICMSSTCons_L119", "UFcons_L120"};
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   // Most items are no fuel: nothing to write, once the names are known good.
   if (GrupoSemSaida(combustivel, {&kCamposICMSComb, &kInter, &kCons})) return ConverteCombustivel(kCampos, kCIDE, {});
   return ConverteCombustivel(kCampos, kCIDE,

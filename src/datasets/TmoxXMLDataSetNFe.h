@@ -33,6 +33,19 @@ class TCamposXml {
   size_t fNumero;
 };
 
+// The name of a data set a converter reads for every item (a static of the converter): the
+// container finds it once per dictionary, knowing it by its number alone.
+class TParteXml {
+ public:
+  explicit TParteXml(std::string_view aNome);
+  std::string_view Nome() const { return fNome; }
+  size_t Numero() const { return fNumero; }
+
+ private:
+  std::string_view fNome;
+  size_t fNumero;
+};
+
 class TmoxXMLDataSetNFe {
  public:
   TmoxXMLDataSetNFe();
@@ -60,6 +73,8 @@ class TmoxXMLDataSetNFe {
   // The data set named aName in capitals; fails with "Parte %s não encontrada.".
   TXmlDataSetNFe& FindDataSet(std::string_view aName) const;
   TXmlDataSetNFe* DataSetOrNull(std::string_view aName) const;
+  // The same, failing alike, for a name known by its number.
+  TXmlDataSetNFe& FindDataSet(const TParteXml& aParte) const;
   // The field of that name (letter case ignored) in the first data set that holds it.
   TXmlFieldNFe& Campo(std::string_view aNome) const;
   // The field aNome of aDs (letter case ignored), or null. The converters name the same fields
@@ -191,6 +206,7 @@ class TmoxXMLDataSetNFe {
   mutable std::vector<TParteLembrada> fPartesLembradas;
   mutable std::vector<TListaLembrada> fListasLembradas;
   mutable std::vector<TListaLembrada> fListasFixas;  // by the number of the TCamposXml
+  mutable std::vector<TXmlDataSetNFe*> fPartesFixas;  // by the number of the TParteXml
   // A template whose references are all "@x(NAME)" of existing parts and fields, read once:
   // its plain text pieces (ranges of its own copy) and the field or whole record each reference
   // writes, in order. Known again by its text.
