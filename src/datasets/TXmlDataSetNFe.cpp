@@ -1,5 +1,7 @@
 #include "datasets/TXmlDataSetNFe.h"
 
+#include <algorithm>
+
 #include "base/EmoxException.h"
 
 namespace mox {
@@ -36,18 +38,44 @@ const std::vector<const TXmlFieldNFe*>& TXmlDataSetNFe::CamposVerificados() cons
 bool TXmlDataSetNFe::TemValorVisivel() const {
   // A closed data set is left to the field reads, which fail with its own message.
   if (!Active()) return true;
-  if (FVersaoInvisiveis != DefinitionVersion()) {
-    FCamposInvisiveis.clear();
-    FTemTagVazia = false;
-    for (size_t i = 0; i < FieldCount(); ++i) {
-      if (!XmlField(i).Visible()) FCamposInvisiveis.push_back(&XmlField(i));
-      else if (XmlField(i).GeraTagVazia()) FTemTagVazia = true;
-    }
-    FVersaoInvisiveis = DefinitionVersion();
-  }
+  AtualizaInvisiveis();
   size_t visiveis = CurrentRecordBytes();
   for (const TXmlFieldNFe* campo : FCamposInvisiveis) visiveis -= campo->TextView().size();
   return visiveis > 0;
+}
+
+void TXmlDataSetNFe::AtualizaInvisiveis() const {
+  if (FVersaoInvisiveis == DefinitionVersion()) return;
+  FCamposInvisiveis.clear();
+  FTemTagVazia = false;
+  for (size_t i = 0; i < FieldCount(); ++i) {
+    if (!XmlField(i).Visible()) FCamposInvisiveis.push_back(&XmlField(i));
+    else if (XmlField(i).GeraTagVazia()) FTemTagVazia = true;
+  }
+  FVersaoInvisiveis = DefinitionVersion();
+}
+
+// --- Read-only queries for converters -----------------------------------------------------------
+
+bool TXmlDataSetNFe::SemDadosEmRegistroAlgum(uint64_t aMarca) const {
+  // A pending record and a closed data set are left to the reads of the current record.
+  if (aMarca == 0 || !Active() || Editing()) return false;
+  if (aMarca == FMarcaSemDados) return FSemDados;
+  if (FVersaoLigacao != DefinitionVersion() || FChaveLigacao != FXMLKeyField) {
+    // The values every record gets on its way in, which no converter writes.
+    FCamposLigacao.clear();
+    for (const std::string_view nome : {std::string_view("handle"), std::string_view(FXMLKeyField)}) {
+      const TXmlFieldNFe* campo = nome.empty() ? nullptr : FindXmlField(nome);
+      if (campo && !campo->Visible() &&
+          std::find(FCamposLigacao.begin(), FCamposLigacao.end(), campo->Index()) == FCamposLigacao.end())
+        FCamposLigacao.push_back(campo->Index());
+    }
+    FChaveLigacao = FXMLKeyField;
+    FVersaoLigacao = DefinitionVersion();
+  }
+  FMarcaSemDados = aMarca;
+  FSemDados = StoredValuesOnlyIn(FCamposLigacao);
+  return FSemDados;
 }
 
 // The typed accessors above rely on every field being a dictionary field.

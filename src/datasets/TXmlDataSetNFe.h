@@ -62,6 +62,19 @@ class TXmlDataSetNFe : public TmoxDataSet {
   // field that writes its empty tag. Any group of this record's fields is then empty.
   bool SemSaida() const { return !TemValorVisivel() && !FTemTagVazia; }
 
+  // --- Read-only queries for converters.
+  // True when no record, under any master, holds a value a converter reads: no record is
+  // pending and every posted one holds values only in its invisible "handle" and master key.
+  // Told from the posted records as stored, without moving the cursor. The answer is kept under
+  // aMarca, a stamp the caller changes whenever records may have changed since; 0 (no such
+  // stamp) answers false.
+  bool SemDadosEmRegistroAlgum(uint64_t aMarca) const;
+  // True when a visible field writes its empty tag: a group of fields may write without values.
+  bool TemTagVazia() const {
+    AtualizaInvisiveis();
+    return FTemTagVazia;
+  }
+
  protected:
   void CheckNewField(const TmoxField& aField) const override;
 
@@ -79,6 +92,14 @@ class TXmlDataSetNFe : public TmoxDataSet {
   mutable std::vector<const TXmlFieldNFe*> FCamposInvisiveis;
   mutable uint64_t FVersaoInvisiveis = UINT64_MAX;
   mutable bool FTemTagVazia = false;
+  // The invisible fields and whether a visible one writes its empty tag, per definitions.
+  void AtualizaInvisiveis() const;
+  mutable uint64_t FMarcaSemDados = 0;
+  mutable bool FSemDados = false;
+  // The invisible "handle" and master key, as of the definitions and key field named in them.
+  mutable std::vector<size_t> FCamposLigacao;
+  mutable std::string FChaveLigacao;
+  mutable uint64_t FVersaoLigacao = UINT64_MAX;
 };
 
 }  // namespace mox

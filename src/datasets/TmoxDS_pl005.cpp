@@ -13,13 +13,18 @@ namespace {
 
 // Every item names the same wrapper again: only a different one is stored.
 void DefineTag(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
-  if (aDataSet.TagXML() != aTag) aDataSet.SetTagXML(std::string(aTag));
+  const std::string& atual = aDataSet.TagXML();
+  // Tags are a few letters: compared in place.
+  bool igual = atual.size() == aTag.size();
+  for (size_t i = 0; igual && i < aTag.size(); ++i) igual = atual[i] == aTag[i];
+  if (!igual) aDataSet.SetTagXML(std::string(aTag));
 }
 
 }  // namespace
 
 std::string TmoxDS_pl005a::Registro(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
   DefineTag(aDataSet, aTag);
+  if (SemDadosNaConversao(aDataSet)) return {};
   return ConvertDataSetParaXML(aDataSet);
 }
 
@@ -31,6 +36,7 @@ std::string TmoxDS_pl005a::CadaRegistro(TXmlDataSetNFe& aDataSet, const std::fun
 
 std::string TmoxDS_pl005a::Registros(TXmlDataSetNFe& aDataSet, std::string_view aTag) {
   DefineTag(aDataSet, aTag);
+  if (SemDadosNaConversao(aDataSet)) return {};
   return CadaRegistro(aDataSet, [&] { return ConvertDataSetParaXML(aDataSet); });
 }
 
@@ -66,8 +72,11 @@ std::string TmoxDS_pl005a::ConverteReferencias(const TCamposReferencia& aCampos)
   });
 }
 
-std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aImpostos,
-                                         const std::function<std::string()>& aDevolucao) {
+void TmoxDS_pl005a::Acrescenta(std::string& aXml, std::initializer_list<std::string> aPartes) {
+  for (const std::string& parte : aPartes) aXml += parte;
+}
+
+std::string TmoxDS_pl005a::ConverteItens(const TAcrescenta& aImpostos, const TAcrescenta& aDevolucao) {
   std::string xml;
   TXmlDataSetNFe& item = *H();
   // Room for usual items at once: the text then does not grow item by item.
@@ -75,13 +84,13 @@ std::string TmoxDS_pl005a::ConverteItens(const std::function<std::string()>& aIm
   for (item.First(); !item.Eof(); item.Next()) {
     // The item-level data sets follow the current item through their links.
     xml += "<det ";
-    xml += ConvertFieldParaXML(item, "nItem_H02");
+    AppendFieldParaXML(xml, item, "nItem_H02");
     xml += '>';
     xml += ConvPartI();
     xml += "<imposto>";
-    xml += aImpostos();
+    aImpostos(xml);
     xml += "</imposto>";
-    if (aDevolucao) xml += aDevolucao();
+    if (aDevolucao) aDevolucao(xml);
     xml += ConvPartV();
     xml += "</det>";
   }
@@ -121,7 +130,8 @@ std::string TmoxDS_pl005a::ConverteTransporte(bool aComVagaoEBalsa) {
 
 std::string TmoxDS_pl005a::ConverteCombustivel(const TCamposXml& aCampos, const TCamposXml& aCIDE,
                                                const std::string& aFinal) {
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   if (aFinal.empty() && GrupoSemSaida(combustivel, {&aCampos, &aCIDE})) return {};
   return EnvolverSePreenchido("comb", ConvertFieldsParaXML(combustivel, aCampos) +
                                           EnvolverSePreenchido("CIDE", ConvertFieldsParaXML(combustivel, aCIDE)) +
@@ -134,7 +144,10 @@ const TCamposXml kCamposICMSComb{"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112",
 
 }  // namespace
 
-std::string TmoxDS_pl005a::CamposICMSComb() { return ConvertFieldsParaXML(FindDataSet("L1"), kCamposICMSComb); }
+std::string TmoxDS_pl005a::CamposICMSComb() {
+  static const TParteXml kParteL1{"L1"};
+  return ConvertFieldsParaXML(FindDataSet(kParteL1), kCamposICMSComb);
+}
 
 // --- Base group converters ----------------------------------------------------------------------
 
@@ -193,9 +206,9 @@ std::string TmoxDS_pl005a::ConvPartG() { return Registro(*G(), "entrega"); }
 std::string TmoxDS_pl005a::ConvAutXML() { return Registros(FindDataSet("AUTXML"), "autXML"); }
 
 std::string TmoxDS_pl005a::ConvPartItens() {
-  return ConverteItens([this] {
-    return ConvPartN() + ConvPartO() + ConvPartP() + ConvPartQ() + ConvPartR() + ConvPartS() + ConvPartT() +
-           ConvPartU();
+  return ConverteItens([this](std::string& aXml) {
+    Acrescenta(aXml, {ConvPartN(), ConvPartO(), ConvPartP(), ConvPartQ(), ConvPartR(), ConvPartS(), ConvPartT(),
+                      ConvPartU()});
   });
 }
 
@@ -205,21 +218,29 @@ std::string TmoxDS_pl005a::ConvPartI() {
 }
 
 std::string TmoxDS_pl005a::ConvDI() {
-  TXmlDataSetNFe& declaracao = FindDataSet("DI");
+  static const TParteXml kParteDI{"DI"};
+  TXmlDataSetNFe& declaracao = FindDataSet(kParteDI);
   DefineTag(declaracao, {});
+  if (SemDadosNaConversao(declaracao)) return {};
   return CadaRegistro(declaracao, [&] {
     const std::string campos = ConvertDataSetParaXML(declaracao);
     return campos.empty() ? std::string() : "<DI>" + campos + ConvADI() + "</DI>";
   });
 }
 
-std::string TmoxDS_pl005a::ConvADI() { return Registros(FindDataSet("ADI"), "adi"); }
+std::string TmoxDS_pl005a::ConvADI() {
+  static const TParteXml kParteADI{"ADI"};
+  return Registros(FindDataSet(kParteADI), "adi");
+}
 
 std::string TmoxDS_pl005a::ConvDetExport() {
-  TXmlDataSetNFe& exportacao = FindDataSet("DETEXPORT");
-  TXmlDataSetNFe& indireta = FindDataSet("EXPORTIND");
+  static const TParteXml kParteDETEXPORT{"DETEXPORT"};
+  static const TParteXml kParteEXPORTIND{"EXPORTIND"};
+  TXmlDataSetNFe& exportacao = FindDataSet(kParteDETEXPORT);
+  TXmlDataSetNFe& indireta = FindDataSet(kParteEXPORTIND);
   DefineTag(exportacao, {});
   DefineTag(indireta, "exportInd");
+  if (SemDadosNaConversao(exportacao) && SemDadosNaConversao(indireta)) return {};
   return CadaRegistro(exportacao, [&] {
     return EnvolverSePreenchido("detExport", ConvertDataSetParaXML(exportacao) + ConvertDataSetParaXML(indireta));
   });
@@ -236,7 +257,8 @@ std::string TmoxDS_pl005a::ConvPartL1() {
   static const TCamposXml kCIDE{"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"};
   static const TCamposXml kInter{"vBCICMSSTDest_L115", "vICMSSTDest_L116"};
   static const TCamposXml kCons{"vBCICMSSTCons_L118", "vICMSSTCons_L119", "UFcons_L120"};
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   // Most items are no fuel: nothing to write, once the names are known good.
   if (GrupoSemSaida(combustivel, {&kCamposICMSComb, &kInter, &kCons})) return ConverteCombustivel(kCampos, kCIDE, {});
   return ConverteCombustivel(kCampos, kCIDE,

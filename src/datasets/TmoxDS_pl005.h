@@ -67,10 +67,13 @@ class TmoxDS_pl005a : public TmoxNFeCustomDataSet {
   // Fields looked up by name across the data sets (the first data set holding each).
   std::string CamposGlobais(std::initializer_list<std::string_view> aCampos) const;
 
-  // One det element per item, each with its product, the taxes aImpostos gives, the returned
-  // tax aDevolucao gives (layouts that have it) and the additional information.
-  std::string ConverteItens(const std::function<std::string()>& aImpostos,
-                            const std::function<std::string()>& aDevolucao = {});
+  // One det element per item, each with its product, the taxes aImpostos appends, the returned
+  // tax aDevolucao appends (layouts that have it) and the additional information: every item is
+  // written straight into the one text.
+  using TAcrescenta = std::function<void(std::string&)>;
+  // Appends the parts to aXml in their order (a braced list is built first to last).
+  static void Acrescenta(std::string& aXml, std::initializer_list<std::string> aPartes);
+  std::string ConverteItens(const TAcrescenta& aImpostos, const TAcrescenta& aDevolucao = {});
 
   // The total group: the ICMSTot template, the ISSQN totals of the layout and the retentions.
   std::string ConverteTotais(std::string_view aICMSTot, std::initializer_list<std::string_view> aISSQNtot) const;

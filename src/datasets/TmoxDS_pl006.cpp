@@ -42,9 +42,9 @@ std::string TmoxDS_pl006e::ConvPartE() {
 
 std::string TmoxDS_pl006e::ConvPartItens() {
   // From 2.00 on the service tax stands in the place of the goods taxes, before PIS.
-  return ConverteItens([this] {
-    return ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() + ConvPartS() +
-           ConvPartT();
+  return ConverteItens([this](std::string& aXml) {
+    Acrescenta(aXml, {ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(), ConvPartS(),
+                      ConvPartT()});
   });
 }
 
@@ -104,9 +104,9 @@ std::string TmoxDS_pl006g::ConvPartS() { return ConverteCOFINS(*this, *S(), Tabe
 std::string TmoxDS_pl006r::ConvPartM() { return ConvertFieldParaXML(*M(), "vTotTrib_M02"); }
 
 std::string TmoxDS_pl006r::ConvPartItens() {
-  return ConverteItens([this] {
-    return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-           ConvPartS() + ConvPartT();
+  return ConverteItens([this](std::string& aXml) {
+    Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                      ConvPartS(), ConvPartT()});
   });
 }
 

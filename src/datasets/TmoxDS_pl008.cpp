@@ -77,11 +77,11 @@ std::string TmoxDS_pl008a::ConvExporta() {
 
 std::string TmoxDS_pl008a::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT();
+      [this](std::string& aXml) {
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT()});
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
@@ -112,7 +112,9 @@ std::string TmoxDS_pl008a::ProdutoLeiaute310(bool aComCEST) {
 std::string TmoxDS_pl008a::ConvPartI() { return ProdutoLeiaute310(false); }
 
 std::string TmoxDS_pl008a::ConvPartNVE() {
-  TXmlDataSetNFe& nve = FindDataSet("NVE");
+  static const TParteXml kParteNVE{"NVE"};
+  TXmlDataSetNFe& nve = FindDataSet(kParteNVE);
+  if (SemDadosNaConversao(nve)) return {};
   return CadaRegistro(nve, [&] {
     return nve.XmlFieldByName("NVE_I05a").TextView().empty() ? std::string() : ConvertFieldParaXML(nve, "NVE_I05a");
   });
@@ -126,14 +128,18 @@ std::string TmoxDS_pl008a::CombustivelLeiaute310(const std::string& aFinal) {
 
 std::string TmoxDS_pl008a::ConvPartL1() { return CombustivelLeiaute310({}); }
 
-std::string TmoxDS_pl008a::ConvPartL2() { return ConvertFieldParaXML(FindDataSet("L2"), "nRECOPI_LB01"); }
+std::string TmoxDS_pl008a::ConvPartL2() {
+  static const TParteXml kParteL2{"L2"};
+  return ConvertFieldParaXML(FindDataSet(kParteL2), "nRECOPI_LB01");
+}
 
 std::string TmoxDS_pl008a::ConvPartN() { return ConverteICMS(*this, *N(), ICMS_pl008a()); }
 
 std::string TmoxDS_pl008a::ConvPartUB() {
   static const TCamposXml kDevolucao{"pDevol_UA02"};
   static const TCamposXml kIPI{"vIPIDevol_UA04"};
-  TXmlDataSetNFe& devolucao = FindDataSet("UB");
+  static const TParteXml kParteUB{"UB"};
+  TXmlDataSetNFe& devolucao = FindDataSet(kParteUB);
   if (GrupoSemSaida(devolucao, {&kDevolucao, &kIPI})) return {};
   return EnvolverSePreenchido("impostoDevol",
                               ConvertFieldsParaXML(devolucao, kDevolucao) +
@@ -179,18 +185,19 @@ std::string TmoxDS_pl008g::ConvPartI() { return ProdutoLeiaute310(true); }
 
 std::string TmoxDS_pl008g::ConvPartL1() {
   static const TCamposXml kEncerrante{"nBico_LA12", "nBomba_LA13", "nTanque_LA14", "vEncIni_LA15", "vEncFin_LA16"};
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   if (GrupoSemSaida(combustivel, {&kEncerrante})) return CombustivelLeiaute310({});
   return CombustivelLeiaute310(EnvolverSePreenchido("encerrante", ConvertFieldsParaXML(combustivel, kEncerrante)));
 }
 
 std::string TmoxDS_pl008g::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT() + convPartNA();
+      [this](std::string& aXml) {
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT(), convPartNA()});
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl008g::ConvPartYA() {
@@ -201,7 +208,8 @@ std::string TmoxDS_pl008g::convPartNA() {
   static const TCamposXml kPartilha{"vBCUFDest_NA03",      "pFCPUFDest_NA05",  "pICMSUFDest_NA07",
                                     "pICMSInter_NA09",     "pICMSInterPart_NA11", "vFCPUFDest_NA13",
                                     "vICMSUFDest_NA15",    "vICMSUFRemet_NA17"};
-  TXmlDataSetNFe& partilha = FindDataSet("NA");
+  static const TParteXml kParteNA{"NA"};
+  TXmlDataSetNFe& partilha = FindDataSet(kParteNA);
   if (GrupoSemSaida(partilha, {&kPartilha})) return {};
   return EnvolverSePreenchido("ICMSUFDest", ConvertFieldsParaXML(partilha, kPartilha));
 }

@@ -106,7 +106,8 @@ std::string TmoxDS_pl009::Produto400(bool aReforma) {
 std::string TmoxDS_pl009::ConvPartI() { return Produto400(false); }
 
 std::string TmoxDS_pl009::ConvPartL1() {
-  TXmlDataSetNFe& combustivel = FindDataSet("L1");
+  static const TParteXml kParteL1{"L1"};
+  TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   std::string xml = ConvertFieldsParaXML(combustivel, {"cProdANP_LA02", "descANP_LA03", "pGLP_LA03a", "pGNn_LA03b",
                                                        "pGNi_LA03c", "vPart_LA03d", "CODIF_LA04", "qTemp_LA05",
                                                        "UFCons_LA06"});
@@ -128,7 +129,8 @@ std::string TmoxDS_pl009::convPartNA() {
   static const TCamposXml kPartilha{"vBCUFDest_NA03",   "vBCFCPUFDest_NA04",   "pFCPUFDest_NA05",
                                     "pICMSUFDest_NA07", "pICMSInter_NA09",     "pICMSInterPart_NA11",
                                     "vFCPUFDest_NA13",  "vICMSUFDest_NA15",    "vICMSUFRemet_NA17"};
-  TXmlDataSetNFe& partilha = FindDataSet("NA");
+  static const TParteXml kParteNA{"NA"};
+  TXmlDataSetNFe& partilha = FindDataSet(kParteNA);
   if (GrupoSemSaida(partilha, {&kPartilha})) return {};
   return EnvolverSePreenchido("ICMSUFDest", ConvertFieldsParaXML(partilha, kPartilha));
 }
@@ -204,20 +206,24 @@ std::string TmoxDS_pl010::ConvPartI() { return Produto400(true); }
 
 std::string TmoxDS_pl010::ConvPartItens() {
   return ConverteItens(
-      [this] {
-        return ConvPartM() + ConvPartN() + ConvPartO() + ConvPartP() + ConvPartU() + ConvPartQ() + ConvPartR() +
-               ConvPartS() + ConvPartT() + convPartNA() + ConvPartIS() + ConvPartIBSCBS();
+      [this](std::string& aXml) {
+        Acrescenta(aXml, {ConvPartM(), ConvPartN(), ConvPartO(), ConvPartP(), ConvPartU(), ConvPartQ(), ConvPartR(),
+                          ConvPartS(), ConvPartT(), convPartNA(), ConvPartIS(), ConvPartIBSCBS()});
       },
-      [this] { return ConvPartUB(); });
+      [this](std::string& aXml) { aXml += ConvPartUB(); });
 }
 
 std::string TmoxDS_pl010::ConvPartIS() {
+  static const TParteXml kParteIS{"IS"};
   return EnvolverSePreenchido(
-      "IS", ConvertFieldsParaXML(FindDataSet("IS"), {"CSTIS_UB02", "cClassTribIS_UB03", "vBCIS_UB04", "pIS_UB05",
-                                                     "pISEspec_UB06", "uTrib_UB07", "qTrib_UB08", "vIS_UB09"}));
+      "IS", ConvertFieldsParaXML(FindDataSet(kParteIS), {"CSTIS_UB02", "cClassTribIS_UB03", "vBCIS_UB04", "pIS_UB05",
+                                                         "pISEspec_UB06", "uTrib_UB07", "qTrib_UB08", "vIS_UB09"}));
 }
 
-std::string TmoxDS_pl010::ConvPartIBSCBS() { return ConverteGrupo(*this, FindDataSet("IBSCBS"), GrupoIBSCBS()); }
+std::string TmoxDS_pl010::ConvPartIBSCBS() {
+  static const TParteXml kParteIBSCBS{"IBSCBS"};
+  return ConverteGrupo(*this, FindDataSet(kParteIBSCBS), GrupoIBSCBS());
+}
 
 std::string TmoxDS_pl010::ConvPartV() {
   TXmlDataSetNFe& v = *V();

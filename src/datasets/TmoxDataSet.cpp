@@ -587,4 +587,15 @@ std::vector<TmoxDataSet*> TmoxDataSet::Details() const {
   return details;
 }
 
+// --- Read-only queries for converters -------------------------------------------------------
+
+bool TmoxDataSet::StoredValuesOnlyIn(std::span<const size_t> aFields) const {
+  for (uint32_t r = 0; r < FStore.Count(); ++r) {
+    size_t bytes = FStore.ValueBytes(r);
+    for (const size_t field : aFields) bytes -= FStore.Value(r, field).size();
+    if (bytes > 0) return false;
+  }
+  return true;
+}
+
 }  // namespace mox

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,6 +143,11 @@ class TmoxDataSet {
     if (FDisableCount > 0) --FDisableCount;
   }
   bool ControlsDisabled() const { return FDisableCount > 0; }
+
+  // --- Read-only queries for converters. They read the posted records as stored: no cursor
+  // move, no view refresh, no pending record.
+  // True when no posted record, of any master, holds a value outside the fields aFields.
+  bool StoredValuesOnlyIn(std::span<const size_t> aFields) const;
 
  protected:
   // Lets a data set refuse fields of the wrong kind before they are added.

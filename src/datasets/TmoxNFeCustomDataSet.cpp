@@ -194,6 +194,7 @@ std::string TmoxNFeCustomDataSet::MontarInfNFe(bool aComAutXML) {
   std::string xml;
   // The items take the most room: reserved once they are converted, below.
   xml += ConvPartA();
+  const TConversaoEmCurso conversao(*this);
   xml += ConvPartB();
   xml += ConvPartC();
   xml += ConvPartD();

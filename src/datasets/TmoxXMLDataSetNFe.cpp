@@ -62,6 +62,11 @@ TCamposXml::TCamposXml(std::initializer_list<std::string_view> aNomes) : fNomes(
   fNumero = proximo++;
 }
 
+TParteXml::TParteXml(std::string_view aNome) : fNome(aNome) {
+  static std::atomic<size_t> proximo{0};
+  fNumero = proximo++;
+}
+
 TmoxXMLDataSetNFe::TmoxXMLDataSetNFe() = default;
 
 TmoxXMLDataSetNFe::~TmoxXMLDataSetNFe() = default;
@@ -248,6 +253,8 @@ void TmoxXMLDataSetNFe::EsqueceBuscas() const {
   fPartesLembradas.assign(kPartesLembradas, {});
   fListasLembradas.assign(kListasLembradas, {});
   fListasFixas.clear();
+  fModelos.clear();
+  fPartesFixas.clear();
 }
 
 const TmoxXMLDataSetNFe::TListaLembrada& TmoxXMLDataSetNFe::ListaDoDataSet(
@@ -280,8 +287,13 @@ void TmoxXMLDataSetNFe::Resolve(TListaLembrada& aLista, const TXmlDataSetNFe& aD
   aLista.ds = &aDs;
   aLista.versao = aDs.DefinitionVersion();
   aLista.itens.resize(aFields.size());
-  for (size_t i = 0; i < aFields.size(); ++i)
+  aLista.completa = true;
+  aLista.estrangeiro = false;
+  for (size_t i = 0; i < aFields.size(); ++i) {
     aLista.itens[i] = {CampoDoDataSet(aDs, aFields[i]), SameName(aFields[i], "idEstrangeiro_E03a")};
+    aLista.completa = aLista.completa && aLista.itens[i].campo;
+    aLista.estrangeiro = aLista.estrangeiro || aLista.itens[i].estrangeiro;
+  }
 }
 
 TmoxXMLDataSetNFe::TCampoLembrado& TmoxXMLDataSetNFe::Lembranca(const TXmlDataSetNFe* aDs,
@@ -321,6 +333,15 @@ TXmlDataSetNFe* TmoxXMLDataSetNFe::DataSetOrNull(std::string_view aName) const {
     ds = it == fDataSetsByName.end() ? nullptr : it->second;
   }
   if (ds) lembrada = {aName.data(), aName.size(), ds};
+  return ds;
+}
+
+TXmlDataSetNFe& TmoxXMLDataSetNFe::FindDataSet(const TParteXml& aParte) const {
+  const size_t numero = aParte.Numero();
+  if (numero < fPartesFixas.size() && fPartesFixas[numero]) return *fPartesFixas[numero];
+  TXmlDataSetNFe& ds = FindDataSet(aParte.Nome());
+  if (fPartesFixas.size() <= numero) fPartesFixas.resize(numero + 1, nullptr);
+  fPartesFixas[numero] = &ds;
   return ds;
 }
 

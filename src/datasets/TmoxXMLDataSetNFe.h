@@ -33,6 +33,19 @@ class TCamposXml {
   size_t fNumero;
 };
 
+// The name of a data set a converter reads for every item (a static of the converter): the
+// container finds it once per dictionary, knowing it by its number alone.
+class TParteXml {
+ public:
+  explicit TParteXml(std::string_view aNome);
+  std::string_view Nome() const { return fNome; }
+  size_t Numero() const { return fNumero; }
+
+ private:
+  std::string_view fNome;
+  size_t fNumero;
+};
+
 class TmoxXMLDataSetNFe {
  public:
   TmoxXMLDataSetNFe();
@@ -60,6 +73,8 @@ class TmoxXMLDataSetNFe {
   // The data set named aName in capitals; fails with "Parte %s não encontrada.".
   TXmlDataSetNFe& FindDataSet(std::string_view aName) const;
   TXmlDataSetNFe* DataSetOrNull(std::string_view aName) const;
+  // The same, failing alike, for a name known by its number.
+  TXmlDataSetNFe& FindDataSet(const TParteXml& aParte) const;
   // The field of that name (letter case ignored) in the first data set that holds it.
   TXmlFieldNFe& Campo(std::string_view aNome) const;
   // The field aNome of aDs (letter case ignored), or null. The converters name the same fields
@@ -99,6 +114,13 @@ class TmoxXMLDataSetNFe {
   // lists must still be a field of aDs (failing as their conversion would).
   bool GrupoSemSaida(const TXmlDataSetNFe& aDs, std::initializer_list<const TCamposXml*> aListas) const;
   void AppendDataSetParaXML(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
+  // True when no record of aDs holds a value a converter reads, whatever the record of its
+  // master: its whole records write nothing, and a converter leaves its group out without
+  // reading a record. During a conversion (TConversaoEmCurso) it is told once per data set;
+  // outside one it answers false.
+  bool SemDadosNaConversao(const TXmlDataSetNFe& aDs) const { return aDs.SemDadosEmRegistroAlgum(fMarcaConversao); }
+  // The same, and no field of aDs writes its empty tag: a list of its fields writes nothing.
+  bool SemSaidaNaConversao(const TXmlDataSetNFe& aDs) const { return SemDadosNaConversao(aDs) && !aDs.TemTagVazia(); }
   // Expands "@x(NAME)" (a field of data set x) and "@x(*)" (its whole record) in a template.
   std::string ParserConverter(std::string_view aTexto) const;
 
@@ -112,6 +134,20 @@ class TmoxXMLDataSetNFe {
   virtual void DepoisDeIncluir(TXmlDataSetNFe& aDataSet);
   // Writes a value into the XML; the generic container removes accents.
   virtual void AppendValorXML(std::string& aOut, std::string_view aValor) const;
+  // While it lives the converters only read records, so what SemDadosNaConversao learns of a
+  // data set holds until it ends.
+  class TConversaoEmCurso {
+   public:
+    explicit TConversaoEmCurso(const TmoxXMLDataSetNFe& aConversor) : fConversor(aConversor) {
+      fConversor.fMarcaConversao = ++fConversor.fConversoes;
+    }
+    ~TConversaoEmCurso() { fConversor.fMarcaConversao = 0; }
+    TConversaoEmCurso(const TConversaoEmCurso&) = delete;
+    TConversaoEmCurso& operator=(const TConversaoEmCurso&) = delete;
+
+   private:
+    const TmoxXMLDataSetNFe& fConversor;
+  };
   // Set by containers whose AppendValorXML writes values unchanged: fields are then laid down
   // without the call.
   bool fValoresComoDigitados = false;
@@ -162,6 +198,8 @@ class TmoxXMLDataSetNFe {
       bool estrangeiro = false;             // the foreign identifier, completed when absent
     };
     std::vector<TItem> itens;
+    bool completa = false;     // every name is a field of ds
+    bool estrangeiro = false;  // one item is the foreign identifier
   };
   const TListaLembrada& ListaDoDataSet(const TXmlDataSetNFe& aDs, std::span<const std::string_view> aFields) const;
   const TListaLembrada& ListaFixa(const TXmlDataSetNFe& aDs, const TCamposXml& aFields) const;
@@ -171,6 +209,24 @@ class TmoxXMLDataSetNFe {
   mutable std::vector<TParteLembrada> fPartesLembradas;
   mutable std::vector<TListaLembrada> fListasLembradas;
   mutable std::vector<TListaLembrada> fListasFixas;  // by the number of the TCamposXml
+  mutable std::vector<TXmlDataSetNFe*> fPartesFixas;  // by the number of the TParteXml
+  // A template whose references are all "@x(NAME)" of existing parts and fields, read once:
+  // its plain text pieces (ranges of its own copy) and the field or whole record each reference
+  // writes, in order. Known again by its text.
+  struct TModeloLembrado {
+    std::string texto;
+    struct TPeca {
+      size_t inicio = 0, tamanho = 0;       // plain text; none for a reference
+      const TXmlDataSetNFe* ds = nullptr;   // the record "@x(*)" writes
+      const TXmlFieldNFe* campo = nullptr;  // the field "@x(NAME)" writes
+    };
+    std::vector<TPeca> pecas;
+    bool lido = false;  // otherwise it is read as it goes, every time
+  };
+  mutable std::vector<TModeloLembrado> fModelos;
+  // The template read once; null when it has another shape or names what does not exist (the
+  // text is then read as it goes, failing where it should).
+  const TModeloLembrado* ModeloDe(std::string_view aTexto) const;
   void EsqueceBuscas() const;
 
   std::unordered_map<std::string, int64_t> fHandles;
@@ -203,6 +259,9 @@ class TmoxXMLDataSetNFe {
   TDataSetState fState = TDataSetState::dsInactive;
   std::string fDiretorioLogErro;
   mutable std::unique_ptr<TmoxKivoUtils> FUtils;
+  // The stamp of the conversion under way (0: none) and the last one given.
+  mutable uint64_t fMarcaConversao = 0;
+  mutable uint64_t fConversoes = 0;
 };
 
 }  // namespace mox

@@ -65,6 +65,7 @@ std::string TmoxXMLDataSetNFe::ConvertFieldParaXML(const TXmlDataSetNFe& aDs, st
   const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  if (SemSaidaNaConversao(aDs)) return {};
   return ConvertFieldParaXML(*field);
 }
 
@@ -84,6 +85,7 @@ void TmoxXMLDataSetNFe::AppendFieldParaXML(std::string& aOut, const TXmlDataSetN
   const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
   if (!field)
     throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aNameField}, fDiretorioLogErro);
+  if (SemSaidaNaConversao(aDs)) return;
   AppendFieldXml(aOut, *field);
 }
 
@@ -112,16 +114,18 @@ bool TmoxXMLDataSetNFe::GrupoSemSaida(const TXmlDataSetNFe& aDs,
                                       std::initializer_list<const TCamposXml*> aListas) const {
   for (const TCamposXml* campos : aListas) {
     const TListaLembrada& lista = ListaFixa(aDs, *campos);
-    for (size_t i = 0; i < lista.itens.size(); ++i)
+    for (size_t i = 0; !lista.completa && i < lista.itens.size(); ++i)
       if (!lista.itens[i].campo)
         throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {campos->Nomes()[i]},
                                                            fDiretorioLogErro);
   }
-  return aDs.SemSaida();
+  return SemSaidaNaConversao(aDs) || aDs.SemSaida();
 }
 
 void TmoxXMLDataSetNFe::AppendLista(std::string& aOut, const TListaLembrada& aLista,
                                     std::span<const std::string_view> aFields) const {
+  // The empty foreign identifier is written even without data.
+  if (aLista.completa && !aLista.estrangeiro && SemSaidaNaConversao(*aLista.ds)) return;
   const size_t inicio = aOut.size();
   for (size_t i = 0; i < aFields.size(); ++i) {
     const TListaLembrada::TItem& item = aLista.itens[i];
@@ -182,9 +186,53 @@ void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aPar
   AppendFieldXml(aOut, *field);
 }
 
+const TmoxXMLDataSetNFe::TModeloLembrado* TmoxXMLDataSetNFe::ModeloDe(std::string_view aTexto) const {
+  for (const TModeloLembrado& modelo : fModelos)
+    if (modelo.texto == aTexto) return modelo.lido ? &modelo : nullptr;
+  // The look-ups below must not empty the remembered templates while one is being read.
+  if (fPartesLembradas.empty() || fCamposLembrados.empty()) EsqueceBuscas();
+  // Templates are the converters' own texts, a few per layout.
+  constexpr size_t kModelos = 64;
+  if (fModelos.size() == kModelos) return nullptr;
+  // The reading of ParserConverter below, keeping pieces instead of writing them.
+  TModeloLembrado& modelo = fModelos.emplace_back();
+  modelo.texto = aTexto;
+  size_t i = 0;
+  while (i < aTexto.size()) {
+    const size_t marca = ProximaMarca(aTexto, i);
+    if (marca > i) modelo.pecas.push_back({i, marca - i, nullptr, nullptr});
+    if (marca == aTexto.size()) break;
+    i = marca + 1;
+    if (aTexto[marca] != '@') continue;
+    const size_t fecha = i + 2 <= aTexto.size() ? ProximaMarca(aTexto, i + 2) : aTexto.size();
+    if (!(i + 1 < aTexto.size() && !EhMarca(aTexto[i]) && aTexto[i + 1] == '(' && fecha < aTexto.size() &&
+          aTexto[fecha] == ')'))
+      return nullptr;
+    const TXmlDataSetNFe* ds = DataSetOrNull(aTexto.substr(i, 1));
+    const std::string_view nome = aTexto.substr(i + 2, fecha - i - 2);
+    const TXmlFieldNFe* campo = ds && nome != "*" ? CampoDoDataSet(*ds, nome) : nullptr;
+    if (!ds || (nome != "*" && !campo)) return nullptr;
+    modelo.pecas.push_back({0, 0, ds, campo});
+    i = fecha + 1;
+  }
+  modelo.lido = true;
+  return &modelo;
+}
+
 std::string TmoxXMLDataSetNFe::ParserConverter(std::string_view aTexto) const {
   std::string out;
   out.reserve(aTexto.size());
+  if (const TModeloLembrado* modelo = ModeloDe(aTexto)) {
+    for (const TModeloLembrado::TPeca& peca : modelo->pecas) {
+      if (peca.campo)
+        AppendFieldXml(out, *peca.campo);
+      else if (peca.ds)
+        AppendDataSetXml(out, *peca.ds);
+      else
+        out.append(modelo->texto, peca.inicio, peca.tamanho);
+    }
+    return out;
+  }
   std::string reference;  // a reference of any other shape, gathered character by character
   bool inReference = false;
   size_t i = 0;

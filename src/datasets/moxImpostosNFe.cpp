@@ -219,6 +219,8 @@ std::string ConverteIPI(const TmoxXMLDataSetNFe& aConversor, const TXmlDataSetNF
   static constexpr std::array<std::string_view, 4> kTributado{"00", "49", "50", "99"};
   static constexpr std::array<std::string_view, 10> kNaoTributado{"01", "02", "03", "04", "05",
                                                                   "51", "52", "53", "54", "55"};
+  // Most items have no IPI: told without reading the item's record.
+  if (aConversor.CampoDoDataSet(aO, "CST_O09") && aConversor.SemDadosNaConversao(aO)) return {};
   const std::string_view cst = Valor(aConversor, aO, "CST_O09");
   std::string grupo;
   if (std::find(kTributado.begin(), kTributado.end(), cst) != kTributado.end())

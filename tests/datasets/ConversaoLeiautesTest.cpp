@@ -303,6 +303,65 @@ TEST(LeiautesNFe, CadaItemLevaSoOsSeusRegistros) {
     EXPECT_EQ(quantos(item(caso.item), caso.tag), caso.vezes) << "item " << caso.item << ", " << caso.tag;
 }
 
+// An item part is left out without reading its records only while none of them can write: a
+// field shown, or made to write its empty tag, after the dictionary was loaded still writes in
+// every item, although the records hold nothing but their handle and item key (a key without a
+// node kind writes as an attribute).
+TEST(LeiautesNFe, PartesSemValoresSeguemAsDefinicoesDosCampos) {
+  struct Caso {
+    const char* parte;
+    const char* campo;
+    bool tagVazia;  // otherwise the field is shown
+    const char* elemento;
+    std::string esperado;
+  };
+  const Caso casos[] = {
+      {"J", "hItem", false, "veicProd", "<veicProd>hItem=\"1\"</veicProd>"},
+      {"K", "hItem", false, "med", "<med>hItem=\"1\"</med>"},
+      {"DI", "hItem", false, "DI", "<DI>hItem=\"1\"</DI>"},
+      {"EXPORTIND", "hDetExport", false, "detExport",
+       "<detExport><exportInd>hDetExport=\"1\"<nRE></nRE></exportInd></detExport>"},
+      {"M", "vTotTrib_M02", true, "imposto", "<imposto><vTotTrib></vTotTrib></imposto>"},
+      {"L2", "nRECOPI_LB01", true, "nRECOPI", "<nRECOPI></nRECOPI>"},
+      {"NA", "vBCUFDest_NA03", true, "ICMSUFDest", "<ICMSUFDest><vBCUFDest></vBCUFDest></ICMSUFDest>"},
+      {"UB", "pDevol_UA02", true, "impostoDevol", "<impostoDevol><pDevol></pDevol></impostoDevol>"},
+      {"L1", "nBico_LA12", true, "comb", "<comb><encerrante><nBico></nBico></encerrante></comb>"},
+  };
+  for (const Caso& caso : casos) {
+    auto ds = moxtest::DataSetsEntregues(V::pl_008i1);
+    mox::TXmlFieldNFe& campo = ds->FindDataSet(caso.parte).XmlFieldByName(caso.campo);
+    if (caso.tagVazia)
+      campo.SetGeraTagVazia(true);
+    else
+      campo.SetVisible(true);
+    moxtest::PreencheNota(*ds, moxtest::NotaDeTeste("310/minima.txt") + "SALVARITEM\nSALVAR\n");
+    EXPECT_EQ(Elemento(ds->LoteNFe().back(), caso.elemento), caso.esperado) << caso.parte << "." << caso.campo;
+  }
+}
+
+// What one conversion learns of the parts without values holds for its own note only: the next
+// note's values in those parts are written.
+TEST(LeiautesNFe, CadaNotaMostraDeNovoQuaisPartesTemValores) {
+  struct Caso {
+    const char* linhas;
+    const char* elemento;
+    const char* esperado;
+  };
+  const Caso casos[] = {{"vTotTrib_M02=1.00\n", "vTotTrib", "<vTotTrib>1.00</vTotTrib>"},
+                        {"NVE_I05a=AA0001\n", "NVE", "<NVE>AA0001</NVE>"},
+                        {"nRECOPI_LB01=20130000000000000001\n", "nRECOPI", "<nRECOPI>20130000000000000001</nRECOPI>"},
+                        {"tpOp_J02=1\n", "veicProd", "<veicProd><tpOp>1</tpOp></veicProd>"}};
+  const std::string nota = moxtest::NotaDeTeste("310/minima.txt");
+  for (const Caso& caso : casos) {
+    auto ds = moxtest::DataSetsEntregues(V::pl_008i1);
+    moxtest::PreencheNota(*ds, nota + "SALVARITEM\nSALVAR\n");
+    moxtest::PreencheNota(*ds, nota + caso.linhas + "SALVARITEM\nSALVAR\n");
+    ASSERT_EQ(ds->LoteNFe().size(), 2u) << caso.elemento;
+    EXPECT_EQ(Elemento(ds->LoteNFe()[0], caso.elemento), "") << caso.elemento;
+    EXPECT_EQ(Elemento(ds->LoteNFe()[1], caso.elemento), caso.esperado) << caso.elemento;
+  }
+}
+
 // The PIS and COFINS code tables of each family at their borders, including codes the
 // dictionaries of those layouts do not accept.
 TEST(LeiautesNFe, TabelasDePISPorFamilia) {

@@ -231,6 +231,46 @@ TEST_F(Conversao, Templates) {
   EXPECT_EQ(&container.Campo("VBC_q07"), &container.FindDataSet("Q").FieldByName("vBC_Q07"));
 }
 
+// A template is read once, but each conversion writes the values of that moment, fails again
+// where it failed, and follows a dictionary loaded in between.
+TEST_F(Conversao, TemplatesReadOnceFollowValuesAndDictionary) {
+  const std::string modelo = "<g>@x(e_X01)@q(vBC_Q07)</g>";
+  struct Passo {
+    const char* campo;  // of X, set before converting; a null pointer loads the second dictionary
+    const char* valor;
+    std::string esperado;
+  };
+  const std::vector<Passo> passos = {
+      {"e_X01", "1", "<g><e>1</e></g>"},
+      {"e_X01", "2", "<g><e>2</e></g>"},
+      {"inv_X05", "3", "<g><e>2</e></g>"},
+      {nullptr, nullptr, ""},
+  };
+  Set(*x, "e_X01", "0");
+  EXPECT_EQ(container.ParserConverter("<h>@x(e_X01)</h>"), "<h><e>0</e></h>");
+  for (const Passo& passo : passos) {
+    if (!passo.campo) {
+      // The same names, e_X01 now an attribute and Q without vBC_Q07.
+      moxtest::WriteText(dir.file("dic2.xml"),
+                         R"(<raiz><X><c><campo nome="handle" tamanho="10"/>)"
+                         R"(<campo nome="e_X01" tamanho="20" visible="s" tpnode="atributo"/></c><l/></X>)"
+                         R"(<Q><c><campo nome="handle" tamanho="10"/></c><l/></Q></raiz>)");
+      container.SetXMLDicionario(dir.file("dic2.xml"));
+      container.Incluir();
+      x = &container.FindDataSet("X");
+      EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>([&] { container.ParserConverter(modelo); }),
+                "Campo vBC_Q07 não encontrado");
+      EXPECT_EQ(MensagemDe<EmoxDataSetFieldNotFoundException>([&] { container.ParserConverter(modelo); }),
+                "Campo vBC_Q07 não encontrado");
+      continue;
+    }
+    Set(*x, passo.campo, passo.valor);
+    EXPECT_EQ(container.ParserConverter(std::string(modelo)), passo.esperado) << passo.campo << "=" << passo.valor;
+  }
+  Set(*x, "e_X01", "4");
+  EXPECT_EQ(container.ParserConverter("<h>@x(e_X01)</h>"), "<h>e=\"4\"</h>");
+}
+
 TEST(ChaveDeAcesso, KeyFieldsAreWrittenBackPerLayout) {
   struct Case {
     TVersaoEsquema versao;
