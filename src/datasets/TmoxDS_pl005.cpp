@@ -128,9 +128,16 @@ std::string TmoxDS_pl005a::ConverteTransporte(bool aComVagaoEBalsa) {
   return xml + "</transp>";
 }
 
+namespace {
+
+// The fuel part and the fields of its own ICMS, read for every item.
+const TParteXml kParteL1{"L1"};
+const TCamposXml kCamposICMSComb{"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112", "vICMSST_L113"};
+
+}  // namespace
+
 std::string TmoxDS_pl005a::ConverteCombustivel(const TCamposXml& aCampos, const TCamposXml& aCIDE,
                                                const std::string& aFinal) {
-  static const TParteXml kParteL1{"L1"};
   TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   if (aFinal.empty() && GrupoSemSaida(combustivel, {&aCampos, &aCIDE})) return {};
   return EnvolverSePreenchido("comb", ConvertFieldsParaXML(combustivel, aCampos) +
@@ -138,14 +145,7 @@ std::string TmoxDS_pl005a::ConverteCombustivel(const TCamposXml& aCampos, const 
                                           aFinal);
 }
 
-namespace {
-
-const TCamposXml kCamposICMSComb{"vBCICMS_L110", "vICMS_L111", "vBCICMSST_L112", "vICMSST_L113"};
-
-}  // namespace
-
 std::string TmoxDS_pl005a::CamposICMSComb() {
-  static const TParteXml kParteL1{"L1"};
   return ConvertFieldsParaXML(FindDataSet(kParteL1), kCamposICMSComb);
 }
 
@@ -257,7 +257,6 @@ std::string TmoxDS_pl005a::ConvPartL1() {
   static const TCamposXml kCIDE{"qBCProd_L106", "vAliqProd_L107", "vCIDE_L108"};
   static const TCamposXml kInter{"vBCICMSSTDest_L115", "vICMSSTDest_L116"};
   static const TCamposXml kCons{"vBCICMSSTCons_L118", "vICMSSTCons_L119", "UFcons_L120"};
-  static const TParteXml kParteL1{"L1"};
   TXmlDataSetNFe& combustivel = FindDataSet(kParteL1);
   // Most items are no fuel: nothing to write, once the names are known good.
   if (GrupoSemSaida(combustivel, {&kCamposICMSComb, &kInter, &kCons})) return ConverteCombustivel(kCampos, kCIDE, {});

@@ -410,9 +410,8 @@ void TmoxXMLDataSetNFe::AntesDeIncluir(TXmlDataSetNFe& aDataSet) {
 
 void TmoxXMLDataSetNFe::AntesDeSalvar(TXmlDataSetNFe& aDataSet) {
   ValidaConteudoDataSet(aDataSet);
-  // Dictionaries without the identification group have no application version to default; a
-  // posted B record got it when it was posted, so only a pending one can lack it.
-  if (fVerProc && fVerProc->IsNull() && fB->Editing()) fVerProc->SetAsString(kVerProcPadrao);
+  // Dictionaries without the identification group have no application version to default.
+  if (fVerProc) AplicaVerProcPadrao();
 }
 
 void TmoxXMLDataSetNFe::ValidaConteudoDataSet(const TXmlDataSetNFe& aDataSet) const {

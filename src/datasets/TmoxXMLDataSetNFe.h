@@ -166,10 +166,8 @@ class TmoxXMLDataSetNFe {
   std::unique_ptr<TXmlDataSetNFe> CreateDataSet(xmlNodePtr aNode);
   void AddDataSet(std::unique_ptr<TXmlDataSetNFe> aDataSet);
   void AppendFieldXml(std::string& aOut, const TXmlFieldNFe& aField) const;
-  // One field of a list given by texts; aOut holds only that list.
-  void AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const;
   void AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const;
-  void AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const;
+  void AppendReference(std::string& aOut, std::string_view aReference) const;
   [[noreturn]] void FailLoad(std::string_view aDetail = {}) const;
   // Remembered look-ups of CampoDoDataSet, Campo and DataSetOrNull; emptied with the dictionary.
   struct TCampoLembrado {

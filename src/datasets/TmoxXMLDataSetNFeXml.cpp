@@ -69,17 +69,6 @@ std::string TmoxXMLDataSetNFe::ConvertFieldParaXML(const TXmlDataSetNFe& aDs, st
   return ConvertFieldParaXML(*field);
 }
 
-void TmoxXMLDataSetNFe::AppendFieldsXml(std::string& aOut, const TXmlDataSetNFe& aDs, std::string_view aName) const {
-  const TXmlFieldNFe* field = CampoDoDataSet(aDs, aName);
-  try {
-    if (field) AppendFieldXml(aOut, *field);
-  } catch (const std::exception&) {
-    field = nullptr;
-  }
-  if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aName}, fDiretorioLogErro);
-  if (SameName(aName, "idEstrangeiro_E03a")) CompletaEstrangeiro(aOut, aOut);
-}
-
 void TmoxXMLDataSetNFe::AppendFieldParaXML(std::string& aOut, const TXmlDataSetNFe& aDs,
                                            std::string_view aNameField) const {
   const TXmlFieldNFe* field = CampoDoDataSet(aDs, aNameField);
@@ -155,9 +144,8 @@ std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
 
 std::string TmoxXMLDataSetNFe::ConvertFieldsParaXML(const TXmlDataSetNFe& aDs,
                                                     const std::vector<std::string>& aFields) const {
-  std::string out;
-  for (const std::string& name : aFields) AppendFieldsXml(out, aDs, name);
-  return out;
+  const std::vector<std::string_view> nomes(aFields.begin(), aFields.end());
+  return ConvertFieldsParaXML(aDs, std::span<const std::string_view>(nomes));
 }
 
 void TmoxXMLDataSetNFe::AppendDataSetXml(std::string& aOut, const TXmlDataSetNFe& aDataSet) const {
@@ -178,11 +166,13 @@ std::string TmoxXMLDataSetNFe::ConvertDataSetParaXML(const TXmlDataSetNFe& aData
   return out;
 }
 
-void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aParte, std::string_view aCampo) const {
-  const TXmlDataSetNFe& ds = FindDataSet(aParte);
-  if (aCampo == "*") return AppendDataSetXml(aOut, ds);
-  const TXmlFieldNFe* field = CampoDoDataSet(ds, aCampo);
-  if (!field) throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {aCampo}, fDiretorioLogErro);
+void TmoxXMLDataSetNFe::AppendReference(std::string& aOut, std::string_view aReference) const {
+  const TXmlDataSetNFe& ds = FindDataSet(aReference.substr(0, 1));
+  const std::string_view fieldName = aReference.empty() ? aReference : aReference.substr(1);
+  if (fieldName == "*") return AppendDataSetXml(aOut, ds);
+  const TXmlFieldNFe* field = CampoDoDataSet(ds, fieldName);
+  if (!field)
+    throw EmoxDataSetFieldNotFoundException::CreateFmt("Campo %s não encontrado", {fieldName}, fDiretorioLogErro);
   AppendFieldXml(aOut, *field);
 }
 
@@ -233,37 +223,22 @@ std::string TmoxXMLDataSetNFe::ParserConverter(std::string_view aTexto) const {
     }
     return out;
   }
-  std::string reference;  // a reference of any other shape, gathered character by character
+  // Any other template is read as it goes, failing where it names what does not exist.
+  std::string reference;
   bool inReference = false;
-  size_t i = 0;
-  while (i < aTexto.size()) {
-    if (inReference) {
-      const char c = aTexto[i++];
+  for (char c : aTexto) {
+    if (c == '@') {
+      inReference = true;
+    } else if (inReference) {
       if (c == ')') {
-        AppendReference(out, std::string_view(reference).substr(0, 1),
-                        reference.empty() ? std::string_view() : std::string_view(reference).substr(1));
+        AppendReference(out, reference);
         reference.clear();
         inReference = false;
-      } else if (c != '(' && c != '@') {
+      } else if (c != '(') {
         reference += c;
       }
-      continue;
-    }
-    // Plain text goes up to the next mark at once; parentheses outside a reference are dropped.
-    const size_t marca = ProximaMarca(aTexto, i);
-    out.append(aTexto.substr(i, marca - i));
-    if (marca == aTexto.size()) break;
-    i = marca + 1;
-    if (aTexto[marca] != '@') continue;
-    // The usual "@x(NAME)" is read in place: the template's own text names the part and field,
-    // so their look-ups are remembered per template.
-    const size_t fecha = i + 2 <= aTexto.size() ? ProximaMarca(aTexto, i + 2) : aTexto.size();
-    if (i + 1 < aTexto.size() && !EhMarca(aTexto[i]) && aTexto[i + 1] == '(' && fecha < aTexto.size() &&
-        aTexto[fecha] == ')') {
-      AppendReference(out, aTexto.substr(i, 1), aTexto.substr(i + 2, fecha - i - 2));
-      i = fecha + 1;
-    } else {
-      inReference = true;
+    } else if (c != '(' && c != ')') {
+      out += c;
     }
   }
   return out;
