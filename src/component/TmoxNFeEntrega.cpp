@@ -2,6 +2,8 @@
 // host's custody control, free attachments by e-mail, the cancellation document, and the event
 // documents through the event object. Temporary copies serve one delivery and are removed
 // whatever its outcome.
+#include <stdlib.h>
+
 #include <filesystem>
 
 #include "base/EmoxException.h"
@@ -19,29 +21,33 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Remove(const std::string& aArquivo) {
-  std::error_code ec;
-  fs::remove(aArquivo, ec);
-}
-
 // Copies unless the target exists (then silently nothing); true when it wrote the target.
 bool CopiaSemSubstituir(const std::string& aOrigem, const std::string& aDestino) {
   std::error_code ec;
   return fs::copy_file(aOrigem, aDestino, fs::copy_options::skip_existing, ec) && !ec;
 }
 
-// Removes the files when the delivery ends, however it ends.
-class Temporarios {
+// A folder of one delivery's own inside the temporary folder, gone when the delivery ends however
+// it ends: copies keep the names the recipient sees (the key), and another delivery of the same
+// note at the same moment, in this process or another, has its own.
+class PastaDaEntrega {
  public:
-  explicit Temporarios(std::vector<std::string> aArquivos) : arquivos_(std::move(aArquivos)) {}
-  ~Temporarios() {
-    for (const auto& a : arquivos_) Remove(a);
+  PastaDaEntrega(const std::string& aTemporario, const std::string& aLogErro) {
+    std::string modelo = aTemporario + "entrega-XXXXXX";
+    if (!::mkdtemp(modelo.data()))
+      throw EmoxNFeException::CreateFmt("Não foi possível criar a pasta %s.", {modelo}, aLogErro);
+    pasta_ = modelo + "/";
   }
-  Temporarios(const Temporarios&) = delete;
-  Temporarios& operator=(const Temporarios&) = delete;
+  ~PastaDaEntrega() {
+    std::error_code ec;
+    fs::remove_all(pasta_, ec);
+  }
+  PastaDaEntrega(const PastaDaEntrega&) = delete;
+  PastaDaEntrega& operator=(const PastaDaEntrega&) = delete;
+  const std::string& Caminho() const { return pasta_; }
 
  private:
-  std::vector<std::string> arquivos_;
+  std::string pasta_;
 };
 
 std::string Juntos(const std::vector<std::string>& aLinhas) {
@@ -89,12 +95,9 @@ void TmoxNFe::EnviarNotaDestinatario(const std::string& aIDNFe, const std::strin
                                      const std::string& aLogRecibo) {
   UpdateNFeData();
   ChecaIdNFe(aIDNFe);
-  const std::string temporario = DiretorioTemporario();
-  const std::string xml = temporario + aIDNFe + "-nfe.xml";
-  const std::string pdf = temporario + aIDNFe + ".pdf";
-  Remove(xml);
-  Remove(pdf);
-  Temporarios limpeza({xml, pdf});
+  const PastaDaEntrega temporario(DiretorioTemporario(), DiretorioLogErro());
+  const std::string xml = temporario.Caminho() + aIDNFe + "-nfe.xml";
+  const std::string pdf = temporario.Caminho() + aIDNFe + ".pdf";
 
   if (!aLogEnvio.empty() || !aLogRecibo.empty()) {
     GerarXMLEnvioDestinatario(aIDNFe, aLogEnvio, aLogRecibo, xml);
@@ -152,7 +155,8 @@ void TmoxNFe::EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const s
   UpdateNFeData();
   ChecaIdNFe(aIDNFe);
   const std::string pasta = DiretorioXmlDestinatario();
-  const std::string temporario = DiretorioTemporario();
+  const PastaDaEntrega entrega(DiretorioTemporario(), DiretorioLogErro());
+  const std::string& temporario = entrega.Caminho();
   std::string sufixo;
 
   if (!aLogPedCanc.empty() || !aLogRetCanc.empty()) {
@@ -178,8 +182,6 @@ void TmoxNFe::EnviarNotaCanceladaDestinatario(const std::string& aIDNFe, const s
     CopiaSemSubstituir(pasta + aIDNFe + sufixo, temporario + aIDNFe + sufixo);
   }
 
-  // From here on the temporary copy goes, whatever happens.
-  Temporarios limpeza({temporario + aIDNFe + sufixo});
   if (EntregaXML() == TEntregaXML::exCofral) return EntregaAoCofral(temporario + aIDNFe + sufixo);
   const std::string destinatario =
       aEmailDestinatario.empty() ? EmailSettings().EmailDestinatario : aEmailDestinatario;

@@ -308,6 +308,37 @@ TEST_F(EntregaAoDestinatario, NotaCanceladaQueFalhaNaoDeixaTemporario) {
   EXPECT_TRUE(servidor.Recebidas().empty());
 }
 
+// Two deliveries of the same note at the same moment (another process, or the same program
+// twice) each work on copies of their own: the copies another delivery holds under the note's
+// names in the temporary folder are neither removed nor delivered in place of this one's.
+TEST_F(EntregaAoDestinatario, EntregasDaMesmaNotaNaoMexemNasCopiasUmaDaOutra) {
+  ServidorSmtp servidor;
+  auto nfe = Componente(servidor.Porta());
+  const std::string chave = Autorizada(*nfe);
+  const std::vector<std::string> alheios = {chave + "-nfe.xml", chave + ".pdf"};
+  for (const auto& nome : alheios) WriteText(local_.path() / "tmp" / nome, "copia de outra entrega");
+  mox::TmoxCofreXml cofre(local_.str() + "cofre");
+  nfe->SetComponenteCofral(&cofre);
+
+  struct Caso {
+    const char* nome;
+    mox::TEntregaXML entrega;
+  } casos[] = {{"ao cofre", mox::TEntregaXML::exCofral}, {"por e-mail com o DANFE", mox::TEntregaXML::exEmail}};
+  for (const Caso& c : casos) {
+    SCOPED_TRACE(c.nome);
+    nfe->SetEntregaXML(c.entrega);
+    nfe->SetAnexarDanfePDF(true);
+    nfe->EnviarNotaDestinatario(chave, "", "");
+    EXPECT_EQ(Temporarios(), alheios);
+    for (const auto& nome : alheios) EXPECT_EQ(ReadText(local_.path() / "tmp" / nome), "copia de outra entrega");
+  }
+  ASSERT_EQ(cofre.Listar().size(), 1u);
+  EXPECT_EQ(ReadText(fs::path(cofre.Pasta()) / cofre.Listar()[0].Arquivo), ReadText(Destino(chave + "-nfe.xml")));
+  const auto recebidas = servidor.Recebidas();
+  ASSERT_EQ(recebidas.size(), 1u);
+  EXPECT_EQ(ServidorSmtp::Anexo(recebidas[0], 0), ReadText(Destino(chave + "-nfe.xml")));
+}
+
 // With custody the archive holds the note, and then its events; a second delivery does not store
 // the note twice.
 TEST_F(EntregaAoDestinatario, CustodiaGuardaANotaUmaSoVez) {
